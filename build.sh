@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# One entry point for people and CI:
+#   ./build.sh run    install what is missing, build, start the player
+#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh build  build only (no package installation)
+set -euo pipefail
+cd "$(dirname "$0")"
+BUILD_DIR=${QOR_BUILD_DIR:-build}
+JOBS=${QOR_JOBS:-$(nproc)}
+
+install_deps() {
+  local missing=()
+  while read -r pkg; do
+    [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done < .ci/packages.txt
+  if ((${#missing[@]})); then
+    local sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QOR_CMAKE_ARGS:-}
+  cmake --build "$BUILD_DIR" -j "$JOBS"
+}
+
+case "${1:-}" in
+  run)
+    install_deps
+    build
+    exec "$BUILD_DIR/app/qor" "${@:2}"
+    ;;
+  test)
+    install_deps
+    build
+    tools/check-layering.sh
+    # GTK tests need a display and a session bus; everything else ignores them.
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+      dbus-run-session -- ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS" "${@:2}"
+    ;;
+  build)
+    build
+    ;;
+  *)
+    echo "usage: $0 run|test|build" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,34 @@
+# qor_add_gresource(<target> PREFIX <prefix> FILES <alias=path>... [DEPENDS ...])
+# Compiles the given files into a GResource bundle linked as a static
+# library. Each entry is "alias=absolute-path"; the file is reachable at
+# <prefix>/<alias>. The bundle registers itself at start-up (constructor).
+function(qor_add_gresource target)
+  cmake_parse_arguments(ARG "" "PREFIX" "FILES;DEPENDS" ${ARGN})
+  set(xml "${CMAKE_CURRENT_BINARY_DIR}/${target}.gresource.xml")
+  set(content "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gresources>\n  <gresource prefix=\"${ARG_PREFIX}\">\n")
+  set(deps "")
+  foreach(entry ${ARG_FILES})
+    string(FIND "${entry}" "=" eq)
+    string(SUBSTRING "${entry}" 0 ${eq} alias)
+    math(EXPR start "${eq} + 1")
+    string(SUBSTRING "${entry}" ${start} -1 path)
+    string(APPEND content "    <file alias=\"${alias}\">${path}</file>\n")
+    list(APPEND deps "${path}")
+  endforeach()
+  string(APPEND content "  </gresource>\n</gresources>\n")
+  file(GENERATE OUTPUT "${xml}" CONTENT "${content}")
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}.gresource.c")
+  string(MAKE_C_IDENTIFIER "${target}" cname)
+  add_custom_command(
+    OUTPUT "${out}"
+    COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --c-name "${cname}"
+            --target "${out}" --sourcedir / "${xml}"
+    DEPENDS "${xml}" ${deps} ${ARG_DEPENDS}
+    VERBATIM)
+  add_library(${target} STATIC "${out}")
+  target_link_libraries(${target} PUBLIC PkgConfig::GLIB)
+  # The generated source registers the bundle from a constructor; keep the
+  # object even though nothing references its symbols.
+  set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
+  target_link_options(${target} INTERFACE "LINKER:--whole-archive" "$<TARGET_FILE:${target}>" "LINKER:--no-whole-archive")
+endfunction()

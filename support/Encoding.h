@@ -1,0 +1,28 @@
+// Conversions between the program's two kinds of text: wide (UTF-16) texts
+// for everything the user sees, byte texts for addresses, protocol data and
+// stream metadata. Byte texts are UTF-8; texts that are not valid UTF-8
+// (titles of Turkish stations that still send the old code page) are read
+// as Windows-1254.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace enc {
+
+// Invalid sequences become U+FFFD; nothing is dropped silently.
+std::u16string Utf8ToUtf16(std::string_view text);
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+bool IsValidUtf8(std::string_view text);
+
+std::u16string Cp1254ToUtf16(std::string_view text);
+// Characters that Windows-1254 lacks become "?".
+std::string Utf16ToCp1254(std::u16string_view text);
+
+// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1254.
+std::u16string BytesToWide(std::string_view text);
+std::string BytesToUtf8(std::string_view text);
+
+}  // namespace enc
