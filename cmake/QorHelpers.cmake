@@ -32,3 +32,20 @@ function(qor_add_gresource target)
   set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
   target_link_options(${target} INTERFACE "LINKER:--whole-archive" "$<TARGET_FILE:${target}>" "LINKER:--no-whole-archive")
 endfunction()
+
+# qor_library(<name> SOURCES ... LIBS ...)
+# A static library rooted at the repository top for includes. While a
+# library has no sources yet it is an interface target, so that the targets
+# that name it already configure.
+function(qor_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    set(kw PUBLIC)
+  else()
+    add_library(${name} INTERFACE)
+    set(kw INTERFACE)
+  endif()
+  target_include_directories(${name} ${kw} ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} ${kw} ${ARG_LIBS})
+endfunction()
