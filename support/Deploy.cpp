@@ -1,0 +1,153 @@
+#include "support/Deploy.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <mutex>
+
+namespace deploy {
+namespace {
+
+// Only the two public services that the sharing buttons and the video
+// resolver talk to have defaults; every vendor-specific and portal host is
+// left empty until a deployment names it.
+const std::vector<std::pair<std::string, std::string>>& ShippedDefaults() {
+  static const std::vector<std::pair<std::string, std::string>> table = {
+      {std::string(VendorApiHost), ""},
+      {std::string(AdminPathSegment), ""},
+      {std::string(VendorDomain), ""},
+      {std::string(WebSiteAddress), ""},
+      {std::string(DownloadAddress), ""},
+      {std::string(CounterHost), ""},
+      {std::string(ShortLink), ""},
+      {std::string(FacebookShareHost), "https://www.facebook.com"},
+      {std::string(GooglePlusShareHost), "https://plus.google.com"},
+      {std::string(TwitterShareHost), "https://twitter.com"},
+      {std::string(StreamsPortalHost), ""},
+      {std::string(HlsPortalHost), ""},
+      {std::string(NetworkSiteHost), ""},
+      {std::string(VideoSiteHost), "www.youtube.com"},
+      {std::string(MusicServiceHost), "fizy.com"},
+      {std::string(StreamsPortalMobileHost), ""},
+      {std::string(HlsPortalScriptHost), ""},
+      {std::string(RadyodStationHost), ""},
+      {std::string(SlowturkStationHost), ""},
+  };
+  return table;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+struct Table {
+  std::mutex mutex;
+  std::map<std::string, std::string> values;  // keyed by lower-case name
+  Table() { Fill(); }
+  void Fill() {
+    values.clear();
+    for (const auto& [k, v] : ShippedDefaults()) values[Lower(k)] = v;
+  }
+};
+
+Table& TheTable() {
+  static Table table;
+  return table;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::string Value(std::string_view key) {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  auto it = t.values.find(Lower(key));
+  return it == t.values.end() ? std::string() : it->second;
+}
+
+void SetValue(std::string_view key, std::string value) {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  t.values[Lower(key)] = std::move(value);
+}
+
+void Reset() {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  t.Fill();
+}
+
+std::vector<std::pair<std::string, std::string>> Defaults() { return ShippedDefaults(); }
+
+bool LoadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::map<std::string, std::string> known;
+  for (const auto& [k, v] : ShippedDefaults()) known[Lower(k)] = k;
+  std::string line;
+  std::string section;
+  int lines = 0;
+  // The file is tiny; a bound keeps a wrong file from being read for ever.
+  while (lines++ < 10000 && std::getline(in, line)) {
+    if (line.size() > 4096) continue;
+    std::string_view text = Trim(line);
+    if (lines == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text = Trim(text.substr(3));
+    if (text.empty() || text[0] == ';' || text[0] == '#') continue;
+    if (text.front() == '[') {
+      section = Lower(Trim(text.substr(1, text.find(']') == std::string_view::npos ? text.size() - 1 : text.find(']') - 1)));
+      continue;
+    }
+    if (!section.empty() && section != "deploy") continue;
+    std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) continue;
+    std::string key = Lower(Trim(text.substr(0, eq)));
+    std::string_view value = Trim(text.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    auto it = known.find(key);
+    if (it != known.end()) SetValue(it->second, std::string(value));
+  }
+  return true;
+}
+
+void Load(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFolder) {
+  Reset();
+  if (!programFolder.empty()) LoadFile(programFolder / "deploy.ini");
+  if (!settingsFolder.empty()) LoadFile(settingsFolder / "deploy.ini");
+}
+
+std::string AddressOn(std::string_view host, std::string_view pathAndQuery) {
+  if (host.empty()) return std::string();
+  std::string address = host.find("://") == std::string_view::npos ? "http://" + std::string(host) : std::string(host);
+  while (!address.empty() && address.back() == '/' && !pathAndQuery.empty() && pathAndQuery.front() == '/')
+    address.pop_back();
+  return address + std::string(pathAndQuery);
+}
+
+void SplitHostPort(std::string_view value, std::string& host, int& port) {
+  if (std::size_t s = value.find("://"); s != std::string_view::npos) value.remove_prefix(s + 3);
+  if (std::size_t slash = value.find('/'); slash != std::string_view::npos) value = value.substr(0, slash);
+  port = 0;
+  std::size_t colon = value.rfind(':');
+  std::size_t bracket = value.rfind(']');
+  if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket)) {
+    std::string_view digits = value.substr(colon + 1);
+    bool numeric = !digits.empty() && digits.size() <= 5 &&
+                   std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (numeric) {
+      port = std::stoi(std::string(digits));
+      if (port > 65535) port = 0;
+      value = value.substr(0, colon);
+    }
+  }
+  host.assign(value);
+}
+
+}  // namespace deploy
