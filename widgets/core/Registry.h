@@ -1,0 +1,18 @@
+// Internal link between window objects and the message layer.
+#pragma once
+
+#include "widgets/core/Messages.h"
+
+namespace widgets {
+class TMessageWindow;
+namespace detail {
+
+HWND RegisterWindow(TMessageWindow* window);
+// Kills the window's timers and releases threads waiting to send to it.
+void UnregisterWindow(HWND window);
+TMessageWindow* LookupWindow(HWND window);
+// Calls the window procedure, noting user input on the way.
+LRESULT Deliver(TMessageWindow* window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+}  // namespace detail
+}  // namespace widgets
