@@ -1,0 +1,144 @@
+#include "widgets/paint/BitmapEx.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+using widgets::TBitmapEx;
+
+namespace {
+
+uint32_t Alpha(uint32_t p) { return p >> 24; }
+uint32_t Red(uint32_t p) { return (p >> 16) & 0xFF; }
+uint32_t Green(uint32_t p) { return (p >> 8) & 0xFF; }
+uint32_t Blue(uint32_t p) { return p & 0xFF; }
+
+cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+std::string EncodePng(const TBitmapEx& bitmap) {
+  std::string png;
+  cairo_surface_write_to_png_stream(bitmap.Surface(), AppendToString, &png);
+  return png;
+}
+
+}  // namespace
+
+TEST(BitmapEx, BlankIsTransparentAndNegativeSizesAreEmpty) {
+  TBitmapEx bitmap(4, 3);
+  EXPECT_EQ(bitmap.Width(), 4);
+  EXPECT_EQ(bitmap.Height(), 3);
+  EXPECT_EQ(bitmap.Format(), CAIRO_FORMAT_ARGB32);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(bitmap.Pixel(x, y), 0u);
+  TBitmapEx empty(-5, 2);
+  EXPECT_EQ(empty.Width(), 0);
+  EXPECT_EQ(empty.Pixel(0, 0), 0u);
+}
+
+TEST(BitmapEx, GrayscaleUsesRoundedLumaWeightsAndKeepsAlpha) {
+  TBitmapEx bitmap(4, 1);
+  bitmap.SetPixel(0, 0, 0xFFFF0000);
+  bitmap.SetPixel(1, 0, 0xFF00FF00);
+  bitmap.SetPixel(2, 0, 0xFF0000FF);
+  bitmap.SetPixel(3, 0, 0x80402010);  // premultiplied, half transparent
+  bitmap.Grayscale();
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0xFF4C4C4Cu);  // 76.245 -> 76
+  EXPECT_EQ(bitmap.Pixel(1, 0), 0xFF969696u);  // 149.685 -> 150
+  EXPECT_EQ(bitmap.Pixel(2, 0), 0xFF1D1D1Du);  // 29.07 -> 29
+  // 0.299*64 + 0.587*32 + 0.114*16 = 39.744 -> 40
+  EXPECT_EQ(bitmap.Pixel(3, 0), 0x80282828u);
+}
+
+TEST(BitmapEx, TintMultipliesColourChannelsByColourOver256) {
+  TBitmapEx bitmap(2, 1);
+  bitmap.SetPixel(0, 0, 0xFFFFFFFF);
+  bitmap.SetPixel(1, 0, 0x80808080);
+  bitmap.Tint(0xFFEC701F);
+  uint32_t p = bitmap.Pixel(0, 0);
+  EXPECT_EQ(Alpha(p), 255u);
+  EXPECT_EQ(Red(p), 255u * 0xEC / 256);
+  EXPECT_EQ(Green(p), 255u * 0x70 / 256);
+  EXPECT_EQ(Blue(p), 255u * 0x1F / 256);
+  EXPECT_EQ(Alpha(bitmap.Pixel(1, 0)), 0x80u);
+  EXPECT_EQ(Red(bitmap.Pixel(1, 0)), 0x80u * 0xEC / 256);
+}
+
+TEST(BitmapEx, FadeScalesEveryChannelAndLeavesTransparencyAlone) {
+  TBitmapEx bitmap(2, 1);
+  bitmap.SetPixel(0, 0, 0xFFFFFFFF);
+  bitmap.Fade(128);
+  // An opaque pixel ends at alpha * 255 / 256.
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0x7F7F7F7Fu);
+  EXPECT_EQ(bitmap.Pixel(1, 0), 0u);
+}
+
+TEST(BitmapEx, BlurAveragesNeighboursInPlaceAndKeepsTheBorder) {
+  TBitmapEx bitmap(5, 5);
+  bitmap.SetPixel(2, 2, 0xFFFFFFFF);
+  bitmap.SetPixel(0, 0, 0xFF102030);
+  bitmap.Blur(1);
+  // Row by row in place: the pixel above (2,1) already holds 63 when (2,2)
+  // is averaged, so the centre keeps (63 + 63) / 4.
+  EXPECT_EQ(Alpha(bitmap.Pixel(2, 1)), 63u);
+  EXPECT_EQ(Alpha(bitmap.Pixel(1, 2)), 63u);
+  EXPECT_EQ(Alpha(bitmap.Pixel(2, 2)), 31u);
+  EXPECT_EQ(Alpha(bitmap.Pixel(3, 1)), 15u);
+  EXPECT_EQ(Alpha(bitmap.Pixel(3, 2)), 11u);
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0xFF102030u);  // border untouched
+  // A uniform picture does not change, however many passes.
+  TBitmapEx flat(6, 6);
+  flat.Fill(0x80404040);
+  flat.Blur(3);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(flat.Pixel(x, y), 0x80404040u);
+}
+
+TEST(BitmapEx, CropAndCloneAreIndependentCopies) {
+  TBitmapEx bitmap(3, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) bitmap.SetPixel(x, y, 0xFF000000u | uint32_t(y * 3 + x));
+  auto crop = bitmap.Crop(1, 1, 3, 2);
+  EXPECT_EQ(crop->Width(), 3);
+  EXPECT_EQ(crop->Height(), 2);
+  EXPECT_EQ(crop->Pixel(0, 0), 0xFF000004u);
+  EXPECT_EQ(crop->Pixel(1, 1), 0xFF000008u);
+  EXPECT_EQ(crop->Pixel(2, 0), 0u);  // beyond the source: transparent
+
+  auto clone = bitmap.Clone();
+  clone->SetPixel(0, 0, 0xFFFFFFFF);
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0xFF000000u);
+  EXPECT_EQ(clone->Pixel(2, 2), 0xFF000008u);
+}
+
+TEST(BitmapEx, DecodesPngFromDataAndStreamsAndRefusesGarbage) {
+  TBitmapEx source(3, 2);
+  source.SetPixel(1, 1, 0x80800000);
+  source.SetPixel(2, 0, 0xFF00FF00);
+  std::string png = EncodePng(source);
+
+  auto decoded = TBitmapEx::FromData(png);
+  ASSERT_NE(decoded, nullptr);
+  EXPECT_EQ(decoded->Width(), 3);
+  EXPECT_EQ(decoded->Height(), 2);
+  EXPECT_EQ(decoded->Pixel(1, 1), 0x80800000u);
+  EXPECT_EQ(decoded->Pixel(2, 0), 0xFF00FF00u);
+
+  std::istringstream stream(png);
+  auto fromStream = TBitmapEx::FromStream(stream);
+  ASSERT_NE(fromStream, nullptr);
+  EXPECT_EQ(fromStream->Pixel(2, 0), 0xFF00FF00u);
+
+  EXPECT_EQ(TBitmapEx::FromData(""), nullptr);
+  EXPECT_EQ(TBitmapEx::FromData("not a picture at all"), nullptr);
+  EXPECT_EQ(TBitmapEx::FromData(png.substr(0, png.size() / 2)), nullptr);
+}
+
+TEST(BitmapEx, ResourcePathsFollowTheBundleLayout) {
+  EXPECT_EQ(TBitmapEx::SkinResourcePath(2003), "/org/kelvarin/qor/skin/2003.png");
+  EXPECT_EQ(TBitmapEx::IconResourcePath(101, 48), "/org/kelvarin/qor/icons/101-48.png");
+  EXPECT_EQ(TBitmapEx::FromResource(1), nullptr);
+}
