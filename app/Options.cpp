@@ -1,0 +1,125 @@
+#include "app/Options.h"
+
+namespace app {
+
+namespace {
+
+constexpr TOptionKey kBoolKeys[obCount] = {
+    {u"player", u"startup", 1},       {u"player", u"alwaystop", 0},    {u"player", u"showtaskbar", 1},
+    {u"player", u"snaptogrid", 1},    {u"player", u"autoplay", 1},     {u"player", u"mute", 0},
+    {u"player", u"mediakeys", 1},     {u"player", u"marquee", 1},      {u"player", u"autohide", 0},
+    {u"player", u"hibernate", 0},     {u"player", u"hiberalert", 1},   {u"player", u"checkversion", 1},
+    {u"player", u"messenger", 1},     {u"player", u"playnext", 1},     {u"player", u"deletealert", 1},
+    {u"playlist", u"visible", 1},
+    {u"recorder", u"useplayname", 1}, {u"recorder", u"usetitle", 1},   {u"recorder", u"encoder", 1},
+    {u"application", u"firstrun", 1}, {u"application", u"singleinstance", 0},
+    {u"application", u"showbanner", 1},
+};
+
+constexpr TOptionKey kIntKeys[oiCount] = {
+    {u"player", u"volume", 25},      {u"player", u"left", 65535},     {u"player", u"top", 0},
+    {u"player", u"playident", 210},  {u"player", u"dataident", 0},    {u"player", u"buffer", 10000},
+    {u"player", u"timeout", 15000},  {u"player", u"attempt", 1},
+    {u"playlist", u"howmany", 10},
+    {u"volume", u"showtime", 200},   {u"volume", u"hidetime", 500},
+    {u"recorder", u"format", DefaultFormatIndex}, {u"recorder", u"frequency", DefaultFrequencyIndex},
+    {u"recorder", u"bitrate", DefaultBitrateIndex},
+    {u"application", u"icon", 101},
+};
+
+constexpr TOptionKey kStrKeys[osCount] = {
+    {u"recorder", u"folder", 0},
+    {u"application", u"dbversion", 0},
+    {u"application", u"banner", 0},
+};
+
+constexpr TOptionKey kHotkeyKeys[ohCount] = {
+    {u"hotkeys", u"recording", 0x652},
+    {u"hotkeys", u"alwaystop", 0x648},
+    {u"hotkeys", u"hibernate", 0x64B},
+    {u"hotkeys", u"showhide", 0x647},
+};
+
+constexpr TOptionKey kNoKey = {u"", u"", 0};
+
+template <typename E, std::size_t N>
+const TOptionKey* Lookup(const TOptionKey (&table)[N], E index) {
+  int i = static_cast<int>(index);
+  return i >= 0 && static_cast<std::size_t>(i) < N ? &table[i] : nullptr;
+}
+
+}  // namespace
+
+TOptions::TOptions(std::u16string fileName, std::u16string desktopFolder)
+    : TWIniFile(std::move(fileName)), FDesktopFolder(std::move(desktopFolder)) {}
+
+const TOptionKey& TOptions::BoolKey(TOptionBool index) {
+  auto* key = Lookup(kBoolKeys, index);
+  return key ? *key : kNoKey;
+}
+const TOptionKey& TOptions::IntKey(TOptionInt index) {
+  auto* key = Lookup(kIntKeys, index);
+  return key ? *key : kNoKey;
+}
+const TOptionKey& TOptions::StrKey(TOptionStr index) {
+  auto* key = Lookup(kStrKeys, index);
+  return key ? *key : kNoKey;
+}
+const TOptionKey& TOptions::HotkeyKey(TOptionHotkey index) {
+  auto* key = Lookup(kHotkeyKeys, index);
+  return key ? *key : kNoKey;
+}
+
+bool TOptions::ReadBool(TOptionBool index) const {
+  auto* key = Lookup(kBoolKeys, index);
+  return key && TWIniFile::ReadBool(key->Section, key->Name, key->Default != 0);
+}
+
+void TOptions::WriteBool(TOptionBool index, bool value) {
+  if (auto* key = Lookup(kBoolKeys, index)) TWIniFile::WriteBool(key->Section, key->Name, value);
+}
+
+int TOptions::ReadStoredInt(TOptionInt index) const {
+  auto* key = Lookup(kIntKeys, index);
+  return key ? ReadInteger(key->Section, key->Name, key->Default) : 0;
+}
+
+int TOptions::ReadInt(TOptionInt index) const {
+  int value = ReadStoredInt(index);
+  switch (index) {
+    case oiBitrate: return value < 0 || value > MaxBitrateIndex ? DefaultBitrateIndex : value;
+    case oiFrequency: return value < 0 || value > MaxFrequencyIndex ? DefaultFrequencyIndex : value;
+    case oiFormat: return value < 0 || value > MaxFormatIndex ? DefaultFormatIndex : value;
+    default: return value;
+  }
+}
+
+void TOptions::WriteInt(TOptionInt index, int value) {
+  if (auto* key = Lookup(kIntKeys, index)) WriteInteger(key->Section, key->Name, value);
+}
+
+std::u16string TOptions::ReadStr(TOptionStr index) const {
+  auto* key = Lookup(kStrKeys, index);
+  if (!key) return {};
+  return ReadString(key->Section, key->Name, index == osFolder ? std::u16string_view(FDesktopFolder) : u"");
+}
+
+void TOptions::WriteStr(TOptionStr index, std::u16string_view value) {
+  if (auto* key = Lookup(kStrKeys, index)) WriteString(key->Section, key->Name, value);
+}
+
+int TOptions::ReadHotkey(TOptionHotkey index) const {
+  auto* key = Lookup(kHotkeyKeys, index);
+  return key ? ReadInteger(key->Section, key->Name, key->Default) : 0;
+}
+
+void TOptions::WriteHotkey(TOptionHotkey index, int value) {
+  if (auto* key = Lookup(kHotkeyKeys, index)) WriteInteger(key->Section, key->Name, value);
+}
+
+void TOptions::RepairRecorderIndexes() {
+  if (ReadStoredInt(oiBitrate) > MaxBitrateIndex) WriteInt(oiBitrate, DefaultBitrateIndex);
+  if (ReadStoredInt(oiFrequency) > MaxFrequencyIndex) WriteInt(oiFrequency, DefaultFrequencyIndex);
+}
+
+}  // namespace app
