@@ -1,0 +1,86 @@
+#include "RunProgram.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace liststest {
+
+std::string FindOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    std::string candidate = dir + "/" + name;
+    if (!dir.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+TRunResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {
+  TRunResult result;
+  int in[2], out[2], err[2];
+  if (pipe(in) || pipe(out) || pipe(err)) return result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  size_t written = 0;
+  if (input.empty()) {
+    close(in[1]);
+    in[1] = -1;
+  } else {
+    fcntl(in[1], F_SETFL, O_NONBLOCK);
+  }
+  bool outOpen = true, errOpen = true;
+  char buffer[65536];
+  while (outOpen || errOpen) {
+    pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
+    int count = in[1] >= 0 ? 3 : 2;
+    if (!outOpen) fds[0].fd = -1;
+    if (!errOpen) fds[1].fd = -1;
+    if (poll(fds, static_cast<nfds_t>(count), -1) < 0) break;
+    if (count == 3 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      ssize_t n = write(in[1], input.data() + written, input.size() - written);
+      if (n > 0) written += static_cast<size_t>(n);
+      if (n < 0 || written == input.size()) {
+        close(in[1]);
+        in[1] = -1;
+      }
+    }
+    for (int k = 0; k < 2; ++k) {
+      if (fds[k].fd >= 0 && (fds[k].revents & (POLLIN | POLLHUP | POLLERR))) {
+        ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+        if (n <= 0) {
+          (k == 0 ? outOpen : errOpen) = false;
+        } else {
+          (k == 0 ? result.Out : result.Err).append(buffer, static_cast<size_t>(n));
+        }
+      }
+    }
+  }
+  if (in[1] >= 0) close(in[1]);
+  close(out[0]);
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace liststest
