@@ -1,0 +1,28 @@
+#include "support/InetThread.h"
+
+TInetThread::TInetThread(widgets::HWND target, HINTERNET handle, widgets::UINT message)
+    : handle_(handle), target_(target), message_(message) {
+  request_.CancelFlag = &Cancel;
+}
+
+TInetThread::~TInetThread() {
+  Cancel = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+void TInetThread::Resume() {
+  if (thread_.joinable() || finished_) return;
+  thread_ = std::thread([this] { Run(); });
+}
+
+void TInetThread::WaitFor() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TInetThread::Run() {
+  result_ = request_.Execute(handle_);
+  finished_ = true;
+  // The window may have been destroyed while the exchange ran; PostMessage
+  // drops the message then, and the owner still frees this object.
+  if (widgets::IsWindow(target_)) widgets::PostMessage(target_, message_, 0, result_);
+}
