@@ -1,0 +1,211 @@
+#include "engine/Process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "TempDir.h"
+
+namespace {
+
+// Reads until the end of the stream (or `limit` bytes).
+std::string ReadAll(TInputPipeStream* stream, std::size_t limit = 1 << 20) {
+  std::string text;
+  char buffer[4096];
+  while (text.size() < limit) {
+    long n = stream->Read(buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  return text;
+}
+
+TEST(ProcessCommandLine, BuildQuotesWordsWithBlanks) {
+  TProcess p;
+  p.SetExecutable("ffmpeg.exe");
+  p.Parameters() = {"-i", "http://host/a b.mp3", "-y"};
+  EXPECT_EQ(p.BuildCommandLine(), "ffmpeg.exe -i \"http://host/a b.mp3\" -y");
+}
+
+TEST(ProcessCommandLine, SplittingRules) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(TProcess::SplitCommandLine(" a\tb\r\nc  "), (V{"a", "b", "c"}));
+  EXPECT_EQ(TProcess::SplitCommandLine("x \"a b\" 'c d' e"), (V{"x", "a b", "c d", "e"}));
+  // Quotes group inside a word but are only dropped around a whole word.
+  EXPECT_EQ(TProcess::SplitCommandLine("-i=\"a b\" z"), (V{"-i=\"a b\"", "z"}));
+  EXPECT_EQ(TProcess::SplitCommandLine("\"it's\" 'say \"hi\"'"), (V{"it's", "say \"hi\""}));
+  // A lone quote or an empty pair gives no word; an unclosed quote runs to the end.
+  EXPECT_EQ(TProcess::SplitCommandLine("a \"\" '' b"), (V{"a", "b"}));
+  EXPECT_EQ(TProcess::SplitCommandLine("a \""), (V{"a"}));
+  EXPECT_EQ(TProcess::SplitCommandLine("a \"b c"), (V{"a", "\"b c"}));
+  EXPECT_TRUE(TProcess::SplitCommandLine(" \t\r\n").empty());
+
+  TProcess p;
+  p.SetCommandLine("ffmpeg -i \"http://h/a b\" -f s16le pipe");
+  EXPECT_EQ(p.Executable(), "ffmpeg");
+  EXPECT_EQ(p.Parameters(), (V{"-i", "http://h/a b", "-f", "s16le", "pipe"}));
+}
+
+TEST(ProcessOptions, ConflictingOptionsAreRemoved) {
+  TProcess p;
+  p.SetOptions({poNoConsole, poNewConsole, poUsePipes});
+  EXPECT_FALSE(p.Options().Contains(poNoConsole));
+  EXPECT_TRUE(p.Options().Contains(poNewConsole));
+  EXPECT_TRUE(p.Options().Contains(poUsePipes));
+  p.SetOptions({poRunSuspended, poWaitOnExit});
+  EXPECT_FALSE(p.Options().Contains(poWaitOnExit));
+  EXPECT_EQ(TProcessOptions({poRunSuspended}).Bits(), 1u);
+  EXPECT_EQ(TProcessOptions({poDebugOnlyThisProcess}).Bits(), 1u << 9);
+}
+
+TEST(ProcessExecute, ErrorsRaiseEProcess) {
+  TProcess empty;
+  try {
+    empty.Execute();
+    FAIL();
+  } catch (const EProcess& e) {
+    EXPECT_STREQ(e.what(), "Cannot execute empty command-line");
+  }
+  TProcess missing;
+  missing.SetCommandLine("no-such-program-qor-test --flag");
+  try {
+    missing.Execute();
+    FAIL();
+  } catch (const EProcess& e) {
+    EXPECT_STREQ(e.what(), "Failed to execute no-such-program-qor-test --flag : 2");
+  }
+  EXPECT_FALSE(missing.Running());
+  TProcess badDir;
+  badDir.SetCommandLine("/bin/true");
+  badDir.SetCurrentDirectory("/no/such/folder/qor");
+  EXPECT_THROW(badDir.Execute(), EProcess);
+}
+
+TEST(ProcessExecute, ArgumentsReachTheChildVerbatimWithoutAShell) {
+  TProcess p;
+  p.SetExecutable("printf");
+  p.Parameters() = {"[%s]", "a b", "$HOME;ls", "*", "'q'"};
+  p.SetOptions({poUsePipes});
+  p.SetShowWindow(swoHIDE);  // accepted, no effect
+  p.Execute();
+  EXPECT_EQ(ReadAll(p.Output()), "[a b][$HOME;ls][*]['q']");
+  EXPECT_TRUE(p.WaitOnExit());
+  EXPECT_EQ(p.ExitStatus(), 0u);
+}
+
+TEST(ProcessPipes, StderrMergedIntoOutput) {
+  TProcess p;
+  p.SetCommandLine("/bin/sh -c 'echo out; echo err >&2; echo out2'");
+  p.SetOptions({poUsePipes, poStderrToOutPut});
+  p.Execute();
+  EXPECT_EQ(p.Stderr(), p.Output());
+  std::string all = ReadAll(p.Output());
+  EXPECT_EQ(all, "out\nerr\nout2\n");
+  EXPECT_EQ(p.Output()->Position(), static_cast<int64_t>(all.size()));
+  EXPECT_EQ(p.Output()->Seek(0, 0), static_cast<int64_t>(all.size()));
+  EXPECT_EQ(p.Output()->Write("x", 1), 0);
+  p.WaitOnExit();
+}
+
+TEST(ProcessPipes, SeparateStderrAndInput) {
+  TProcess p;
+  p.SetCommandLine("/bin/sh -c 'cat; echo done >&2; exit 3'");
+  p.SetOptions({poUsePipes});
+  p.Execute();
+  ASSERT_NE(p.Stderr(), p.Output());
+  EXPECT_EQ(p.Input()->Write("hello", 5), 5);
+  EXPECT_EQ(p.Input()->Position(), 0);
+  p.CloseInput();
+  EXPECT_EQ(ReadAll(p.Output()), "hello");
+  EXPECT_EQ(ReadAll(p.Stderr()), "done\n");
+  EXPECT_TRUE(p.WaitOnExit());
+  EXPECT_FALSE(p.Running());
+  EXPECT_EQ(p.ExitStatus(), 3u);
+}
+
+TEST(ProcessLifecycle, RunningEndsAndExitCodeStaysReadable) {
+  TProcess p;
+  p.SetCommandLine("/bin/sh -c 'exit 7'");
+  p.Execute();
+  EXPECT_TRUE(p.WaitOnExit(10000));
+  EXPECT_FALSE(p.Running());
+  EXPECT_FALSE(p.Active());
+  EXPECT_EQ(p.ExitStatus(), 7u);
+  EXPECT_EQ(p.ExitStatus(), 7u);
+}
+
+TEST(ProcessLifecycle, TerminateKillsARunningChildOnce) {
+  TProcess p;
+  p.SetCommandLine("sleep 30");
+  p.Execute();
+  EXPECT_TRUE(p.Running());
+  EXPECT_EQ(p.ExitStatus(), TProcess::STILL_ACTIVE);
+  EXPECT_TRUE(p.Terminate(5));
+  EXPECT_FALSE(p.Running());
+  EXPECT_EQ(p.ExitStatus(), 5u);
+  EXPECT_FALSE(p.Terminate(6));
+  EXPECT_EQ(p.ExitStatus(), 5u);
+
+  TProcess never;
+  EXPECT_FALSE(never.Terminate(1));
+  EXPECT_FALSE(never.WaitOnExit());
+  EXPECT_EQ(never.ExitStatus(), 0u);
+}
+
+TEST(ProcessLifecycle, WaitOnExitOptionAndSuspendedStart) {
+  TProcess waiting;
+  waiting.SetCommandLine("/bin/sh -c 'exit 4'");
+  waiting.SetOptions({poWaitOnExit});
+  waiting.Execute();
+  EXPECT_FALSE(waiting.Running());
+  EXPECT_EQ(waiting.ExitStatus(), 4u);
+
+  TProcess suspended;
+  suspended.SetCommandLine("/bin/echo started");
+  suspended.SetOptions({poRunSuspended, poUsePipes});
+  suspended.Execute();
+  EXPECT_FALSE(suspended.Output()->WaitReadable(50));
+  EXPECT_TRUE(suspended.Resume());
+  EXPECT_EQ(ReadAll(suspended.Output()), "started\n");
+  EXPECT_TRUE(suspended.WaitOnExit());
+}
+
+TEST(ProcessExecute, EnvironmentAndDirectory) {
+  testkit::TempDir dir;
+  TProcess p;
+  p.SetCommandLine("/bin/sh -c 'echo \"$QOR_X|$HOME|$(pwd)\"'");
+  p.Environment() = {"QOR_X=one two", "PATH=/usr/bin:/bin"};
+  p.SetCurrentDirectory(dir.Path().string());
+  p.SetOptions({poUsePipes});
+  p.Execute();
+  EXPECT_EQ(ReadAll(p.Output()), "one two||" + std::filesystem::canonical(dir.Path()).string() + "\n");
+  p.WaitOnExit();
+}
+
+TEST(ProcessHostile, EndlessWriterAndInstantExit) {
+  auto start = std::chrono::steady_clock::now();
+  {
+    TProcess endless;
+    endless.SetCommandLine("yes qor");
+    endless.SetOptions({poUsePipes, poStderrToOutPut});
+    endless.Execute();
+    EXPECT_EQ(ReadAll(endless.Output(), 1 << 20).size(), static_cast<std::size_t>(1 << 20));
+    // Freed while still running: the pipe closes, the writer dies of it and
+    // is collected in the background.
+  }
+  {
+    TProcess quick;
+    quick.SetCommandLine("/bin/true");
+    quick.SetOptions({poUsePipes});
+    quick.Execute();
+    EXPECT_EQ(ReadAll(quick.Output()), "");
+    quick.WaitOnExit();
+    // Writing to a child that is gone fails instead of killing the program.
+    std::string block(1 << 17, 'x');
+    EXPECT_EQ(quick.Input()->Write(block.data(), static_cast<long>(block.size())), -1);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+}  // namespace
