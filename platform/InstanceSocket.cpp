@@ -1,0 +1,321 @@
+#include "platform/InstanceSocket.h"
+
+#include <glib-unix.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kMagic = 0x4D524F51;  // "QORM"
+constexpr std::uint32_t kKindPing = 0;
+constexpr std::uint32_t kKindSend = 1;
+constexpr std::uint32_t kKindEnabled = 2;
+
+// Fixed-size little-endian frames; both ends are the same program on the
+// same machine, but the layout is spelled out so it never depends on
+// padding.
+struct TRequest {
+  std::uint32_t Kind = 0;
+  std::uint32_t Msg = 0;
+  std::uint64_t WParam = 0;
+  std::int64_t LParam = 0;
+};
+constexpr std::size_t kRequestSize = 4 + 4 + 4 + 8 + 8;
+constexpr std::size_t kReplySize = 4 + 8;
+
+void Put32(unsigned char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void Put64(unsigned char* p, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+std::uint32_t Get32(const unsigned char* p) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+  return v;
+}
+std::uint64_t Get64(const unsigned char* p) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+  return v;
+}
+
+bool MakeAddress(const std::string& path, sockaddr_un& address) {
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+// Waits until fd is ready for events or the deadline passes.
+bool WaitFor(int fd, short events, int timeoutMs) {
+  pollfd p{fd, events, 0};
+  for (;;) {
+    int n = ::poll(&p, 1, timeoutMs);
+    if (n > 0) return true;
+    if (n == 0) return false;
+    if (errno != EINTR) return false;
+  }
+}
+
+bool ReadExactly(int fd, unsigned char* data, std::size_t size, int timeoutMs) {
+  std::size_t done = 0;
+  while (done < size) {
+    if (!WaitFor(fd, POLLIN, timeoutMs)) return false;
+    ssize_t n = ::recv(fd, data + done, size - done, 0);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size, int timeoutMs) {
+  std::size_t done = 0;
+  while (done < size) {
+    if (!WaitFor(fd, POLLOUT, timeoutMs)) return false;
+    ssize_t n = ::send(fd, data + done, size - done, MSG_NOSIGNAL);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+enum class TConnect { Ok, Stale, Missing, Failed };
+
+TConnect Connect(const std::string& path, int& fd) {
+  fd = -1;
+  sockaddr_un address;
+  if (!MakeAddress(path, address)) return TConnect::Failed;
+  int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (s < 0) return TConnect::Failed;
+  if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
+      errno == EINPROGRESS) {
+    // EAGAIN: the backlog is full, so somebody is listening.
+    fd = s;
+    return TConnect::Ok;
+  }
+  int error = errno;
+  ::close(s);
+  if (error == ECONNREFUSED) return TConnect::Stale;
+  if (error == ENOENT) return TConnect::Missing;
+  return TConnect::Failed;
+}
+
+std::atomic<unsigned> gServerCounter{0};
+
+}  // namespace
+
+// ----------------------------------------------------------- TInstanceServer
+
+TInstanceServer::TInstanceServer(std::string folder, TInstanceReceiver& receiver, std::string className)
+    : FReceiver(receiver), FAlive(std::make_shared<bool>(true)) {
+  if (folder.empty()) {
+    FError = "no runtime folder";
+    return;
+  }
+  std::string name = className + "." + std::to_string(::getpid()) + "." + std::to_string(++gServerCounter);
+  std::string path = folder + name;
+  // Bound under a hidden name and renamed into place once listening, so
+  // that nobody finds it in between and takes it for a stale socket.
+  std::string temp = folder + "." + name + ".new";
+  sockaddr_un address;
+  if (!MakeAddress(temp, address)) {
+    FError = "socket path too long: " + temp;
+    return;
+  }
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    FError = std::string("socket: ") + std::strerror(errno);
+    return;
+  }
+  ::unlink(temp.c_str());
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0 ||
+      ::rename(temp.c_str(), path.c_str()) != 0) {
+    FError = path + ": " + std::strerror(errno);
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return;
+  }
+  FPath = path;
+  FListenFd = fd;
+  FSourceId = g_unix_fd_add(fd, G_IO_IN, reinterpret_cast<GUnixFDSourceFunc>(&TInstanceServer::OnReadable), this);
+}
+
+TInstanceServer::~TInstanceServer() {
+  *FAlive = false;
+  Close();
+}
+
+void TInstanceServer::Close() {
+  if (FListenFd < 0) return;
+  ::unlink(FPath.c_str());
+  if (FDispatching)
+    FClosedWhileDispatching = true;  // the dispatch returns G_SOURCE_REMOVE
+  else if (FSourceId)
+    g_source_remove(FSourceId);
+  FSourceId = 0;
+  ::close(FListenFd);
+  FListenFd = -1;
+}
+
+int TInstanceServer::OnReadable(int, unsigned, void* data) {
+  auto* self = static_cast<TInstanceServer*>(data);
+  // The receiver may close the server or even destroy it while it handles
+  // a message (WM_CLOSE does exactly that).
+  std::shared_ptr<bool> alive = self->FAlive;
+  self->FDispatching = true;
+  self->ServeOne();
+  if (!*alive) return G_SOURCE_REMOVE;
+  self->FDispatching = false;
+  if (self->FClosedWhileDispatching) {
+    self->FClosedWhileDispatching = false;
+    return G_SOURCE_REMOVE;
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+void TInstanceServer::ServeOne() {
+  int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (fd < 0) return;
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
+    ::close(fd);
+    return;
+  }
+  unsigned char request[kRequestSize];
+  // A finder only connects and hangs up; it gets no answer.
+  if (!ReadExactly(fd, request, sizeof request, 2000) || Get32(request) != kMagic) {
+    ::close(fd);
+    return;
+  }
+  TRequest r;
+  r.Kind = Get32(request + 4);
+  r.Msg = Get32(request + 8);
+  r.WParam = Get64(request + 12);
+  r.LParam = static_cast<std::int64_t>(Get64(request + 20));
+  std::int64_t result = 0;
+  TInstanceReceiver& receiver = FReceiver;
+  switch (r.Kind) {
+    case kKindSend:
+      result = receiver.InstanceMessage(r.Msg, static_cast<std::uintptr_t>(r.WParam),
+                                        static_cast<std::intptr_t>(r.LParam));
+      break;
+    case kKindEnabled:
+      result = receiver.InstanceEnabled() ? 1 : 0;
+      break;
+    case kKindPing:
+    default:
+      break;
+  }
+  // Only locals from here on: the receiver may have destroyed this server.
+  unsigned char reply[kReplySize];
+  Put32(reply, kMagic);
+  Put64(reply + 4, static_cast<std::uint64_t>(result));
+  WriteAll(fd, reply, sizeof reply, 2000);
+  ::close(fd);
+}
+
+// ------------------------------------------------------------------ clients
+
+std::vector<std::string> FindInstanceWindows(const std::string& folder, const std::string& className) {
+  std::vector<std::pair<std::pair<long long, long long>, std::string>> found;
+  if (folder.empty()) return {};
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return {};
+  std::string prefix = className + ".";
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string path = folder + name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+    int fd = -1;
+    switch (Connect(path, fd)) {
+      case TConnect::Ok:
+        ::close(fd);
+        found.push_back({{st.st_mtim.tv_sec, st.st_mtim.tv_nsec}, path});
+        break;
+      case TConnect::Stale:
+        ::unlink(path.c_str());  // its process is gone
+        break;
+      default:
+        break;
+    }
+  }
+  ::closedir(dir);
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> result;
+  for (auto& f : found) result.push_back(std::move(f.second));
+  return result;
+}
+
+std::optional<std::string> FindInstanceWindow(const std::string& folder, const std::string& className) {
+  auto all = FindInstanceWindows(folder, className);
+  if (all.empty()) return std::nullopt;
+  return all.front();
+}
+
+namespace {
+
+TSendStatus Exchange(const std::string& window, std::uint32_t kind, std::uint32_t msg, std::uintptr_t wParam,
+                     std::intptr_t lParam, std::int64_t& result, int timeoutMs) {
+  int fd = -1;
+  switch (Connect(window, fd)) {
+    case TConnect::Ok: break;
+    case TConnect::Stale:
+    case TConnect::Missing: return TSendStatus::NoWindow;
+    default: return TSendStatus::Failed;
+  }
+  unsigned char request[kRequestSize];
+  Put32(request, kMagic);
+  Put32(request + 4, kind);
+  Put32(request + 8, msg);
+  Put64(request + 12, static_cast<std::uint64_t>(wParam));
+  Put64(request + 20, static_cast<std::uint64_t>(lParam));
+  unsigned char reply[kReplySize];
+  TSendStatus status = TSendStatus::Ok;
+  if (!WriteAll(fd, request, sizeof request, timeoutMs)) {
+    status = TSendStatus::Failed;
+  } else if (!WaitFor(fd, POLLIN, timeoutMs)) {
+    status = TSendStatus::TimedOut;
+  } else if (!ReadExactly(fd, reply, sizeof reply, timeoutMs) || Get32(reply) != kMagic) {
+    status = TSendStatus::Failed;
+  } else {
+    result = static_cast<std::int64_t>(Get64(reply + 4));
+  }
+  ::close(fd);
+  return status;
+}
+
+}  // namespace
+
+TSendStatus SendInstanceMessage(const std::string& window, std::uint32_t msg, std::uintptr_t wParam,
+                                std::intptr_t lParam, std::intptr_t* result, int timeoutMs) {
+  std::int64_t value = 0;
+  TSendStatus status = Exchange(window, kKindSend, msg, wParam, lParam, value, timeoutMs);
+  if (result) *result = status == TSendStatus::Ok ? static_cast<std::intptr_t>(value) : 0;
+  return status;
+}
+
+bool IsInstanceWindowEnabled(const std::string& window, int timeoutMs) {
+  std::int64_t value = 0;
+  return Exchange(window, kKindEnabled, 0, 0, 0, value, timeoutMs) == TSendStatus::Ok && value != 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,167 @@
+#include "platform/InstanceSocket.h"
+
+#include <gtest/gtest.h>
+#include <glib.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "TempDir.h"
+
+namespace {
+
+using namespace platform;
+
+struct TRecorder : TInstanceReceiver {
+  struct TCall {
+    std::uint32_t Msg;
+    std::uintptr_t WParam;
+    std::intptr_t LParam;
+  };
+  std::vector<TCall> Calls;
+  bool Enabled = true;
+  std::function<void()> OnClose;
+  std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
+    Calls.push_back({msg, w, l});
+    if (msg == WM_CLOSE_MESSAGE && OnClose) OnClose();
+    return msg == UM_ACTIVATE_MESSAGE ? 77 : static_cast<std::intptr_t>(w + 1);
+  }
+  bool InstanceEnabled() override { return Enabled; }
+};
+
+// Runs work on another thread (the other process, in effect) while this
+// thread serves the main loop, as the controller's thread would.
+template <typename F>
+void RunClient(F work) {
+  std::atomic<bool> done{false};
+  std::thread client([&] {
+    work();
+    done = true;
+    g_main_context_wakeup(nullptr);
+  });
+  while (!done) g_main_context_iteration(nullptr, TRUE);
+  client.join();
+}
+
+std::string Folder(const testkit::TempDir& dir) { return dir.Path().string() + "/"; }
+
+TEST(PlatformInstanceSocketTest, MessagesAreAnsweredSynchronously) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  TInstanceServer server(Folder(dir), receiver);
+  ASSERT_FALSE(server.Failed()) << server.ErrorText();
+  EXPECT_EQ(server.Path().rfind(Folder(dir) + "QORClass.", 0), 0u);
+
+  std::intptr_t a = 0, b = 0, c = 0;
+  TSendStatus s1{}, s2{};
+  bool enabled = false;
+  RunClient([&] {
+    auto window = FindInstanceWindow(Folder(dir));
+    ASSERT_TRUE(window);
+    s1 = SendInstanceMessage(*window, WM_NULL_MESSAGE, 0, 0, &a);
+    s2 = SendInstanceMessage(*window, UM_ACTIVATE_MESSAGE, 0, 0, &b);
+    SendInstanceMessage(*window, 1234, 0xFFFFFFFFFFull, -5, &c);
+    enabled = IsInstanceWindowEnabled(*window);
+  });
+  EXPECT_EQ(s1, TSendStatus::Ok);
+  EXPECT_EQ(s2, TSendStatus::Ok);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 77);
+  EXPECT_EQ(c, static_cast<std::intptr_t>(0x10000000000ull));
+  EXPECT_TRUE(enabled);
+  ASSERT_EQ(receiver.Calls.size(), 3u) << "finding a window sends nothing";
+  EXPECT_EQ(receiver.Calls[0].Msg, 0u);
+  EXPECT_EQ(receiver.Calls[1].Msg, 37682u);
+  EXPECT_EQ(receiver.Calls[2].WParam, 0xFFFFFFFFFFull);
+  EXPECT_EQ(receiver.Calls[2].LParam, -5);
+
+  receiver.Enabled = false;
+  RunClient([&] { enabled = IsInstanceWindowEnabled(server.Path()); });
+  EXPECT_FALSE(enabled);
+}
+
+TEST(PlatformInstanceSocketTest, CloseInsideTheHandlerStillAnswersAndHidesTheWindow) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  auto server = std::make_unique<TInstanceServer>(Folder(dir), receiver);
+  ASSERT_FALSE(server->Failed());
+  // Like a window destroyed by its own WM_CLOSE: gone before the answer.
+  receiver.OnClose = [&] { server.reset(); };
+  std::string path = server->Path();
+  TSendStatus status{};
+  std::intptr_t result = -1;
+  std::optional<std::string> after;
+  RunClient([&] {
+    status = SendInstanceMessage(path, WM_CLOSE_MESSAGE, 4, 0, &result);
+    after = FindInstanceWindow(Folder(dir));
+  });
+  EXPECT_EQ(status, TSendStatus::Ok);
+  EXPECT_EQ(result, 5);
+  EXPECT_FALSE(after);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(SendInstanceMessage(path, WM_NULL_MESSAGE, 0, 0), TSendStatus::NoWindow);
+}
+
+TEST(PlatformInstanceSocketTest, FindsLiveWindowsAndRemovesStaleOnes) {
+  testkit::TempDir dir;
+  std::string folder = Folder(dir);
+  // A socket left by a crashed process: bound, nobody listening.
+  std::string stale = folder + "QORClass.99999.1";
+  {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, stale.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+  testkit::TempDir::WriteFile(folder + "QORClass.1.1", "not a socket");
+  TRecorder r1, r2, other;
+  TInstanceServer s1(folder, r1);
+  TInstanceServer s2(folder, r2);
+  TInstanceServer s3(folder, other, "OtherClass");
+  std::vector<std::string> found;
+  RunClient([&] { found = FindInstanceWindows(folder); });
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_NE(found[0], found[1]);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(folder + "QORClass.1.1")) << "only sockets are ours to remove";
+  s1.Close();
+  s1.Close();
+  RunClient([&] { found = FindInstanceWindows(folder); });
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0], s2.Path());
+  EXPECT_TRUE(FindInstanceWindows("").empty());
+  EXPECT_TRUE(FindInstanceWindows(folder + "missing/").empty());
+}
+
+TEST(PlatformInstanceSocketTest, SilentPeerTimesOutAndBadFolderFails) {
+  testkit::TempDir dir;
+  std::string path = Folder(dir) + "QORClass.5.5";
+  // Listening but never answering, as a hung process would.
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);
+  std::intptr_t result = 9;
+  EXPECT_EQ(SendInstanceMessage(path, WM_CLOSE_MESSAGE, 0, 0, &result, 100), TSendStatus::TimedOut);
+  EXPECT_EQ(result, 0);
+  ::close(fd);
+
+  TRecorder receiver;
+  TInstanceServer nowhere(Folder(dir) + "missing/", receiver);
+  EXPECT_TRUE(nowhere.Failed());
+  EXPECT_FALSE(nowhere.ErrorText().empty());
+  TInstanceServer tooLong(Folder(dir) + std::string(200, 'x') + "/", receiver);
+  EXPECT_TRUE(tooLong.Failed());
+}
+
+}  // namespace
