@@ -142,3 +142,32 @@ TEST(BitmapEx, ResourcePathsFollowTheBundleLayout) {
   EXPECT_EQ(TBitmapEx::IconResourcePath(101, 48), "/org/kelvarin/qor/icons/101-48.png");
   EXPECT_EQ(TBitmapEx::FromResource(1), nullptr);
 }
+
+TEST(BitmapEx, EverySkinPictureAndIconLoadsFromTheBundle) {
+  struct TExpected { int Id, Width, Height; };
+  // Sizes the windows rely on when they place the pictures.
+  const TExpected sizes[] = {{2000, 320, 104}, {2001, 20, 20}, {2003, 48, 12}, {2012, 300, 20},
+                             {2015, 5, 10},    {2021, 290, 12}, {2022, 290, 15}, {2023, 290, 26},
+                             {2025, 13, 13},   {2031, 14, 14},  {2040, 250, 50}, {2050, 220, 50},
+                             {3000, 17, 17},   {5001, 12, 50},  {5003, 18, 324}, {6000, 16, 36},
+                             {6006, 16, 30},   {7000, 64, 16},  {9000, 11, 11},  {9014, 16, 16}};
+  for (const auto& expected : sizes) {
+    auto image = TBitmapEx::FromResource(expected.Id);
+    ASSERT_NE(image, nullptr) << expected.Id;
+    EXPECT_EQ(image->Width(), expected.Width) << expected.Id;
+    EXPECT_EQ(image->Height(), expected.Height) << expected.Id;
+  }
+  for (int id : {2002, 2004, 2005, 2007, 2008, 2009, 2010, 2011, 2013, 2014, 2016, 2017, 2024,
+                 2026, 2041, 2042, 2043, 2051, 3001, 3002, 6001, 6002, 6003, 6004, 6005, 6007,
+                 6008, 6009, 6010, 7001, 7002, 7003, 7004, 7005, 7006, 8000, 9001, 9010, 9011,
+                 9012, 9013})
+    EXPECT_NE(TBitmapEx::FromResource(id), nullptr) << id;
+  for (int id : {101, 102})
+    for (int size : {16, 32, 48, 256}) {
+      auto icon = TBitmapEx::FromIcon(id, size);
+      ASSERT_NE(icon, nullptr) << id << "@" << size;
+      EXPECT_EQ(icon->Width(), size);
+      // Icons are opaque in the middle and never an empty picture.
+      EXPECT_EQ(icon->Pixel(size / 2, size / 2) >> 24, 255u) << id << "@" << size;
+    }
+}
