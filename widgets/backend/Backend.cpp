@@ -1,0 +1,50 @@
+#include "widgets/backend/Backend.h"
+
+#include <array>
+#include <atomic>
+#include <vector>
+
+#include "widgets/backend/Offscreen.h"
+
+namespace widgets {
+
+namespace {
+std::unique_ptr<TBackend>& Slot() {
+  static std::unique_ptr<TBackend> backend;
+  return backend;
+}
+std::array<std::atomic<bool>, 256> gKeys{};
+}  // namespace
+
+TBackend& Backend() {
+  auto& slot = Slot();
+  if (!slot) slot = std::make_unique<TOffscreenBackend>();
+  return *slot;
+}
+
+void SetBackend(std::unique_ptr<TBackend> backend) {
+  // Old native windows may still point into the old backend; keep it.
+  static std::vector<std::unique_ptr<TBackend>> retired;
+  if (Slot()) retired.push_back(std::move(Slot()));
+  Slot() = std::move(backend);
+}
+
+short GetKeyState(unsigned vk) { return vk < gKeys.size() && gKeys[vk] ? short(-32768) : short(0); }
+
+void SetKeyDown(unsigned vk, bool down) {
+  if (vk < gKeys.size()) gKeys[vk] = down;
+}
+
+UINT CurrentMouseKeys() {
+  UINT keys = 0;
+  if (gKeys[VK_LBUTTON]) keys |= MK_LBUTTON;
+  if (gKeys[VK_RBUTTON]) keys |= MK_RBUTTON;
+  if (gKeys[VK_MBUTTON]) keys |= MK_MBUTTON;
+  if (gKeys[VK_SHIFT]) keys |= MK_SHIFT;
+  if (gKeys[VK_CONTROL]) keys |= MK_CONTROL;
+  return keys;
+}
+
+TPoint GetCursorPos() { return Backend().CursorPos(); }
+
+}  // namespace widgets

@@ -1,0 +1,120 @@
+// The toolkit's view of the windowing system. Only top-level windows are
+// native; child controls live inside them and get their input from the
+// toolkit's own hit-testing (see controls/InputRouter.h).
+//
+// Two implementations: GTK (real windows, gtk/GtkBackend.h) and offscreen
+// (no display; tests drive it with synthetic input, backend/Offscreen.h).
+// The offscreen backend is the default until a program installs GTK.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "widgets/core/Messages.h"
+
+namespace widgets {
+
+// What a native window reports. Coordinates are relative to the window's
+// client area; `keys` are MK_* flags as they were before the event;
+// `time` is the event time in milliseconds (tick-count scale).
+class TNativeEvents {
+ public:
+  virtual ~TNativeEvents() = default;
+  virtual void NativeMouseMove(int x, int y, UINT keys, DWORD time) = 0;
+  // button: 1 left, 2 middle, 3 right (X11 numbering).
+  virtual void NativeButton(int button, bool down, int x, int y, UINT keys, DWORD time) = 0;
+  // delta: multiples of 120, positive away from the user.
+  virtual void NativeWheel(int delta, int x, int y, UINT keys) = 0;
+  virtual void NativeLeave() = 0;
+  // vk: virtual-key code; ch: the character the key produces (0: none).
+  virtual void NativeKey(bool down, unsigned vk, char16_t ch, bool alt) = 0;
+  virtual void NativeFocus(bool focused) = 0;
+  // The window manager moved or resized the window (screen coordinates).
+  virtual void NativeConfigure(int x, int y, int width, int height) = 0;
+  virtual void NativeCloseRequest() = 0;
+  // A plain (not presented) window needs painting; `cairo` is a cairo_t*.
+  virtual void NativePaint(void* cairo) = 0;
+};
+
+enum class TNativeKind { Normal, Popup, ToolTip };
+
+struct TNativeParams {
+  TNativeKind Kind = TNativeKind::Normal;
+  std::u16string Caption;
+  std::u16string ClassName;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  bool Decorated = true;   // title bar and frame (WS_CAPTION)
+  bool Rgba = false;       // per-pixel alpha (WS_EX_LAYERED)
+  bool ToolWindow = false; // no taskbar button (WS_EX_TOOLWINDOW)
+  bool Topmost = false;    // WS_EX_TOPMOST
+  bool InputTransparent = false;  // WS_EX_TRANSPARENT
+};
+
+class TNativeWindow {
+ public:
+  virtual ~TNativeWindow() = default;
+  virtual void SetBounds(int x, int y, int width, int height) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetCaption(const std::u16string& caption) = 0;
+  // 0..15: the system cursors in the order arrow, I-beam, wait, cross,
+  // up arrow, size, icon, NW-SE, NE-SW, W-E, N-S, size-all, no, hand,
+  // app-starting, help.
+  virtual void SetCursor(int index) = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void SetTopmost(bool topmost) = 0;
+  virtual void SetToolWindow(bool toolWindow) = 0;
+  virtual void SetInputTransparent(bool transparent) = 0;
+  virtual void SetOpacity(std::uint8_t opacity) = 0;
+  virtual void Activate() = 0;
+  // Lets the user move the window with the pointer (caption drag).
+  virtual void BeginMoveDrag(int screenX, int screenY, DWORD time) = 0;
+  // Shows a composed picture: premultiplied ARGB32 rows (cairo's format),
+  // drawn with `opacity` over whatever is below.
+  virtual void Present(const std::uint8_t* pixels, int width, int height, int stride,
+                       std::uint8_t opacity) = 0;
+  // Asks for NativePaint (plain windows).
+  virtual void Invalidate() = 0;
+  // Whether per-pixel alpha reaches the screen (a compositor runs).
+  virtual bool IsComposited() const = 0;
+  // Tooltip windows: lay out `text` wrapped at `maxWidth` pixels with the
+  // given colours (0xAARRGGBB) and size the window to it; returns the size.
+  virtual TPoint SetTipText(const std::u16string& text, int maxWidth, std::uint32_t back,
+                            std::uint32_t textColor) = 0;
+  // GtkWindow* for GTK, nullptr offscreen.
+  virtual void* NativeHandle() = 0;
+};
+
+class TBackend {
+ public:
+  virtual ~TBackend() = default;
+  virtual std::unique_ptr<TNativeWindow> CreateNativeWindow(TNativeEvents* events,
+                                                            const TNativeParams& params) = 0;
+  // Pointer position in screen coordinates.
+  virtual TPoint CursorPos() = 0;
+  virtual TRect ScreenRect() = 0;
+  // The work area of the primary monitor (screen minus panels).
+  virtual TRect WorkArea() = 0;
+  virtual UINT HoverTime() { return 400; }
+  virtual UINT DoubleClickTime() { return 500; }
+  virtual int DoubleClickDistance() { return 4; }
+  virtual void Beep() {}
+  virtual bool IsOffscreen() const { return false; }
+};
+
+// The backend in use (the offscreen one until SetBackend is called).
+TBackend& Backend();
+// Installs a backend; windows created earlier keep their native windows.
+void SetBackend(std::unique_ptr<TBackend> backend);
+
+// --- Input state shared by all windows -----------------------------------
+
+// < 0 when the key or mouse button (VK_*) is down, as GetKeyState does.
+short GetKeyState(unsigned vk);
+// Updated by the backends from each input event.
+void SetKeyDown(unsigned vk, bool down);
+// MK_* flags for the buttons and modifiers that are down now.
+UINT CurrentMouseKeys();
+TPoint GetCursorPos();
+
+}  // namespace widgets

@@ -1,0 +1,67 @@
+// Routes the input of one top-level window to the controls inside it: hit
+// tests the control tree, honours the mouse capture, synthesises
+// double-clicks, hover and leave, and sends keys to the focused control.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "widgets/backend/Backend.h"
+#include "widgets/core/MessageWindow.h"
+
+namespace widgets {
+
+class TControl;
+
+// Told about every pointer event of every window (the shared tooltip
+// listens): the control under the pointer (nullptr: none) and the message.
+using TPointerObserver = std::function<void(TControl* under, TPoint screen, UINT msg)>;
+void SetPointerObserver(TPointerObserver observer);
+
+class TInputRouter : public TNativeEvents {
+ public:
+  explicit TInputRouter(TControl* top);
+  ~TInputRouter() override;
+
+  void NativeMouseMove(int x, int y, UINT keys, DWORD time) override;
+  void NativeButton(int button, bool down, int x, int y, UINT keys, DWORD time) override;
+  void NativeWheel(int delta, int x, int y, UINT keys) override;
+  void NativeLeave() override;
+  void NativeKey(bool down, unsigned vk, char16_t ch, bool alt) override;
+  void NativeFocus(bool focused) override;
+  void NativeConfigure(int x, int y, int width, int height) override;
+  void NativeCloseRequest() override;
+  void NativePaint(void* cairo) override;
+
+  HWND Focus() const { return FFocus; }
+  void SetFocusTarget(HWND window) { FFocus = window; }
+  void Track(DWORD flags, HWND window, UINT hoverTime);
+  HWND UnderPointer() const { return FUnderPointer; }
+  TControl* Top() const { return FTop; }
+
+  // The router of the top-level window that holds `control`.
+  static TInputRouter* Of(TControl* control);
+
+ private:
+  class THoverTimer;
+  TControl* CaptureHere() const;
+  TPoint ToLocal(TControl* target, int x, int y) const;
+  void UpdateUnderPointer(TControl* hit);
+  void HoverElapsed();
+
+  TControl* FTop;
+  HWND FFocus = 0;
+  HWND FUnderPointer = 0;
+  HWND FLeaveTracked = 0;
+  HWND FHoverTracked = 0;
+  TPoint FPointer;
+  UINT FKeys = 0;
+  int FLastButton = 0;
+  DWORD FLastDownTime = 0;
+  TPoint FLastDownPos;
+  HWND FLastDownTarget = 0;
+  bool FLastWasDouble = false;
+  std::unique_ptr<THoverTimer> FHover;
+};
+
+}  // namespace widgets
