@@ -1,0 +1,148 @@
+// Opening the sealed station database and searching it as the user types.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lists/Collation.h"
+#include "lists/ListFile.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "support/Encoding.h"
+
+using namespace qor;
+
+namespace {
+
+std::string ReadGzip(const char* path) {
+  gzFile file = gzopen(path, "rb");
+  if (!file) {
+    std::fprintf(stderr, "cannot open %s\n", path);
+    std::exit(1);
+  }
+  std::string out;
+  char buffer[65536];
+  int n;
+  while ((n = gzread(file, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+  gzclose(file);
+  return out;
+}
+
+// Rows of a CSV file with quoted fields ("" inside quotes is a quote).
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> row;
+  std::string field;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+      else if (c == '"') quoted = false;
+      else field += c;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      row.push_back(std::move(field));
+      field.clear();
+    } else if (c == '\n' || c == '\r') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      row.push_back(std::move(field));
+      field.clear();
+      rows.push_back(std::move(row));
+      row.clear();
+    } else {
+      field += c;
+    }
+  }
+  if (!field.empty() || !row.empty()) {
+    row.push_back(std::move(field));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+struct TDatabase {
+  std::filesystem::path Folder;
+  std::filesystem::path File;
+  int Stations = 0;
+
+  TDatabase() {
+    auto rows = ParseCsv(ReadGzip(QOR_BENCH_STATIONS));
+    TPlayList list;
+    for (size_t i = 1; i < rows.size(); ++i) {  // row 0 is the header
+      if (rows[i].size() < 2) continue;
+      list.Add(MakeItem(enc::Utf8ToUtf16(std::to_string(i)), static_cast<int32_t>(i), enc::BytesToWide(rows[i][0]),
+                        rows[i][1]));
+    }
+    Stations = list.Count();
+    Folder = std::filesystem::temp_directory_path() / ("qor-bench-lists-" + std::to_string(getpid()));
+    std::filesystem::create_directories(Folder);
+    File = Folder / "broadcast.rpf";
+    if (!ExportListFile(list, File)) {
+      std::fprintf(stderr, "cannot write %s\n", File.c_str());
+      std::exit(1);
+    }
+  }
+  ~TDatabase() { std::filesystem::remove_all(Folder); }
+};
+
+TDatabase& Database() {
+  static TDatabase database;
+  return database;
+}
+
+void BM_OpenDatabase(benchmark::State& state) {
+  auto& database = Database();
+  for (auto _ : state) {
+    TPlayList list;
+    if (!LoadDatabase(list, database.File) || list.Count() != database.Stations) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(list);
+  }
+  state.counters["stations"] = database.Stations;
+  state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(database.File));
+}
+BENCHMARK(BM_OpenDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Each keystroke of a query searches the whole list again, as the search
+// box does; the benchmark reports the time of one keystroke.
+void SearchPerKeystroke(benchmark::State& state, std::u16string query) {
+  auto& database = Database();
+  static TPlayList list;
+  if (list.Count() == 0) LoadDatabase(list, database.File);
+  TResultList results;
+  size_t found = 0;
+  auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    for (size_t length = 1; length <= query.size(); ++length)
+      found += static_cast<size_t>(SearchByName(list, std::u16string_view(query).substr(0, length), results));
+    benchmark::DoNotOptimize(found);
+  }
+  double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  state.counters["ms_per_keystroke"] = elapsed / static_cast<double>(state.iterations() * query.size());
+}
+BENCHMARK_CAPTURE(SearchPerKeystroke, radyo_istanbul, std::u16string(u"radyo istanbul"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SearchPerKeystroke, jazz, std::u16string(u"JAZZ"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SearchPerKeystroke, no_match, std::u16string(u"qqqxqqq"))->Unit(benchmark::kMillisecond);
+
+void BM_SortByName(benchmark::State& state) {
+  auto& database = Database();
+  TPlayList list;
+  LoadDatabase(list, database.File);
+  bool ascending = true;
+  for (auto _ : state) {
+    SortByName(list, ascending);
+    ascending = !ascending;
+  }
+}
+BENCHMARK(BM_SortByName)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
