@@ -112,6 +112,20 @@ void TControl::DefaultHandler(TMessage& m) {
     case WM_MOUSEACTIVATE:
       m.Result = 1;  // MA_ACTIVATE
       return;
+    // The window text is the caption buffer, which WM_SETTEXT keeps.
+    case WM_SETTEXT:
+      m.Result = 1;
+      return;
+    case WM_GETTEXT:
+      WMGetText(m);
+      return;
+    case WM_GETTEXTLENGTH:
+      m.Result = static_cast<LRESULT>(FCaption.size());
+      return;
+    case WM_SIZING:
+    case WM_MOVING:
+      m.Result = 1;
+      return;
     default:
       break;
   }
