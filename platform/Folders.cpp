@@ -95,15 +95,9 @@ std::string RuntimeFolder(std::string* error) {
   std::string runtime;
   if (IsAbsoluteEnv("XDG_RUNTIME_DIR", runtime)) {
     std::string folder = WithSlash(runtime) + "QOR/";
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-      if (error) *error = folder + ": " + std::strerror(errno);
-      return {};
-    }
-    if (!IsFolder(folder)) {
-      if (error) *error = folder + ": not a folder";
-      return {};
-    }
-    return folder;
+    if ((::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) && IsFolder(folder)) return folder;
+    // An unusable runtime folder: the private one in /tmp still lets the
+    // instances of this user find each other.
   }
   // A shared /tmp: someone else could have put a folder or a link there.
   std::string folder = "/tmp/QOR-" + std::to_string(::getuid());

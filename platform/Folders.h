@@ -25,7 +25,8 @@ std::string ProgramFolder();
 // error is given, a description of what failed.
 bool ForceDirectories(const std::string& folder, std::string* error = nullptr);
 
-// $XDG_RUNTIME_DIR/QOR/, else /tmp/QOR-<uid>/; created with mode 0700.
+// $XDG_RUNTIME_DIR/QOR/ when that can be used, else /tmp/QOR-<uid>/;
+// created with mode 0700.
 // The fallback is refused unless it is a real folder owned by this user
 // and closed to others. Empty on failure (error says why).
 std::string RuntimeFolder(std::string* error = nullptr);

@@ -1,0 +1,318 @@
+#include "app/Application.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+#include "app/Globals.h"
+#include "app/Help.h"
+#include "platform/Folders.h"
+#include "resources/strings/StringTable.h"
+#include "support/Encoding.h"
+
+namespace app {
+
+namespace {
+
+TControllerFactory& ControllerFactory() {
+  static TControllerFactory factory;
+  return factory;
+}
+
+std::u16string W(const std::string& text) { return enc::Utf8ToUtf16(text); }
+std::string U(const std::u16string& text) { return enc::Utf16ToUtf8(text); }
+
+}  // namespace
+
+TGlobals& Globals() {
+  static TGlobals globals;
+  return globals;
+}
+
+// Hands the messages of other instances to the controller window, as if
+// they had been sent to it directly. Once the window is gone (WM_CLOSE
+// destroys it) the socket goes too, so that nobody finds it any more.
+class TApplication::TEndpoint : public platform::TInstanceReceiver {
+ public:
+  explicit TEndpoint(TApplication& app) : FApp(app) {}
+
+  std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override {
+    widgets::HWND window = FApp.FMainWindow ? FApp.FMainWindow->WindowHandle() : 0;
+    widgets::LRESULT result = 0;
+    if (widgets::IsWindow(window)) result = widgets::SendMessage(window, msg, wParam, lParam);
+    if (!widgets::IsWindow(window) && FApp.FInstanceServer) FApp.FInstanceServer->Close();
+    return result;
+  }
+
+  bool InstanceEnabled() override { return FApp.FMainWindow && FApp.FMainWindow->Enabled(); }
+
+ private:
+  TApplication& FApp;
+};
+
+TApplication::TApplication(int argc, const char* const* argv)
+    : FParameters(std::make_unique<TParameterList>(argc, argv)),
+      FListSource(ResourceListSource()),
+      FErr(&std::cerr) {}
+
+TApplication::TApplication(const std::vector<std::u16string>& arguments)
+    : FParameters(std::make_unique<TParameterList>(arguments)),
+      FListSource(ResourceListSource()),
+      FErr(&std::cerr) {}
+
+TApplication::~TApplication() {
+  if (Globals().Application == this) Globals() = TGlobals{};
+}
+
+void TApplication::SetControllerFactory(TControllerFactory factory) { ControllerFactory() = std::move(factory); }
+
+void TApplication::SetIconId(int value) {
+  FIconId = value;
+  if (FMainWindow) FMainWindow->SetIconId(value);
+}
+
+int TApplication::Run() {
+  TGlobals& g = Globals();
+  g = TGlobals{};
+  g.Application = this;
+  g.Parameters = FParameters.get();
+
+  if (FParameters->HelpRequested()) {
+    PrintHelp(std::cout);
+    return 0;
+  }
+  if (FParameters->Administrator().Present) g.AdministratorMode = true;
+  if (FParameters->EnableLog().Present) g.LogEnabled = true;
+
+  if (FParameters->Quit().Present) {
+    QuitOthers();
+    return 0;
+  }
+
+  int exitCode = 0;
+  try {
+    if (FParameters->Record().Present) {
+      g.RecordOnStart.Requested = true;
+      if (auto name = FParameters->Name(); name.Present) g.RecordOnStart.Name = U(name.Value);
+      if (auto action = FParameters->Action(); action.Present) g.RecordOnStart.Action = U(action.Value);
+    } else if (auto play = FParameters->Play(); play.Present) {
+      g.PlayOnStart.Requested = true;
+      g.PlayOnStart.Name = U(play.Value);
+      if (play.Value.empty())
+        if (auto name = FParameters->Name(); name.Present) g.PlayOnStart.Name = U(name.Value);
+    }
+
+    OpenOptions();
+    if (g.LogEnabled) {
+      FLog = std::make_unique<TMainLog>(SettingsPath("qor.log"));
+      g.Log = FLog.get();
+    }
+
+    bool other = OtherInstanceExists();
+    if (!FSingleInstance || !other) Initialize();
+    if (FSingleInstance && other)
+      ActivateOther();
+    else
+      RunMessageLoop();
+  } catch (const std::exception& e) {
+    *FErr << "QOR: " << e.what() << "\n";
+    exitCode = 1;
+  }
+
+  // Teardown: every step runs even when the ones before it failed.
+  try {
+    Finalize();
+  } catch (const std::exception&) {
+  }
+  try {
+    g.Log = nullptr;
+    FLog.reset();
+  } catch (const std::exception&) {
+  }
+  try {
+    SaveOptions();
+  } catch (const std::exception&) {
+  }
+  g = TGlobals{};
+  return exitCode;
+}
+
+void TApplication::QuitOthers() {
+  std::string folder = platform::RuntimeFolder();
+  // A controller that does not answer is not asked again, so that a hung
+  // process cannot keep "-quit" waiting for ever.
+  std::set<std::string> deaf;
+  for (;;) {
+    std::optional<std::string> window;
+    for (auto& candidate : platform::FindInstanceWindows(folder, ControllerClass)) {
+      if (!deaf.count(candidate)) {
+        window = candidate;
+        break;
+      }
+    }
+    if (!window) break;
+    auto status = platform::SendInstanceMessage(*window, widgets::WM_CLOSE, 0, 0);
+    if (status == platform::TSendStatus::Failed || status == platform::TSendStatus::TimedOut) deaf.insert(*window);
+    std::this_thread::sleep_for(std::chrono::milliseconds(QuitPauseMs));
+  }
+}
+
+std::string TApplication::SettingsPath(const std::string& fileName) const {
+  std::string name = fileName;
+  for (auto& c : name)
+    if (c == '\\') c = '/';
+  return U(FSettingsFolder) + name;
+}
+
+bool TApplication::MakeSettingsFolder() {
+  std::string error;
+  if (platform::ForceDirectories(U(FSettingsFolder), &error)) return true;
+  if (!FSettingsErrorShown) {
+    FSettingsErrorShown = true;
+    *FErr << "QOR: Ayar klasörü oluşturulamadı: " << error
+          << "\nQOR: Ayarlar varsayılan değerleriyle kullanılacak ve kaydedilemeyecek.\n";
+  }
+  return false;
+}
+
+void TApplication::OpenOptions() {
+  FSettingsFolder = W(PortableBuild ? platform::ProgramFolder() + "Settings/" : platform::SettingsFolder());
+  MakeSettingsFolder();
+  FOptions = std::make_unique<TOptions>(W(SettingsPath("options.ini")), W(platform::DesktopFolder()));
+  Globals().Options = FOptions.get();
+  FSingleInstance = FOptions->ReadBool(obSingleInstance);
+  FFirstRun = FOptions->ReadBool(obFirstRun);
+  try {
+    FOptions->RepairRecorderIndexes();
+  } catch (const EIniFileException&) {
+    // An unwritable settings folder was reported already; the readers keep
+    // the indexes in range anyway.
+  }
+  FIconId = FOptions->ReadInt(oiIcon);
+}
+
+bool TApplication::OtherInstanceExists() {
+  std::string error;
+  FRuntimeFolder = platform::RuntimeFolder(&error);
+  if (FRuntimeFolder.empty()) {
+    *FErr << "QOR: Çalışma klasörü kullanılamıyor: " << error << "\n";
+    return false;
+  }
+  return platform::TInstanceLock(FRuntimeFolder).OtherInstanceExists();
+}
+
+void TApplication::ActivateOther() {
+  auto window = platform::FindInstanceWindow(FRuntimeFolder, ControllerClass);
+  if (!window || !platform::IsInstanceWindowEnabled(*window)) return;
+  platform::SendInstanceMessage(*window, widgets::WM_NULL, 0, 0);
+  platform::SendInstanceMessage(*window, UM_ACTIVATE, 0, 0);
+}
+
+void TApplication::Initialize() {
+  TGlobals& g = Globals();
+
+  // Folders and files.
+  FProgramFolder = W(platform::ProgramFolder());
+  if (::chdir(U(FProgramFolder).c_str()) != 0) {
+    // Nothing relies on the current folder being readable; carry on.
+  }
+  MakeSettingsFolder();
+  FSchedule = std::make_unique<TSchedule>(W(SettingsPath("schedule.ini")));
+  g.Schedule = FSchedule.get();
+  SeedListFiles(U(FSettingsFolder), FListSource, *FErr);
+
+  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(::getpid()));
+  g.ApplicationTitle = res::LoadStr(res::IDS_APP_TITLE);
+  // The fixed format settings are constants (FormatSettings.h): nothing
+  // to load from the locale.
+
+  // The controller window, findable by other instances from here on.
+  widgets::InitMessages();
+  if (ControllerFactory())
+    FMainWindow = ControllerFactory()(*this);
+  else
+    FMainWindow = std::make_unique<TControllerStandIn>();
+  FMainWindow->SetName(ControllerName);
+  FMainWindow->HandleNeeded();
+  FMainWindow->SetIconId(FIconId);
+  FEndpoint = std::make_unique<TEndpoint>(*this);
+  if (!FRuntimeFolder.empty()) {
+    FInstanceServer = std::make_unique<platform::TInstanceServer>(FRuntimeFolder, *FEndpoint, ControllerClass);
+    if (FInstanceServer->Failed())
+      *FErr << "QOR: Diğer QOR örnekleri bu pencereyi bulamayacak: " << FInstanceServer->ErrorText() << "\n";
+  }
+
+  FInitialized = true;
+}
+
+namespace {
+
+gboolean OnTerminate(gpointer data) {
+  // A polite request to end, like WM_CLOSE from "-quit".
+  auto* window = static_cast<TControllerWindow*>(data);
+  if (widgets::IsWindow(window->WindowHandle())) widgets::PostMessage(window->WindowHandle(), widgets::WM_CLOSE);
+  else widgets::PostQuitMessage(0);
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+void TApplication::RunMessageLoop() {
+  if (FSingleInstance && !FRuntimeFolder.empty()) {
+    FMutex = std::make_unique<platform::TInstanceLock>(FRuntimeFolder);
+    FMutex->Hold();
+  }
+  std::vector<guint> signalSources;
+  if (FMainWindow)
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) signalSources.push_back(g_unix_signal_add(sig, OnTerminate, FMainWindow.get()));
+  try {
+    widgets::RunMessageLoop();
+  } catch (...) {
+    for (guint id : signalSources) g_source_remove(id);
+    FMutex.reset();
+    throw;
+  }
+  for (guint id : signalSources) g_source_remove(id);
+  FMutex.reset();
+}
+
+void TApplication::Finalize() {
+  if (!FInitialized) return;
+  // The audio library and the shared internet handle are freed here by the
+  // parts that create them; then the controller window goes.
+  if (FInstanceServer) FInstanceServer->Close();
+  FInstanceServer.reset();
+  FMainWindow.reset();
+  FEndpoint.reset();
+
+  if (FSchedule) {
+    MakeSettingsFolder();
+    try {
+      FSchedule->UpdateFile();
+    } catch (const std::exception&) {
+    }
+    Globals().Schedule = nullptr;
+    FSchedule.reset();
+  }
+}
+
+void TApplication::SaveOptions() {
+  if (!FOptions) return;
+  MakeSettingsFolder();
+  try {
+    FOptions->UpdateFile();
+  } catch (const std::exception&) {
+  }
+  Globals().Options = nullptr;
+  FOptions.reset();
+}
+
+}  // namespace app

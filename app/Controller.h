@@ -1,0 +1,51 @@
+// The controller window: found by other instances under the class name
+// "QORClass", it receives their WM_NULL, 37682 (UM_ACTIVATE) and WM_CLOSE.
+// Destroying it ends the message loop (WM_QUIT through PostQuitMessage).
+//
+// The full controller, which owns the players and the recorder, plugs in
+// through TApplication::SetControllerFactory. Until then TControllerStandIn
+// plays its part towards the other instances.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "widgets/core/MessageWindow.h"
+
+namespace app {
+
+class TApplication;
+
+inline constexpr widgets::UINT UM_ACTIVATE = 37682;
+
+// Window class and component name of the controller window.
+inline constexpr const char* ControllerClass = "QORClass";
+inline constexpr const char16_t* ControllerName = u"QOR";
+
+// What the application needs of a controller window beyond its handle.
+class TControllerWindow : public widgets::TMessageWindow {
+ public:
+  using widgets::TMessageWindow::TMessageWindow;
+  // A disabled window is left alone by a second instance.
+  virtual bool Enabled() const { return true; }
+  // Applies the program icon id (101 or 102).
+  virtual void SetIconId(int) {}
+};
+
+using TControllerFactory = std::function<std::unique_ptr<TControllerWindow>(TApplication&)>;
+
+// Answers WM_NULL and UM_ACTIVATE with 0; WM_CLOSE destroys it, and its
+// destruction posts the quit message.
+class TControllerStandIn : public TControllerWindow {
+ public:
+  TControllerStandIn();
+  ~TControllerStandIn() override;
+
+  int Activations() const { return FActivations; }
+  void WndProc(widgets::TMessage& message) override;
+
+ private:
+  int FActivations = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,42 @@
+// The command line, one argument per line (the program path excluded).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/WStrings.h"
+
+namespace app {
+
+struct TSwitch {
+  bool Present = false;
+  std::u16string Value;  // the text after the first "=", or empty
+};
+
+class TParameterList : public TWStringList {
+ public:
+  TParameterList() = default;
+  explicit TParameterList(const std::vector<std::u16string>& arguments);
+  // Byte arguments as main() gets them (UTF-8, else Windows-1254).
+  TParameterList(int argc, const char* const* argv);
+
+  // A switch is present when a line equals it or starts with it followed
+  // by "="; case does not matter. The first such line gives the value.
+  TSwitch Find(std::u16string_view name) const;
+
+  TSwitch Play() const { return Find(u"-play"); }
+  TSwitch Name() const { return Find(u"-name"); }
+  TSwitch Record() const { return Find(u"-record"); }
+  TSwitch Action() const { return Find(u"-action"); }
+  TSwitch Duration() const { return Find(u"-duration"); }
+  TSwitch Time() const { return Find(u"-time"); }
+  TSwitch Volume() const { return Find(u"-volume"); }
+  TSwitch Mute() const { return Find(u"-mute"); }
+  TSwitch Quit() const { return Find(u"-quit"); }
+  TSwitch EnableLog() const { return Find(u"-enablelog"); }
+  TSwitch Administrator() const { return Find(u"-administrator"); }
+  // "--help", "-help", "-h", "-?" or "/?".
+  bool HelpRequested() const;
+};
+
+}  // namespace app

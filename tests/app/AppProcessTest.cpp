@@ -1,0 +1,212 @@
+// The program as a whole, run as real processes.
+#include <gtest/gtest.h>
+#include <glib.h>
+
+#include <atomic>
+#include <thread>
+
+#include "QorProcess.h"
+#include "TempDir.h"
+#include "platform/InstanceLock.h"
+#include "platform/InstanceSocket.h"
+#include "platform/Resources.h"
+#include "support/Encoding.h"
+#include "support/WIniFiles.h"
+
+namespace {
+
+using apptest::TQorEnv;
+using apptest::TQorProcess;
+
+class AppProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FEnv.ConfigHome = FDir / "config";
+    FEnv.RuntimeDir = FDir / "run";
+    std::filesystem::create_directories(FEnv.RuntimeDir);
+  }
+  void WriteOptions(const std::string& text) {
+    std::filesystem::create_directories(FEnv.SettingsFolder());
+    testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini", text);
+  }
+  std::u16string ReadOption(const char16_t* section, const char16_t* key) {
+    TWIniFile ini(enc::Utf8ToUtf16((FEnv.SettingsFolder() / "options.ini").string()));
+    return ini.ReadString(section, key, u"<missing>");
+  }
+  // "-quit" from another process; it returns once no window is left.
+  void Quit() {
+    TQorProcess quit(FEnv, {"-quit"});
+    EXPECT_EQ(quit.Wait(), 0);
+    EXPECT_TRUE(platform::FindInstanceWindows(FEnv.RuntimeFolder()).empty());
+  }
+
+  testkit::TempDir FDir;
+  TQorEnv FEnv;
+};
+
+TEST_F(AppProcessTest, RunsUntilQuitAndLeavesItsFiles) {
+  WriteOptions("[player]\nvolume=0x19\n[recorder]\nbitrate=15\nfrequency=10\nformat=3\n");
+  TQorProcess qor(FEnv, {"-enablelog"});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
+  EXPECT_TRUE(qor.Running());
+  Quit();
+  ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
+
+  // The start-up repair happened before anything read the indexes; other
+  // values are kept as they were stored.
+  EXPECT_EQ(ReadOption(u"recorder", u"bitrate"), u"8");
+  EXPECT_EQ(ReadOption(u"recorder", u"frequency"), u"7");
+  EXPECT_EQ(ReadOption(u"recorder", u"format"), u"3");
+  EXPECT_EQ(ReadOption(u"player", u"volume"), u"0x19");
+  std::string schedule = testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "schedule.ini");
+  ASSERT_GE(schedule.size(), 2u);
+  EXPECT_EQ(schedule.substr(0, 2), "\xFF\xFE");
+  EXPECT_TRUE(std::filesystem::exists(FEnv.SettingsFolder() / "qor.log"));
+
+  // The built-in lists are copied byte for byte when the program carries
+  // them, and reported missing otherwise.
+  for (auto [file, resource] : {std::pair{"broadcast.rpf", "BROADCAST"}, std::pair{"playlist.rpf", "PLAYLIST"}}) {
+    auto builtIn = platform::LoadResourceBytes(std::string("/org/kelvarin/qor/lists/") + resource);
+    if (builtIn) {
+      EXPECT_EQ(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / file), *builtIn) << file;
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder() / file));
+      EXPECT_NE(qor.Stderr().find(resource), std::string::npos) << qor.Stderr();
+    }
+  }
+}
+
+TEST_F(AppProcessTest, SecondInstanceActivatesTheFirstAndLeaves) {
+  WriteOptions("[application]\nsingleinstance=1\n");
+  // This test plays the first instance: it holds the lock and listens as
+  // the controller window, so it can see exactly what arrives.
+  struct TReceiver : platform::TInstanceReceiver {
+    std::vector<std::uint32_t> Messages;
+    bool Enabled = true;
+    std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
+      EXPECT_EQ(w, 0u);
+      EXPECT_EQ(l, 0);
+      Messages.push_back(msg);
+      return 0;
+    }
+    bool InstanceEnabled() override { return Enabled; }
+  } receiver;
+  std::filesystem::create_directories(FEnv.RuntimeFolder());
+  platform::TInstanceLock lock(FEnv.RuntimeFolder());
+  ASSERT_TRUE(lock.Hold());
+  platform::TInstanceServer server(FEnv.RuntimeFolder(), receiver);
+  ASSERT_FALSE(server.Failed());
+
+  auto runSecond = [&](std::vector<std::string> args) {
+    TQorProcess second(FEnv, args);
+    std::atomic<bool> done{false};
+    std::optional<int> code;
+    std::thread waiter([&] {
+      code = second.Wait();
+      done = true;
+      g_main_context_wakeup(nullptr);
+    });
+    while (!done) g_main_context_iteration(nullptr, TRUE);
+    waiter.join();
+    EXPECT_EQ(code, 0) << second.Stderr();
+  };
+
+  runSecond({"-play=Radyo"});
+  EXPECT_EQ(receiver.Messages, (std::vector<std::uint32_t>{0, 37682}));
+  // It never initialised: no schedule, no list files; but its options
+  // file is written at its exit.
+  EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder() / "schedule.ini"));
+  EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder() / "broadcast.rpf"));
+  EXPECT_TRUE(std::filesystem::exists(FEnv.SettingsFolder() / "options.ini"));
+  EXPECT_EQ(platform::FindInstanceWindows(FEnv.RuntimeFolder()), std::vector<std::string>{server.Path()});
+
+  // A disabled first window is left alone.
+  receiver.Messages.clear();
+  receiver.Enabled = false;
+  runSecond({});
+  EXPECT_TRUE(receiver.Messages.empty());
+}
+
+TEST_F(AppProcessTest, SingleInstanceBetweenRealProcesses) {
+  WriteOptions("[application]\nsingleinstance=1\n");
+  TQorProcess first(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << first.Stderr();
+  TQorProcess second(FEnv, {});
+  EXPECT_EQ(second.Wait(), 0) << second.Stderr();
+  EXPECT_TRUE(first.Running());
+  EXPECT_EQ(platform::FindInstanceWindows(FEnv.RuntimeFolder()).size(), 1u);
+  Quit();
+  EXPECT_EQ(first.Wait(), 0);
+  // The lock went with the process.
+  EXPECT_FALSE(platform::TInstanceLock(FEnv.RuntimeFolder()).OtherInstanceExists());
+}
+
+TEST_F(AppProcessTest, WithoutSingleInstanceBothRunAndQuitClosesAll) {
+  TQorProcess first(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << first.Stderr();
+  TQorProcess second(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 2)) << second.Stderr();
+  EXPECT_TRUE(first.Running());
+
+  auto start = std::chrono::steady_clock::now();
+  Quit();
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  // One pause of 133 ms after each of the two WM_CLOSE messages.
+  EXPECT_GE(elapsed, std::chrono::milliseconds(2 * 133));
+  EXPECT_EQ(first.Wait(), 0);
+  EXPECT_EQ(second.Wait(), 0);
+
+  // With nobody left "-quit" returns at once and touches no settings.
+  std::filesystem::remove_all(FEnv.SettingsFolder());
+  Quit();
+  EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder()));
+}
+
+TEST_F(AppProcessTest, UnusableSettingsFolderIsReportedAndTheProgramRuns) {
+  // A file where the settings folder's parent should be: even root cannot
+  // create the folder.
+  std::filesystem::create_directories(FEnv.ConfigHome);
+  testkit::TempDir::WriteFile(FEnv.ConfigHome / "Kelvarin", "in the way");
+  TQorProcess qor(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
+  Quit();
+  EXPECT_EQ(qor.Wait(), 0);
+  std::string err = qor.Stderr();
+  EXPECT_NE(err.find("Ayar klasörü oluşturulamadı"), std::string::npos) << err;
+  EXPECT_NE(err.find("Kelvarin"), std::string::npos) << err;
+}
+
+TEST_F(AppProcessTest, CorruptSettingsFilesGiveDefaults) {
+  std::string garbage;
+  for (int i = 0; i < 3000; ++i) garbage += static_cast<char>((i * 37 + 11) % 256);
+  WriteOptions(garbage);
+  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "schedule.ini", garbage);
+  TQorProcess qor(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
+  Quit();
+  EXPECT_EQ(qor.Wait(), 0) << qor.Stderr();
+  EXPECT_EQ(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "schedule.ini").substr(0, 2), "\xFF\xFE");
+
+  // Unreadable: folders in place of both files.
+  std::filesystem::remove(FEnv.SettingsFolder() / "options.ini");
+  std::filesystem::remove(FEnv.SettingsFolder() / "schedule.ini");
+  std::filesystem::create_directory(FEnv.SettingsFolder() / "options.ini");
+  std::filesystem::create_directory(FEnv.SettingsFolder() / "schedule.ini");
+  TQorProcess again(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << again.Stderr();
+  Quit();
+  EXPECT_EQ(again.Wait(), 0) << again.Stderr();
+}
+
+TEST_F(AppProcessTest, HelpListsEverySwitchInTurkish) {
+  TQorProcess qor(FEnv, {"--help"});
+  EXPECT_EQ(qor.Wait(), 0);
+  std::string out = qor.Stdout();
+  for (auto name : {"-play", "-name", "-record", "-action", "-duration", "-time", "-volume", "-mute", "-quit",
+                    "-enablelog", "-administrator"})
+    EXPECT_NE(out.find(std::string("  ") + name), std::string::npos) << name;
+  EXPECT_NE(out.find("Kullanım"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder()));
+}
+
+}  // namespace

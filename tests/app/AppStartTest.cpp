@@ -1,0 +1,170 @@
+// Start-up pieces that run inside the test process: the command line, the
+// built-in list copy and the controller hook.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "TempDir.h"
+#include "app/Application.h"
+#include "app/BuiltinLists.h"
+#include "app/Globals.h"
+#include "app/ParameterList.h"
+#include "platform/Resources.h"
+#include "support/Encoding.h"
+
+namespace {
+
+using namespace app;
+
+TEST(AppStartTest, SwitchesMatchWholeOrBeforeEquals) {
+  TParameterList list({u"-PLAY=", u"-name=Kral FM", u"-volumeX=3", u"-Volume=40", u"-name=second",
+                       u"-action=a=b", u"-record"});
+  EXPECT_TRUE(list.Play().Present);
+  EXPECT_EQ(list.Play().Value, u"");
+  EXPECT_EQ(list.Name().Value, u"Kral FM");
+  EXPECT_EQ(list.Volume().Value, u"40");
+  EXPECT_EQ(list.Action().Value, u"a=b");
+  EXPECT_TRUE(list.Record().Present);
+  EXPECT_FALSE(list.Mute().Present);
+  EXPECT_FALSE(list.Quit().Present);
+  EXPECT_FALSE(list.HelpRequested());
+
+  const char* argv[] = {"/usr/bin/qor", "-mute", "--help", "-name=\xDE\x65hir"};
+  TParameterList bytes(4, argv);
+  EXPECT_EQ(bytes.Count(), 3);
+  EXPECT_TRUE(bytes.Mute().Present);
+  EXPECT_TRUE(bytes.HelpRequested());
+  EXPECT_EQ(bytes.Name().Value, u"Şehir") << "arguments that are not UTF-8 are read as Windows-1254";
+}
+
+std::optional<std::string> TestBundle(const std::string& name) {
+  return platform::LoadResourceBytes("/org/kelvarin/qor/testlists/" + name);
+}
+
+TEST(AppStartTest, BuiltinListsAreCopiedOnlyWhenMissing) {
+  ASSERT_TRUE(TestBundle("PLAYLIST"));
+  EXPECT_FALSE(platform::LoadResourceBytes("/org/kelvarin/qor/testlists/NONE"));
+  testkit::TempDir dir;
+  std::string folder = dir.Path().string() + "/";
+  std::ostringstream err;
+  auto source = ResourceListSource("/org/kelvarin/qor/testlists/");
+
+  TSeedResult first = SeedListFiles(folder, source, err);
+  EXPECT_TRUE(first.PlaylistWritten);
+  EXPECT_TRUE(first.BroadcastWritten);
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), *TestBundle("PLAYLIST"));
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), *TestBundle("BROADCAST"));
+  EXPECT_EQ(err.str(), "");
+
+  // Existing files are never replaced.
+  testkit::TempDir::WriteFile(dir / "playlist.rpf", "mine");
+  std::filesystem::remove(dir / "broadcast.rpf");
+  TSeedResult second = SeedListFiles(folder, source, err);
+  EXPECT_FALSE(second.PlaylistWritten);
+  EXPECT_TRUE(second.BroadcastWritten);
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "mine");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), *TestBundle("BROADCAST"));
+}
+
+TEST(AppStartTest, OlderPlaylistNameIsRenamedAndTheBuiltInNotWritten) {
+  testkit::TempDir dir;
+  std::string folder = dir.Path().string() + "/";
+  std::ostringstream err;
+  auto source = ResourceListSource("/org/kelvarin/qor/testlists/");
+  testkit::TempDir::WriteFile(dir / "playlist", "old favourites");
+  TSeedResult result = SeedListFiles(folder, source, err);
+  EXPECT_TRUE(result.PlaylistRenamed);
+  EXPECT_FALSE(result.PlaylistWritten);
+  EXPECT_FALSE(std::filesystem::exists(dir / "playlist"));
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "old favourites");
+
+  // With both names present nothing moves and nothing is overwritten.
+  testkit::TempDir::WriteFile(dir / "playlist", "older");
+  result = SeedListFiles(folder, source, err);
+  EXPECT_FALSE(result.PlaylistRenamed);
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist"), "older");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "old favourites");
+
+  // A folder named "playlist" is not the older file.
+  std::filesystem::remove(dir / "playlist");
+  std::filesystem::remove(dir / "playlist.rpf");
+  std::filesystem::create_directory(dir / "playlist");
+  result = SeedListFiles(folder, source, err);
+  EXPECT_TRUE(result.PlaylistWritten);
+}
+
+TEST(AppStartTest, MissingResourcesAndUnwritableFilesAreReported) {
+  testkit::TempDir dir;
+  std::string folder = dir.Path().string() + "/";
+  std::ostringstream err;
+  TSeedResult result = SeedListFiles(folder, ResourceListSource("/org/kelvarin/qor/nothing/"), err);
+  EXPECT_FALSE(result.PlaylistWritten);
+  EXPECT_FALSE(result.BroadcastWritten);
+  EXPECT_NE(err.str().find("PLAYLIST"), std::string::npos);
+  EXPECT_NE(err.str().find("BROADCAST"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+  std::ostringstream err2;
+  std::filesystem::create_directory(dir / "broadcast.rpf");
+  result = SeedListFiles(folder + "missing/", ResourceListSource("/org/kelvarin/qor/testlists/"), err2);
+  EXPECT_FALSE(result.PlaylistWritten);
+  EXPECT_NE(err2.str().find("yazılamadı"), std::string::npos);
+}
+
+// A controller plugged in through the factory, closing itself once the
+// message loop runs.
+class TSelfClosingController : public TControllerWindow {
+ public:
+  static inline int IconSeen = 0;
+  static inline std::string PlayName;
+  static inline bool RecordRequested = false;
+  static inline bool SawOptions = false;
+  ~TSelfClosingController() override { DestroyHandle(); }
+  void SetIconId(int id) override { IconSeen = id; }
+  void WndProc(widgets::TMessage& m) override {
+    if (m.Msg == widgets::WM_CREATE) {
+      widgets::PostMessage(Handle(), widgets::WM_USER + 1);
+    } else if (m.Msg == widgets::WM_USER + 1) {
+      TGlobals& g = Globals();
+      PlayName = g.PlayOnStart.Name;
+      RecordRequested = g.RecordOnStart.Requested;
+      SawOptions = g.Options && g.Schedule && g.Parameters && g.ApplicationTitle == u"QOR";
+      widgets::PostMessage(Handle(), widgets::WM_CLOSE);
+    } else if (m.Msg == widgets::WM_DESTROY) {
+      widgets::PostQuitMessage(0);
+    }
+    TControllerWindow::WndProc(m);
+  }
+};
+
+TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
+  testkit::TempDir dir;
+  ::setenv("XDG_CONFIG_HOME", (dir.Path() / "cfg").c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+  std::filesystem::create_directories(dir / "cfg/Kelvarin/QOR");
+  testkit::TempDir::WriteFile(dir / "cfg/Kelvarin/QOR/options.ini", "[application]\nicon=102\n");
+  TApplication::SetControllerFactory([](TApplication&) { return std::make_unique<TSelfClosingController>(); });
+  std::ostringstream err;
+  {
+    TApplication application(std::vector<std::u16string>{u"-play=", u"-name=Kral FM"});
+    application.SetErrorStream(err);
+    application.SetListSource([](const std::string&) { return std::optional<std::string>("list"); });
+    EXPECT_EQ(application.Run(), 0);
+    EXPECT_EQ(application.IconId(), 102);
+    EXPECT_EQ(application.SettingsFolder(), enc::Utf8ToUtf16((dir / "cfg/Kelvarin/QOR/").string()));
+  }
+  TApplication::SetControllerFactory(nullptr);
+  EXPECT_EQ(TSelfClosingController::IconSeen, 102);
+  EXPECT_EQ(TSelfClosingController::PlayName, "Kral FM");
+  EXPECT_FALSE(TSelfClosingController::RecordRequested);
+  EXPECT_TRUE(TSelfClosingController::SawOptions);
+  EXPECT_EQ(Globals().Options, nullptr) << "nothing outlives the run";
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/schedule.ini"), "\xFF\xFE");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf"), "list");
+  EXPECT_EQ(err.str(), "");
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
