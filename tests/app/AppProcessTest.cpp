@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 #include "QorProcess.h"
@@ -160,6 +161,29 @@ TEST_F(AppProcessTest, WithoutSingleInstanceBothRunAndQuitClosesAll) {
   std::filesystem::remove_all(FEnv.SettingsFolder());
   Quit();
   EXPECT_FALSE(std::filesystem::exists(FEnv.SettingsFolder()));
+}
+
+TEST_F(AppProcessTest, TerminationSignalClosesPolitelyAndACrashLeavesNothingFindable) {
+  TQorProcess polite(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << polite.Stderr();
+  ::kill(polite.Pid(), SIGTERM);
+  EXPECT_EQ(polite.Wait(), 0);
+  EXPECT_TRUE(std::filesystem::exists(FEnv.SettingsFolder() / "schedule.ini"));
+  EXPECT_TRUE(platform::FindInstanceWindows(FEnv.RuntimeFolder()).empty());
+
+  // A killed process leaves its socket behind; nobody mistakes it for a
+  // window, and "-quit" returns at once.
+  TQorProcess crashed(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << crashed.Stderr();
+  ::kill(crashed.Pid(), SIGKILL);
+  EXPECT_FALSE(crashed.Wait());
+  std::size_t leftovers = 0;
+  for (auto& entry : std::filesystem::directory_iterator(FEnv.RuntimeFolder()))
+    leftovers += entry.path().filename().string().rfind("QORClass.", 0) == 0;
+  EXPECT_EQ(leftovers, 1u);
+  Quit();
+  for (auto& entry : std::filesystem::directory_iterator(FEnv.RuntimeFolder()))
+    EXPECT_NE(entry.path().filename().string().rfind("QORClass.", 0), 0u) << entry.path();
 }
 
 TEST_F(AppProcessTest, UnusableSettingsFolderIsReportedAndTheProgramRuns) {

@@ -120,6 +120,9 @@ class TSelfClosingController : public TControllerWindow {
   static inline std::string PlayName;
   static inline bool RecordRequested = false;
   static inline bool SawOptions = false;
+  static inline bool Administrator = false;
+  static inline bool PlayRequested = false;
+  static inline std::string RecordName, RecordAction;
   ~TSelfClosingController() override { DestroyHandle(); }
   void SetIconId(int id) override { IconSeen = id; }
   void WndProc(widgets::TMessage& m) override {
@@ -129,6 +132,10 @@ class TSelfClosingController : public TControllerWindow {
       TGlobals& g = Globals();
       PlayName = g.PlayOnStart.Name;
       RecordRequested = g.RecordOnStart.Requested;
+      PlayRequested = g.PlayOnStart.Requested;
+      RecordName = g.RecordOnStart.Name;
+      RecordAction = g.RecordOnStart.Action;
+      Administrator = g.AdministratorMode;
       SawOptions = g.Options && g.Schedule && g.Parameters && g.ApplicationTitle == u"QOR";
       widgets::PostMessage(Handle(), widgets::WM_CLOSE);
     } else if (m.Msg == widgets::WM_DESTROY) {
@@ -154,8 +161,25 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
     EXPECT_EQ(application.IconId(), 102);
     EXPECT_EQ(application.SettingsFolder(), enc::Utf8ToUtf16((dir / "cfg/Kelvarin/QOR/").string()));
   }
-  TApplication::SetControllerFactory(nullptr);
   EXPECT_EQ(TSelfClosingController::IconSeen, 102);
+  EXPECT_TRUE(TSelfClosingController::PlayRequested);
+  EXPECT_FALSE(TSelfClosingController::Administrator);
+
+  // "-record" wins over "-play"; its station and end action are kept.
+  {
+    TApplication application(std::vector<std::u16string>{u"-play=X", u"-record", u"-name=Kral FM",
+                                                          u"-action=shutdown", u"-administrator"});
+    application.SetErrorStream(err);
+    EXPECT_EQ(application.Run(), 0);
+  }
+  TApplication::SetControllerFactory(nullptr);
+  EXPECT_FALSE(TSelfClosingController::PlayRequested);
+  EXPECT_TRUE(TSelfClosingController::RecordRequested);
+  EXPECT_EQ(TSelfClosingController::RecordName, "Kral FM");
+  EXPECT_EQ(TSelfClosingController::RecordAction, "shutdown");
+  EXPECT_TRUE(TSelfClosingController::Administrator);
+  TSelfClosingController::RecordRequested = false;
+  TSelfClosingController::PlayName = "Kral FM";
   EXPECT_EQ(TSelfClosingController::PlayName, "Kral FM");
   EXPECT_FALSE(TSelfClosingController::RecordRequested);
   EXPECT_TRUE(TSelfClosingController::SawOptions);

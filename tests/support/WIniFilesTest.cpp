@@ -212,4 +212,42 @@ TEST(WIniFilesTest, MemoryFileUnreadableOrUnwritable) {
   EXPECT_EQ(empty.ReadString(u"a", u"b", u"d"), u"d");
 }
 
+TEST(WIniFilesTest, GarbageFilesNeverBreakEitherKind) {
+  testkit::TempDir dir;
+  auto path = dir / "garbage.ini";
+  std::uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  const char* pieces[] = {"[", "]", "=", "\\", "\\n", "\n", "\r\n", "\r", "0x", ";", " ", "a", "\xFF\xFE", "\xC5"};
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    int length = static_cast<int>(next() % 200);
+    for (int i = 0; i < length; ++i) {
+      if (next() % 3 == 0)
+        bytes += pieces[next() % (sizeof pieces / sizeof *pieces)];
+      else
+        bytes += static_cast<char>(next() & 0xFF);
+    }
+    if (round % 2) bytes = std::string("\xFF\xFE") + bytes;
+    testkit::TempDir::WriteFile(path, bytes);
+    TWIniFile profile(W(path));
+    TWStringList sections;
+    profile.ReadSections(sections);
+    for (int i = 0; i < sections.Count(); ++i) {
+      TWStringList names;
+      profile.ReadSectionValues(sections.Get(i), names);
+    }
+    profile.ReadInteger(u"a", u"a", 0);
+    profile.WriteInteger(u"player", u"volume", round);
+    EXPECT_EQ(profile.ReadInteger(u"PLAYER", u"VOLUME", -1), round);
+
+    testkit::TempDir::WriteFile(path, bytes);
+    TWMemIniFile memory(W(path));
+    memory.ReadSections(sections);
+    memory.WriteInteger(u"schedule", u"action", round);
+    memory.UpdateFile();
+    TWMemIniFile again(W(path));
+    EXPECT_EQ(again.ReadInteger(u"schedule", u"action", -1), round);
+  }
+}
+
 }  // namespace
