@@ -1,0 +1,395 @@
+#include "audio/internal/Channel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/internal/Core.h"
+#include "audio/internal/Encoder.h"
+#include "audio/internal/Spectrum.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+namespace audio::detail {
+
+namespace {
+constexpr size_t kHistoryFrames = 8192;
+}
+
+TChannel::TChannel(DWORD handleValue, DWORD flagsValue) : handle(handleValue), flags(flagsValue) {}
+
+TChannel::~TChannel() { swr_free(&swr_); }
+
+void TChannel::SetupQueue(size_t highWaterFrames) {
+  std::lock_guard lock(mutex_);
+  highWater_ = highWaterFrames;
+  size_t capacity = highWaterFrames ? highWaterFrames + 8192 : static_cast<size_t>(freq);
+  queue_.Reset(chans, capacity);
+  // After running dry the channel waits for a quarter second of audio
+  // before it plays on, so that a trickle of data does not stutter.
+  resumeFrames_ = static_cast<size_t>(freq) / 4;
+  if (highWaterFrames) resumeFrames_ = std::min(resumeFrames_, highWaterFrames / 2);
+  history_.Reset(chans, kHistoryFrames);
+  deviceQueue_.Reset(2, 4096);
+}
+
+bool TChannel::Play(bool) {
+  std::lock_guard lock(mutex_);
+  int state = state_.load();
+  if (state == ACTIVE_PLAYING) return true;
+  if (state == ACTIVE_STOPPED && sourceEnded_.load() && queue_.Frames() == 0) {
+    SetError(ERROR_ENDED);
+    return false;
+  }
+  state_ = ACTIVE_PLAYING;
+  return true;
+}
+
+bool TChannel::Pause() {
+  if (state_.load() != ACTIVE_PLAYING) {
+    SetError(state_.load() == ACTIVE_PAUSED ? ERROR_ALREADY : ERROR_NOPLAY);
+    return false;
+  }
+  state_ = ACTIVE_PAUSED;
+  return true;
+}
+
+void TChannel::Stop() {
+  state_ = ACTIVE_STOPPED;
+  stalled_ = false;
+  flushDevice_ = true;
+}
+
+DWORD TChannel::IsActive() {
+  int state = state_.load();
+  if (state == ACTIVE_PLAYING && stalled_.load()) return ACTIVE_STALLED;
+  return static_cast<DWORD>(state);
+}
+
+bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
+  std::unique_lock lock(mutex_);
+  if (wait && highWater_) {
+    spaceCv_.wait(lock, [&] { return abort_.load() || queue_.Frames() < highWater_; });
+  }
+  if (abort_.load()) return false;
+  queue_.Reserve(frames);
+  queue_.Write(data, frames);
+  return true;
+}
+
+void TChannel::EndOfSource() {
+  sourceEnded_ = true;
+}
+
+size_t TChannel::QueuedFrames() {
+  std::lock_guard lock(mutex_);
+  return queue_.Frames();
+}
+
+void TChannel::ClearQueue() {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.Clear();
+  }
+  spaceCv_.notify_all();
+}
+
+void TChannel::RequestAbort() {
+  {
+    std::lock_guard lock(mutex_);
+    abort_ = true;
+  }
+  spaceCv_.notify_all();
+}
+
+void TChannel::MixInto(float* mix, int frames, int deviceRate) {
+  if (flushDevice_.exchange(false)) deviceQueue_.Clear();
+  if (state_.load() != ACTIVE_PLAYING) return;
+  const size_t chunkFrames = std::max<size_t>(256, static_cast<size_t>(freq) / 100);
+  if (chunk_.size() < chunkFrames * chans) chunk_.resize(chunkFrames * chans);
+  bool drained = false;
+  while (deviceQueue_.Frames() < static_cast<size_t>(frames)) {
+    size_t got = 0;
+    {
+      std::lock_guard lock(mutex_);
+      size_t available = queue_.Frames();
+      bool ended = sourceEnded_.load();
+      if (stalled_.load()) {
+        if (available >= resumeFrames_ || (ended && available > 0)) stalled_ = false;
+        else if (!(ended && available == 0)) break;
+      }
+      if (available == 0) {
+        if (ended) drained = true;
+        else stalled_ = true;
+        break;
+      }
+      got = queue_.Read(chunk_.data(), std::min(available, chunkFrames));
+    }
+    spaceCv_.notify_all();
+    framesTaken_ += got;
+    ProcessBlock(chunk_.data(), got);
+    ToDevice(chunk_.data(), got, deviceRate);
+  }
+  const size_t n = std::min<size_t>(static_cast<size_t>(frames), deviceQueue_.Frames());
+  if (n > 0) {
+    if (converted_.size() < n * 2) converted_.resize(n * 2);
+    deviceQueue_.Read(converted_.data(), n);
+    const float v = std::clamp(volume.load(), 0.0f, 1.0f);
+    for (size_t i = 0; i < n * 2; ++i) mix[i] += converted_[i] * v;
+  }
+  if (drained && deviceQueue_.Frames() == 0) {
+    state_ = ACTIVE_STOPPED;
+    stalled_ = false;
+    finished_ = true;
+  }
+}
+
+void TChannel::ProcessBlock(float* data, size_t frames) {
+  {
+    std::lock_guard lock(fxMutex_);
+    for (auto& fx : fx_) fx.filter.Process(data, frames, chans);
+  }
+  {
+    std::lock_guard lock(encoderMutex_);
+    for (auto& encoder : encoders_) encoder->Feed(data, frames, chans);
+  }
+  std::lock_guard lock(historyMutex_);
+  if (frames >= history_.Capacity()) {
+    history_.Clear();
+    history_.Write(data + (frames - history_.Capacity()) * chans, history_.Capacity());
+  } else {
+    if (history_.Space() < frames) history_.Drop(frames - history_.Space());
+    history_.Write(data, frames);
+  }
+}
+
+void TChannel::ToDevice(const float* data, size_t frames, int deviceRate) {
+  if (freq == deviceRate && chans == 2) {
+    deviceQueue_.Reserve(frames);
+    deviceQueue_.Write(data, frames);
+    return;
+  }
+  if (!swr_ || swrRate_ != deviceRate) {
+    swr_free(&swr_);
+    AVChannelLayout in{}, out{};
+    av_channel_layout_default(&in, chans);
+    av_channel_layout_default(&out, 2);
+    if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, deviceRate, &in, AV_SAMPLE_FMT_FLT,
+                            freq, 0, nullptr) < 0 ||
+        swr_init(swr_) < 0) {
+      swr_free(&swr_);
+      return;
+    }
+    swrRate_ = deviceRate;
+  }
+  const int outMax = swr_get_out_samples(swr_, static_cast<int>(frames));
+  if (outMax <= 0) return;
+  std::vector<float>& out = converted_;
+  if (out.size() < static_cast<size_t>(outMax) * 2) out.resize(static_cast<size_t>(outMax) * 2);
+  uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(out.data())};
+  const uint8_t* inPlanes[1] = {reinterpret_cast<const uint8_t*>(data)};
+  int made = swr_convert(swr_, outPlanes, outMax, inPlanes, static_cast<int>(frames));
+  if (made > 0) {
+    deviceQueue_.Reserve(static_cast<size_t>(made));
+    deviceQueue_.Write(out.data(), static_cast<size_t>(made));
+  }
+}
+
+// ---- tags
+
+void TChannel::SetTag(DWORD type, std::string text) {
+  std::lock_guard lock(tagMutex_);
+  auto& slot = tags_[type];
+  if (slot) {
+    retiredTags_.push_back(std::move(slot));
+    while (retiredTags_.size() > 16) retiredTags_.pop_front();
+  }
+  slot = std::make_unique<std::string>(std::move(text));
+}
+
+bool TChannel::HasTag(DWORD type) {
+  std::lock_guard lock(tagMutex_);
+  return tags_.count(type) != 0;
+}
+
+const char* TChannel::Tags(DWORD type) {
+  std::lock_guard lock(tagMutex_);
+  auto it = tags_.find(type);
+  if (it == tags_.end()) {
+    SetError(ERROR_NOTAVAIL);
+    return nullptr;
+  }
+  return it->second->c_str();
+}
+
+QWORD TChannel::FilePosition(DWORD) {
+  SetError(ERROR_NOTFILE);
+  return static_cast<QWORD>(-1);
+}
+
+QWORD TChannel::Position(DWORD mode) {
+  if ((mode & 0xff) != POS_BYTE) {
+    SetError(ERROR_NOTAVAIL);
+    return static_cast<QWORD>(-1);
+  }
+  return framesTaken_.load() * static_cast<QWORD>(chans) * static_cast<QWORD>(BytesPerSample());
+}
+
+DWORD TChannel::GetData(void* buffer, DWORD length) {
+  const int bytesPerFrame = chans * BytesPerSample();
+  if (length == DATA_AVAILABLE) return static_cast<DWORD>(QueuedFrames() * bytesPerFrame);
+  if (!buffer) {
+    SetError(ERROR_ILLPARAM);
+    return static_cast<DWORD>(-1);
+  }
+  if (length & DATA_FFT256) {
+    const int kind = static_cast<int>(length & 0xff);
+    if (kind > 5) {
+      SetError(ERROR_ILLPARAM);
+      return static_cast<DWORD>(-1);
+    }
+    const int n = 256 << kind;
+    std::vector<float> recent(static_cast<size_t>(n) * chans);
+    size_t got;
+    {
+      std::lock_guard lock(historyMutex_);
+      size_t take = std::min<size_t>(history_.Frames(), static_cast<size_t>(n));
+      std::vector<float> all(history_.Frames() * chans);
+      history_.Peek(all.data(), history_.Frames());
+      std::memcpy(recent.data(), all.data() + (history_.Frames() - take) * chans,
+                  take * chans * sizeof(float));
+      got = take;
+    }
+    ComputeSpectrum(recent.data(), got, chans, n, static_cast<float*>(buffer));
+    return static_cast<DWORD>(n / 2 * sizeof(float));
+  }
+  const bool asFloat = (length & DATA_FLOAT) != 0;
+  const size_t bytes = length & 0x0fffffff;
+  const size_t sampleBytes = asFloat ? 4 : 2;
+  size_t frames = bytes / (sampleBytes * chans);
+  std::vector<float> recent;
+  {
+    std::lock_guard lock(historyMutex_);
+    frames = std::min(frames, history_.Frames());
+    std::vector<float> all(history_.Frames() * chans);
+    history_.Peek(all.data(), history_.Frames());
+    recent.assign(all.end() - static_cast<long>(frames * chans), all.end());
+  }
+  if (asFloat) {
+    std::memcpy(buffer, recent.data(), recent.size() * sizeof(float));
+  } else {
+    auto* out = static_cast<int16_t*>(buffer);
+    for (size_t i = 0; i < recent.size(); ++i)
+      out[i] = static_cast<int16_t>(std::lrint(std::clamp(recent[i], -1.0f, 1.0f) * 32767.0f));
+  }
+  return static_cast<DWORD>(recent.size() * sampleBytes);
+}
+
+// ---- syncs
+
+HSYNC TChannel::AddSync(DWORD type, QWORD param, SYNCPROC* proc, void* user) {
+  std::lock_guard lock(syncMutex_);
+  HSYNC h = NewHandle();
+  syncs_.push_back({h, type, param, proc, user});
+  return h;
+}
+
+bool TChannel::RemoveSync(HSYNC sync) {
+  std::lock_guard lock(syncMutex_);
+  auto it = std::find_if(syncs_.begin(), syncs_.end(), [&](const TSync& s) { return s.handle == sync; });
+  if (it == syncs_.end()) return false;
+  syncs_.erase(it);
+  return true;
+}
+
+void TChannel::FireSync(DWORD type, DWORD data) {
+  std::vector<TSync> due;
+  {
+    std::lock_guard lock(syncMutex_);
+    for (auto it = syncs_.begin(); it != syncs_.end();) {
+      if ((it->type & ~SYNC_ONETIME) == type) {
+        due.push_back(*it);
+        if (it->type & SYNC_ONETIME) {
+          it = syncs_.erase(it);
+          continue;
+        }
+      }
+      ++it;
+    }
+  }
+  for (const TSync& s : due)
+    if (s.proc) s.proc(s.handle, handle, data, s.user);
+}
+
+// ---- effects
+
+HFX TChannel::AddFx(DWORD type, int priority) {
+  if (type != FX_DX8_PARAMEQ) {
+    SetError(ERROR_ILLTYPE);
+    return 0;
+  }
+  std::lock_guard lock(fxMutex_);
+  TFx fx{NewHandle(), priority, {}};
+  fx.filter.Configure(DX8_PARAMEQ{1000.0f, 12.0f, 0.0f}, freq);
+  // Higher priority runs first; equal priorities keep their order.
+  auto at = std::find_if(fx_.begin(), fx_.end(), [&](const TFx& f) { return f.priority < priority; });
+  HFX h = fx.handle;
+  fx_.insert(at, std::move(fx));
+  return h;
+}
+
+bool TChannel::HasFx(HFX fx) {
+  std::lock_guard lock(fxMutex_);
+  return std::any_of(fx_.begin(), fx_.end(), [&](const TFx& f) { return f.handle == fx; });
+}
+
+bool TChannel::RemoveFx(HFX fx) {
+  std::lock_guard lock(fxMutex_);
+  auto it = std::find_if(fx_.begin(), fx_.end(), [&](const TFx& f) { return f.handle == fx; });
+  if (it == fx_.end()) return false;
+  fx_.erase(it);
+  return true;
+}
+
+bool TChannel::SetFxParams(HFX fx, const DX8_PARAMEQ& params) {
+  std::lock_guard lock(fxMutex_);
+  for (auto& f : fx_)
+    if (f.handle == fx) {
+      f.filter.Configure(params, freq);
+      return true;
+    }
+  return false;
+}
+
+bool TChannel::GetFxParams(HFX fx, DX8_PARAMEQ& params) {
+  std::lock_guard lock(fxMutex_);
+  for (auto& f : fx_)
+    if (f.handle == fx) {
+      params = f.filter.Params();
+      return true;
+    }
+  return false;
+}
+
+// ---- encoders
+
+void TChannel::AttachEncoder(const std::shared_ptr<TEncoder>& encoder) {
+  std::lock_guard lock(encoderMutex_);
+  encoders_.push_back(encoder);
+}
+
+void TChannel::DetachEncoder(HENCODE encoder) {
+  std::lock_guard lock(encoderMutex_);
+  encoders_.erase(std::remove_if(encoders_.begin(), encoders_.end(),
+                                 [&](const auto& e) { return e->Handle() == encoder; }),
+                  encoders_.end());
+}
+
+std::vector<std::shared_ptr<TEncoder>> TChannel::Encoders() {
+  std::lock_guard lock(encoderMutex_);
+  return encoders_;
+}
+
+}  // namespace audio::detail

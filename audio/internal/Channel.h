@@ -1,0 +1,165 @@
+// A playable channel: a queue of decoded PCM in the stream's own format,
+// filled by its source (decoder thread, network decoder, push calls) and
+// emptied by the mixer, which runs effects, encoder feeds, the spectrum
+// history and volume on the way to the output.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "audio/Audio.h"
+#include "audio/internal/Biquad.h"
+#include "audio/internal/PcmRing.h"
+
+struct SwrContext;
+
+namespace audio::detail {
+
+class TEncoder;
+
+class TChannel {
+ public:
+  TChannel(DWORD handle, DWORD flags);
+  virtual ~TChannel();
+  TChannel(const TChannel&) = delete;
+  TChannel& operator=(const TChannel&) = delete;
+
+  const DWORD handle;
+  const DWORD flags;
+
+  // Format of the stream itself; fixed before the channel is published.
+  int freq = 44100;
+  int chans = 2;
+  DWORD ctype = CTYPE_STREAM;
+  DWORD origres = 0;
+  std::string filename;
+
+  // Sets up the PCM queue for the format above. `highWaterFrames` is how
+  // much a producer may queue before FillPcm waits; 0 means no limit.
+  void SetupQueue(size_t highWaterFrames);
+
+  // ---- control (any thread)
+  bool Play(bool restart);
+  bool Pause();
+  void Stop();
+  DWORD IsActive();
+  std::atomic<float> volume{1.0f};
+
+  // ---- producer side
+  // Queues frames; with `wait` it first waits while the queue is at its high
+  // water mark. Returns false when the channel is being torn down.
+  bool FillPcm(const float* data, size_t frames, bool wait);
+  // No more data will come: the channel stops once the queue has played.
+  void EndOfSource();
+  bool SourceEnded() const { return sourceEnded_.load(); }
+  size_t QueuedFrames();
+  size_t HighWater() const { return highWater_; }
+  // Drops what is queued (push streams clear on stop).
+  void ClearQueue();
+
+  // ---- mixer side (mixer thread only)
+  // Adds `frames` stereo frames at `deviceRate` into `mix`.
+  void MixInto(float* mix, int frames, int deviceRate);
+  // True once after the channel ended and everything was played.
+  bool TakeFinished() { return finished_.exchange(false); }
+
+  // ---- queries
+  virtual const char* Tags(DWORD type);
+  virtual QWORD FilePosition(DWORD mode);
+  QWORD Position(DWORD mode);
+  DWORD GetData(void* buffer, DWORD length);
+  int BytesPerSample() const { return (flags & SAMPLE_FLOAT) ? 4 : 2; }
+
+  // ---- syncs
+  HSYNC AddSync(DWORD type, QWORD param, SYNCPROC* proc, void* user);
+  bool RemoveSync(HSYNC sync);
+  // Calls the matching procedures on the calling thread, without locks held.
+  void FireSync(DWORD type, DWORD data);
+
+  // ---- effects
+  HFX AddFx(DWORD type, int priority);
+  bool HasFx(HFX fx);
+  bool RemoveFx(HFX fx);
+  bool SetFxParams(HFX fx, const DX8_PARAMEQ& params);
+  bool GetFxParams(HFX fx, DX8_PARAMEQ& params);
+
+  // ---- encoders fed from this channel
+  void AttachEncoder(const std::shared_ptr<TEncoder>& encoder);
+  void DetachEncoder(HENCODE encoder);
+  std::vector<std::shared_ptr<TEncoder>> Encoders();
+
+  // ---- lifetime
+  // Asks background work to end soon; never blocks.
+  virtual void RequestAbort();
+  // Waits for background work to end.
+  virtual void Join() {}
+  bool Aborting() const { return abort_.load(); }
+
+ protected:
+  // Sets a tag; earlier texts of the same tag stay readable for a while,
+  // because callers on other threads may still hold the old pointer.
+  void SetTag(DWORD type, std::string text);
+  bool HasTag(DWORD type);
+  std::mutex tagMutex_;
+
+  std::atomic<bool> abort_{false};
+  std::atomic<uint64_t> framesTaken_{0};
+
+ private:
+  void ProcessBlock(float* data, size_t frames);
+  void ToDevice(const float* data, size_t frames, int deviceRate);
+
+  std::mutex mutex_;
+  std::condition_variable spaceCv_;
+  TPcmRing queue_;
+  size_t highWater_ = 0;
+  size_t resumeFrames_ = 0;
+  std::atomic<int> state_{ACTIVE_STOPPED};
+  std::atomic<bool> stalled_{false};
+  std::atomic<bool> sourceEnded_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<bool> flushDevice_{false};
+
+  // Mixer-only data.
+  std::vector<float> chunk_;
+  std::vector<float> converted_;
+  TPcmRing deviceQueue_;
+  SwrContext* swr_ = nullptr;
+  int swrRate_ = 0;
+
+  std::mutex historyMutex_;
+  TPcmRing history_;
+
+  std::mutex syncMutex_;
+  struct TSync {
+    HSYNC handle;
+    DWORD type;
+    QWORD param;
+    SYNCPROC* proc;
+    void* user;
+  };
+  std::vector<TSync> syncs_;
+
+  std::mutex fxMutex_;
+  struct TFx {
+    HFX handle;
+    int priority;
+    TPeakingBiquad filter;
+  };
+  std::vector<TFx> fx_;
+
+  std::mutex encoderMutex_;
+  std::vector<std::shared_ptr<TEncoder>> encoders_;
+
+  std::map<DWORD, std::unique_ptr<std::string>> tags_;
+  std::deque<std::unique_ptr<std::string>> retiredTags_;
+};
+
+}  // namespace audio::detail

@@ -1,0 +1,42 @@
+// Shared internals of the audio library: the per-thread error code, the
+// process-wide configuration and the handle counter.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "audio/Audio.h"
+
+namespace audio::detail {
+
+// Sets the calling thread's error code (read by ErrorGetCode).
+void SetError(int code);
+int LastError();
+
+struct TConfig {
+  std::atomic<DWORD> netTimeout{5000};
+  std::atomic<DWORD> netBuffer{5000};
+  std::atomic<DWORD> netPrebuf{75};
+  std::atomic<DWORD> netPlaylist{0};
+  std::atomic<DWORD> netReconnect{30000};
+  std::mutex textMutex;
+  std::string proxy;
+  std::string agent = "Qorvela/5.10";
+
+  std::string Proxy() {
+    std::lock_guard lock(textMutex);
+    return proxy;
+  }
+  std::string Agent() {
+    std::lock_guard lock(textMutex);
+    return agent;
+  }
+};
+
+TConfig& Config();
+
+// Every handle kind draws from one counter so that no two handles are equal.
+DWORD NewHandle();
+
+}  // namespace audio::detail

@@ -1,0 +1,88 @@
+// A stream decoded by libavformat/libavcodec on a thread of its own: local
+// files, internet streams fetched by TNetSource, and addresses that
+// libavformat opens itself (HLS, RTMP, MMS).
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "audio/internal/Channel.h"
+#include "audio/internal/NetSource.h"
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVPacket;
+struct AVFrame;
+struct AVIOContext;
+struct SwrContext;
+
+namespace audio::detail {
+
+class TDecodeStream : public TChannel {
+ public:
+  enum class TKind { File, Net, Direct };
+
+  TDecodeStream(DWORD handle, DWORD flags, TKind kind);
+  ~TDecodeStream() override;
+
+  // Opening (on the creating thread). Each returns ERROR_OK or an error.
+  int OpenFile(const std::string& path);
+  // `net` is connected; `formatName` is the demuxer chosen from the
+  // content type (empty: probe).
+  int OpenNet(std::unique_ptr<TNetSource> net, const std::string& formatName);
+  int OpenDirect(const std::string& url, DOWNLOADPROC* proc, void* user);
+
+  // Starts the decoder thread once the channel is published.
+  void Start();
+
+  const char* Tags(DWORD type) override;
+  QWORD FilePosition(DWORD mode) override;
+  void RequestAbort() override;
+  void Join() override;
+
+  TNetSource* Net() { return net_.get(); }
+
+ private:
+  int OpenDemuxer(bool first);
+  void CloseDemuxer();
+  int DecodeFirstFrame();
+  bool DecodePacket(AVPacket* packet, bool wait);
+  bool QueueFrame(AVFrame* frame, bool wait);
+  bool Reopen();
+  void Run();
+  void UpdateCommentTags();
+  static int ReadPacket(void* opaque, uint8_t* buffer, int size);
+  static int Interrupt(void* opaque);
+
+  const TKind kind_;
+  std::string location_;
+  std::string formatName_;
+  std::unique_ptr<TNetSource> net_;
+  DOWNLOADPROC* proc_ = nullptr;
+  void* user_ = nullptr;
+
+  AVFormatContext* format_ = nullptr;
+  AVIOContext* io_ = nullptr;
+  AVCodecContext* codec_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  SwrContext* swr_ = nullptr;
+  int swrInRate_ = 0;
+  int swrInFormat_ = -1;
+  int swrInChannels_ = 0;
+  int streamIndex_ = -1;
+  bool live_ = false;
+  std::vector<float> converted_;
+
+  std::atomic<uint64_t> packetBytes_{0};
+  std::atomic<int64_t> fileSize_{-1};
+  std::atomic<int64_t> filePos_{0};
+  std::thread thread_;
+};
+
+// Channel type for a codec in a container.
+DWORD ChannelTypeFor(int codecId, const char* formatName);
+
+}  // namespace audio::detail

@@ -1,0 +1,281 @@
+// Creating streams: internet addresses (with playlists and HLS), local
+// files and user streams.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "audio/Audio.h"
+#include "audio/internal/Core.h"
+#include "audio/internal/DecodeStream.h"
+#include "audio/internal/NetSource.h"
+#include "audio/internal/Playlist.h"
+#include "audio/internal/Registry.h"
+#include "audio/internal/UserStream.h"
+#include "support/Encoding.h"
+
+namespace audio {
+
+using namespace detail;
+
+namespace {
+
+constexpr int kMaxPlaylistDepth = 3;
+constexpr size_t kMaxPlaylistBytes = 64 * 1024;
+constexpr int kMaxPlaylistTries = 8;
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+// The demuxer for a content type; a few bytes correct servers that call
+// AAC "audio/mpeg" and the reverse. Empty: let libavformat probe.
+std::string FormatFor(const std::string& contentType, const std::string& head) {
+  std::string type = Lower(contentType.substr(0, contentType.find(';')));
+  type.erase(std::remove(type.begin(), type.end(), ' '), type.end());
+  std::string format;
+  if (type == "audio/mpeg" || type == "audio/mp3" || type == "audio/mpeg3" || type == "audio/x-mpeg" ||
+      type == "audio/mpg")
+    format = "mp3";
+  else if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac" || type == "audio/x-aacp")
+    format = "aac";
+  else if (type == "application/ogg" || type == "audio/ogg" || type == "audio/x-ogg" ||
+           type == "audio/vorbis" || type == "audio/opus")
+    format = "ogg";
+  else if (type == "audio/flac" || type == "audio/x-flac")
+    format = "flac";
+  else if (type == "audio/ac3" || type == "audio/x-ac3")
+    format = "ac3";
+  else if (type == "video/mp2t")
+    format = "mpegts";
+  else if (type == "audio/wav" || type == "audio/x-wav" || type == "audio/wave")
+    format = "wav";
+  else if (type == "audio/x-ms-wma" || type == "video/x-ms-asf" || type == "application/vnd.ms-asf")
+    format = "asf";
+  if ((format == "mp3" || format == "aac") && head.rfind("ID3", 0) != 0) {
+    for (size_t i = 0; i + 1 < head.size(); ++i) {
+      const auto b0 = static_cast<unsigned char>(head[i]);
+      const auto b1 = static_cast<unsigned char>(head[i + 1]);
+      if (b0 != 0xFF || (b1 & 0xE0) != 0xE0) continue;
+      if ((b1 & 0xF6) == 0xF0) return "aac";
+      if ((b1 & 0x06) != 0) return "mp3";
+    }
+  }
+  if (head.rfind("OggS", 0) == 0) return "ogg";
+  if (head.rfind("fLaC", 0) == 0) return "flac";
+  return format;
+}
+
+bool OpenedByLibavformat(const std::string& url) {
+  std::string lower = Lower(url);
+  for (const char* scheme : {"rtmp://", "rtmps://", "rtmpt://", "rtmpe://", "rtmpte://", "rtsp://",
+                             "mmsh://", "mmst://", "hls+http://", "hls+https://"})
+    if (lower.rfind(scheme, 0) == 0) return true;
+  std::string path = lower.substr(0, lower.find_first_of("?#"));
+  return (lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0) &&
+         path.size() > 5 && path.compare(path.size() - 5, 5, ".m3u8") == 0;
+}
+
+HSTREAM Publish(const std::shared_ptr<TDecodeStream>& stream) {
+  AddChannel(stream);
+  stream->Start();
+  SetError(ERROR_OK);
+  return stream->handle;
+}
+
+HSTREAM OpenDirect(std::string url, DWORD flags, DOWNLOADPROC* proc, void* user) {
+  if (Lower(url).rfind("hls+", 0) == 0) url = url.substr(4);
+  auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Direct);
+  int error = stream->OpenDirect(url, proc, user);
+  if (error != ERROR_OK) {
+    stream->RequestAbort();
+    SetError(error);
+    return 0;
+  }
+  return Publish(stream);
+}
+
+HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user,
+                int depth) {
+  std::string lower = Lower(url);
+  if (lower.rfind("mms://", 0) == 0) {
+    // "mms" names two transports; the HTTP one is what servers still speak.
+    HSTREAM h = OpenDirect("mmsh://" + url.substr(6), flags, proc, user);
+    return h ? h : OpenDirect("mmst://" + url.substr(6), flags, proc, user);
+  }
+  if (OpenedByLibavformat(url)) return OpenDirect(url, flags, proc, user);
+  if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0) {
+    SetError(ERROR_FILEOPEN);
+    return 0;
+  }
+  auto& config = Config();
+  const int timeout = static_cast<int>(config.netTimeout.load());
+  TNetSource::TOptions options;
+  options.url = url;
+  options.offset = offset;
+  options.flags = flags;
+  options.proc = proc;
+  options.user = user;
+  options.timeoutMs = timeout;
+  options.bufferMs = static_cast<int>(config.netBuffer.load());
+  options.reconnectMs = static_cast<int>(config.netReconnect.load());
+  options.proxy = config.Proxy();
+  options.agent = config.Agent();
+  auto net = std::make_unique<TNetSource>(options);
+  int error = net->Connect();
+  if (error != ERROR_OK) {
+    SetError(error);
+    return 0;
+  }
+  const std::string head = net->Peek(2048, timeout);
+  if (head.empty() && net->Ended()) {
+    SetError(ERROR_FILEFORM);
+    return 0;
+  }
+  TPlaylistKind kind = DetectPlaylist(net->ContentType(), net->EffectiveUrl(), head);
+  if (kind == TPlaylistKind::Hls) {
+    std::string address = net->EffectiveUrl();
+    net->Abort();
+    net->Join();
+    return OpenDirect(address, flags, proc, user);
+  }
+  if (kind != TPlaylistKind::None) {
+    if (config.netPlaylist.load() == 0 || depth >= kMaxPlaylistDepth) {
+      SetError(ERROR_FILEFORM);
+      return 0;
+    }
+    std::string text = net->ReadWhole(kMaxPlaylistBytes, timeout);
+    std::string base = net->EffectiveUrl();
+    net->Abort();
+    net->Join();
+    auto entries = ParsePlaylist(kind, text, base);
+    int lastError = ERROR_FILEFORM;
+    int tries = 0;
+    for (const auto& entry : entries) {
+      if (++tries > kMaxPlaylistTries) break;
+      HSTREAM h = OpenUrl(entry, 0, flags, proc, user, depth + 1);
+      if (h) return h;
+      lastError = ErrorGetCode();
+    }
+    SetError(lastError);
+    return 0;
+  }
+  TNetSource* source = net.get();
+  auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
+  error = stream->OpenNet(std::move(net), FormatFor(source->ContentType(), head));
+  if (error != ERROR_OK) {
+    stream->RequestAbort();
+    SetError(error);
+    return 0;
+  }
+  // Pre-buffering inside the call, when asked for.
+  const DWORD prebuf = config.netPrebuf.load();
+  if (prebuf > 0) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
+    while (std::chrono::steady_clock::now() < until && !source->Ended()) {
+      QWORD size = source->BufferSize();
+      if (size == 0 || source->Buffered() * 100 / size >= prebuf) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  return Publish(stream);
+}
+
+}  // namespace
+
+HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user) {
+  if (!Initialized()) {
+    SetError(ERROR_INIT);
+    return 0;
+  }
+  if (!url || !*url) {
+    SetError(ERROR_FILEOPEN);
+    return 0;
+  }
+  std::string address(url, std::find(url, url + 8192, '\0'));
+  return OpenUrl(address, offset, flags, proc, user, 0);
+}
+
+HSTREAM StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD flags) {
+  if (!Initialized()) {
+    SetError(ERROR_INIT);
+    return 0;
+  }
+  if (mem || !file) {
+    SetError(mem ? ERROR_NOTAVAIL : ERROR_FILEOPEN);
+    return 0;
+  }
+  std::string path;
+  if (flags & UNICODE) {
+    const auto* p = static_cast<const char16_t*>(file);
+    size_t n = 0;
+    while (n < 32768 && p[n]) ++n;
+    path = enc::Utf16ToUtf8(std::u16string_view(p, n));
+  } else {
+    path = static_cast<const char*>(file);
+  }
+  if (path.empty()) {
+    SetError(ERROR_FILEOPEN);
+    return 0;
+  }
+  auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags & ~UNICODE, TDecodeStream::TKind::File);
+  int error = stream->OpenFile(path);
+  if (error != ERROR_OK) {
+    SetError(error);
+    return 0;
+  }
+  return Publish(stream);
+}
+
+HSTREAM StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPROC* proc, void* user) {
+  if (!Initialized()) {
+    SetError(ERROR_INIT);
+    return 0;
+  }
+  if (!proc || freq < 100 || freq > 384000 || chans < 1 || chans > 8) {
+    SetError(ERROR_ILLPARAM);
+    return 0;
+  }
+  auto stream = std::make_shared<TUserStream>(NewHandle(), freq, chans, flags, proc, user);
+  AddChannel(stream);
+  stream->Start();
+  SetError(ERROR_OK);
+  return stream->handle;
+}
+
+DWORD StreamPutData(HSTREAM handle, const void* buffer, DWORD length) {
+  auto channel = FindChannel(handle);
+  auto* user = dynamic_cast<TUserStream*>(channel.get());
+  if (!user) {
+    SetError(channel ? ERROR_NOTAVAIL : ERROR_HANDLE);
+    return static_cast<DWORD>(-1);
+  }
+  DWORD queued = user->PutData(buffer, length);
+  if (queued != static_cast<DWORD>(-1)) SetError(ERROR_OK);
+  return queued;
+}
+
+BOOL StreamFree(HSTREAM handle) {
+  if (!FreeChannel(handle)) {
+    SetError(ERROR_HANDLE);
+    return 0;
+  }
+  SetError(ERROR_OK);
+  return 1;
+}
+
+QWORD StreamGetFilePosition(HSTREAM handle, DWORD mode) {
+  auto channel = FindChannel(handle);
+  if (!channel) {
+    SetError(ERROR_HANDLE);
+    return static_cast<QWORD>(-1);
+  }
+  if (mode == FILEPOS_WMA_BUFFER) {
+    SetError(ERROR_NOTAVAIL);
+    return static_cast<QWORD>(-1);
+  }
+  SetError(ERROR_OK);
+  return channel->FilePosition(mode);
+}
+
+}  // namespace audio

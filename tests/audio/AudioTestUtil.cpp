@@ -1,0 +1,177 @@
+#include "AudioTestUtil.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "TempDir.h"
+
+namespace audiotest {
+
+using audio::DWORD;
+
+namespace fs = std::filesystem;
+
+bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+fs::path Media(const std::string& name) {
+  // Made once per build folder (each test runs in its own process); a
+  // private folder when the build folder is not known.
+  static fs::path folder = [] {
+    const char* build = std::getenv("QOR_BUILD_DIR");
+    if (build && *build) {
+      fs::path p = fs::path(build) / "audio-test-media";
+      fs::create_directories(p);
+      return p;
+    }
+    static testkit::TempDir* dir = new testkit::TempDir;
+    return dir->Path();
+  }();
+  static std::mutex mutex;
+  std::lock_guard lock(mutex);
+  fs::path path = folder / name;
+  if (fs::exists(path)) return path;
+  // Made under a private name and renamed, so that tests running in
+  // parallel never see half a file.
+  testkit::TempDir work;
+  fs::path final = path;
+  path = work.Path() / name;
+  fs::create_directories(path.parent_path());
+  const std::string ff = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
+  auto sine = [](int hz, double amplitude, int seconds) {
+    return "-f lavfi -i \"aevalsrc=" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
+           "*2*PI*t)|" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
+           "*2*PI*t):s=44100:d=" + std::to_string(seconds) + "\" ";
+  };
+  std::string src = sine(440, 0.5, 10);
+  std::string cmd;
+  if (name == "sine440.mp3") cmd = ff + src + "-c:a libmp3lame -b:a 128k " + path.string();
+  else if (name == "sine440.aac") cmd = ff + src + "-c:a aac -b:a 128k -f adts " + path.string();
+  else if (name == "sine440.ogg") cmd = ff + src + "-c:a libvorbis -metadata TITLE=Tone -metadata ARTIST=Maker " + path.string();
+  else if (name == "sine440.opus") cmd = ff + src + "-c:a libopus -b:a 96k " + path.string();
+  else if (name == "sine440.flac") cmd = ff + src + "-c:a flac " + path.string();
+  else if (name == "sine440.wav") cmd = ff + src + "-c:a pcm_s16le " + path.string();
+  else if (name == "sine440_2s.mp3") cmd = ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
+  else if (name == "sine1000.wav") cmd = ff + sine(1000, 0.25, 10) + "-c:a pcm_s16le " + path.string();
+  else if (name == "sine100.wav") cmd = ff + sine(100, 0.25, 10) + "-c:a pcm_s16le " + path.string();
+  else if (name == "hls/index.m3u8") {
+    cmd = ff + src + "-c:a aac -b:a 96k -f hls -hls_time 2 -hls_list_size 0 -hls_segment_filename " +
+          (work.Path() / "hls" / "seg%03d.ts").string() + " " + path.string();
+  }
+  if (cmd.empty() || !Run(cmd)) return {};
+  std::error_code ec;
+  if (name.find('/') != std::string::npos) {
+    fs::path dirFinal = final.parent_path();
+    fs::rename(path.parent_path(), dirFinal, ec);
+    if (ec && !fs::exists(final)) return {};
+  } else {
+    fs::rename(path, final, ec);
+    if (ec && !fs::exists(final)) return {};
+  }
+  return final;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  auto until = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+double ToneAmplitude(const std::vector<float>& interleaved, int channels, int rate, double hz) {
+  const size_t n = interleaved.size() / channels;
+  if (n == 0) return 0;
+  const double w = 2.0 * M_PI * hz / rate;
+  const double coeff = 2.0 * std::cos(w);
+  double s1 = 0, s2 = 0;
+  for (size_t i = 0; i < n; ++i) {
+    double s = interleaved[i * channels] + coeff * s1 - s2;
+    s2 = s1;
+    s1 = s;
+  }
+  double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+  return 2.0 * std::sqrt(std::max(power, 0.0)) / static_cast<double>(n);
+}
+
+std::vector<float> RecentSamples(audio::DWORD handle, int frames, int channels) {
+  std::vector<float> data(static_cast<size_t>(frames) * channels);
+  DWORD got = audio::ChannelGetData(handle, data.data(),
+                                    static_cast<DWORD>(data.size() * sizeof(float)) | audio::DATA_FLOAT);
+  if (got == static_cast<DWORD>(-1)) return {};
+  data.resize(got / sizeof(float));
+  return data;
+}
+
+TLibrary::TLibrary(int device) {
+  ok = audio::Init(device, 44100, 0, nullptr, nullptr) != 0;
+  audio::SetConfig(audio::CONFIG_NET_PLAYLIST, 1);
+  audio::SetConfig(audio::CONFIG_NET_PREBUF, 0);
+  audio::SetConfig(audio::CONFIG_NET_BUFFER, 5000);
+  audio::SetConfig(audio::CONFIG_NET_TIMEOUT, 3000);
+  audio::SetConfig(audio::CONFIG_NET_RECONNECT, 30000);
+  audio::SetConfigPtr(audio::CONFIG_NET_PROXY, nullptr);
+}
+
+TLibrary::~TLibrary() {
+  if (ok) audio::Free();
+}
+
+void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection,
+               const std::string& audio, const TLiveOptions& options) {
+  std::string head = options.icyStatusLine ? "ICY 200 OK\r\n" : "HTTP/1.0 200 OK\r\n";
+  head += "Content-Type: " + options.contentType + "\r\n";
+  head += "icy-name: Test Radio\r\nicy-br:128\r\n";
+  if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
+  for (const auto& [k, v] : options.extraHeaders) head += k + ": " + v + "\r\n";
+  head += "\r\n";
+  if (!connection.Write(head)) return;
+  size_t position = 0, sent = 0, sinceMeta = 0;
+  int block = 0;
+  auto start = std::chrono::steady_clock::now();
+  while (!server.Stopping()) {
+    if (options.limit && sent >= options.limit) {
+      connection.Close();
+      return;
+    }
+    // Pace: burst first, then the byte rate.
+    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    size_t allowed = options.burst + static_cast<size_t>(elapsed * options.bytesPerSecond);
+    if (sent >= allowed) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    size_t chunk = std::min<size_t>(4096, allowed - sent);
+    if (options.metaInt) chunk = std::min(chunk, options.metaInt - sinceMeta);
+    if (options.limit) chunk = std::min(chunk, options.limit - sent);
+    std::string out;
+    while (out.size() < chunk) {
+      size_t take = std::min(chunk - out.size(), audio.size() - position);
+      out.append(audio, position, take);
+      position = (position + take) % audio.size();
+    }
+    if (!connection.Write(out)) return;
+    sent += chunk;
+    sinceMeta += chunk;
+    if (options.metaInt && sinceMeta == options.metaInt) {
+      sinceMeta = 0;
+      std::string text = "StreamTitle='" + options.title(block++) + "';StreamUrl='';";
+      size_t blocks = (text.size() + 15) / 16;
+      text.resize(blocks * 16, '\0');
+      if (!connection.Write(std::string(1, static_cast<char>(blocks)) + text)) return;
+    }
+  }
+}
+
+}  // namespace audiotest

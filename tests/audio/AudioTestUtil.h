@@ -1,0 +1,64 @@
+// Helpers of the audio tests: test media made with the real ffmpeg, an
+// initialised library per test, waiting, and tone measurement.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "audio/Audio.h"
+#include "FixtureServer.h"
+
+namespace audiotest {
+
+// Runs a command line through the shell of the test (not of the library);
+// true on exit status 0.
+bool Run(const std::string& command);
+
+// A file made once per test run with ffmpeg, kept in a shared temporary
+// folder: "sine440.mp3" (10 s, 44100 Hz stereo, 128k), "sine440.aac",
+// "sine440.ogg", "sine440.opus", "sine440.flac", "sine440.wav",
+// "sine1000.wav", "sine100.wav", "mix100_1000.wav", and
+// "hls/index.m3u8" (an HLS folder of AAC segments).
+std::filesystem::path Media(const std::string& name);
+std::string ReadAll(const std::filesystem::path& path);
+
+// Waits until `done` is true, checking every 10 ms; false on time-out.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// Amplitude of `hz` in interleaved float audio (channel 0), by Goertzel.
+double ToneAmplitude(const std::vector<float>& interleaved, int channels, int rate, double hz);
+
+// The most recent played samples of a channel as floats (ChannelGetData).
+std::vector<float> RecentSamples(audio::DWORD handle, int frames, int channels);
+
+// Init(device 0 = no sound) on construction, Free on destruction; network
+// settings as the player uses them, with short time-outs for tests.
+class TLibrary {
+ public:
+  explicit TLibrary(int device = 0);
+  ~TLibrary();
+  bool ok;
+};
+
+// Serves `audio` as an endless live stream: ICY metadata every `metaInt`
+// bytes (0: none) with titles from `title(n)` for block n, paced at
+// `bytesPerSecond` after a first burst of `burst` bytes. Stops when the
+// connection or the server goes, or after `limit` audio bytes (0: never)
+// when it drops the connection.
+struct TLiveOptions {
+  std::string contentType = "audio/mpeg";
+  bool icyStatusLine = false;
+  size_t metaInt = 8000;
+  std::function<std::string(int)> title = [](int) { return std::string("Artist - Song"); };
+  size_t bytesPerSecond = 16000;
+  size_t burst = 64000;
+  size_t limit = 0;
+  std::vector<std::pair<std::string, std::string>> extraHeaders;
+};
+void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection,
+               const std::string& audio, const TLiveOptions& options);
+
+}  // namespace audiotest
