@@ -1,0 +1,127 @@
+// The GTK backend with a real X server (CI runs the tests under xvfb-run).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "PumpUtil.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/controls/Window.h"
+#include "widgets/core/Timer.h"
+#include "widgets/gtk/GtkBackend.h"
+
+// X11 headers last: they define macros (None, Bool) that clash with C++.
+#include <gtk/gtk.h>
+#include <gdk/gdkx.h>
+
+using namespace widgets;
+using testwidgets::PumpUntil;
+
+namespace {
+
+class GtkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !UseGtkBackend()) GTEST_SKIP() << "no display";
+  }
+  void TearDown() override {
+    ProcessMessages();
+    // Later tests in this process use the offscreen backend again.
+    SetBackend(std::make_unique<TOffscreenBackend>());
+  }
+
+  static bool Run(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    gint status = -1;
+    GError* error = nullptr;
+    bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
+                           &status, &error);
+    if (error) g_error_free(error);
+    return ok && status == 0;
+  }
+
+  static unsigned long Xid(TControl& window) {
+    auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+    return gdkWindow ? gdk_x11_window_get_xid(gdkWindow) : 0;
+  }
+
+  static bool Mapped(TControl& window) {
+    auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+    return gtk_widget_get_mapped(widget);
+  }
+
+  // Lets the loop run a few short ticks so late events can arrive.
+  static void Settle() {
+    int ticks = 0;
+    TTimer reference;
+    reference.SetInterval(30);
+    reference.SetOnTimer([&](TObject*) { ++ticks; });
+    PumpUntil([&] { return ticks >= 5; });
+  }
+};
+
+TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  TWindow window;
+  window.SetCaption(u"QOR smoke");
+  window.SetBounds(200, 150, 300, 120);
+  TControl left(&window), right(&window);
+  left.SetParent(&window);
+  left.SetBounds(10, 10, 100, 80);
+  left.SetVisible(true);
+  right.SetParent(&window);
+  right.SetBounds(160, 10, 100, 80);
+  right.SetVisible(true);
+  int leftClicks = 0, rightClicks = 0, rightDowns = 0;
+  left.OnClick = [&](TObject*, UINT, int, int) { ++leftClicks; };
+  right.OnClick = [&](TObject*, UINT, int, int) { ++rightClicks; };
+  right.OnMouseDown = [&](TObject*, UINT, int, int) { ++rightDowns; };
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
+  Settle();
+
+  std::string xid = std::to_string(Xid(window));
+  ASSERT_TRUE(Run({"xdotool", "mousemove", "--window", xid, "210", "50", "click", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return rightClicks > 0; }));
+  Settle();
+  EXPECT_EQ(rightClicks, 1);
+  EXPECT_EQ(rightDowns, 1);
+  EXPECT_EQ(leftClicks, 0);
+  EXPECT_NE(GetLastInputTime(), 0u);
+}
+
+TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {
+  TWindow window;
+  window.SetBounds(50, 50, 120, 80);
+  int asked = 0;
+  window.OnClose = [&](TObject*, TCloseAction& action) {
+    ++asked;
+    action = caNone;
+  };
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return Mapped(window); }));
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  GdkEvent* e = gdk_event_new(GDK_DELETE);
+  e->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+  gtk_main_do_event(e);
+  gdk_event_free(e);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(window.HandleAllocated());
+  EXPECT_TRUE(gtk_widget_get_visible(widget));
+}
+
+TEST_F(GtkTest, WorkAreaComesFromTheMonitor) {
+  TRect work = Backend().WorkArea();
+  TRect screen = Backend().ScreenRect();
+  EXPECT_GT(work.Width(), 0);
+  EXPECT_GT(work.Height(), 0);
+  EXPECT_LE(work.Width(), screen.Width());
+}
+
+}  // namespace

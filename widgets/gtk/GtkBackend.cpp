@@ -1,0 +1,424 @@
+// Top-level toolkit windows as GtkWindows.
+#include "widgets/gtk/GtkBackend.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/Encoding.h"
+#include "widgets/backend/Backend.h"
+
+namespace widgets {
+
+namespace {
+
+// CSS cursor names for the 16 system cursors, in index order.
+const char* const kCursorNames[16] = {
+    "default",     "text",        "wait",      "crosshair", "default", "move",    "default",  "nwse-resize",
+    "nesw-resize", "ew-resize",   "ns-resize", "move",      "not-allowed", "pointer", "progress", "help"};
+
+UINT KeysFromState(guint state) {
+  UINT keys = 0;
+  if (state & GDK_BUTTON1_MASK) keys |= MK_LBUTTON;
+  if (state & GDK_BUTTON2_MASK) keys |= MK_MBUTTON;
+  if (state & GDK_BUTTON3_MASK) keys |= MK_RBUTTON;
+  if (state & GDK_SHIFT_MASK) keys |= MK_SHIFT;
+  if (state & GDK_CONTROL_MASK) keys |= MK_CONTROL;
+  return keys;
+}
+
+// Keeps the shared key state in line with what the event says.
+void NoteState(guint state) {
+  SetKeyDown(VK_LBUTTON, state & GDK_BUTTON1_MASK);
+  SetKeyDown(VK_MBUTTON, state & GDK_BUTTON2_MASK);
+  SetKeyDown(VK_RBUTTON, state & GDK_BUTTON3_MASK);
+  SetKeyDown(VK_SHIFT, state & GDK_SHIFT_MASK);
+  SetKeyDown(VK_CONTROL, state & GDK_CONTROL_MASK);
+  SetKeyDown(VK_MENU, state & GDK_MOD1_MASK);
+}
+
+unsigned ButtonVk(guint button) { return button == 1 ? VK_LBUTTON : button == 3 ? VK_RBUTTON : VK_MBUTTON; }
+
+class TGtkWindow : public TNativeWindow {
+ public:
+  TGtkWindow(TNativeEvents* events, const TNativeParams& params) : FEvents(events), FParams(params) {
+    FWindow = gtk_window_new(params.Kind == TNativeKind::ToolTip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(FWindow);
+    GtkWindow* window = GTK_WINDOW(FWindow);
+    gtk_window_set_decorated(window, params.Decorated);
+    gtk_window_set_title(window, enc::Utf16ToUtf8(params.Caption).c_str());
+    if (!params.ClassName.empty()) {
+      std::string name = enc::Utf16ToUtf8(params.ClassName);
+      gtk_widget_set_name(FWindow, name.c_str());
+    }
+    gtk_widget_set_app_paintable(FWindow, params.Rgba || params.Kind == TNativeKind::ToolTip);
+    if (params.Rgba) {
+      if (GdkVisual* visual = gdk_screen_get_rgba_visual(gtk_widget_get_screen(FWindow)))
+        gtk_widget_set_visual(FWindow, visual);
+    }
+    if (params.Kind == TNativeKind::ToolTip) gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_TOOLTIP);
+    SetToolWindow(params.ToolWindow);
+    SetTopmost(params.Topmost);
+    gtk_widget_add_events(FWindow, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                       GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                                       GDK_KEY_RELEASE_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK |
+                                       GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
+    g_signal_connect(FWindow, "motion-notify-event", G_CALLBACK(OnMotion), this);
+    g_signal_connect(FWindow, "button-press-event", G_CALLBACK(OnButton), this);
+    g_signal_connect(FWindow, "button-release-event", G_CALLBACK(OnButton), this);
+    g_signal_connect(FWindow, "scroll-event", G_CALLBACK(OnScroll), this);
+    g_signal_connect(FWindow, "leave-notify-event", G_CALLBACK(OnLeave), this);
+    g_signal_connect(FWindow, "key-press-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(FWindow, "key-release-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(FWindow, "focus-in-event", G_CALLBACK(OnFocus), this);
+    g_signal_connect(FWindow, "focus-out-event", G_CALLBACK(OnFocus), this);
+    g_signal_connect(FWindow, "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(FWindow, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(FWindow, "draw", G_CALLBACK(OnDraw), this);
+    g_signal_connect(FWindow, "realize", G_CALLBACK(OnRealize), this);
+    g_signal_connect(gtk_widget_get_screen(FWindow), "composited-changed", G_CALLBACK(OnCompositedChanged), this);
+    SetBounds(params.X, params.Y, params.Width, params.Height);
+  }
+
+  ~TGtkWindow() override {
+    g_signal_handlers_disconnect_by_data(gtk_widget_get_screen(FWindow), this);
+    g_signal_handlers_disconnect_by_data(FWindow, this);
+    gtk_widget_destroy(FWindow);
+    g_object_unref(FWindow);
+    if (FPicture) cairo_surface_destroy(FPicture);
+    if (FTipLayout) g_object_unref(FTipLayout);
+    for (GdkCursor* cursor : FCursors)
+      if (cursor) g_object_unref(cursor);
+  }
+
+  void SetBounds(int x, int y, int width, int height) override {
+    FBounds = {x, y, x + width, y + height};
+    gtk_window_move(GTK_WINDOW(FWindow), x, y);
+    gtk_window_set_default_size(GTK_WINDOW(FWindow), std::max(1, width), std::max(1, height));
+    gtk_window_resize(GTK_WINDOW(FWindow), std::max(1, width), std::max(1, height));
+  }
+
+  void SetVisible(bool visible) override {
+    if (visible) {
+      gtk_widget_show(FWindow);
+      // Some window managers forget the position of a window mapped later.
+      gtk_window_move(GTK_WINDOW(FWindow), FBounds.Left, FBounds.Top);
+    } else {
+      gtk_widget_hide(FWindow);
+    }
+  }
+
+  void SetCaption(const std::u16string& caption) override {
+    gtk_window_set_title(GTK_WINDOW(FWindow), enc::Utf16ToUtf8(caption).c_str());
+  }
+
+  void SetCursor(int index) override {
+    if (index < 0 || index > 15 || index == FCursorIndex) return;
+    FCursorIndex = index;
+    if (!FCursors[index])
+      FCursors[index] = gdk_cursor_new_from_name(gtk_widget_get_display(FWindow), kCursorNames[index]);
+    if (GdkWindow* window = gtk_widget_get_window(FWindow)) gdk_window_set_cursor(window, FCursors[index]);
+  }
+
+  void SetEnabled(bool enabled) override { gtk_widget_set_sensitive(FWindow, enabled); }
+
+  void SetTopmost(bool topmost) override { gtk_window_set_keep_above(GTK_WINDOW(FWindow), topmost); }
+
+  void SetToolWindow(bool toolWindow) override {
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(FWindow), toolWindow);
+    gtk_window_set_skip_pager_hint(GTK_WINDOW(FWindow), toolWindow);
+  }
+
+  void SetInputTransparent(bool transparent) override {
+    FInputTransparent = transparent;
+    ApplyInputShape();
+  }
+
+  void SetOpacity(std::uint8_t opacity) override {
+    FOpacity = opacity;
+    if (!FPicture) gtk_widget_set_opacity(FWindow, opacity / 255.0);
+    gtk_widget_queue_draw(FWindow);
+  }
+
+  void Activate() override { gtk_window_present(GTK_WINDOW(FWindow)); }
+
+  void BeginMoveDrag(int screenX, int screenY, DWORD time) override {
+    gtk_window_begin_move_drag(GTK_WINDOW(FWindow), 1, screenX, screenY, time);
+  }
+
+  void Present(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity) override {
+    FOpacity = opacity;
+    if (!FPicture || cairo_image_surface_get_width(FPicture) != width ||
+        cairo_image_surface_get_height(FPicture) != height) {
+      if (FPicture) cairo_surface_destroy(FPicture);
+      FPicture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, width), std::max(1, height));
+    }
+    cairo_surface_flush(FPicture);
+    unsigned char* target = cairo_image_surface_get_data(FPicture);
+    int targetStride = cairo_image_surface_get_stride(FPicture);
+    for (int y = 0; y < height && pixels; ++y)
+      std::memcpy(target + static_cast<size_t>(y) * targetStride, pixels + static_cast<size_t>(y) * stride,
+                  static_cast<size_t>(width) * 4);
+    cairo_surface_mark_dirty(FPicture);
+    if (!IsComposited()) ApplyShape();
+    gtk_widget_queue_draw(FWindow);
+  }
+
+  void Invalidate() override { gtk_widget_queue_draw(FWindow); }
+
+  bool IsComposited() const override { return gdk_screen_is_composited(gtk_widget_get_screen(FWindow)); }
+
+  TPoint SetTipText(const std::u16string& text, int maxWidth, std::uint32_t back, std::uint32_t textColor) override {
+    FTipBack = back;
+    FTipColor = textColor;
+    if (!FTipLayout) FTipLayout = gtk_widget_create_pango_layout(FWindow, nullptr);
+    std::string utf8 = enc::Utf16ToUtf8(text);
+    pango_layout_set_text(FTipLayout, utf8.c_str(), -1);
+    pango_layout_set_wrap(FTipLayout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_width(FTipLayout, (maxWidth - 2 * kTipPadding) * PANGO_SCALE);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(FTipLayout, &w, &h);
+    gtk_widget_queue_draw(FWindow);
+    return {w + 2 * kTipPadding, h + 2 * kTipPadding};
+  }
+
+  void* NativeHandle() override { return FWindow; }
+
+ private:
+  static constexpr int kTipPadding = 4;
+
+  void ApplyShape() {
+    if (!FPicture || !gtk_widget_get_realized(FWindow)) return;
+    cairo_region_t* region = gdk_cairo_region_create_from_surface(FPicture);
+    gtk_widget_shape_combine_region(FWindow, region);
+    cairo_region_destroy(region);
+  }
+
+  void ApplyInputShape() {
+    GdkWindow* window = gtk_widget_get_window(FWindow);
+    if (!window) return;
+    if (FInputTransparent) {
+      cairo_region_t* empty = cairo_region_create();
+      gdk_window_input_shape_combine_region(window, empty, 0, 0);
+      cairo_region_destroy(empty);
+    } else {
+      gdk_window_input_shape_combine_region(window, nullptr, 0, 0);
+    }
+  }
+
+  static void OnRealize(GtkWidget*, TGtkWindow* self) {
+    self->ApplyInputShape();
+    if (self->FCursorIndex >= 0) {
+      int index = self->FCursorIndex;
+      self->FCursorIndex = -1;
+      self->SetCursor(index);
+    }
+  }
+
+  static void OnCompositedChanged(GdkScreen*, TGtkWindow* self) {
+    if (self->IsComposited())
+      gtk_widget_shape_combine_region(self->FWindow, nullptr);
+    else
+      self->ApplyShape();
+    gtk_widget_queue_draw(self->FWindow);
+  }
+
+  static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, TGtkWindow* self) {
+    NoteState(e->state);
+    self->FEvents->NativeMouseMove(static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state), e->time);
+    return TRUE;
+  }
+
+  static gboolean OnButton(GtkWidget*, GdkEventButton* e, TGtkWindow* self) {
+    // Double-clicks are recognised by the toolkit from the plain presses.
+    if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
+    if (e->button < 1 || e->button > 3) return FALSE;
+    NoteState(e->state);
+    bool down = e->type == GDK_BUTTON_PRESS;
+    SetKeyDown(ButtonVk(e->button), down);
+    self->FEvents->NativeButton(static_cast<int>(e->button), down, static_cast<int>(e->x), static_cast<int>(e->y),
+                                KeysFromState(e->state), e->time);
+    return TRUE;
+  }
+
+  static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, TGtkWindow* self) {
+    int delta = 0;
+    if (e->direction == GDK_SCROLL_UP) delta = 120;
+    if (e->direction == GDK_SCROLL_DOWN) delta = -120;
+    if (e->direction == GDK_SCROLL_SMOOTH) delta = static_cast<int>(-e->delta_y * 120);
+    if (delta == 0) return TRUE;
+    NoteState(e->state);
+    self->FEvents->NativeWheel(delta, static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state));
+    return TRUE;
+  }
+
+  static gboolean OnLeave(GtkWidget*, GdkEventCrossing* e, TGtkWindow* self) {
+    // Leaving into a child GDK window or by a grab is no leave.
+    if (e->detail == GDK_NOTIFY_INFERIOR || e->mode != GDK_CROSSING_NORMAL) return FALSE;
+    self->FEvents->NativeLeave();
+    return FALSE;
+  }
+
+  static gboolean OnKey(GtkWidget*, GdkEventKey* e, TGtkWindow* self) {
+    bool down = e->type == GDK_KEY_PRESS;
+    unsigned vk = KeyvalToVirtualKey(e->keyval);
+    if (vk == 0) return FALSE;
+    NoteState(e->state);
+    SetKeyDown(vk, down);
+    char16_t ch = 0;
+    if (down) {
+      gunichar c = gdk_keyval_to_unicode(e->keyval);
+      if ((e->state & GDK_CONTROL_MASK) && vk >= 'A' && vk <= 'Z') c = vk - 'A' + 1;
+      if (vk == VK_RETURN) c = '\r';
+      if (vk == VK_ESCAPE) c = 0x1B;
+      if (vk == VK_BACK) c = 8;
+      if (vk == VK_TAB) c = '\t';
+      if (c < 0x10000) ch = static_cast<char16_t>(c);
+    }
+    self->FEvents->NativeKey(down, vk, ch, e->state & GDK_MOD1_MASK);
+    return TRUE;
+  }
+
+  static gboolean OnFocus(GtkWidget*, GdkEventFocus* e, TGtkWindow* self) {
+    self->FEvents->NativeFocus(e->in);
+    return FALSE;
+  }
+
+  static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, TGtkWindow* self) {
+    int x = e->x, y = e->y;
+    gtk_window_get_position(GTK_WINDOW(self->FWindow), &x, &y);
+    self->FBounds = {x, y, x + e->width, y + e->height};
+    self->FEvents->NativeConfigure(x, y, e->width, e->height);
+    return FALSE;
+  }
+
+  static gboolean OnDelete(GtkWidget*, GdkEvent*, TGtkWindow* self) {
+    // The toolkit decides (WM_CLOSE); GTK must not destroy the window.
+    self->FEvents->NativeCloseRequest();
+    return TRUE;
+  }
+
+  static gboolean OnDraw(GtkWidget*, cairo_t* cr, TGtkWindow* self) { return self->Draw(cr); }
+
+  gboolean Draw(cairo_t* cr) {
+    if (FParams.Kind == TNativeKind::ToolTip && FTipLayout) {
+      SetSourceArgb(cr, FTipBack);
+      cairo_paint(cr);
+      SetSourceArgb(cr, FTipColor);
+      cairo_move_to(cr, kTipPadding, kTipPadding);
+      pango_cairo_show_layout(cr, FTipLayout);
+      return TRUE;
+    }
+    if (FPicture) {
+      cairo_save(cr);
+      if (IsComposited()) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
+        cairo_paint(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_source_surface(cr, FPicture, 0, 0);
+        cairo_paint_with_alpha(cr, FOpacity / 255.0);
+      } else {
+        // No compositor: alpha cannot reach the screen. Paint opaque over a
+        // dark backdrop; the window shape cuts the outline.
+        cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+        cairo_paint(cr);
+        cairo_set_source_surface(cr, FPicture, 0, 0);
+        cairo_paint(cr);
+      }
+      cairo_restore(cr);
+      return TRUE;
+    }
+    FEvents->NativePaint(cr);
+    return FALSE;
+  }
+
+  static void SetSourceArgb(cairo_t* cr, std::uint32_t argb) {
+    cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0,
+                          ((argb >> 24) & 0xFF) / 255.0);
+  }
+
+  TNativeEvents* FEvents;
+  TNativeParams FParams;
+  GtkWidget* FWindow;
+  TRect FBounds;
+  cairo_surface_t* FPicture = nullptr;
+  std::uint8_t FOpacity = 255;
+  bool FInputTransparent = false;
+  int FCursorIndex = -1;
+  GdkCursor* FCursors[16] = {};
+  PangoLayout* FTipLayout = nullptr;
+  std::uint32_t FTipBack = 0xFFFFFFE1;
+  std::uint32_t FTipColor = 0xFF000000;
+};
+
+class TGtkBackend : public TBackend {
+ public:
+  std::unique_ptr<TNativeWindow> CreateNativeWindow(TNativeEvents* events, const TNativeParams& params) override {
+    return std::make_unique<TGtkWindow>(events, params);
+  }
+
+  TPoint CursorPos() override {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    int x = 0, y = 0;
+    if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
+    return {x, y};
+  }
+
+  TRect ScreenRect() override {
+    GdkRectangle r{0, 0, 0, 0};
+    if (GdkMonitor* monitor = Primary()) gdk_monitor_get_geometry(monitor, &r);
+    return {r.x, r.y, r.x + r.width, r.y + r.height};
+  }
+
+  TRect WorkArea() override {
+    GdkRectangle r{0, 0, 0, 0};
+    if (GdkMonitor* monitor = Primary()) gdk_monitor_get_workarea(monitor, &r);
+    return {r.x, r.y, r.x + r.width, r.y + r.height};
+  }
+
+  UINT DoubleClickTime() override {
+    gint ms = 400;
+    if (GtkSettings* settings = gtk_settings_get_default()) g_object_get(settings, "gtk-double-click-time", &ms, nullptr);
+    return static_cast<UINT>(ms);
+  }
+
+  int DoubleClickDistance() override {
+    gint px = 5;
+    if (GtkSettings* settings = gtk_settings_get_default())
+      g_object_get(settings, "gtk-double-click-distance", &px, nullptr);
+    return px;
+  }
+
+  void Beep() override {
+    if (GdkDisplay* display = gdk_display_get_default()) gdk_display_beep(display);
+  }
+
+ private:
+  static GdkMonitor* Primary() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return nullptr;
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor && gdk_display_get_n_monitors(display) > 0) monitor = gdk_display_get_monitor(display, 0);
+    return monitor;
+  }
+};
+
+}  // namespace
+
+bool UseGtkBackend(int* argc, char*** argv) {
+  static bool initialised = false;
+  if (!initialised) {
+    gdk_set_allowed_backends("x11");
+    if (!gtk_init_check(argc, argv)) return false;
+    initialised = true;
+  }
+  InitMessages();
+  if (!dynamic_cast<TGtkBackend*>(&Backend())) SetBackend(std::make_unique<TGtkBackend>());
+  return true;
+}
+
+}  // namespace widgets

@@ -1,0 +1,16 @@
+// The GTK backend: top-level toolkit windows become GtkWindows (X11 GDK
+// backend, also under XWayland), GTK events become toolkit input.
+#pragma once
+
+namespace widgets {
+
+// Initialises GTK on the X11 backend and installs it as the toolkit's
+// backend; the calling thread becomes the user-interface thread. Returns
+// false (and leaves the offscreen backend in place) when no display can be
+// opened.
+bool UseGtkBackend(int* argc = nullptr, char*** argv = nullptr);
+
+// Translates a GDK key value to a virtual-key code (0 when it has none).
+unsigned KeyvalToVirtualKey(unsigned keyval);
+
+}  // namespace widgets
