@@ -83,9 +83,9 @@ const TTurkishTable& Table() {
 
 int Sign(long long v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
-std::wstring ToWide32(std::u16string_view text, bool fold, locale_t loc) {
-  std::wstring out;
-  out.reserve(text.size());
+// Fills out (reused between calls, so comparisons do not allocate).
+void ToWide32(std::u16string_view text, bool fold, locale_t loc, std::wstring& out) {
+  out.clear();
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
@@ -95,7 +95,6 @@ std::wstring ToWide32(std::u16string_view text, bool fold, locale_t loc) {
     wchar_t w = static_cast<wchar_t>(c);
     out.push_back(fold ? static_cast<wchar_t>(towlower_l(static_cast<wint_t>(w), loc)) : w);
   }
-  return out;
 }
 
 struct TCollationState {
@@ -140,9 +139,11 @@ TCollationState& Chosen() {
 }
 
 int SystemCompare(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+  if (a == b) return 0;
   auto& state = Chosen();
-  std::wstring wa = ToWide32(a, ignoreCase, state.Locale);
-  std::wstring wb = ToWide32(b, ignoreCase, state.Locale);
+  thread_local std::wstring wa, wb;
+  ToWide32(a, ignoreCase, state.Locale, wa);
+  ToWide32(b, ignoreCase, state.Locale, wb);
   int r = wcscoll_l(wa.c_str(), wb.c_str(), state.Locale);
   if (r != 0 || ignoreCase) return Sign(r);
   // Locales that collate two different names as equal still get a

@@ -143,6 +143,15 @@ void BM_SortByName(benchmark::State& state) {
 }
 BENCHMARK(BM_SortByName)->Unit(benchmark::kMillisecond);
 
+// Ticking the favourites in the database looks each favourite's key up.
+void BM_IndexOfKeyMiss(benchmark::State& state) {
+  auto& database = Database();
+  static TPlayList list;
+  if (list.Count() == 0) LoadDatabase(list, database.File);
+  for (auto _ : state) benchmark::DoNotOptimize(list.IndexOfKey(u"no such key"));
+}
+BENCHMARK(BM_IndexOfKeyMiss)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
