@@ -14,6 +14,7 @@
 
 #include "app/Globals.h"
 #include "app/Help.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Folders.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
@@ -74,9 +75,12 @@ TApplication::~TApplication() {
 
 void TApplication::SetControllerFactory(TControllerFactory factory) { ControllerFactory() = std::move(factory); }
 
+std::string TApplication::IconName(int iconId) { return iconId == 102 ? "qor-klasik" : "qor-android"; }
+
 void TApplication::SetIconId(int value) {
   FIconId = value;
   if (FMainWindow) FMainWindow->SetIconId(value);
+  for (const auto& file : platform::ShortcutFiles()) platform::RewriteDesktopEntryIcon(file, IconName(value));
 }
 
 int TApplication::Run() {

@@ -43,8 +43,11 @@ class TApplication {
   bool SingleInstance() const { return FSingleInstance; }
   bool Initialized() const { return FInitialized; }
   int IconId() const { return FIconId; }
-  // Stores the icon id and hands it to the controller window.
+  // A new program icon chosen by the user: stored, handed to the
+  // controller window, and written into the program's desktop entries.
   void SetIconId(int value);
+  // The icon name that desktop entries use for an icon id (101 or 102).
+  static std::string IconName(int iconId);
 
   // The 133 ms that "-quit" waits after each WM_CLOSE.
   static constexpr int QuitPauseMs = 133;

@@ -50,6 +50,24 @@ const TOptionKey* Lookup(const TOptionKey (&table)[N], E index) {
 
 }  // namespace
 
+int HotkeyToRegisterWord(int hotkey) {
+  int flags = (hotkey >> 8) & 0xFF;
+  int mods = 0;
+  if (flags & HOTKEYF_ALT) mods |= MOD_ALT;
+  if (flags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
+  if (flags & HOTKEYF_SHIFT) mods |= MOD_SHIFT;
+  return (mods << 8) | (hotkey & 0xFF);
+}
+
+std::u16string HotkeyModifierText(int hotkey) {
+  int flags = (hotkey >> 8) & 0xFF;
+  std::u16string text;
+  if (flags & HOTKEYF_CONTROL) text += u"Ctrl+";
+  if (flags & HOTKEYF_SHIFT) text += u"Shift+";
+  if (flags & HOTKEYF_ALT) text += u"Alt+";
+  return text;
+}
+
 TOptions::TOptions(std::u16string fileName, std::u16string desktopFolder)
     : TWIniFile(std::move(fileName)), FDesktopFolder(std::move(desktopFolder)) {}
 

@@ -48,6 +48,18 @@ inline constexpr int HOTKEYF_CONTROL = 2;
 inline constexpr int HOTKEYF_ALT = 4;
 inline constexpr int HOTKEYF_EXT = 8;
 
+// RegisterHotKey's modifier layout.
+inline constexpr int MOD_ALT = 1;
+inline constexpr int MOD_CONTROL = 2;
+inline constexpr int MOD_SHIFT = 4;
+
+// The hotkey word with its modifiers rearranged into the MOD_ layout in the
+// high byte; the virtual-key code stays in the low byte.
+int HotkeyToRegisterWord(int hotkey);
+// "Ctrl+", "Shift+" and "Alt+", each when its flag is set, in this order;
+// the key's own name follows it in menus.
+std::u16string HotkeyModifierText(int hotkey);
+
 struct TOptionKey {
   const char16_t* Section;
   const char16_t* Name;

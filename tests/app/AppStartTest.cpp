@@ -151,6 +151,7 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
   std::filesystem::create_directories(dir / "cfg/Kelvarin/QOR");
   testkit::TempDir::WriteFile(dir / "cfg/Kelvarin/QOR/options.ini", "[application]\nicon=102\n");
+  ::setenv("XDG_DATA_HOME", (dir / "apps").c_str(), 1);
   TApplication::SetControllerFactory([](TApplication&) { return std::make_unique<TSelfClosingController>(); });
   std::ostringstream err;
   {
@@ -184,11 +185,26 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   EXPECT_FALSE(TSelfClosingController::RecordRequested);
   EXPECT_TRUE(TSelfClosingController::SawOptions);
   EXPECT_EQ(Globals().Options, nullptr) << "nothing outlives the run";
+  EXPECT_FALSE(std::filesystem::exists(dir / "apps/applications/qor.desktop"))
+      << "the icon of the start-up is not a change";
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/schedule.ini"), "\xFF\xFE");
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf"), "list");
   EXPECT_EQ(err.str(), "");
   ::unsetenv("XDG_CONFIG_HOME");
   ::unsetenv("XDG_RUNTIME_DIR");
+  ::unsetenv("XDG_DATA_HOME");
+}
+
+TEST(AppStartTest, ChangingTheIconUpdatesTheMenuEntry) {
+  testkit::TempDir dir;
+  ::setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+  std::filesystem::create_directories(dir / "applications");
+  testkit::TempDir::WriteFile(dir / "applications/qor.desktop", "[Desktop Entry]\nName=QOR\nIcon=qor-android\n");
+  TApplication application(std::vector<std::u16string>{});
+  application.SetIconId(102);
+  EXPECT_EQ(application.IconId(), 102);
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "applications/qor.desktop"), "[Desktop Entry]\nName=QOR\nIcon=qor-klasik\n");
+  ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -121,4 +121,15 @@ TEST(OptionsTest, CorruptOrUnreadableFileGivesDefaults) {
   EXPECT_THROW(options.WriteInt(oiTimeout, 1), EIniFileException);
 }
 
+TEST(OptionsTest, HotkeyWordsConvertForRegistrationAndMenus) {
+  // Ctrl+Alt+R: HOTKEYF_CONTROL|HOTKEYF_ALT over 'R'.
+  EXPECT_EQ(HotkeyToRegisterWord(0x652), ((MOD_CONTROL | MOD_ALT) << 8) | 0x52);
+  EXPECT_EQ(HotkeyModifierText(0x652), u"Ctrl+Alt+");
+  // Shift alone moves from bit 0 to MOD_SHIFT; the extended flag is dropped.
+  EXPECT_EQ(HotkeyToRegisterWord(0x941), (MOD_SHIFT << 8) | 0x41);
+  EXPECT_EQ(HotkeyModifierText(0x741), u"Ctrl+Shift+Alt+");
+  EXPECT_EQ(HotkeyToRegisterWord(0), 0);
+  EXPECT_EQ(HotkeyModifierText(0x41), u"");
+}
+
 }  // namespace
