@@ -95,16 +95,6 @@ int TDecodeStream::OpenNet(std::unique_ptr<TNetSource> net, const std::string& f
   live_ = net_->ContentLength() < 0;
   const std::string& tags = net_->HeaderTags();
   SetTag(net_->IsIcy() ? TAG_ICY : TAG_HTTP, tags);
-  net_->onMeta = [this](const std::string& text) {
-    std::string current;
-    {
-      const char* old = TChannel::Tags(TAG_META);
-      if (old) current = old;
-    }
-    if (text == current) return;
-    SetTag(TAG_META, text);
-    FireSync(SYNC_META, 0);
-  };
   // While opening, a server that goes quiet is a failure, not a stall.
   net_->SetReadDeadline(static_cast<int>(Config().netTimeout.load()));
   int error = OpenDemuxer(true);
@@ -395,6 +385,16 @@ void TDecodeStream::Join() {
 }
 
 const char* TDecodeStream::Tags(DWORD type) { return TChannel::Tags(type); }
+
+void TDecodeStream::OnMeta(const std::string& text) {
+  {
+    std::lock_guard lock(tagMutex_);
+    if (lastMeta_ == text) return;
+    lastMeta_ = text;
+  }
+  SetTag(TAG_META, text);
+  FireSync(SYNC_META, 0);
+}
 
 QWORD TDecodeStream::FilePosition(DWORD mode) {
   const auto fail = [](int code) {

@@ -43,6 +43,8 @@ class TDecodeStream : public TChannel {
   void Join() override;
 
   TNetSource* Net() { return net_.get(); }
+  // New shoutcast metadata (download thread): the META tag and syncs.
+  void OnMeta(const std::string& text);
 
  private:
   int OpenDemuxer(bool first);
@@ -59,6 +61,7 @@ class TDecodeStream : public TChannel {
   const TKind kind_;
   std::string location_;
   std::string formatName_;
+  std::string lastMeta_;
   std::unique_ptr<TNetSource> net_;
   DOWNLOADPROC* proc_ = nullptr;
   void* user_ = nullptr;

@@ -7,6 +7,10 @@
 #include <mutex>
 #include <thread>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "audio/Audio.h"
 #include "audio/internal/Channel.h"
 #include "audio/internal/Core.h"
@@ -207,6 +211,9 @@ BOOL Init(int device, DWORD freq, DWORD, void*, const void*) {
     SetError(ERROR_ALREADY);
     return 0;
   }
+  // The library reports through error codes; decoder chatter on the
+  // terminal helps nobody.
+  av_log_set_level(AV_LOG_QUIET);
   if (device < -1) {
     SetError(ERROR_DEVICE);
     return 0;

@@ -121,7 +121,11 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   options.reconnectMs = static_cast<int>(config.netReconnect.load());
   options.proxy = config.Proxy();
   options.agent = config.Agent();
+  // Made before connecting, so that no metadata that arrives early is lost;
+  // declared before the source, so that it outlives the source's thread.
+  auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
   auto net = std::make_unique<TNetSource>(options);
+  net->onMeta = [raw = stream.get()](const std::string& text) { raw->OnMeta(text); };
   int error = net->Connect();
   if (error != ERROR_OK) {
     SetError(error);
@@ -161,7 +165,6 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
     return 0;
   }
   TNetSource* source = net.get();
-  auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
   error = stream->OpenNet(std::move(net), FormatFor(source->ContentType(), head));
   if (error != ERROR_OK) {
     stream->RequestAbort();

@@ -34,6 +34,14 @@ fs::path Media(const std::string& name) {
       fs::create_directories(p);
       return p;
     }
+    // Beside the test program, which lives in the build folder.
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+      fs::path p = self.parent_path() / "audio-test-media";
+      fs::create_directories(p, ec);
+      if (!ec) return p;
+    }
     static testkit::TempDir* dir = new testkit::TempDir;
     return dir->Path();
   }();
@@ -62,8 +70,8 @@ fs::path Media(const std::string& name) {
   else if (name == "sine440.flac") cmd = ff + src + "-c:a flac " + path.string();
   else if (name == "sine440.wav") cmd = ff + src + "-c:a pcm_s16le " + path.string();
   else if (name == "sine440_2s.mp3") cmd = ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
-  else if (name == "sine1000.wav") cmd = ff + sine(1000, 0.25, 10) + "-c:a pcm_s16le " + path.string();
-  else if (name == "sine100.wav") cmd = ff + sine(100, 0.25, 10) + "-c:a pcm_s16le " + path.string();
+  else if (name == "sine1000.wav") cmd = ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
+  else if (name == "sine100.wav") cmd = ff + sine(100, 0.1, 10) + "-c:a pcm_s16le " + path.string();
   else if (name == "hls/index.m3u8") {
     cmd = ff + src + "-c:a aac -b:a 96k -f hls -hls_time 2 -hls_list_size 0 -hls_segment_filename " +
           (work.Path() / "hls" / "seg%03d.ts").string() + " " + path.string();

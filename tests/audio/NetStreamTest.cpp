@@ -1,0 +1,302 @@
+// Internet streams from fixture servers on 127.0.0.1: ICY metadata and
+// titles, header tags, buffer positions, the download procedure, stalls,
+// redirects, playlists, HLS, and the errors of broken servers.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "AudioTestUtil.h"
+
+using namespace audio;
+using audiotest::Media;
+using audiotest::ServeLive;
+using audiotest::TLiveOptions;
+using audiotest::WaitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<std::string> TagList(const char* tags) {
+  std::vector<std::string> list;
+  if (!tags) return list;
+  for (const char* p = tags; *p; p += std::strlen(p) + 1) list.emplace_back(p);
+  return list;
+}
+
+struct TDownload {
+  std::mutex mutex;
+  std::string bytes;
+  std::vector<std::string> status;
+  std::atomic<int> ends{0};
+  std::atomic<uint64_t> total{0};
+  static void Proc(const void* buffer, DWORD length, void* user) {
+    auto* self = static_cast<TDownload*>(user);
+    std::lock_guard lock(self->mutex);
+    if (!buffer) {
+      ++self->ends;
+    } else if (length == 0) {
+      self->status.emplace_back(static_cast<const char*>(buffer));
+    } else {
+      self->total += length;
+      if (self->bytes.size() < 200000) self->bytes.append(static_cast<const char*>(buffer), length);
+    }
+  }
+};
+
+struct TMetaCount {
+  std::atomic<int> count{0};
+  static void Proc(HSYNC, DWORD, DWORD, void* user) { ++static_cast<TMetaCount*>(user)->count; }
+};
+
+void ServeFile(testkit::Connection& c, const std::string& type, const std::string& body) {
+  testkit::FixtureServer::Respond(c, 200, type, body);
+}
+
+}  // namespace
+
+TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
+  audiotest::TLibrary library;
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/live", [&](const testkit::HttpRequest& r, testkit::Connection& c) {
+    EXPECT_EQ(r.Header("Icy-MetaData"), "1");
+    TLiveOptions o;
+    o.title = [](int block) { return "Artist - Song " + std::to_string(block / 3); };
+    ServeLive(server, c, mp3, o);
+  });
+  TDownload download;
+  TMetaCount meta;
+  HSTREAM h = StreamCreateURL(server.Url("/live").c_str(), 0, STREAM_STATUS | STREAM_BLOCK | STREAM_AUTOFREE,
+                              &TDownload::Proc, &download);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  CHANNELINFO info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_MP3);
+  EXPECT_EQ(info.freq, 44100u);
+  EXPECT_EQ(info.chans, 2u);
+  EXPECT_EQ(ChannelGetTags(h, TAG_ICY), nullptr);
+  auto http = TagList(ChannelGetTags(h, TAG_HTTP));
+  ASSERT_FALSE(http.empty());
+  EXPECT_EQ(http[0].rfind("HTTP/1.0 200", 0), 0u);
+  EXPECT_NE(std::find(http.begin(), http.end(), "icy-br:128"), http.end());
+  {
+    std::lock_guard lock(download.mutex);
+    ASSERT_EQ(download.status.size(), 1u);
+    EXPECT_EQ(download.status[0].rfind("HTTP/1.0 200", 0), 0u);
+  }
+  ASSERT_NE(ChannelSetSync(h, SYNC_META, 0, &TMetaCount::Proc, &meta), 0u);
+  // Before playing, the buffer fills: the fill the player watches rises.
+  const QWORD end = StreamGetFilePosition(h, FILEPOS_END);
+  ASSERT_GT(end, 0u);
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_BUFFER) * 100 / end >= 50; }, 5s));
+  EXPECT_GE(StreamGetFilePosition(h, FILEPOS_CURRENT), StreamGetFilePosition(h, FILEPOS_BUFFER));
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
+  ASSERT_TRUE(WaitFor([&] { return meta.count >= 2; }, 8s));
+  const char* title = ChannelGetTags(h, TAG_META);
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(std::string(title).rfind("StreamTitle='Artist - Song ", 0), 0u) << title;
+  EXPECT_NE(std::string(title).find("';StreamUrl='';"), std::string::npos);
+  EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
+  EXPECT_GT(ChannelGetPosition(h, POS_DECODE), 0u);
+  // The download procedure got the audio bytes exactly, without metadata.
+  {
+    std::lock_guard lock(download.mutex);
+    ASSERT_GT(download.bytes.size(), 20000u);
+    EXPECT_EQ(download.bytes.substr(0, 20000), mp3.substr(0, 20000));
+  }
+  EXPECT_TRUE(StreamFree(h));
+}
+
+TEST(NetStream, IcyStatusLineAndAacAreAccepted) {
+  audiotest::TLibrary library;
+  const std::string aac = audiotest::ReadAll(Media("sine440.aac"));
+  testkit::FixtureServer server;
+  server.Route("/aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.icyStatusLine = true;
+    o.contentType = "audio/aacp";
+    o.title = [](int block) { return std::string(block < 10 ? "Artist - Song" : "Artist - Next"); };
+    ServeLive(server, c, aac, o);
+  });
+  TMetaCount meta;
+  HSTREAM h = StreamCreateURL(server.Url("/aac").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  CHANNELINFO info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_AAC);
+  auto icy = TagList(ChannelGetTags(h, TAG_ICY));
+  ASSERT_FALSE(icy.empty());
+  EXPECT_EQ(icy[0], "ICY 200 OK");
+  EXPECT_NE(std::find(icy.begin(), icy.end(), "icy-name: Test Radio"), icy.end());
+  EXPECT_EQ(ChannelGetTags(h, TAG_HTTP), nullptr);
+  ChannelSetSync(h, SYNC_META, 0, &TMetaCount::Proc, &meta);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  EXPECT_STREQ(ChannelGetTags(h, TAG_META), "StreamTitle='Artist - Song';StreamUrl='';");
+  ASSERT_TRUE(WaitFor([&] { return meta.count >= 1; }, 5s));
+  EXPECT_STREQ(ChannelGetTags(h, TAG_META), "StreamTitle='Artist - Next';StreamUrl='';");
+  // The same title again and again is one title.
+  std::this_thread::sleep_for(1s);
+  EXPECT_EQ(meta.count, 1);
+  StreamFree(h);
+}
+
+TEST(NetStream, ServerErrorsGiveTheirCodes) {
+  audiotest::TLibrary library;
+  SetConfig(CONFIG_NET_TIMEOUT, 800);
+  testkit::FixtureServer server;
+  server.Route("/silent", [&](const testkit::HttpRequest&, testkit::Connection&) { server.SleepFor(5s); });
+  server.Route("/garbage", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    std::string junk(200000, '\0');
+    for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919u) >> 3);
+    ServeFile(c, "audio/mpeg", junk);
+  });
+  server.Route("/text", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeFile(c, "text/html", "<html><body>No stream here</body></html>");
+  });
+  server.Route("/empty", [&](const testkit::HttpRequest&, testkit::Connection& c) { ServeFile(c, "audio/mpeg", ""); });
+
+  EXPECT_EQ(StreamCreateURL(server.Url("/missing").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_FILEOPEN);
+  EXPECT_EQ(StreamCreateURL("http://127.0.0.1:1/", 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_FILEOPEN);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(StreamCreateURL(server.Url("/silent").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  EXPECT_EQ(StreamCreateURL(server.Url("/garbage").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_NE(ErrorGetCode(), ERROR_OK);
+  EXPECT_EQ(StreamCreateURL(server.Url("/text").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_NE(ErrorGetCode(), ERROR_OK);
+  EXPECT_EQ(StreamCreateURL(server.Url("/empty").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_NE(ErrorGetCode(), ERROR_OK);
+  EXPECT_EQ(StreamCreateURL("ftp://127.0.0.1/x.mp3", 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_FILEOPEN);
+}
+
+TEST(NetStream, RedirectsAndPlaylistsAreFollowed) {
+  audiotest::TLibrary library;
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) { ServeLive(server, c, mp3, {}); });
+  server.Route("/moved", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 302, "text/html", "", {{"Location", "/live"}});
+  });
+  server.Route("/radio.pls", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeFile(c, "audio/x-scpls",
+              "[playlist]\r\nNumberOfEntries=2\r\nFile1=" + server.Url("/dead") + "\r\nFile2=/live\r\nLength1=-1\r\n");
+  });
+  server.Route("/radio.m3u", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeFile(c, "audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Radio\nlive\n");
+  });
+  server.Route("/radio.asx", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeFile(c, "video/x-ms-asf", "<ASX version=\"3.0\"><Entry><REF HREF=\"" + server.Url("/live") + "\"/></Entry></ASX>");
+  });
+  server.Route("/loop.pls", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeFile(c, "audio/x-scpls", "[playlist]\nFile1=/loop.pls\n");
+  });
+
+  for (const char* path : {"/moved", "/radio.pls", "/radio.m3u", "/radio.asx"}) {
+    SCOPED_TRACE(path);
+    HSTREAM h = StreamCreateURL(server.Url(path).c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << ErrorGetCode();
+    CHANNELINFO info;
+    ASSERT_TRUE(ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.ctype, CTYPE_STREAM_MP3);
+    EXPECT_STREQ(info.filename, server.Url("/live").c_str());
+    StreamFree(h);
+  }
+  // A playlist that names itself ends instead of looping for ever.
+  EXPECT_EQ(StreamCreateURL(server.Url("/loop.pls").c_str(), 0, 0, nullptr, nullptr), 0u);
+  // Playlists are followed only when asked to.
+  SetConfig(CONFIG_NET_PLAYLIST, 0);
+  EXPECT_EQ(StreamCreateURL(server.Url("/radio.pls").c_str(), 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_FILEFORM);
+}
+
+TEST(NetStream, StallWhileStarvedThenPlayOn) {
+  audiotest::TLibrary library;
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/stall", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    // About one second of audio, a pause of two seconds, then a steady flow.
+    TLiveOptions first;
+    first.metaInt = 0;
+    first.burst = 16000;
+    first.bytesPerSecond = 0;
+    first.limit = 0;
+    std::string head = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n";
+    if (!c.Write(head) || !c.Write(mp3.substr(0, 16000))) return;
+    if (!server.SleepFor(2s)) return;
+    size_t pos = 16000;
+    while (!server.Stopping() && pos < mp3.size()) {
+      if (!c.Write(mp3.substr(pos, 4000))) return;
+      pos += 4000;
+      server.SleepFor(100ms);
+    }
+  });
+  HSTREAM h = StreamCreateURL(server.Url("/stall").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 3s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 4s));
+  StreamFree(h);
+}
+
+TEST(NetStream, TruncatedMetadataAndClosedConnectionEndTheStream) {
+  audiotest::TLibrary library;
+  SetConfig(CONFIG_NET_RECONNECT, 0);
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/cut", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    std::string head = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-metaint: 8000\r\n\r\n";
+    c.Write(head);
+    c.Write(mp3.substr(0, 8000));
+    std::string meta = "StreamTitle='First';";
+    meta.resize(32, '\0');
+    c.Write(std::string(1, '\2') + meta);
+    c.Write(mp3.substr(8000, 8000));
+    // A length byte promising 160 bytes, then only a few, then the end.
+    c.Write(std::string(1, '\x0a') + "StreamTitle='Sec");
+    c.Close();
+  });
+  TMetaCount meta;
+  HSTREAM h = StreamCreateURL(server.Url("/cut").c_str(), 0, STREAM_BLOCK | STREAM_AUTOFREE, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  EXPECT_STREQ(ChannelGetTags(h, TAG_META), "StreamTitle='First';");
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  // Ends, drains, and is freed by AUTOFREE: the handle goes away.
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 5s));
+}
+
+TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
+  audiotest::TLibrary library;
+  auto playlist = Media("hls/index.m3u8");
+  ASSERT_FALSE(playlist.empty());
+  const auto folder = playlist.parent_path();
+  testkit::FixtureServer server;
+  server.SetDefault([&](const testkit::HttpRequest& r, testkit::Connection& c) {
+    auto file = folder / r.path.substr(r.path.rfind('/') + 1);
+    if (r.path.rfind("/hls/", 0) != 0 || !std::filesystem::exists(file)) {
+      testkit::FixtureServer::Respond(c, 404, "text/plain", "no");
+      return;
+    }
+    bool list = file.extension() == ".m3u8";
+    ServeFile(c, list ? "application/vnd.apple.mpegurl" : "video/mp2t", audiotest::ReadAll(file));
+  });
+  TDownload download;
+  HSTREAM h = StreamCreateURL(server.Url("/hls/index.m3u8").c_str(), 0, STREAM_BLOCK, &TDownload::Proc, &download);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  CHANNELINFO info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_AAC);
+  EXPECT_EQ(info.freq, 44100u);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4; }, 5s));
+  EXPECT_GT(download.total.load(), 1000u);
+  EXPECT_GT(StreamGetFilePosition(h, FILEPOS_END), 0u);
+  StreamFree(h);
+}
