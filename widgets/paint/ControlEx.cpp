@@ -1,0 +1,92 @@
+#include "widgets/paint/ControlEx.h"
+
+namespace widgets {
+
+TControlEx::TControlEx(TComponent* AOwner)
+    : TControl(AOwner), FCanvas(std::make_unique<TCanvasEx>(0, 0)) {
+  SetClassNameW(u"TControlEx");
+  FCanvas->Font().OnChange = [this] { Perform(CM_FONTCHANGED); };
+}
+
+TControlEx::~TControlEx() {
+  FCanvas->Font().OnChange = nullptr;
+  DestroyHandle();
+}
+
+void TControlEx::SetBlendBlurred(int passes) {
+  FBlendMode = TBlendModeEx::Blurred;
+  FBlendPasses = passes;
+}
+
+void TControlEx::SetBlendClipped(const TRect& rect) {
+  FBlendMode = TBlendModeEx::Clipped;
+  FBlendRect = rect;
+}
+
+void TControlEx::SizeCanvas() {
+  if (FCanvas->Width() != Width() || FCanvas->Height() != Height()) {
+    FCanvas->Resize(Width(), Height());
+    // The old picture is gone, so even a cached control must draw again.
+    SetRedraw(true);
+  }
+}
+
+void TControlEx::CreateHandle() {
+  TControl::CreateHandle();
+  SizeCanvas();
+}
+
+void TControlEx::WMSize(TMessage& m) {
+  SizeCanvas();
+  TControl::WMSize(m);
+}
+
+void TControlEx::FontChanged() { SizeCanvas(); }
+
+void TControlEx::Paint() {
+  if (FPainting) return;
+  FPainting = true;
+  struct TGuard {
+    bool& Flag;
+    ~TGuard() { Flag = false; }
+  } guard{FPainting};
+  if (!HandleAllocated()) return;
+  if (Redraw()) {
+    if (!Locked()) DoPaint();
+    SetRedraw(!Cached());
+  }
+  if (!Locked()) {
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* child = Controls(i);
+      if (child->Visible()) child->Paint();
+    }
+  }
+  Present();
+}
+
+void TControlEx::DoPaint() {
+  FCanvas->Clear();
+  if (OnPaint) OnPaint(this);
+}
+
+void TControlEx::Present() {
+  auto* parent = dynamic_cast<TControlEx*>(Parent());
+  if (!parent) return;
+  TCanvasEx& target = parent->Canvas();
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  switch (FBlendMode) {
+    case TBlendModeEx::Plain: target.DrawBitmapAlpha(picture, Left(), Top(), FOpacity); break;
+    case TBlendModeEx::Blurred: target.DrawBlurred(picture, Left(), Top(), FBlendPasses); break;
+    case TBlendModeEx::Clipped:
+      target.DrawBitmapRectAlpha(picture, Left() + FBlendRect.Left, Top() + FBlendRect.Top,
+                                 FBlendRect.Width(), FBlendRect.Height(), FBlendRect.Left,
+                                 FBlendRect.Top, FOpacity);
+      break;
+  }
+}
+
+void TControlEx::InvalidateTree() {
+  if (Parent()) Parent()->InvalidateTree();
+}
+
+}  // namespace widgets

@@ -1,0 +1,85 @@
+#include "widgets/paint/WindowEx.h"
+
+namespace widgets {
+
+TWindowEx::TWindowEx(TComponent* AOwner) : TControlEx(AOwner) {
+  SetClassNameW(u"TWindowEx");
+  SetWidth(320);
+  SetHeight(240);
+  SetCached(false);
+}
+
+TWindowEx::~TWindowEx() { DestroyHandle(); }
+
+void TWindowEx::CreateParams(TCreateParams& params) {
+  TControlEx::CreateParams(params);
+  params.Style = WS_POPUP | WS_CLIPSIBLINGS;
+  if (!Enabled()) params.Style |= WS_DISABLED;
+  params.ExStyle = WS_EX_LAYERED;
+  if (!FTaskBar) params.ExStyle |= WS_EX_TOOLWINDOW;
+  if (FAlwaysTop) params.ExStyle |= WS_EX_TOPMOST;
+  if (FTransparent) params.ExStyle |= WS_EX_TRANSPARENT;
+  params.WndParent = 0;
+}
+
+void TWindowEx::AdjustNativeParams(TNativeParams& params) {
+  // An ordinary top-level window without a frame: the window manager still
+  // moves, stacks and focuses it, which a popup would not allow.
+  params.Kind = TNativeKind::Normal;
+  params.Decorated = false;
+  params.Rgba = true;
+}
+
+void TWindowEx::SetAlwaysTop(bool value) {
+  if (value == FAlwaysTop) return;
+  FAlwaysTop = value;
+  if (!HandleAllocated()) return;
+  SetExStyle(value ? (ExStyle() | WS_EX_TOPMOST) : (ExStyle() & ~WS_EX_TOPMOST));
+  if (NativeWindow()) NativeWindow()->Activate();
+  InvalidateTree();
+}
+
+void TWindowEx::SetTransparent(bool value) {
+  FTransparent = value;
+  SetExStyle(value ? (ExStyle() | WS_EX_TRANSPARENT) : (ExStyle() & ~WS_EX_TRANSPARENT));
+}
+
+bool TWindowEx::ShowTaskBar() const {
+  return HandleAllocated() && Visible() && !(ExStyle() & WS_EX_TOOLWINDOW);
+}
+
+void TWindowEx::SetShowTaskBar(bool value) {
+  FTaskBar = value;
+  if (!HandleAllocated()) return;
+  const bool wasVisible = Visible();
+  if (wasVisible) SetVisible(false);
+  SetExStyle(value ? (ExStyle() & ~WS_EX_TOOLWINDOW) : (ExStyle() | WS_EX_TOOLWINDOW));
+  if (wasVisible) SetVisible(true);
+}
+
+void TWindowEx::Close() {
+  if (HandleAllocated()) SendMessage(WindowHandle(), WM_CLOSE);
+}
+
+void TWindowEx::WndProc(TMessage& m) {
+  if (DispatchWindowMessage(*this, *this, m)) return;
+  TControlEx::WndProc(m);
+  // The canvas already has the new size when OnResize runs.
+  if (m.Msg == WM_SIZE && OnResize) OnResize(this);
+  // A window being shown needs its first picture.
+  if (m.Msg == WM_SHOWWINDOW && m.WParam) InvalidateTree();
+}
+
+void TWindowEx::InvalidateTree() {
+  if (!Painting()) Paint();
+}
+
+void TWindowEx::Present() {
+  TNativeWindow* native = NativeWindow();
+  if (!native) return;
+  const TBitmapEx& picture = Canvas().Bitmap();
+  picture.Flush();
+  native->Present(picture.Bits(), picture.Width(), picture.Height(), picture.Stride(), Opacity());
+}
+
+}  // namespace widgets

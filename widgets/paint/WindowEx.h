@@ -1,0 +1,42 @@
+// TWindowEx: the layered top-level window. Its canvas holds the composed
+// picture of the whole control tree, which goes to the native window with
+// per-pixel alpha and the window's opacity. (Without a compositor the GTK
+// backend shows the picture opaque over a dark backdrop and cuts the
+// window's outline from the picture's alpha.)
+#pragma once
+
+#include "widgets/controls/Window.h"
+#include "widgets/paint/ControlEx.h"
+
+namespace widgets {
+
+class TWindowEx : public TControlEx, public TWindowEvents {
+public:
+  explicit TWindowEx(TComponent* AOwner = nullptr);
+  ~TWindowEx() override;
+
+  bool AlwaysTop() const { return FAlwaysTop; }
+  void SetAlwaysTop(bool value);
+  // Click-through: mouse input falls through to what lies below.
+  bool Transparent() const { return (ExStyle() & WS_EX_TRANSPARENT) != 0; }
+  void SetTransparent(bool value);
+  // True while the window exists, is visible and has a taskbar button.
+  bool ShowTaskBar() const;
+  void SetShowTaskBar(bool value);
+  void Close();
+
+  void WndProc(TMessage& message) override;
+  void Present() override;
+  void InvalidateTree() override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void AdjustNativeParams(TNativeParams& params) override;
+
+private:
+  bool FAlwaysTop = false;
+  bool FTaskBar = false;
+  bool FTransparent = false;
+};
+
+}  // namespace widgets
