@@ -1,0 +1,125 @@
+// What comes out is right: the level of a known tone, the equalizer's
+// boost where it is set and nowhere else, and the spectrum's peak bin and
+// scale. Measured on the samples the mixer played (no-sound device).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "AudioTestUtil.h"
+
+using namespace audio;
+using audiotest::Media;
+using audiotest::WaitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+HSTREAM PlayFile(const std::string& name) {
+  const std::string path = Media(name).string();
+  std::u16string wide(path.begin(), path.end());
+  HSTREAM h = StreamCreateFile(0, wide.c_str(), 0, 0, UNICODE);
+  if (h) ChannelPlay(h, 0);
+  return h;
+}
+
+// Level of `hz` in the last 4096 played frames, once that much has played.
+double PlayedLevel(HSTREAM h, double hz) {
+  WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 8192 * 4 + 44100 * 4 / 5; }, 3s);
+  return audiotest::ToneAmplitude(audiotest::RecentSamples(h, 4096, 2), 2, 44100, hz);
+}
+
+double Db(double ratio) { return 20.0 * std::log10(ratio); }
+
+}  // namespace
+
+TEST(Signal, ToneComesOutAtItsFrequencyAndLevel) {
+  audiotest::TLibrary library;
+  for (const char* file : {"sine440.wav", "sine440.mp3", "sine440.ogg"}) {
+    SCOPED_TRACE(file);
+    HSTREAM h = PlayFile(file);
+    ASSERT_NE(h, 0u);
+    EXPECT_NEAR(PlayedLevel(h, 440), 0.5, 0.03);
+    EXPECT_LT(PlayedLevel(h, 1000), 0.01);
+    StreamFree(h);
+  }
+}
+
+TEST(Signal, EqualizerBandRaisesItsFrequencyOnly) {
+  audiotest::TLibrary library;
+  for (float bandwidth : {12.0f, 18.0f}) {
+    SCOPED_TRACE(bandwidth);
+    HSTREAM tone = PlayFile("sine1000.wav");
+    HSTREAM low = PlayFile("sine100.wav");
+    ASSERT_NE(tone, 0u);
+    ASSERT_NE(low, 0u);
+    const double toneBefore = PlayedLevel(tone, 1000);
+    const double lowBefore = PlayedLevel(low, 100);
+    ASSERT_NEAR(toneBefore, 0.1, 0.01);
+    DX8_PARAMEQ band{1000.0f, bandwidth, 12.0f};
+    HFX fxTone = ChannelSetFX(tone, FX_DX8_PARAMEQ, 1);
+    HFX fxLow = ChannelSetFX(low, FX_DX8_PARAMEQ, 1);
+    ASSERT_NE(fxTone, 0u);
+    ASSERT_TRUE(FXSetParameters(fxTone, &band));
+    ASSERT_TRUE(FXSetParameters(fxLow, &band));
+    DX8_PARAMEQ read{};
+    ASSERT_TRUE(FXGetParameters(fxTone, &read));
+    EXPECT_FLOAT_EQ(read.fGain, 12.0f);
+    // Let what was queued before the change play out.
+    std::this_thread::sleep_for(400ms);
+    EXPECT_NEAR(Db(PlayedLevel(tone, 1000) / toneBefore), 12.0, 1.0);
+    EXPECT_NEAR(Db(PlayedLevel(low, 100) / lowBefore), 0.0, 1.0);
+    // Removing the effect gives the flat level back.
+    ASSERT_TRUE(ChannelRemoveFX(tone, fxTone));
+    EXPECT_FALSE(ChannelRemoveFX(tone, fxTone));
+    EXPECT_FALSE(FXSetParameters(fxTone, &band));
+    std::this_thread::sleep_for(400ms);
+    EXPECT_NEAR(Db(PlayedLevel(tone, 1000) / toneBefore), 0.0, 0.5);
+    StreamFree(tone);
+    StreamFree(low);
+  }
+}
+
+TEST(Signal, EqualizerOfTenBandsAtZeroIsTransparent) {
+  audiotest::TLibrary library;
+  HSTREAM h = PlayFile("sine440.wav");
+  ASSERT_NE(h, 0u);
+  const float centres[] = {80, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000};
+  for (float c : centres) {
+    HFX fx = ChannelSetFX(h, FX_DX8_PARAMEQ, 1);
+    DX8_PARAMEQ p{c, 18.0f, 0.0f};
+    ASSERT_TRUE(FXSetParameters(fx, &p));
+  }
+  std::this_thread::sleep_for(300ms);
+  EXPECT_NEAR(PlayedLevel(h, 440), 0.5, 0.03);
+  EXPECT_EQ(ChannelSetFX(h, 99, 1), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_ILLTYPE);
+}
+
+TEST(Signal, SpectrumPeaksInTheRightBinWithTheAgreedScale) {
+  audiotest::TLibrary library;
+  // A full-scale sine centred on bin 20 of a 2048-point transform.
+  const double hz = 20.0 * 44100.0 / 2048.0;
+  HSTREAM h = StreamCreate(44100, 2, SAMPLE_FLOAT, STREAMPROC_PUSH, nullptr);
+  ASSERT_NE(h, 0u);
+  std::vector<float> pcm(44100 * 2 * 3);
+  for (size_t i = 0; i < pcm.size() / 2; ++i)
+    pcm[2 * i] = pcm[2 * i + 1] = static_cast<float>(std::sin(2 * M_PI * hz * i / 44100.0));
+  StreamPutData(h, pcm.data(), static_cast<DWORD>(pcm.size() * sizeof(float)));
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 8 / 2; }, 3s));
+  std::vector<float> bins(4097, -1.0f);
+  EXPECT_EQ(ChannelGetData(h, bins.data(), DATA_FFT2048), 1024u * sizeof(float));
+  EXPECT_EQ(bins[1024], -1.0f);  // nothing written past the 1024 values
+  auto peak = std::max_element(bins.begin(), bins.begin() + 1024) - bins.begin();
+  EXPECT_EQ(peak, 20);
+  EXPECT_GE(bins[20], 0.5f);
+  EXPECT_LE(bins[20], 1.0f);
+  EXPECT_LT(bins[100], 0.01f);
+  // The visualisation's request: 128 values of a 256-point transform.
+  std::vector<float> small(4097, 0.0f);
+  EXPECT_EQ(ChannelGetData(h, small.data(), DATA_FFT256), 128u * sizeof(float));
+  auto smallPeak = std::max_element(small.begin(), small.begin() + 128) - small.begin();
+  EXPECT_NEAR(static_cast<double>(smallPeak), hz / (44100.0 / 256), 1.0);
+  EXPECT_EQ(ChannelGetData(h, small.data(), DATA_FFT256 + 9), static_cast<DWORD>(-1));
+}
