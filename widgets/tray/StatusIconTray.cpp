@@ -1,0 +1,129 @@
+// The tray icon as a GtkStatusIcon (XEmbed system tray), for sessions
+// without a StatusNotifierWatcher.
+#include <gtk/gtk.h>
+
+#include <map>
+
+#include "support/Encoding.h"
+#include "widgets/backend/Backend.h"
+#include "widgets/tray/TrayHost.h"
+
+namespace widgets {
+
+namespace {
+
+GdkPixbuf* PixbufFromIcon(HICON icon) {
+  TIconImage image = IconImage(icon);
+  if (image.Width <= 0) return nullptr;
+  GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, image.Width, image.Height);
+  guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+  int stride = gdk_pixbuf_get_rowstride(pixbuf);
+  for (int y = 0; y < image.Height; ++y) {
+    for (int x = 0; x < image.Width; ++x) {
+      std::uint32_t p = image.Argb[static_cast<size_t>(y) * image.Width + x];
+      guchar* out = pixels + y * stride + x * 4;
+      out[0] = static_cast<guchar>(p >> 16);
+      out[1] = static_cast<guchar>(p >> 8);
+      out[2] = static_cast<guchar>(p);
+      out[3] = static_cast<guchar>(p >> 24);
+    }
+  }
+  return pixbuf;
+}
+
+class TStatusIconHost : public TTrayHost {
+ public:
+  ~TStatusIconHost() override {
+    for (auto& [key, item] : FItems) Drop(*item);
+  }
+
+  const char* Kind() const override { return "GtkStatusIcon"; }
+
+  bool Add(const TNotifyIconData& data) override {
+    auto key = Key(data);
+    if (FItems.count(key)) return false;
+    auto item = std::make_unique<TItem>();
+    item->Data = data;
+    item->Icon = gtk_status_icon_new();
+    g_signal_connect(item->Icon, "button-press-event", G_CALLBACK(OnButton), item.get());
+    g_signal_connect(item->Icon, "button-release-event", G_CALLBACK(OnButton), item.get());
+    Apply(*item, true);
+    gtk_status_icon_set_visible(item->Icon, TRUE);
+    FItems[key] = std::move(item);
+    return true;
+  }
+
+  bool Modify(const TNotifyIconData& data) override {
+    auto it = FItems.find(Key(data));
+    if (it == FItems.end()) return false;
+    TItem& item = *it->second;
+    bool newIcon = item.Data.hIcon != data.hIcon;
+    item.Data = data;
+    Apply(item, newIcon);
+    if ((data.uFlags & NIF_INFO) && !data.szInfo.empty()) {
+      bool shown = ShowNotification(data.szInfoTitle, data.szInfo, data.uTimeout, data.dwInfoFlags);
+      PostMessage(data.hWnd, data.uCallbackMessage, data.uID, shown ? NIN_BALLOONSHOW : NIN_BALLOONHIDE);
+    }
+    return true;
+  }
+
+  bool Delete(const TNotifyIconData& data) override {
+    auto it = FItems.find(Key(data));
+    if (it == FItems.end()) return false;
+    Drop(*it->second);
+    FItems.erase(it);
+    return true;
+  }
+
+ private:
+  struct TItem {
+    TNotifyIconData Data;
+    GtkStatusIcon* Icon = nullptr;
+  };
+  using TKey = std::pair<HWND, UINT>;
+  static TKey Key(const TNotifyIconData& data) { return {data.hWnd, data.uID}; }
+
+  static void Drop(TItem& item) {
+    g_signal_handlers_disconnect_by_data(item.Icon, &item);
+    gtk_status_icon_set_visible(item.Icon, FALSE);
+    g_object_unref(item.Icon);
+  }
+
+  static void Apply(TItem& item, bool newIcon) {
+    if (newIcon) {
+      if (GdkPixbuf* pixbuf = PixbufFromIcon(item.Data.hIcon)) {
+        gtk_status_icon_set_from_pixbuf(item.Icon, pixbuf);
+        g_object_unref(pixbuf);
+      } else {
+        gtk_status_icon_set_from_icon_name(item.Icon, "audio-x-generic");
+      }
+    }
+    std::string tip = (item.Data.uFlags & NIF_TIP) ? enc::Utf16ToUtf8(item.Data.szTip) : std::string();
+    gtk_status_icon_set_tooltip_text(item.Icon, tip.empty() ? nullptr : tip.c_str());
+  }
+
+  static gboolean OnButton(GtkStatusIcon*, GdkEventButton* e, TItem* item) {
+    UINT base = e->button == 1 ? WM_LBUTTONDOWN : e->button == 3 ? WM_RBUTTONDOWN : e->button == 2 ? WM_MBUTTONDOWN : 0;
+    if (!base) return FALSE;
+    UINT event = 0;
+    if (e->type == GDK_BUTTON_PRESS) event = base;
+    if (e->type == GDK_2BUTTON_PRESS) event = base + 2;
+    if (e->type == GDK_BUTTON_RELEASE) event = base + 1;
+    if (!event) return TRUE;
+    SetKeyDown(VK_SHIFT, e->state & GDK_SHIFT_MASK);
+    SetKeyDown(VK_CONTROL, e->state & GDK_CONTROL_MASK);
+    SendMessage(item->Data.hWnd, item->Data.uCallbackMessage, item->Data.uID, event);
+    return TRUE;
+  }
+
+  std::map<TKey, std::unique_ptr<TItem>> FItems;
+};
+
+}  // namespace
+
+std::unique_ptr<TTrayHost> CreateStatusIconHost() {
+  if (!gdk_display_get_default()) return nullptr;
+  return std::make_unique<TStatusIconHost>();
+}
+
+}  // namespace widgets
