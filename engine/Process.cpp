@@ -353,6 +353,11 @@ void TProcess::Execute() {
   CloseFd(status[0]);
 
   ClosePipes();
+  // A child of an earlier Execute that still runs is collected later.
+  if (pid_ > 0 && !reaped_) {
+    int st;
+    if (::waitpid(pid_, &st, WNOHANG) == 0) ReapLater(pid_);
+  }
   pid_ = pid;
   reaped_ = false;
   terminated_ = false;

@@ -83,6 +83,12 @@ bool IsMusicServiceHost(const std::string& host, int port) {
   return !e.host.empty() && Lower(host).find(e.host) != std::string::npos && PortMatches(e, port);
 }
 
+std::string MusicSongId(const TURLComponentStrings& parts) {
+  const std::string& extra = parts.ExtraInfo;
+  std::size_t slash = extra.rfind('/');
+  return slash == std::string::npos ? extra : extra.substr(slash + 1);
+}
+
 std::string CutSecurePath(const std::string& securePath) {
   std::size_t at = securePath.find("&app");
   return at == std::string::npos ? std::string() : securePath.substr(0, at);

@@ -25,6 +25,10 @@ int ResolverHostIndex(const std::string& host, int port);
 bool IsVideoSiteHost(const std::string& host, int port);
 bool IsMusicServiceHost(const std::string& host, int port);
 
+// The song id of a music-service web address: the text of its extra
+// information after the last "/" (all of it when it holds no "/").
+std::string MusicSongId(const TURLComponentStrings& parts);
+
 // Resolve by host: unchanged for hosts outside the table and for paths
 // that do not start with "/"; otherwise the chosen resolver's result.
 std::string ResolveByHost(const std::string& address);

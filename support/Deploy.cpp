@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -121,6 +122,18 @@ void Load(const std::filesystem::path& programFolder, const std::filesystem::pat
   Reset();
   if (!programFolder.empty()) LoadFile(programFolder / "deploy.ini");
   if (!settingsFolder.empty()) LoadFile(settingsFolder / "deploy.ini");
+}
+
+void LoadStandard() {
+  std::error_code ec;
+  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  std::filesystem::path settings;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+    settings = std::filesystem::path(xdg) / "Kelvarin" / "QOR";
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    settings = std::filesystem::path(home) / ".config" / "Kelvarin" / "QOR";
+  }
+  Load(ec ? std::filesystem::path() : program.parent_path(), settings);
 }
 
 std::string AddressOn(std::string_view host, std::string_view pathAndQuery) {

@@ -53,6 +53,10 @@ bool LoadFile(const std::filesystem::path& path);
 // settings folder (later files win).
 void Load(const std::filesystem::path& programFolder, const std::filesystem::path& settingsFolder);
 
+// Load() with the folder of the running program and the settings folder
+// ($XDG_CONFIG_HOME/Kelvarin/QOR, by default ~/.config/Kelvarin/QOR).
+void LoadStandard();
+
 // "http://" + host + pathAndQuery, or the host as given when it already
 // names a scheme. Empty when the host is empty.
 std::string AddressOn(std::string_view host, std::string_view pathAndQuery);

@@ -157,7 +157,20 @@ int TRequest::Execute(HINTERNET handle) {
     if (port == 0) port = slotPort;
   }
   if (host.empty()) return -1;
-  std::string path = slots_[rsPath];
+  // Blanks, control bytes and bytes above 127 cannot stand in a request
+  // line; they are sent escaped, everything else as the caller wrote it.
+  std::string path;
+  for (char ch : slots_[rsPath]) {
+    unsigned char b = static_cast<unsigned char>(ch);
+    if (b <= 0x20 || b >= 0x7F) {
+      static const char kHex[] = "0123456789ABCDEF";
+      path += '%';
+      path += kHex[b >> 4];
+      path += kHex[b & 0x0F];
+    } else {
+      path += ch;
+    }
+  }
   if (path.empty() || path[0] != '/') path.insert(0, "/");
   std::string url = (Secure ? "https://" : "http://") + host;
   if (port != 0) url += ":" + std::to_string(port);
@@ -166,7 +179,7 @@ int TRequest::Execute(HINTERNET handle) {
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   std::unique_ptr<CURLU, CurlDeleter> address(curl_url());
   if (!curl || !address) return -1;
-  if (curl_url_set(address.get(), CURLUPART_URL, url.c_str(), CURLU_ALLOW_SPACE | CURLU_PATH_AS_IS) != CURLUE_OK)
+  if (curl_url_set(address.get(), CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK)
     return -1;
 
   TTransfer transfer{this, &response_, handle, {}, {}, false, false};

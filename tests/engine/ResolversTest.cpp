@@ -263,6 +263,11 @@ TEST(ResolverHosts, WebAddressesOfTheVideoSiteAndMusicService) {
   EXPECT_FALSE(IsVideoSiteHost("127.0.0.1", 8081));
   deploy::SetValue(deploy::MusicServiceHost, "");
   EXPECT_FALSE(IsMusicServiceHost("anything", 0));
+  TURLComponentStrings parts;
+  ASSERT_TRUE(SplitURL("http://fizy.com/#/s/1a2b3c", parts));
+  EXPECT_EQ(MusicSongId(parts), "1a2b3c");
+  ASSERT_TRUE(SplitURL("http://fizy.com/?77", parts));
+  EXPECT_EQ(MusicSongId(parts), "?77");
   deploy::Reset();
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "TempDir.h"
 
 namespace {
@@ -43,6 +45,18 @@ TEST_F(DeployTable, SettingsFolderOverridesProgramFolder) {
   deploy::Load(dir / "nowhere", "");
   EXPECT_EQ(deploy::Value(deploy::VendorApiHost), "");
   EXPECT_EQ(deploy::Value(deploy::MusicServiceHost), "fizy.com");
+}
+
+TEST_F(DeployTable, StandardPlacesIncludeTheSettingsFolder) {
+  auto settings = dir / "Kelvarin" / "QOR";
+  std::filesystem::create_directories(settings);
+  testkit::TempDir::WriteFile(settings / "deploy.ini", "CounterHost=127.0.0.1:9\n");
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  std::string saved = old ? old : "";
+  setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+  deploy::LoadStandard();
+  if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(deploy::Value(deploy::CounterHost), "127.0.0.1:9");
 }
 
 TEST_F(DeployTable, AddressesAndPorts) {

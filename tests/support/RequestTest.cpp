@@ -87,6 +87,21 @@ TEST_F(RequestTest, EmptySlotsSendNoHeaders) {
   EXPECT_EQ(got.body, "data");
 }
 
+TEST_F(RequestTest, PathsAreSentAsWritten) {
+  TRequest spaced;
+  ASSERT_TRUE(spaced.SetMethodAndURL("GET", server.Url("/a b/../c?q=x y&r=%41&t=\xC3\xA7")));
+  spaced.SetSlot(rsVersion, "HTTP/1.0");
+  EXPECT_EQ(spaced.Execute(&session), 0);
+  TRequest bare;
+  bare.SetSlot(rsHost, "127.0.0.1:" + std::to_string(server.Port()));
+  EXPECT_EQ(bare.Execute(&session), 0);
+  auto got = server.Requests();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].target, "/a%20b/../c?q=x%20y&r=%41&t=%C3%A7");
+  EXPECT_EQ(got[0].version, "HTTP/1.0");
+  EXPECT_EQ(got[1].target, "/");
+}
+
 TEST_F(RequestTest, PortInTheAddressOrHostSlotIsUsed) {
   server.Route("/p", [](const HttpRequest&, Connection& c) { FixtureServer::Respond(c, 200, "text/plain", "port"); });
   TRequest byUrl;
