@@ -87,7 +87,10 @@ bool SplitURL(std::string_view address, TURLComponentStrings& parts, int* port) 
       if (user.size() >= kUserBuffer || password.size() >= kPasswordBuffer) return false;
     }
     std::string_view portText;
-    if (!hostPort.empty() && hostPort[0] == '[') {
+    if (EqualsNoCase(scheme, "file")) {
+      // File addresses carry no port: "file://C:/music" names drive "C:".
+      host = hostPort;
+    } else if (!hostPort.empty() && hostPort[0] == '[') {
       std::size_t close = hostPort.find(']');
       if (close == std::string_view::npos) return false;
       host = hostPort.substr(0, close + 1);

@@ -44,7 +44,7 @@ TEST(URLSplit, OwnSchemesAndFiles) {
   EXPECT_EQ(p.URLPath, "/radio/kanal-7");
 
   p = Split("file://C:/music/a.mp3");
-  EXPECT_EQ(p.HostName, "C");  // the colon starts a port text, which must be numeric
+  EXPECT_EQ(p.HostName, "C:");  // file addresses have no port
   EXPECT_EQ(p.URLPath, "/music/a.mp3");
 
   p = Split("file:///home/u/m%C3%BCzik/a b.mp3");
