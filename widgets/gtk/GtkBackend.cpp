@@ -331,7 +331,7 @@ class TGtkWindow : public TNativeWindow {
       return TRUE;
     }
     FEvents->NativePaint(cr);
-    return FALSE;
+    return TRUE;
   }
 
   static void SetSourceArgb(cairo_t* cr, std::uint32_t argb) {
