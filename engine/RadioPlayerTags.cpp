@@ -1,0 +1,174 @@
+#include "engine/RadioPlayerTags.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "support/Encoding.h"
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string Trim(std::string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  return std::string(text.substr(b, e - b));
+}
+
+// The text after `key` up to the first ";" after it; empty when there is
+// no ";" (the value is not complete). A quoted value runs to its closing
+// "';", so that character references such as "&#350;" inside a title do
+// not cut it short.
+std::string ValueAfter(const std::string& text, std::size_t keyEnd) {
+  std::size_t semi = std::string::npos;
+  if (keyEnd < text.size() && text[keyEnd] == '\'') {
+    std::size_t close = text.find("';", keyEnd + 1);
+    if (close != std::string::npos) semi = close + 1;
+  }
+  if (semi == std::string::npos) semi = text.find(';', keyEnd);
+  if (semi == std::string::npos) return {};
+  return text.substr(keyEnd, semi - keyEnd);
+}
+
+std::string Unquote(std::string value) {
+  if (!value.empty() && value.front() == '\'') value.erase(0, 1);
+  if (!value.empty() && value.back() == '\'') value.pop_back();
+  return Trim(value);
+}
+
+bool ParseInt(const std::string& text, int64_t& value) {
+  if (text.empty()) return false;
+  std::size_t i = 0;
+  bool negative = false;
+  if (text[0] == '-' || text[0] == '+') {
+    negative = text[0] == '-';
+    i = 1;
+  }
+  if (i >= text.size() || text.size() - i > 10) return false;
+  int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+  }
+  v = negative ? -v : v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  value = v;
+  return true;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string JoinTagList(const char* tags, std::size_t limit) {
+  std::string out;
+  if (tags == nullptr) return out;
+  std::size_t pos = 0;
+  while (pos < limit) {
+    const char* item = tags + pos;
+    std::size_t len = strnlen(item, limit - pos);
+    if (len == 0 || pos + len >= limit) break;
+    out.append(item, len);
+    out += ';';
+    pos += len + 1;
+  }
+  out += ';';
+  return out;
+}
+
+int32_t BitrateFromTags(const std::string& tags) {
+  if (tags.empty()) return -1;
+  static const char* const markers[] = {"icy-br:", "icy-bitrate:", "Bitrate="};
+  for (int m = 0; m < 3; ++m) {
+    std::size_t at = tags.find(markers[m]);
+    if (at == std::string::npos) continue;
+    std::size_t start = at + std::strlen(markers[m]);
+    std::size_t semi = tags.find(';', start);
+    std::string value = Trim(std::string_view(tags).substr(start, semi == std::string::npos ? std::string::npos : semi - start));
+    int64_t number = 0;
+    if (!ParseInt(value, number)) number = 0;
+    if (m == 2) number /= 1000;
+    return static_cast<int32_t>(number);
+  }
+  return -1;
+}
+
+std::string TitleFromTags(const std::string& meta, const std::string& headerTags) {
+  std::string title;
+  static const std::string streamTitle = "StreamTitle=";
+  if (std::size_t at = meta.find(streamTitle); at != std::string::npos) {
+    title = Unquote(ValueAfter(meta, at + streamTitle.size()));
+  } else {
+    if (std::size_t at = headerTags.find("title="); at != std::string::npos)
+      title = Unquote(ValueAfter(headerTags, at + 6));
+    if (std::size_t at = headerTags.find("author="); at != std::string::npos) {
+      std::string author = Trim(ValueAfter(headerTags, at + 7));
+      if (!title.empty()) title += " - ";
+      title += author;
+    }
+  }
+  if (title.empty()) return title;
+  return CleanTitle(title);
+}
+
+std::string CleanTitle(std::string_view title) {
+  std::string cleaned;
+  cleaned.reserve(title.size());
+  for (char c : title)
+    if (static_cast<unsigned char>(c) >= 32) cleaned += c;
+  if (!cleaned.empty() && cleaned.back() == '-') cleaned.pop_back();
+  cleaned = Trim(cleaned);
+  return UnescapeCharacterReferences(enc::BytesToUtf8(cleaned));
+}
+
+std::string UnescapeCharacterReferences(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '&' && i + 2 < text.size() && text[i + 1] == '#') {
+      std::size_t j = i + 2;
+      bool hex = j < text.size() && (text[j] == 'x' || text[j] == 'X');
+      if (hex) ++j;
+      uint32_t cp = 0;
+      std::size_t digits = 0;
+      while (j < text.size() && digits < 8) {
+        char c = text[j];
+        int d = -1;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (d < 0) break;
+        cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(d);
+        ++digits;
+        ++j;
+      }
+      bool valid = digits > 0 && j < text.size() && text[j] == ';' && cp > 0 && cp <= 0x10FFFF &&
+                   !(cp >= 0xD800 && cp <= 0xDFFF);
+      if (valid) {
+        AppendUtf8(out, cp);
+        i = j + 1;
+        continue;
+      }
+    }
+    out += text[i++];
+  }
+  return out;
+}

@@ -1,0 +1,187 @@
+#include "PlayerTestKit.h"
+
+#include <glib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "TempDir.h"
+#include "widgets/core/Messages.h"
+
+namespace playertest {
+
+namespace fs = std::filesystem;
+
+bool PumpUntil(const std::function<bool()>& done, int maxMs) {
+  widgets::ProcessMessages();
+  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  gint64 deadline = g_get_monotonic_time() + gint64(maxMs) * 1000;
+  bool ok = done();
+  while (!ok && g_get_monotonic_time() < deadline) {
+    g_main_context_iteration(nullptr, TRUE);
+    ok = done();
+  }
+  g_source_remove(wake);
+  return ok;
+}
+
+void PumpFor(int ms) {
+  gint64 until = g_get_monotonic_time() + gint64(ms) * 1000;
+  PumpUntil([&] { return g_get_monotonic_time() >= until; }, ms + 1000);
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+fs::path Media(const std::string& name) {
+  static fs::path folder = [] {
+    const char* build = std::getenv("QOR_BUILD_DIR");
+    fs::path p = build && *build ? fs::path(build) / "player-test-media" : fs::temp_directory_path() / "qor-player-test-media";
+    fs::create_directories(p);
+    return p;
+  }();
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  fs::path final = folder / name;
+  if (fs::exists(final)) return final;
+  // Made under a private name and renamed: test processes run in parallel.
+  testkit::TempDir work;
+  fs::path path = work.Path() / name;
+  const std::string ff = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
+  auto sine = [](int hz, int rate, const char* layout, int seconds) {
+    return "-f lavfi -i \"sine=frequency=" + std::to_string(hz) + ":sample_rate=" + std::to_string(rate) +
+           ":duration=" + std::to_string(seconds) + "\" -ac " + layout + " ";
+  };
+  std::string cmd;
+  if (name == "tone.mp3") cmd = ff + sine(440, 44100, "2", 20) + "-c:a libmp3lame -b:a 128k " + path.string();
+  else if (name == "short.mp3") cmd = ff + sine(440, 44100, "2", 1) + "-c:a libmp3lame -b:a 128k " + path.string();
+  else if (name == "tone.ogg")
+    cmd = ff + sine(440, 44100, "2", 3) + "-c:a libvorbis -metadata TITLE=Song -metadata ARTIST=Maker " + path.string();
+  else if (name == "mono.wav") cmd = ff + sine(440, 22050, "1", 2) + "-c:a pcm_s16le " + path.string();
+  if (cmd.empty() || std::system(cmd.c_str()) != 0) return {};
+  std::error_code ec;
+  fs::rename(path, final, ec);
+  if (ec && !fs::exists(final)) return {};
+  return final;
+}
+
+TAudioLibrary::TAudioLibrary() {
+  ok = InitBass(0);
+  notImplemented = !ok && audio::ErrorGetCode() == audio::ERROR_NOTAVAIL;
+  if (ok) audio::SetConfig(audio::CONFIG_NET_RECONNECT, 30000);
+}
+
+TAudioLibrary::~TAudioLibrary() { FreeBass(); }
+
+void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
+               const TLiveOptions& options) {
+  std::string head = "HTTP/1.0 200 OK\r\nContent-Type: " + options.contentType + "\r\n";
+  for (const auto& [k, v] : options.headers) head += k + ":" + v + "\r\n";
+  if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
+  head += "\r\n";
+  if (!connection.Write(head)) return;
+  size_t position = 0, sent = 0, sinceMeta = 0;
+  int block = 0;
+  auto start = std::chrono::steady_clock::now();
+  while (!server.Stopping()) {
+    if (options.limit && sent >= options.limit) {
+      connection.Close();
+      return;
+    }
+    if (options.stallAfter && sent >= options.stallAfter) {
+      server.SleepFor(std::chrono::milliseconds(20));
+      continue;
+    }
+    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    size_t allowed = options.burst + static_cast<size_t>(elapsed * options.bytesPerSecond);
+    if (options.stallAfter) allowed = std::min(allowed, options.stallAfter);
+    if (sent >= allowed) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    size_t chunk = std::min<size_t>(4096, allowed - sent);
+    if (options.metaInt) chunk = std::min(chunk, options.metaInt - sinceMeta);
+    if (options.limit) chunk = std::min(chunk, options.limit - sent);
+    std::string out;
+    while (out.size() < chunk) {
+      size_t take = std::min(chunk - out.size(), audio.size() - position);
+      out.append(audio, position, take);
+      position = (position + take) % audio.size();
+    }
+    if (!connection.Write(out)) return;
+    sent += chunk;
+    sinceMeta += chunk;
+    if (options.metaInt && sinceMeta == options.metaInt) {
+      sinceMeta = 0;
+      std::string text = "StreamTitle='" + options.title(block++) + "';StreamUrl='';";
+      size_t blocks = (text.size() + 15) / 16;
+      text.resize(blocks * 16, '\0');
+      if (!connection.Write(std::string(1, static_cast<char>(blocks)) + text)) return;
+    }
+  }
+}
+
+int TFakeRecorder::WriteRaw(const void*, int length) {
+  bytes += static_cast<uint64_t>(length);
+  return length;
+}
+
+TEventLog::TEventLog(TBaseRadioPlayer& player) {
+  TBaseRadioPlayer* p = &player;
+  player.OnError = [this, p](widgets::TObject*) { Add("error:" + std::to_string(p->LastError)); };
+  player.OnPlay = [this](widgets::TObject*) { Add("play"); };
+  player.OnConnecting = [this](widgets::TObject*) { Add("connecting"); };
+  player.OnBuffering = [this](widgets::TObject*, int32_t percent) { Add("buffering:" + std::to_string(percent)); };
+  player.OnStall = [this](widgets::TObject*) { Add("stall"); };
+  player.OnPause = [this](widgets::TObject*) { Add("pause"); };
+  player.OnStop = [this](widgets::TObject*) { Add("stop"); };
+  player.OnMetadata = [this](widgets::TObject*, const std::string& text) { Add("meta:" + text); };
+}
+
+void TEventLog::Add(const std::string& event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  long ms = static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count());
+  events_.emplace_back(event, ms);
+}
+
+std::vector<std::string> TEventLog::Events() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> out;
+  for (const auto& e : events_) out.push_back(e.first);
+  return out;
+}
+
+int TEventLog::Count(const std::string& event) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int n = 0;
+  for (const auto& e : events_) n += e.first == event;
+  return n;
+}
+
+std::vector<long> TEventLog::Times(const std::string& event) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<long> out;
+  for (const auto& e : events_)
+    if (e.first == event) out.push_back(e.second);
+  return out;
+}
+
+std::string TEventLog::Joined() const {
+  std::string out;
+  for (const auto& e : Events()) out += (out.empty() ? "" : " ") + e;
+  return out;
+}
+
+void TEventLog::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events_.clear();
+}
+
+}  // namespace playertest

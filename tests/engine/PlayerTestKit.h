@@ -1,0 +1,105 @@
+// Helpers of the player tests: the real audio library on the no-sound
+// device, test media made with the real ffmpeg, live ICY streams served on
+// 127.0.0.1, a recorder fake, an event log, and pumping the message loop.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FixtureServer.h"
+#include "engine/RadioPlayer.h"
+#include "engine/RecorderLink.h"
+
+namespace playertest {
+
+// Runs the user-interface loop until `done` holds; false after `maxMs`.
+bool PumpUntil(const std::function<bool()>& done, int maxMs = 10000);
+// Runs the user-interface loop for `ms` (to show that nothing happens).
+void PumpFor(int ms);
+
+// Media made once per build folder with ffmpeg: "tone.mp3" (20 s, 44100 Hz
+// stereo, 128 kbit/s), "short.mp3" (1 s), "tone.ogg" (with TITLE and
+// ARTIST tags), "mono.wav" (2 s, 22050 Hz mono).
+std::filesystem::path Media(const std::string& name);
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+// The library on device 0 (no sound) for one test, freed afterwards.
+class TAudioLibrary {
+ public:
+  TAudioLibrary();
+  ~TAudioLibrary();
+  bool ok = false;
+  bool notImplemented = false;
+};
+
+// Skips the test while the library still answers "not available", fails
+// it when the library is there but does not start.
+#define REQUIRE_AUDIO(lib)                                                   \
+  do {                                                                       \
+    if ((lib).notImplemented) GTEST_SKIP() << "audio library not built yet"; \
+    ASSERT_TRUE((lib).ok) << "audio library did not start";                  \
+  } while (0)
+
+// Serves `audio` as a live stream: ICY metadata every `metaInt` bytes
+// (0: none) with `title(n)` for block n, a first burst and then a paced
+// byte rate. `limit` audio bytes per connection (0: none), after which the
+// connection is dropped; `stallAfter` bytes (0: never) after which the
+// server keeps the connection open but sends nothing more.
+struct TLiveOptions {
+  std::string contentType = "audio/mpeg";
+  std::vector<std::pair<std::string, std::string>> headers = {{"icy-name", "Test Radio"}, {"icy-br", "128"}};
+  size_t metaInt = 0;
+  std::function<std::string(int)> title = [](int) { return std::string("Artist - Song"); };
+  size_t bytesPerSecond = 16000;
+  size_t burst = 64000;
+  size_t limit = 0;
+  size_t stallAfter = 0;
+};
+void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
+               const TLiveOptions& options);
+
+// A recorder that records raw bytes and counts them.
+class TFakeRecorder : public TRecorderLink {
+ public:
+  int WriteRaw(const void* buffer, int length) override;
+  bool IsEncodeMode() const override { return encodeMode.load(); }
+  int RecorderState() const override { return state.load(); }
+  uint64_t Bytes() const { return bytes.load(); }
+
+  std::atomic<bool> encodeMode{false};
+  std::atomic<int> state{rsRecording};
+  std::atomic<uint64_t> bytes{0};
+};
+
+// Registers a recorder for the scope of a test.
+class TRecorderScope {
+ public:
+  explicit TRecorderScope(TRecorderLink* recorder) { SetProcessRecorder(recorder); }
+  ~TRecorderScope() { SetProcessRecorder(nullptr); }
+};
+
+// Every event of a player as text, in order, with the time it came.
+class TEventLog {
+ public:
+  explicit TEventLog(TBaseRadioPlayer& player);
+  std::vector<std::string> Events() const;
+  int Count(const std::string& event) const;
+  bool Has(const std::string& event) const { return Count(event) > 0; }
+  // Times (ms since the log began) of each occurrence of an event.
+  std::vector<long> Times(const std::string& event) const;
+  std::string Joined() const;
+  void Clear();
+
+ private:
+  void Add(const std::string& event);
+  mutable std::mutex mutex_;
+  std::vector<std::pair<std::string, long>> events_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace playertest
