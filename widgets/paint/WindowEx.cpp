@@ -1,6 +1,14 @@
 #include "widgets/paint/WindowEx.h"
 
+#include <gtk/gtk.h>
+
 namespace widgets {
+
+namespace {
+
+void OnNativeRealized(GtkWidget*, gpointer self) { static_cast<TWindowEx*>(self)->InvalidateTree(); }
+
+}  // namespace
 
 TWindowEx::TWindowEx(TComponent* AOwner) : TControlEx(AOwner) {
   SetClassNameW(u"TWindowEx");
@@ -28,6 +36,24 @@ void TWindowEx::AdjustNativeParams(TNativeParams& params) {
   params.Kind = TNativeKind::Normal;
   params.Decorated = false;
   params.Rgba = true;
+}
+
+void TWindowEx::CreateNativeWindow(const TCreateParams& params) {
+  TControlEx::CreateNativeWindow(params);
+  // The first picture goes out while the window is being shown, before the
+  // X window exists, so the outline cut from it without a compositor would
+  // be lost; presenting again once the window is realized restores it.
+  if (auto* widget = NativeWindow() ? static_cast<GtkWidget*>(NativeWindow()->NativeHandle()) : nullptr)
+    FRealizeHandler = g_signal_connect_after(widget, "realize", G_CALLBACK(OnNativeRealized), this);
+}
+
+void TWindowEx::DestroyWindowHandle() {
+  if (FRealizeHandler && NativeWindow()) {
+    if (auto* widget = static_cast<GtkWidget*>(NativeWindow()->NativeHandle()))
+      g_signal_handler_disconnect(widget, FRealizeHandler);
+  }
+  FRealizeHandler = 0;
+  TControlEx::DestroyWindowHandle();
 }
 
 void TWindowEx::SetAlwaysTop(bool value) {

@@ -32,11 +32,14 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void AdjustNativeParams(TNativeParams& params) override;
+  void CreateNativeWindow(const TCreateParams& params) override;
+  void DestroyWindowHandle() override;
 
 private:
   bool FAlwaysTop = false;
   bool FTaskBar = false;
   bool FTransparent = false;
+  unsigned long FRealizeHandler = 0;
 };
 
 }  // namespace widgets

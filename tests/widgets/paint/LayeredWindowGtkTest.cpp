@@ -1,0 +1,174 @@
+// A layered window on a real X server (the suite runs under xvfb-run): its
+// picture reaches the screen with its alpha outline, and clicks follow the
+// painted shapes. Skipped without a display.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/widgets/PumpUtil.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/core/Timer.h"
+#include "widgets/gtk/GtkBackend.h"
+#include "widgets/paint/ButtonEx.h"
+#include "widgets/paint/ImageEx.h"
+#include "widgets/paint/LabelEx.h"
+#include "widgets/paint/WindowEx.h"
+
+// X11 headers last: they define macros that clash with C++ names.
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+using namespace widgets;
+using testwidgets::PumpUntil;
+
+namespace {
+
+constexpr int kX = 300, kY = 200, kW = 160, kH = 100;
+constexpr uint32_t kPanel = 0xFF2050C0;
+constexpr uint32_t kFace = 0xFF00C000;
+
+struct TRgb {
+  int R = -1, G = -1, B = -1;
+  bool operator==(const TRgb&) const = default;
+};
+
+// What the screen shows at a point of the window's rectangle.
+class TScreenShot {
+public:
+  TScreenShot() {
+    FPixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), kX, kY, kW, kH);
+  }
+  ~TScreenShot() {
+    if (FPixbuf) g_object_unref(FPixbuf);
+  }
+  bool Valid() const { return FPixbuf != nullptr; }
+  TRgb At(int x, int y) const {
+    const guchar* p = gdk_pixbuf_get_pixels(FPixbuf) + y * gdk_pixbuf_get_rowstride(FPixbuf) +
+                      x * gdk_pixbuf_get_n_channels(FPixbuf);
+    return {p[0], p[1], p[2]};
+  }
+
+private:
+  GdkPixbuf* FPixbuf = nullptr;
+};
+
+bool Near(TRgb got, uint32_t argb) {
+  auto close = [](int a, int b) { return std::abs(a - b) <= 8; };
+  return close(got.R, (argb >> 16) & 0xFF) && close(got.G, (argb >> 8) & 0xFF) && close(got.B, argb & 0xFF);
+}
+
+bool RunProgram(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  gint status = -1;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                         nullptr, &status, nullptr);
+  return ok && status == 0;
+}
+
+// Lets the loop run a few short ticks so that drawing and late events land.
+void Settle() {
+  int ticks = 0;
+  TTimer reference;
+  reference.SetInterval(30);
+  reference.SetOnTimer([&](TObject*) { ++ticks; });
+  PumpUntil([&] { return ticks >= 5; });
+}
+
+class LayeredWindowGtk : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !UseGtkBackend()) GTEST_SKIP() << "no display";
+  }
+  void TearDown() override {
+    ProcessMessages();
+    SetBackend(std::make_unique<TOffscreenBackend>());
+  }
+};
+
+TEST_F(LayeredWindowGtk, ShowsItsAlphaOutlineAndButtonMarginsTakeNoClicks) {
+  TScreenShot before;
+  ASSERT_TRUE(before.Valid());
+
+  TWindowEx window;
+  window.SetBounds(kX, kY, kW, kH);
+  // A panel with a transparent column on its left.
+  window.OnPaint = [&](TObject*) {
+    window.Canvas().Brush().SetColor(kPanel);
+    window.Canvas().FillRect(20, 0, kW, kH);
+  };
+  TLabelEx label;
+  label.SetParent(&window);
+  label.Font().SetColor(0xFFFFFFFF);
+  label.SetCaption(u"Katmanlı pencere");
+  label.SetBounds(30, 5, label.Width(), label.Height());
+  label.SetVisible(true);
+  TImageEx image;
+  image.SetParent(&window);
+  image.SetImageId(2001);
+  image.SetBounds(30, 40, image.Width(), image.Height());
+  image.SetVisible(true);
+  TButtonEx button;
+  button.SetParent(&window);
+  button.SetBounds(80, 40, 40, 40);
+  auto strip = std::make_unique<TBitmapEx>(80, 40);
+  for (int cell = 0; cell < 2; ++cell)
+    for (int y = 10; y < 30; ++y)
+      for (int x = 10; x < 30; ++x) strip->SetPixel(cell * 40 + x, y, kFace);
+  button.SetStrip(std::move(strip));
+  button.SetVisible(true);
+
+  int buttonDowns = 0, buttonClicks = 0, windowDowns = 0;
+  button.OnMouseDown = [&](TObject*, UINT, int, int) { ++buttonDowns; };
+  button.OnClick = [&](TObject*, UINT, int, int) { ++buttonClicks; };
+  window.OnMouseDown = [&](TObject*, UINT, int, int) { ++windowDowns; };
+
+  window.SetVisible(true);
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_NE(widget, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  Settle();
+  const bool composited = window.NativeWindow()->IsComposited();
+
+  TScreenShot after;
+  ASSERT_TRUE(after.Valid());
+  EXPECT_TRUE(Near(after.At(140, 90), kPanel));
+  EXPECT_TRUE(Near(after.At(100, 60), kFace)) << "the button's face";
+  EXPECT_TRUE(Near(after.At(83, 43), kPanel)) << "the panel through the button's margin";
+  EXPECT_EQ(after.At(10, 50), before.At(10, 50)) << "the desktop through the transparent column";
+  EXPECT_EQ(after.At(0, 0), before.At(0, 0));
+  // The label and the image are on the screen too.
+  EXPECT_FALSE(Near(after.At(40, 50), kPanel));
+
+  gchar* xdotool = g_find_program_in_path("xdotool");
+  if (!xdotool) GTEST_SKIP() << "xdotool missing: clicks not checked";
+  g_free(xdotool);
+  GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+  const std::string xid = std::to_string(gdk_x11_window_get_xid(gdkWindow));
+
+  // In the button's transparent margin: the window, not the button.
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "83", "43", "click", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return windowDowns > 0; }));
+  Settle();
+  EXPECT_EQ(buttonDowns, 0);
+  EXPECT_EQ(buttonClicks, 0);
+
+  // On its face: one click.
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "100", "60", "click", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return buttonClicks > 0; }));
+  Settle();
+  EXPECT_EQ(buttonClicks, 1);
+  EXPECT_EQ(windowDowns, 1);
+
+  if (!composited) {
+    // Cut out of the window's shape, the transparent column takes no input.
+    ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "10", "50", "click", "1"}));
+    Settle();
+    EXPECT_EQ(windowDowns, 1);
+  }
+}
+
+}  // namespace
