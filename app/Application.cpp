@@ -14,6 +14,7 @@
 
 #include "app/Globals.h"
 #include "app/Help.h"
+#include "audio/Audio.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Folders.h"
 #include "resources/strings/StringTable.h"
@@ -254,6 +255,10 @@ void TApplication::Initialize() {
       *FErr << "QOR: Diğer QOR örnekleri bu pencereyi bulamayacak: " << FInstanceServer->ErrorText() << "\n";
   }
 
+  // The audio library on the default output device; when that fails the
+  // program runs on without sound.
+  FAudioInitialized = audio::Init(-1, 44100, 0, reinterpret_cast<void*>(FMainWindow->WindowHandle()), nullptr);
+
   FInitialized = true;
 }
 
@@ -290,8 +295,10 @@ void TApplication::RunMessageLoop() {
 
 void TApplication::Finalize() {
   if (!FInitialized) return;
-  // The audio library and the shared internet handle are freed here by the
-  // parts that create them; then the controller window goes.
+  if (FAudioInitialized) audio::Free();
+  FAudioInitialized = false;
+  // The shared internet handle is closed here by the part that opens it;
+  // then the controller window goes.
   if (FInstanceServer) FInstanceServer->Close();
   FInstanceServer.reset();
   FMainWindow.reset();

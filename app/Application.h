@@ -42,6 +42,8 @@ class TApplication {
   bool FirstRun() const { return FFirstRun; }
   bool SingleInstance() const { return FSingleInstance; }
   bool Initialized() const { return FInitialized; }
+  // Whether the audio library started (without it the program runs silent).
+  bool AudioInitialized() const { return FAudioInitialized; }
   int IconId() const { return FIconId; }
   // A new program icon chosen by the user: stored, handed to the
   // controller window, and written into the program's desktop entries.
@@ -87,6 +89,7 @@ class TApplication {
   TListSource FListSource;
   std::ostream* FErr;
   bool FSettingsErrorShown = false;
+  bool FAudioInitialized = false;
 };
 
 }  // namespace app

@@ -145,6 +145,9 @@ TEST_F(AppProcessTest, SingleInstanceBetweenRealProcesses) {
 TEST_F(AppProcessTest, WithoutSingleInstanceBothRunAndQuitClosesAll) {
   TQorProcess first(FEnv, {});
   ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << first.Stderr();
+  // A first instance without the option holds no lock, so even a second
+  // one with the option runs in full.
+  WriteOptions("[application]\nsingleinstance=1\n");
   TQorProcess second(FEnv, {});
   ASSERT_TRUE(apptest::WaitForWindows(FEnv, 2)) << second.Stderr();
   EXPECT_TRUE(first.Running());

@@ -10,6 +10,7 @@
 #include "app/BuiltinLists.h"
 #include "app/Globals.h"
 #include "app/ParameterList.h"
+#include "audio/Audio.h"
 #include "platform/Resources.h"
 #include "support/Encoding.h"
 
@@ -121,6 +122,8 @@ class TSelfClosingController : public TControllerWindow {
   static inline bool RecordRequested = false;
   static inline bool SawOptions = false;
   static inline bool Administrator = false;
+  static inline bool AudioStarted = false;
+  static inline int SecondInitError = 0;
   static inline bool PlayRequested = false;
   static inline std::string RecordName, RecordAction;
   ~TSelfClosingController() override { DestroyHandle(); }
@@ -136,6 +139,8 @@ class TSelfClosingController : public TControllerWindow {
       RecordName = g.RecordOnStart.Name;
       RecordAction = g.RecordOnStart.Action;
       Administrator = g.AdministratorMode;
+      AudioStarted = g.Application && g.Application->AudioInitialized();
+      SecondInitError = audio::Init(0, 44100, 0, nullptr, nullptr) ? 0 : audio::ErrorGetCode();
       SawOptions = g.Options && g.Schedule && g.Parameters && g.ApplicationTitle == u"QOR";
       widgets::PostMessage(Handle(), widgets::WM_CLOSE);
     } else if (m.Msg == widgets::WM_DESTROY) {
@@ -165,6 +170,11 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   EXPECT_EQ(TSelfClosingController::IconSeen, 102);
   EXPECT_TRUE(TSelfClosingController::PlayRequested);
   EXPECT_FALSE(TSelfClosingController::Administrator);
+  // The audio library ran during the loop and was freed at the end.
+  EXPECT_TRUE(TSelfClosingController::AudioStarted) << "SDL_AUDIODRIVER=dummy expected";
+  EXPECT_EQ(TSelfClosingController::SecondInitError, audio::ERROR_ALREADY);
+  ASSERT_TRUE(audio::Init(0, 44100, 0, nullptr, nullptr));
+  audio::Free();
 
   // "-record" wins over "-play"; its station and end action are kept.
   {
