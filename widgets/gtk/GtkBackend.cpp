@@ -209,6 +209,8 @@ class TGtkWindow : public TNativeWindow {
 
   static void OnRealize(GtkWidget*, TGtkWindow* self) {
     self->ApplyInputShape();
+    // A picture presented before the window existed still needs its outline.
+    if (!self->IsComposited()) self->ApplyShape();
     if (self->FCursorIndex >= 0) {
       int index = self->FCursorIndex;
       self->FCursorIndex = -1;
