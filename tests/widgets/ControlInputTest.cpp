@@ -284,3 +284,23 @@ TEST_F(ControlTest, CaptionDragStartsAWindowMove) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, RightReleaseAsksForAContextMenuInScreenCoordinates) {
+  std::vector<std::string> seen;
+  Left.OnContextMenu = [&](TObject*, int x, int y) {
+    seen.push_back("L " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Window.OnContextMenu = [&](TObject*, int x, int y) {
+    seen.push_back("W " + std::to_string(x) + "," + std::to_string(y));
+  };
+  Native->Click(20, 30, 3);
+  // The child's own handler, then the default passes it to the parent.
+  EXPECT_EQ(seen, (std::vector<std::string>{"L 120,80", "W 120,80"}));
+  seen.clear();
+  Native->Click(20, 30, 1);
+  EXPECT_TRUE(seen.empty());
+}
+
+}  // namespace

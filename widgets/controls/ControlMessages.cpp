@@ -89,6 +89,19 @@ void TControl::DefaultHandler(TMessage& m) {
     case WM_NCHITTEST:
       m.Result = HTCLIENT;
       return;
+    case WM_RBUTTONUP: {
+      // The system asks for a context menu when the right button is released.
+      TPoint p = ClientToScreen({GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
+      Perform(WM_CONTEXTMENU, WindowHandle(), MAKELPARAM(p.X, p.Y));
+      m.Result = 0;
+      return;
+    }
+    case WM_CONTEXTMENU:
+      if (FParent) {
+        m.Result = SendMessage(FParent->WindowHandle(), m.Msg, m.WParam, m.LParam);
+        return;
+      }
+      break;
     case WM_NCLBUTTONDOWN:
       if (m.WParam == static_cast<WPARAM>(HTCAPTION)) {
         TControl* top = TopLevel();
