@@ -1,6 +1,7 @@
 #include "tools/qor-skin/ContactSheet.h"
 
 #include "tools/qor-skin/SheetLayout.h"
+#include "tools/qor-skin/StockControls.h"
 #include "widgets/paint/CanvasEx.h"
 
 #include <algorithm>
@@ -136,7 +137,7 @@ void DrawPanels(TSheet& sheet, TPictureCache& pictures) {
   notice.StringFormat().SetTrimming(widgets::StringTrimmingEllipsisPath);
   notice.StringFormat().SetFormatFlags(notice.StringFormat().FormatFlags() | widgets::StringFormatFlagsNoWrap);
   notice.TextRect(widgets::TRect{x + 40, y + 15, x + 185, y + 30},
-                  u"/home/kullanici/Masaüstü/Kayıtlar/Radyo Bir 2026-12-08.mp3");
+                  u"/home/kullanici/Masaüstü/Kayıtlar/Radyo Bir.mp3");
   notice.StringFormat().SetTrimming(widgets::StringTrimmingCharacter);
   notice.StringFormat().SetFormatFlags(widgets::StringFormatFlagsMeasureTrailingSpaces);
   sheet.EndBox();
@@ -182,6 +183,7 @@ std::unique_ptr<TBitmapEx> RenderContactSheet(std::vector<int>& missing) {
   DrawListPanel(sheet, pictures);
   DrawBrowserFrame(sheet, pictures);
   DrawPanels(sheet, pictures);
+  DrawStockControls(sheet);
   return sheet.Finish();
 }
 
