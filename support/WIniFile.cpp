@@ -50,10 +50,11 @@ std::u16string CleanValue(std::u16string_view raw) {
 // after its header up to the next header.
 template <typename F>
 void ForEachLineIn(const std::vector<std::u16string>& lines, std::u16string_view section, F f) {
+  std::u16string wanted = wstr::WideTrim(section);
   bool inside = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (auto name = SectionOf(lines[i])) {
-      inside = wstr::WideSameText(*name, section);
+      inside = wstr::WideSameText(*name, wanted);
       continue;
     }
     if (inside) f(i);
@@ -62,10 +63,11 @@ void ForEachLineIn(const std::vector<std::u16string>& lines, std::u16string_view
 
 // Index of the line that holds this name (the last one), or -1.
 long FindKey(const std::vector<std::u16string>& lines, std::u16string_view section, std::u16string_view ident) {
+  std::u16string wanted = wstr::WideTrim(ident);
   long found = -1;
   ForEachLineIn(lines, section, [&](std::size_t i) {
     std::u16string name, value;
-    if (KeyOf(lines[i], name, value) && wstr::WideSameText(name, ident)) found = static_cast<long>(i);
+    if (KeyOf(lines[i], name, value) && wstr::WideSameText(name, wanted)) found = static_cast<long>(i);
   });
   return found;
 }
@@ -146,7 +148,8 @@ void TWIniFile::WriteString(std::u16string_view section, std::u16string_view ide
     // line; or start the section at the end of the file.
     long header = -1;
     for (std::size_t i = 0; i < lines.size() && header < 0; ++i)
-      if (auto name = SectionOf(lines[i]); name && wstr::WideSameText(*name, section)) header = static_cast<long>(i);
+      if (auto name = SectionOf(lines[i]); name && wstr::WideSameText(*name, trimmedSection))
+        header = static_cast<long>(i);
     if (header >= 0) {
       std::size_t insertAt = static_cast<std::size_t>(header) + 1;
       for (std::size_t i = insertAt; i < lines.size() && !SectionOf(lines[i]); ++i)
@@ -205,8 +208,9 @@ void TWIniFile::EraseSection(std::u16string_view section) {
   std::vector<std::u16string> kept;
   bool inside = false;
   bool changed = false;
+  std::u16string wanted = wstr::WideTrim(section);
   for (auto& line : profile.Lines) {
-    if (auto name = SectionOf(line)) inside = wstr::WideSameText(*name, section);
+    if (auto name = SectionOf(line)) inside = wstr::WideSameText(*name, wanted);
     if (inside)
       changed = true;
     else
@@ -222,9 +226,10 @@ void TWIniFile::DeleteKey(std::u16string_view section, std::u16string_view ident
   if (!Load(profile)) RaiseWriteError();
   std::vector<bool> drop(profile.Lines.size(), false);
   bool changed = false;
+  std::u16string wanted = wstr::WideTrim(ident);
   ForEachLineIn(profile.Lines, section, [&](std::size_t i) {
     std::u16string name, value;
-    if (KeyOf(profile.Lines[i], name, value) && wstr::WideSameText(name, ident)) drop[i] = changed = true;
+    if (KeyOf(profile.Lines[i], name, value) && wstr::WideSameText(name, wanted)) drop[i] = changed = true;
   });
   if (!changed) return;
   std::vector<std::u16string> kept;
