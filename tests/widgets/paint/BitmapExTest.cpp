@@ -171,3 +171,38 @@ TEST(BitmapEx, EverySkinPictureAndIconLoadsFromTheBundle) {
       EXPECT_EQ(icon->Pixel(size / 2, size / 2) >> 24, 255u) << id << "@" << size;
     }
 }
+
+// Banner pictures arrive as text from the network: whatever the bytes,
+// decoding either yields a picture or nothing, and never crashes.
+TEST(BitmapEx, GarbageAndDamagedPicturesAreRefusedCleanly) {
+  TBitmapEx source(7, 5);
+  source.Fill(0x80402010);
+  const std::string png = EncodePng(source);
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string data;
+    switch (round % 3) {
+      case 0:  // random bytes, sometimes behind a PNG signature
+        data.resize(next() % 200);
+        for (char& c : data) c = char(next());
+        if (round % 2) data = png.substr(0, 8) + data;
+        break;
+      case 1:  // a real picture with a few bytes flipped
+        data = png;
+        for (int i = 0; i < 3; ++i) data[next() % data.size()] ^= char(1 + next() % 255);
+        break;
+      default:  // a real picture cut short
+        data = png.substr(0, next() % png.size());
+        break;
+    }
+    auto bitmap = TBitmapEx::FromData(data);
+    if (bitmap) {
+      EXPECT_GE(bitmap->Width(), 0);
+      EXPECT_EQ(bitmap->Format(), CAIRO_FORMAT_ARGB32);
+    }
+  }
+}
