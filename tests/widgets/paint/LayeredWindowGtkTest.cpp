@@ -169,6 +169,18 @@ TEST_F(LayeredWindowGtk, ShowsItsAlphaOutlineAndButtonMarginsTakeNoClicks) {
     Settle();
     EXPECT_EQ(windowDowns, 1);
   }
+
+  // Click-through: the whole window lets the mouse fall through, and takes
+  // it again when switched back.
+  window.SetTransparent(true);
+  Settle();
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "100", "60", "click", "1"}));
+  Settle();
+  EXPECT_EQ(buttonClicks, 1);
+  window.SetTransparent(false);
+  Settle();
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "100", "60", "click", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return buttonClicks > 1; }));
 }
 
 }  // namespace
