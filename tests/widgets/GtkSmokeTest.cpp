@@ -1,6 +1,7 @@
 // The GTK backend with a real X server (CI runs the tests under xvfb-run).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -94,6 +95,40 @@ TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
   EXPECT_EQ(rightDowns, 1);
   EXPECT_EQ(leftClicks, 0);
   EXPECT_NE(GetLastInputTime(), 0u);
+}
+
+TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  TWindow window;
+  window.SetBounds(100, 100, 200, 100);
+  TControl edit(&window);
+  edit.SetParent(&window);
+  edit.SetBounds(10, 10, 100, 30);
+  edit.SetVisible(true);
+  std::vector<unsigned> keys;
+  std::u16string chars;
+  TShiftState shift = 0;
+  edit.OnKeyDown = [&](TObject*, std::uint16_t& key, TShiftState s) {
+    keys.push_back(key);
+    if (key == 'A') shift = s;
+  };
+  edit.OnChar = [&](TObject*, char16_t& ch) { chars += ch; };
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
+  edit.SetFocus();
+  std::string xid = std::to_string(Xid(window));
+  ASSERT_TRUE(Run({"xdotool", "windowfocus", "--sync", xid}));
+  Settle();
+  ASSERT_TRUE(Run({"xdotool", "key", "--clearmodifiers", "shift+a", "Left", "b"}));
+  ASSERT_TRUE(PumpUntil([&] { return chars.size() >= 2 && keys.size() >= 4; }));
+  Settle();
+  EXPECT_NE(std::find(keys.begin(), keys.end(), unsigned('A')), keys.end());
+  EXPECT_NE(std::find(keys.begin(), keys.end(), unsigned(VK_LEFT)), keys.end());
+  EXPECT_EQ(shift, ssShift);
+  EXPECT_EQ(chars, u"Ab");
 }
 
 TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {

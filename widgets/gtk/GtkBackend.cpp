@@ -38,6 +38,8 @@ void NoteState(guint state) {
   SetKeyDown(VK_MENU, state & GDK_MOD1_MASK);
 }
 
+constexpr unsigned kVkOemOther = 0xDF;  // VK_OEM_8
+
 unsigned ButtonVk(guint button) { return button == 1 ? VK_LBUTTON : button == 3 ? VK_RBUTTON : VK_MBUTTON; }
 
 class TGtkWindow : public TNativeWindow {
@@ -265,6 +267,8 @@ class TGtkWindow : public TNativeWindow {
   static gboolean OnKey(GtkWidget*, GdkEventKey* e, TGtkWindow* self) {
     bool down = e->type == GDK_KEY_PRESS;
     unsigned vk = KeyvalToVirtualKey(e->keyval);
+    // Letters of other layouts (ç, ş, ö ...) still type their character.
+    if (vk == 0 && gdk_keyval_to_unicode(e->keyval) >= 0x20) vk = kVkOemOther;
     if (vk == 0) return FALSE;
     NoteState(e->state);
     SetKeyDown(vk, down);
