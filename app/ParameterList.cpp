@@ -1,6 +1,8 @@
 #include "app/ParameterList.h"
 
+#include "app/FormatSettings.h"
 #include "support/Encoding.h"
+#include "support/WIniFiles.h"
 
 namespace app {
 
@@ -27,6 +29,18 @@ bool TParameterList::HelpRequested() const {
   for (auto name : {u"--help", u"-help", u"-h", u"-?", u"/?"})
     if (IndexOf(name) >= 0) return true;
   return false;
+}
+
+double TParameterList::DurationValue() const {
+  TSwitch duration = Duration();
+  TDateTime value = 0;
+  if (!duration.Present || !TryParseTime(duration.Value, value)) return -1;
+  return value;
+}
+
+int TParameterList::VolumeValue(int storedVolume) const {
+  TSwitch volume = Volume();
+  return volume.Present ? wstr::StrToIntDef(volume.Value, storedVolume) : storedVolume;
 }
 
 }  // namespace app

@@ -37,6 +37,12 @@ class TParameterList : public TWStringList {
   TSwitch Administrator() const { return Find(u"-administrator"); }
   // "--help", "-help", "-h", "-?" or "/?".
   bool HelpRequested() const;
+
+  // The values the player window reads when it opens: "-duration" as a
+  // fraction of a day, -1 when absent or not a time of the long format;
+  // "-volume" when it is a number, else the stored volume.
+  double DurationValue() const;
+  int VolumeValue(int storedVolume) const;
 };
 
 }  // namespace app

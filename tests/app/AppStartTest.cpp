@@ -31,6 +31,13 @@ TEST(AppStartTest, SwitchesMatchWholeOrBeforeEquals) {
   EXPECT_FALSE(list.Quit().Present);
   EXPECT_FALSE(list.HelpRequested());
 
+  EXPECT_EQ(list.VolumeValue(25), 40);
+  EXPECT_EQ(list.DurationValue(), -1) << "absent";
+  TParameterList values({u"-duration=01:30:00", u"-volume=loud"});
+  EXPECT_DOUBLE_EQ(values.DurationValue(), 1.5 / 24);
+  EXPECT_EQ(values.VolumeValue(25), 25);
+  EXPECT_EQ(TParameterList({u"-duration=90:00"}).DurationValue(), -1);
+
   const char* argv[] = {"/usr/bin/qor", "-mute", "--help", "-name=\xDE\x65hir"};
   TParameterList bytes(4, argv);
   EXPECT_EQ(bytes.Count(), 3);
