@@ -68,12 +68,16 @@ TPlaylistKind DetectPlaylistKind(const std::filesystem::path& path, std::string_
   if (content.substr(0, kListMagic.size()) == kListMagic) return TPlaylistKind::ListFile;
   std::string_view text = Trim(SkipBom(content));
   if (text.substr(0, 1) == "<") return TPlaylistKind::Xml;
+  // UTF-16 documents: a byte-order mark and then "<".
+  if (content.substr(0, 3) == std::string_view("\xFF\xFE<", 3) || content.substr(0, 4) == std::string_view("\xFE\xFF\0<", 4))
+    return TPlaylistKind::Xml;
   if (StartsWithNoCase(text, "[playlist]")) return TPlaylistKind::Pls;
   if (StartsWithNoCase(text, "#EXTM3U")) return TPlaylistKind::M3U;
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
   if (extension == ".m3u" || extension == ".m3u8") return TPlaylistKind::M3U;
   if (extension == ".pls") return TPlaylistKind::Pls;
+  if (extension == ".xml") return TPlaylistKind::Xml;
   if (extension == ".rpf" || extension == ".zip") return TPlaylistKind::ListFile;
   return TPlaylistKind::Unknown;
 }

@@ -129,6 +129,11 @@ TEST(Parse, FilesHonourTheirEncodingDeclaration) {
   ASSERT_EQ(ParseListXmlFile(dir / "latin5.xml", records), TXmlResult::Ok);
   EXPECT_EQ(records[0].Name, u"Şarkı");
   EXPECT_TRUE(IsXmlPlaylistFile(dir / "latin5.xml"));
+  // UTF-16 with a byte-order mark, as some editors save.
+  std::u16string wide = u"\uFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><playlist><r n=\"Gül\"/></playlist>";
+  testkit::TempDir::WriteFile(dir / "utf16.xml", std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
+  ASSERT_EQ(ParseListXmlFile(dir / "utf16.xml", records), TXmlResult::Ok);
+  EXPECT_EQ(records[0].Name, u"Gül");
   testkit::TempDir::WriteFile(dir / "empty.xml", "<playlist/>");
   EXPECT_FALSE(IsXmlPlaylistFile(dir / "empty.xml"));
   testkit::TempDir::WriteFile(dir / "data.xml", "<data><r/></data>");

@@ -68,4 +68,6 @@ TEST(Detect, ContentFirstExtensionSecond) {
   EXPECT_EQ(DetectPlaylistKind("a.pls", "junk"), TPlaylistKind::Pls);
   EXPECT_EQ(DetectPlaylistKind("broadcast.zip", "\x01\x02"), TPlaylistKind::ListFile);
   EXPECT_EQ(DetectPlaylistKind("a.doc", "junk"), TPlaylistKind::Unknown);
+  EXPECT_EQ(DetectPlaylistKind("a.doc", std::string("\xFF\xFE<\0p\0", 6)), TPlaylistKind::Xml);
+  EXPECT_EQ(DetectPlaylistKind("a.XML", "junk"), TPlaylistKind::Xml);
 }
