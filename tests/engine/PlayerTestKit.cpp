@@ -179,6 +179,13 @@ std::string TEventLog::Joined() const {
   return out;
 }
 
+std::string TEventLog::Timeline() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string out;
+  for (const auto& e : events_) out += (out.empty() ? "" : " ") + e.first + "@" + std::to_string(e.second);
+  return out;
+}
+
 void TEventLog::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   events_.clear();

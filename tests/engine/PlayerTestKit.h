@@ -93,6 +93,8 @@ class TEventLog {
   // Times (ms since the log began) of each occurrence of an event.
   std::vector<long> Times(const std::string& event) const;
   std::string Joined() const;
+  // The events with their times, for failure messages.
+  std::string Timeline() const;
   void Clear();
 
  private:
