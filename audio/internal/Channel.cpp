@@ -70,8 +70,10 @@ DWORD TChannel::IsActive() {
 
 bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
   std::unique_lock lock(mutex_);
-  if (wait && highWater_) {
-    spaceCv_.wait(lock, [&] { return abort_.load() || queue_.Frames() < highWater_; });
+  if (wait && highWater_ && queue_.Frames() >= highWater_) {
+    // Once full, the producer sleeps until half has played: one wake-up per
+    // several blocks instead of one per block.
+    spaceCv_.wait(lock, [&] { return abort_.load() || queue_.Frames() <= highWater_ / 2; });
   }
   if (abort_.load()) return false;
   queue_.Reserve(frames);
@@ -112,6 +114,7 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   bool drained = false;
   while (deviceQueue_.Frames() < static_cast<size_t>(frames)) {
     size_t got = 0;
+    bool wake = false;
     {
       std::lock_guard lock(mutex_);
       size_t available = queue_.Frames();
@@ -126,8 +129,9 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
         break;
       }
       got = queue_.Read(chunk_.data(), std::min(available, chunkFrames));
+      wake = highWater_ && available > highWater_ / 2 && available - got <= highWater_ / 2;
     }
-    spaceCv_.notify_all();
+    if (wake) spaceCv_.notify_all();
     framesTaken_ += got;
     ProcessBlock(chunk_.data(), got);
     ToDevice(chunk_.data(), got, deviceRate);
@@ -255,12 +259,7 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
     size_t got;
     {
       std::lock_guard lock(historyMutex_);
-      size_t take = std::min<size_t>(history_.Frames(), static_cast<size_t>(n));
-      std::vector<float> all(history_.Frames() * chans);
-      history_.Peek(all.data(), history_.Frames());
-      std::memcpy(recent.data(), all.data() + (history_.Frames() - take) * chans,
-                  take * chans * sizeof(float));
-      got = take;
+      got = history_.PeekLast(recent.data(), static_cast<size_t>(n));
     }
     ComputeSpectrum(recent.data(), got, chans, n, static_cast<float*>(buffer));
     return static_cast<DWORD>(n / 2 * sizeof(float));
@@ -269,13 +268,11 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
   const size_t bytes = length & 0x0fffffff;
   const size_t sampleBytes = asFloat ? 4 : 2;
   size_t frames = bytes / (sampleBytes * chans);
-  std::vector<float> recent;
+  std::vector<float> recent(std::min(frames, kHistoryFrames) * chans);
   {
     std::lock_guard lock(historyMutex_);
-    frames = std::min(frames, history_.Frames());
-    std::vector<float> all(history_.Frames() * chans);
-    history_.Peek(all.data(), history_.Frames());
-    recent.assign(all.end() - static_cast<long>(frames * chans), all.end());
+    frames = history_.PeekLast(recent.data(), std::min(frames, kHistoryFrames));
+    recent.resize(frames * chans);
   }
   if (asFloat) {
     std::memcpy(buffer, recent.data(), recent.size() * sizeof(float));

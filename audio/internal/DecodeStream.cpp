@@ -1,5 +1,7 @@
 #include "audio/internal/DecodeStream.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <cstring>
 
@@ -341,6 +343,7 @@ void TDecodeStream::Start() {
 }
 
 void TDecodeStream::Run() {
+  pthread_setname_np(pthread_self(), "audio-decode");
   while (!Aborting()) {
     int rc = format_ ? av_read_frame(format_, packet_) : AVERROR_EOF;
     if (rc == AVERROR(EAGAIN)) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -169,6 +170,7 @@ void TEncoder::Feed(const float* data, size_t frames, int chans) {
 }
 
 void TEncoder::WriterLoop() {
+  pthread_setname_np(pthread_self(), "audio-encode");
   // A program that quits early must not kill us with SIGPIPE: block it here
   // and take the pending signal back after a failed write.
   sigset_t pipeSet;

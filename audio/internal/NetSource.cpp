@@ -1,6 +1,7 @@
 #include "audio/internal/NetSource.h"
 
 #include <curl/curl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -107,6 +108,7 @@ void TNetSource::Join() {
 }
 
 void TNetSource::Run() {
+  pthread_setname_np(pthread_self(), "audio-download");
   CURL* curl = curl_easy_init();
   curl_ = curl;
   curl_slist* headers = curl_slist_append(nullptr, "Icy-MetaData: 1");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include <pthread.h>
+
 #include "audio/internal/Channel.h"
 #include "audio/internal/Core.h"
 
@@ -73,6 +75,7 @@ void TOutput::Close() {
 }
 
 void TOutput::MixerLoop() {
+  pthread_setname_np(pthread_self(), "audio-mixer");
   using Clock = std::chrono::steady_clock;
   const int64_t target = static_cast<int64_t>(rate_) * kLatencyMs / 1000;
   const auto start = Clock::now();
@@ -107,7 +110,9 @@ void TOutput::MixerLoop() {
         if (channel->TakeFinished()) finished_(channel);
     }
     std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, std::chrono::milliseconds(10), [&] { return quit_.load(); });
+    // A fifth of the latency: often enough to keep the queue topped up,
+    // rarely enough to cost nothing while idle.
+    cv_.wait_for(lock, std::chrono::milliseconds(kLatencyMs / 5), [&] { return quit_.load(); });
   }
 }
 

@@ -55,6 +55,18 @@ class TPcmRing {
     return frames;
   }
 
+  // The newest `frames` frames (or all there are), oldest first.
+  size_t PeekLast(float* out, size_t frames) const {
+    frames = std::min(frames, count_);
+    if (frames == 0) return 0;
+    size_t start = (head_ + count_ - frames) % capacity_;
+    size_t first = std::min(frames, capacity_ - start);
+    std::memcpy(out, &data_[start * channels_], first * channels_ * sizeof(float));
+    if (frames > first)
+      std::memcpy(out + first * channels_, &data_[0], (frames - first) * channels_ * sizeof(float));
+    return frames;
+  }
+
   size_t Read(float* out, size_t frames) {
     frames = Peek(out, frames);
     Drop(frames);
