@@ -255,3 +255,24 @@ TEST(Screen, WorkAreaAndDesktopFollowTheBackend) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, ClickThatClosesTheWindowEndsCleanly) {
+  int clicks = 0;
+  Left.OnClick = [&](TObject*, UINT, int, int) {
+    ++clicks;
+    SendMessage(Window.Handle(), WM_CLOSE);  // caFree: the handle goes
+  };
+  Native->Click(20, 20);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(Window.HandleAllocated());
+  EXPECT_FALSE(Native->Visible) << "hidden at once";
+  // The old native window may still report input; it reaches nobody.
+  Native->Click(20, 20);
+  Native->MouseMove(30, 30);
+  EXPECT_EQ(clicks, 1);
+  ProcessMessages();  // frees the native window
+}
+
+}  // namespace

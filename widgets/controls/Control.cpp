@@ -2,6 +2,8 @@
 // The message handlers are in ControlMessages.cpp.
 #include "widgets/controls/Control.h"
 
+#include <glib.h>
+
 #include <algorithm>
 #include <atomic>
 
@@ -13,7 +15,29 @@ namespace widgets {
 
 namespace {
 std::atomic<unsigned> gNameCounter{0};
+
+// The native window and its router may be on the call stack (a click that
+// closes the window): they are hidden and detached at once and freed when
+// the loop is idle.
+template <class T>
+void DeleteLater(std::unique_ptr<T> object) {
+  if (!object) return;
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) -> gboolean {
+        delete static_cast<T*>(data);
+        return G_SOURCE_REMOVE;
+      },
+      object.release(), nullptr);
+}
 }  // namespace
+
+void TControl::ReleaseNativeWindow() {
+  if (FNative) FNative->SetVisible(false);
+  if (FRouter) FRouter->Detach();
+  DeleteLater(std::move(FNative));
+  DeleteLater(std::move(FRouter));
+}
 
 TControl::TControl(TComponent* AOwner) : TMessageWindow(AOwner), FClassName(u"TControl") {
   SetName(u"Widget_" + enc::Utf8ToUtf16(std::to_string(gNameCounter++)));
@@ -136,8 +160,7 @@ void TControl::SetParent(TControl* value) {
     FParent->FControls.push_back(this);
     // A top-level window that becomes a child gives up its native window.
     if (FNative) {
-      FRouter.reset();
-      FNative.reset();
+      ReleaseNativeWindow();
     }
   }
 }
@@ -304,8 +327,7 @@ void TControl::DestroyWindowHandle() {
   if (GetFocus() == self) widgets::SetFocus(0);
   TMessageWindow::DestroyWindowHandle();
   FVisible = false;
-  FNative.reset();
-  FRouter.reset();
+  ReleaseNativeWindow();
 }
 
 TShiftState TControl::KeyDataToShiftState(LPARAM keyData) const {

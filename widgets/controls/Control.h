@@ -284,6 +284,7 @@ class TControl : public TMessageWindow {
   friend class TInputRouter;
   void RemoveChild(TControl* child);
   void ApplyStylesToNative();
+  void ReleaseNativeWindow();
 
   std::u16string FCaption;
   int FCursor = -1;

@@ -47,6 +47,12 @@ TInputRouter::~TInputRouter() {
   if (gPointerRouter == this) gPointerRouter = nullptr;
 }
 
+void TInputRouter::Detach() {
+  FTop = nullptr;
+  if (gPointerRouter == this) gPointerRouter = nullptr;
+  if (FHover) FHover->DestroyHandle();
+}
+
 TInputRouter* TInputRouter::Of(TControl* control) {
   TControl* top = control ? control->TopLevel() : nullptr;
   return top ? top->FRouter.get() : nullptr;
@@ -100,6 +106,7 @@ void TInputRouter::Track(DWORD flags, HWND window, UINT hoverTime) {
 }
 
 void TInputRouter::HoverElapsed() {
+  if (!FTop) return;
   HWND window = FHoverTracked;
   FHoverTracked = 0;
   TControl* target = Target(window);
@@ -109,6 +116,7 @@ void TInputRouter::HoverElapsed() {
 }
 
 void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
+  if (!FTop) return;
   gPointerRouter = this;
   FPointer = {x, y};
   FKeys = keys;
@@ -121,11 +129,13 @@ void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
   if (!target) return;
   HWND handle = target->WindowHandle();
   if (!captured) SendMessage(handle, WM_SETCURSOR, handle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  if (!FTop || !IsWindow(handle)) return;
   TPoint local = ToLocal(target, x, y);
   SendMessage(handle, WM_MOUSEMOVE, keys, MAKELPARAM(local.X, local.Y));
 }
 
 void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, DWORD time) {
+  if (!FTop) return;
   gPointerRouter = this;
   FPointer = {x, y};
   if (!FTop->Enabled()) return;
@@ -149,6 +159,7 @@ void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, 
   }
   if (!captured) {
     LRESULT area = SendMessage(handle, WM_NCHITTEST, 0, MAKELPARAM(screen.X, screen.Y));
+    if (!FTop || !IsWindow(handle)) return;
     if (area == HTCAPTION) {
       if (button == 1) SendMessage(handle, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.X, screen.Y));
       FLastButton = 0;
@@ -169,6 +180,7 @@ void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, 
 }
 
 void TInputRouter::NativeWheel(int delta, int x, int y, UINT keys) {
+  if (!FTop) return;
   gPointerRouter = this;
   if (!FTop->Enabled()) return;
   TControl* hit = FTop->ControlAtPos(x, y);
@@ -181,12 +193,14 @@ void TInputRouter::NativeWheel(int delta, int x, int y, UINT keys) {
 }
 
 void TInputRouter::NativeLeave() {
+  if (!FTop) return;
   if (CaptureHere()) return;
   UpdateUnderPointer(nullptr);
   Observe(nullptr, GetCursorPos(), WM_MOUSELEAVE);
 }
 
 void TInputRouter::NativeKey(bool down, unsigned vk, char16_t ch, bool alt) {
+  if (!FTop) return;
   if (!FTop->Enabled()) return;
   TControl* focus = Target(FFocus);
   if (!focus || focus->TopLevel() != FTop) focus = FTop;
@@ -201,6 +215,7 @@ void TInputRouter::NativeKey(bool down, unsigned vk, char16_t ch, bool alt) {
 }
 
 void TInputRouter::NativeFocus(bool focused) {
+  if (!FTop) return;
   HWND top = FTop->WindowHandle();
   if (focused) {
     SendMessage(top, WM_ACTIVATE, 1, 0);
@@ -217,12 +232,17 @@ void TInputRouter::NativeFocus(bool focused) {
 }
 
 void TInputRouter::NativeConfigure(int x, int y, int width, int height) {
+  if (!FTop) return;
   FTop->MoveWindow(x, y, width, height, true);
 }
 
-void TInputRouter::NativeCloseRequest() { SendMessage(FTop->WindowHandle(), WM_CLOSE); }
+void TInputRouter::NativeCloseRequest() {
+  if (!FTop) return;
+  SendMessage(FTop->WindowHandle(), WM_CLOSE);
+}
 
 void TInputRouter::NativePaint(void* cairo) {
+  if (!FTop) return;
   SendMessage(FTop->WindowHandle(), WM_PAINT, reinterpret_cast<WPARAM>(cairo), 0);
 }
 

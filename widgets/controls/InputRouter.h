@@ -33,6 +33,9 @@ class TInputRouter : public TNativeEvents {
   void NativeCloseRequest() override;
   void NativePaint(void* cairo) override;
 
+  // The window is gone: ignore whatever the native window still reports.
+  void Detach();
+
   HWND Focus() const { return FFocus; }
   void SetFocusTarget(HWND window) { FFocus = window; }
   void Track(DWORD flags, HWND window, UINT hoverTime);
