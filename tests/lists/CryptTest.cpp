@@ -9,7 +9,7 @@
 
 using namespace qor;
 
-TEST(Password, ThirtyTwoBytesSoListsUse192BitKeys) {
+TEST(ListPassword, ThirtyTwoBytesSoListsUse192BitKeys) {
   std::string password = ListFilePassword();
   EXPECT_EQ(password.size(), 32u);
   EXPECT_EQ(password, ListFilePassword());

@@ -121,7 +121,7 @@ std::vector<TPasswordCase> Cases() {
 
 }  // namespace
 
-TEST(Interop, SevenZipOpensOurSealedForm) {
+TEST(SealInterop, SevenZipOpensOurSealedForm) {
   std::string sevenZip = SevenZip();
   if (sevenZip.empty()) GTEST_SKIP() << "7-Zip (package p7zip-full) is not installed";
   testkit::TempDir dir;
@@ -143,7 +143,7 @@ TEST(Interop, SevenZipOpensOurSealedForm) {
   }
 }
 
-TEST(Interop, WeOpenSevenZipsAesEntries) {
+TEST(SealInterop, WeOpenSevenZipsAesEntries) {
   std::string sevenZip = SevenZip();
   if (sevenZip.empty()) GTEST_SKIP() << "7-Zip (package p7zip-full) is not installed";
   testkit::TempDir dir;

@@ -41,7 +41,7 @@ void ExpectTheTwo(const TPlayList& list) {
 
 }  // namespace
 
-TEST(Document, ExactBytesOfBothWriters) {
+TEST(ListDocument, ExactBytesOfBothWriters) {
   TPlayList list;
   Add(list, u"210", 210, u"Radyo \"Şen\" & <Dost>", "http://127.0.0.1:8000/a?x=1&y='2'");
   Add(list, u"", -1, u"Ğüzel", "file:///home/u/m\xC3\xBCzik.mp3");
@@ -61,7 +61,7 @@ TEST(Document, ExactBytesOfBothWriters) {
   EXPECT_EQ(BuildListDocument(empty, true), kHead + "</playlist>");
 }
 
-TEST(Document, EscapeStopsAtNulAndDropsWhatXmlCannotCarry) {
+TEST(ListDocument, EscapeStopsAtNulAndDropsWhatXmlCannotCarry) {
   EXPECT_EQ(XmlEscape(u"a&b<c>d\"e'f"), u"a&amp;b&lt;c&gt;d&quot;e&apos;f");
   EXPECT_EQ(XmlEscape(std::u16string(u"ab\0cd", 5)), u"ab");
   EXPECT_EQ(XmlEscape(u"a\x01" u"b\x1F" u"c\tok"), u"abc\tok");
@@ -80,7 +80,7 @@ TEST(FormDecode, EscapesPlusAndBrokenEscapes) {
   EXPECT_EQ(FormDecode(""), "");
 }
 
-TEST(Parse, BothRootFormsAndMissingAttributes) {
+TEST(ListParse, BothRootFormsAndMissingAttributes) {
   std::vector<TListRecord> records;
   ASSERT_EQ(ParseListText(kHead + "<r d=\"5\" i=\"a\" n=\"N &amp; M\" l=\"http://x/a+b\" x=\"?\"/><r/><other/></playlist>",
                           true, records),
@@ -105,7 +105,7 @@ TEST(Parse, BothRootFormsAndMissingAttributes) {
   EXPECT_TRUE(records.empty());
 }
 
-TEST(Parse, EntityTricksAreRefused) {
+TEST(ListParse, EntityTricksAreRefused) {
   std::string laughs =
       "<?xml version=\"1.0\"?><!DOCTYPE playlist [<!ENTITY a \"aaaaaaaaaa\">"
       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
@@ -120,7 +120,7 @@ TEST(Parse, EntityTricksAreRefused) {
   EXPECT_EQ(ParseListText(external, true, records), TXmlResult::NotXml);
 }
 
-TEST(Parse, FilesHonourTheirEncodingDeclaration) {
+TEST(ListParse, FilesHonourTheirEncodingDeclaration) {
   testkit::TempDir dir;
   // "Şarkı" in ISO-8859-9.
   testkit::TempDir::WriteFile(dir / "latin5.xml",
@@ -142,7 +142,7 @@ TEST(Parse, FilesHonourTheirEncodingDeclaration) {
   EXPECT_FALSE(IsXmlPlaylistFile(dir.Path()));
 }
 
-TEST(Readers, FavouritesRoundTripKeepsEverything) {
+TEST(ListReaders, FavouritesRoundTripKeepsEverything) {
   testkit::TempDir dir;
   TPlayList saved;
   Add(saved, u"210", 210, u"TRT FM & \"Radyo\"", "http://127.0.0.1/trt");
@@ -162,7 +162,7 @@ TEST(Readers, FavouritesRoundTripKeepsEverything) {
   }
 }
 
-TEST(Readers, DatabaseIdsComeFromKeys) {
+TEST(ListReaders, DatabaseIdsComeFromKeys) {
   testkit::TempDir dir;
   WriteSealed(dir / "broadcast.rpf", kHead + "<r d=\"12\" i=\"ff\" n=\"A\" l=\"u\"/><r d=\"12a\" n=\"B\"/></playlist>");
   TPlayList list;
@@ -176,7 +176,7 @@ TEST(Readers, DatabaseIdsComeFromKeys) {
   EXPECT_EQ(favourites.Id(1), 0);
 }
 
-TEST(Readers, DatabaseReaderDecodesDataRecords) {
+TEST(ListReaders, DatabaseReaderDecodesDataRecords) {
   testkit::TempDir dir;
   WriteSealed(dir / "broadcast.rpf", "<data><r d=\"3\" n=\"Form\" l=\"http%3A%2F%2Fh%2Fa+b\"/></data>");
   TPlayList list;
@@ -184,7 +184,7 @@ TEST(Readers, DatabaseReaderDecodesDataRecords) {
   EXPECT_EQ(list.Item(0)->Url, "http://h/a b");
 }
 
-TEST(Readers, ReplaceOnlyWhenRecordsExist) {
+TEST(ListReaders, ReplaceOnlyWhenRecordsExist) {
   testkit::TempDir dir;
   TPlayList list;
   FillWithTwo(list);
@@ -202,7 +202,7 @@ TEST(Readers, ReplaceOnlyWhenRecordsExist) {
   ExpectTheTwo(list);
 }
 
-TEST(Readers, TamperedBodyLeavesTheListUnchanged) {
+TEST(ListReaders, TamperedBodyLeavesTheListUnchanged) {
   testkit::TempDir dir;
   std::string sealed = Seal(kHead + "  <r d=\"1\" n=\"Yeni\" l=\"http://new/1\" />\r\n</playlist>");
   // Flip a byte inside the name so the XML stays well formed.
@@ -229,7 +229,7 @@ TEST(Readers, TamperedBodyLeavesTheListUnchanged) {
   ExpectTheTwo(list);
 }
 
-TEST(ImportOpen, ImportAppendsOpenReplacesBothWithFreshIds) {
+TEST(ListImportOpen, ImportAppendsOpenReplacesBothWithFreshIds) {
   testkit::TempDir dir;
   TPlayList source;
   Add(source, u"5", 5, u"Beş", "http://127.0.0.1/5");
@@ -256,7 +256,7 @@ TEST(ImportOpen, ImportAppendsOpenReplacesBothWithFreshIds) {
   EXPECT_EQ(list.Name(1), u"Altı");
 }
 
-TEST(ImportOpen, FailuresReturnMinusOneAndChangeNothing) {
+TEST(ListImportOpen, FailuresReturnMinusOneAndChangeNothing) {
   testkit::TempDir dir;
   TPlayList list;
   FillWithTwo(list);
@@ -272,7 +272,7 @@ TEST(ImportOpen, FailuresReturnMinusOneAndChangeNothing) {
   ExpectTheTwo(list);
 }
 
-TEST(ImportOpen, PlainXmlNamedRpfIsImportedAsXml) {
+TEST(ListImportOpen, PlainXmlNamedRpfIsImportedAsXml) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "plain.rpf", kHead + "  <r d=\"\" n=\"Düz\" l=\"http://127.0.0.1/p\" />\r\n</playlist>");
   TPlayList list;
@@ -280,7 +280,7 @@ TEST(ImportOpen, PlainXmlNamedRpfIsImportedAsXml) {
   EXPECT_EQ(list.Name(0), u"Düz");
 }
 
-TEST(ImportOpen, SealedDataRootIsImportedWithDecodedAddresses) {
+TEST(ListImportOpen, SealedDataRootIsImportedWithDecodedAddresses) {
   testkit::TempDir dir;
   WriteSealed(dir / "data.rpf", "<data><r d=\"4\" n=\"Form\" l=\"a%20b\"/></data>");
   TPlayList list;
@@ -288,7 +288,7 @@ TEST(ImportOpen, SealedDataRootIsImportedWithDecodedAddresses) {
   EXPECT_EQ(list.Item(0)->Url, "a b");
 }
 
-TEST(Writers, XmlExportIsTheDocumentAndFailedWritesSaySo) {
+TEST(ListWriters, XmlExportIsTheDocumentAndFailedWritesSaySo) {
   testkit::TempDir dir;
   TPlayList list;
   Add(list, u"1", 1, u"Bir", "http://127.0.0.1/1");

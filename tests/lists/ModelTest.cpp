@@ -47,7 +47,7 @@ TEST(TurkishCase, FoldingKeepsTheLength) {
   EXPECT_EQ(TurkishUpperCase(text), u"İSTANBUL II İİ ŞŞĞĞ");
 }
 
-TEST(Search, DottedAndDotlessIAreDifferentLetters) {
+TEST(NameSearch, DottedAndDotlessIAreDifferentLetters) {
   TPlayList list;
   AddStation(list, u"İSTANBUL FM", 1);
   AddStation(list, u"ISPARTA RADYO", 2);
@@ -70,7 +70,7 @@ TEST(Search, DottedAndDotlessIAreDifferentLetters) {
   EXPECT_EQ(SearchByName(list, u"İSTANBUL", results), 2);
 }
 
-TEST(Search, EmptyQueryLeavesThePreviousResults) {
+TEST(NameSearch, EmptyQueryLeavesThePreviousResults) {
   TPlayList list;
   AddStation(list, u"Radyo Bir", 7);
   AddStation(list, u"Radyo İki", 8);
@@ -83,7 +83,7 @@ TEST(Search, EmptyQueryLeavesThePreviousResults) {
   EXPECT_EQ(results.Count(), 0);
 }
 
-TEST(Search, MatchesAnywhereAndSkipsEmptiedSlots) {
+TEST(NameSearch, MatchesAnywhereAndSkipsEmptiedSlots) {
   TPlayList list;
   AddStation(list, u"Kral Pop", 1);
   list.Add(nullptr);
@@ -108,7 +108,7 @@ TEST(FindByName, ExactFoldedMatchFirstInListOrder) {
   EXPECT_EQ(FindByName(list, u"RADYO ISTANBUL"), nullptr);
 }
 
-TEST(PlayList, IndexedAccessOutsideTheListRaisesTheListError) {
+TEST(PlayListModel, IndexedAccessOutsideTheListRaisesTheListError) {
   TPlayList list;
   AddStation(list, u"A", 1);
   try {
@@ -126,7 +126,7 @@ TEST(PlayList, IndexedAccessOutsideTheListRaisesTheListError) {
   EXPECT_THROW(results.Get(0), EListError);
 }
 
-TEST(PlayList, EditingOperations) {
+TEST(PlayListModel, EditingOperations) {
   TPlayList list;
   AddStation(list, u"A", 1);
   AddStation(list, u"B", 2);
@@ -157,7 +157,7 @@ TEST(PlayList, EditingOperations) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(PlayList, IndexOfKeyIgnoresCaseAndIndexOfIdIsExact) {
+TEST(PlayListModel, IndexOfKeyIgnoresCaseAndIndexOfIdIsExact) {
   TPlayList list;
   AddStation(list, u"typed in", 10, u"");
   AddStation(list, u"one", 11, u"ABC");
@@ -175,7 +175,7 @@ TEST(PlayList, IndexOfKeyIgnoresCaseAndIndexOfIdIsExact) {
   EXPECT_EQ(list.IndexOfId(99), -1);
 }
 
-TEST(Ids, DecimalHexAndRandomRules) {
+TEST(EntryIds, DecimalHexAndRandomRules) {
   EXPECT_EQ(IdFromDecimalKey(u"210"), 210);
   EXPECT_EQ(IdFromDecimalKey(u"12a"), 0);
   EXPECT_EQ(IdFromDecimalKey(u""), 0);
@@ -197,7 +197,7 @@ TEST(Ids, DecimalHexAndRandomRules) {
   }
 }
 
-TEST(Ids, NewEntriesCarryFoldedNames) {
+TEST(EntryIds, NewEntriesCarryFoldedNames) {
   auto item = MakeItem(u"7", 7, u"Işık FM", "http://a");
   EXPECT_EQ(item->NameLower, u"ışık fm");
   EXPECT_EQ(item->NameUpper, u"IŞIK FM");
@@ -205,7 +205,7 @@ TEST(Ids, NewEntriesCarryFoldedNames) {
   EXPECT_FALSE(item->Ticked);
 }
 
-TEST(Sort, TurkishAlphabetOrderWithoutAnInstalledLocale) {
+TEST(SortByName, TurkishAlphabetOrderWithoutAnInstalledLocale) {
   TCollationGuard guard("tr_TR.UTF-8");
   ASSERT_TRUE(CollationIsTurkish());
   std::vector<std::u16string> expected = {u"1 Numara", u"Can", u"Çiçek", u"Dilek", u"Gül", u"Ğ Harfi", u"ılık",
@@ -222,7 +222,7 @@ TEST(Sort, TurkishAlphabetOrderWithoutAnInstalledLocale) {
   for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Name(i), expected[expected.size() - 1 - i]) << i;
 }
 
-TEST(Sort, TurkishComparisonDetails) {
+TEST(SortByName, TurkishComparisonDetails) {
   // Case breaks ties only, lower case first; the circumflex letters sort
   // right after their plain letters.
   EXPECT_LT(TurkishCompare(u"abc", u"Abc", false), 0);
@@ -238,7 +238,7 @@ TEST(Sort, TurkishComparisonDetails) {
   EXPECT_EQ(TurkishCompare(u"İzmir", u"İzmir", false), 0);
 }
 
-TEST(Sort, SystemLocaleOrderAndManyEqualNames) {
+TEST(SortByName, SystemLocaleOrderAndManyEqualNames) {
   TCollationGuard guard("C.UTF-8");
   EXPECT_FALSE(CollationIsTurkish());
   TPlayList list;
@@ -262,7 +262,7 @@ TEST(Sort, SystemLocaleOrderAndManyEqualNames) {
   for (int i = 0; i < 2000; ++i) ASSERT_EQ(seen[static_cast<size_t>(i)], i);  // nothing lost or doubled
 }
 
-TEST(Sort, EmptyAndSingleLists) {
+TEST(SortByName, EmptyAndSingleLists) {
   TPlayList list;
   SortByName(list, true);
   AddStation(list, u"Tek", 1);

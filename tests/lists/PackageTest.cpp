@@ -22,7 +22,7 @@ std::string Database(int count) {
 
 }  // namespace
 
-TEST(Package, CompressionLevelsAndZlibFraming) {
+TEST(DatabasePackage, CompressionLevelsAndZlibFraming) {
   std::string text = Database(50);
   std::string sizes[4];
   for (int level = 0; level < 4; ++level) {
@@ -37,7 +37,7 @@ TEST(Package, CompressionLevelsAndZlibFraming) {
   EXPECT_EQ(CompressPackage(text, -1), "");
 }
 
-TEST(Package, DecompressRefusesBrokenAndOversizedStreams) {
+TEST(DatabasePackage, DecompressRefusesBrokenAndOversizedStreams) {
   std::string stream = CompressPackage(Database(100), 3);
   EXPECT_EQ(DecompressPackage(""), "");
   EXPECT_EQ(DecompressPackage("not zlib at all"), "");
@@ -53,7 +53,7 @@ TEST(Package, DecompressRefusesBrokenAndOversizedStreams) {
   EXPECT_EQ(DecompressPackage(bomb).size(), 8u * 1024 * 1024);
 }
 
-TEST(Package, InstallTurnsAPackageIntoTheDatabaseFile) {
+TEST(DatabasePackage, InstallTurnsAPackageIntoTheDatabaseFile) {
   testkit::TempDir dir;
   auto settings = dir / "settings" / "QOR";
   std::string xml = Database(30);
@@ -66,7 +66,7 @@ TEST(Package, InstallTurnsAPackageIntoTheDatabaseFile) {
   EXPECT_EQ(list.Id(29), 30);
 }
 
-TEST(Package, BadPackagesLeaveTheOldDatabase) {
+TEST(DatabasePackage, BadPackagesLeaveTheOldDatabase) {
   testkit::TempDir dir;
   ASSERT_EQ(InstallDatabasePackage(MakeDatabasePackage(Database(3)), dir.Path()), TPackageResult::Ok);
   std::string before = testkit::TempDir::ReadFile(dir / "broadcast.rpf");
@@ -82,7 +82,7 @@ TEST(Package, BadPackagesLeaveTheOldDatabase) {
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), before);
 }
 
-TEST(Package, PublisherTrio) {
+TEST(DatabasePackage, PublisherTrio) {
   testkit::TempDir dir;
   std::string xml = Database(10);
   ASSERT_TRUE(WritePackageTrio(xml, dir.Path()));

@@ -5,7 +5,7 @@
 
 using namespace qor;
 
-TEST(M3U, ExtinfTitlesAddressesAndPaths) {
+TEST(M3UImport, ExtinfTitlesAddressesAndPaths) {
   std::string text =
       "\xEF\xBB\xBF#EXTM3U\r\n"
       "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"Pop, Rock\",Kral FM\r\n"
@@ -26,7 +26,7 @@ TEST(M3U, ExtinfTitlesAddressesAndPaths) {
   EXPECT_TRUE(records[0].Key.empty());
 }
 
-TEST(M3U, OldCodePageTitlesAndAbsolutePaths) {
+TEST(M3UImport, OldCodePageTitlesAndAbsolutePaths) {
   // "Şarkı" in Windows-1254, as old Turkish M3U files have it.
   auto records = ParseM3U("#EXTINF:1,\xDE" "ark\xFD\n/srv/a.mp3\nC:relative\n");
   ASSERT_EQ(records.size(), 2u);
@@ -36,7 +36,7 @@ TEST(M3U, OldCodePageTitlesAndAbsolutePaths) {
   EXPECT_EQ(ParseM3U("#EXTM3U\n#EXTINF:1,x\n").size(), 0u);
 }
 
-TEST(Pls, NumberedEntriesInOrder) {
+TEST(PlsImport, NumberedEntriesInOrder) {
   std::string text =
       "[playlist]\n"
       "NumberOfEntries=3\n"
@@ -59,7 +59,7 @@ TEST(Pls, NumberedEntriesInOrder) {
   EXPECT_EQ(ParsePls("[playlist]\nFilex=http://x\nFile99999999999=http://y\n").size(), 0u);
 }
 
-TEST(Detect, ContentFirstExtensionSecond) {
+TEST(PlaylistDetect, ContentFirstExtensionSecond) {
   EXPECT_EQ(DetectPlaylistKind("a.xml", "QORPLF...."), TPlaylistKind::ListFile);
   EXPECT_EQ(DetectPlaylistKind("a.m3u", "\xEF\xBB\xBF  <playlist/>"), TPlaylistKind::Xml);
   EXPECT_EQ(DetectPlaylistKind("a.txt", "[Playlist]\nFile1=x"), TPlaylistKind::Pls);

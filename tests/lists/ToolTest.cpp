@@ -27,7 +27,7 @@ TRunResult Tool(std::vector<std::string> args) {
 
 }  // namespace
 
-TEST(Tool, HelpAndUsageErrors) {
+TEST(ListsTool, HelpAndUsageErrors) {
   auto help = Tool({"--help"});
   EXPECT_EQ(help.ExitCode, 0);
   EXPECT_NE(help.Out.find("Usage: qor-lists"), std::string::npos);
@@ -41,7 +41,7 @@ TEST(Tool, HelpAndUsageErrors) {
   }
 }
 
-TEST(Tool, SealUnsealVerifyRoundTrip) {
+TEST(ListsTool, SealUnsealVerifyRoundTrip) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "in.xml", kXml);
   auto rpf = (dir / "out.rpf").string();
@@ -64,7 +64,7 @@ TEST(Tool, SealUnsealVerifyRoundTrip) {
   EXPECT_EQ(favourites.Name(1), u"Şen Radyo & Dost");
 }
 
-TEST(Tool, SealRewritesOtherEncodings) {
+TEST(ListsTool, SealRewritesOtherEncodings) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "latin5.xml",
                               "<?xml version=\"1.0\" encoding=\"ISO-8859-9\"?>\n<playlist><r d=\"4\" i=\"5\" n=\"\xDE" "ark\xFD\" "
@@ -78,7 +78,7 @@ TEST(Tool, SealRewritesOtherEncodings) {
   EXPECT_EQ(list.Key(0), u"4");
 }
 
-TEST(Tool, PackageTrioAndUnsealOfThePackage) {
+TEST(ListsTool, PackageTrioAndUnsealOfThePackage) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "db.xml", kXml);
   auto out = dir / "out";
@@ -95,7 +95,7 @@ TEST(Tool, PackageTrioAndUnsealOfThePackage) {
   EXPECT_EQ(Tool({"package", (dir / "db.xml").string(), "-d", (dir / "nope").string()}).ExitCode, 6);
 }
 
-TEST(Tool, ImportJoinsPlaylistsAndLists) {
+TEST(ListsTool, ImportJoinsPlaylistsAndLists) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "a.m3u8", "#EXTM3U\n#EXTINF:-1,Bir\nhttp://127.0.0.1/1\n");
   testkit::TempDir::WriteFile(dir / "b.pls", "[playlist]\nFile1=http://127.0.0.1/2\nTitle1=İki\n");
@@ -125,7 +125,7 @@ TEST(Tool, ImportJoinsPlaylistsAndLists) {
   EXPECT_EQ(Tool({"import", (dir / "word.doc").string(), "-o", out}).ExitCode, 5);
 }
 
-TEST(Tool, OtherPasswords) {
+TEST(ListsTool, OtherPasswords) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "in.xml", kXml);
   auto rpf = (dir / "other.rpf").string();
@@ -137,7 +137,7 @@ TEST(Tool, OtherPasswords) {
   EXPECT_EQ(Tool({"verify", rpf, "--password", password}).ExitCode, 0);
 }
 
-TEST(Tool, BadInputsGetClearErrorsAndExitCodes) {
+TEST(ListsTool, BadInputsGetClearErrorsAndExitCodes) {
   testkit::TempDir dir;
   testkit::TempDir::WriteFile(dir / "in.xml", kXml);
   auto rpf = (dir / "good.rpf").string();
