@@ -44,10 +44,10 @@ TControl::TControl(TComponent* AOwner) : TMessageWindow(AOwner), FClassName(u"TC
 }
 
 TControl::~TControl() {
-  // Children first, as the system destroys child windows with their parent;
-  // they stay objects of their owners.
-  while (!FControls.empty()) FControls.back()->SetParent(nullptr);
+  // The children's windows go with this one (DestroyWindowHandle); the
+  // child objects stay with their owners, detached.
   DestroyHandle();
+  while (!FControls.empty()) FControls.back()->SetParent(nullptr);
   if (FParent) FParent->RemoveChild(this);
   if (FShowHint) SetShowHint(false);
 }
