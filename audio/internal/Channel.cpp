@@ -317,7 +317,7 @@ void TChannel::FireSync(DWORD type, DWORD data) {
     }
   }
   for (const TSync& s : due)
-    if (s.proc) s.proc(s.handle, handle, data, s.user);
+    if (s.proc) Callback([&] { s.proc(s.handle, handle, data, s.user); });
 }
 
 // ---- effects

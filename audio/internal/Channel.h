@@ -80,8 +80,21 @@ class TChannel {
   // ---- syncs
   HSYNC AddSync(DWORD type, QWORD param, SYNCPROC* proc, void* user);
   bool RemoveSync(HSYNC sync);
-  // Calls the matching procedures on the calling thread, without locks held.
+  // Calls the matching procedures on the calling thread.
   void FireSync(DWORD type, DWORD data);
+
+  // Every call into the caller's procedures goes through here, so that once
+  // the stream is freed none is running and none will come.
+  template <class F>
+  void Callback(F&& call) {
+    std::lock_guard lock(callbackMutex_);
+    if (!callbacksOff_) call();
+  }
+  // Waits for a procedure that is running (unless it is this thread's).
+  void SilenceCallbacks() {
+    std::lock_guard lock(callbackMutex_);
+    callbacksOff_ = true;
+  }
 
   // ---- effects
   HFX AddFx(DWORD type, int priority);
@@ -146,6 +159,9 @@ class TChannel {
     void* user;
   };
   std::vector<TSync> syncs_;
+
+  std::recursive_mutex callbackMutex_;
+  bool callbacksOff_ = false;
 
   std::mutex fxMutex_;
   struct TFx {

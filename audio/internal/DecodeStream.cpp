@@ -237,7 +237,8 @@ int TDecodeStream::DecodeFirstFrame() {
       av_packet_unref(packet_);
       continue;
     }
-    if (proc_ && packet_->size > 0) proc_(packet_->data, static_cast<DWORD>(packet_->size), user_);
+    if (proc_ && packet_->size > 0)
+      Callback([&] { proc_(packet_->data, static_cast<DWORD>(packet_->size), user_); });
     packetBytes_ += static_cast<uint64_t>(packet_->size);
     bool gotFrame = false;
     if (avcodec_send_packet(codec_, packet_) >= 0) {
@@ -358,7 +359,8 @@ void TDecodeStream::Run() {
       break;
     }
     if (packet_->stream_index == streamIndex_) {
-      if (proc_ && packet_->size > 0) proc_(packet_->data, static_cast<DWORD>(packet_->size), user_);
+      if (proc_ && packet_->size > 0)
+        Callback([&] { proc_(packet_->data, static_cast<DWORD>(packet_->size), user_); });
       packetBytes_ += static_cast<uint64_t>(packet_->size);
       if (format_->pb) filePos_ = avio_tell(format_->pb);
       bool ok = DecodePacket(packet_, true);

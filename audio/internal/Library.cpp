@@ -143,6 +143,7 @@ bool FreeChannel(DWORD handle) {
   }
   channel->Stop();
   channel->RequestAbort();
+  channel->SilenceCallbacks();
   State().janitor.Post([channel, leaving] {
     for (auto& encoder : leaving) encoder->Stop(10000);
     channel->Join();

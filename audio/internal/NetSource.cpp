@@ -148,6 +148,7 @@ void TNetSource::Run() {
     status_ = 0;
     headersComplete_ = false;
     connectionBytes_ = 0;
+    lowWaterSet_ = false;
     icyParser_.Reset(0);
     lastData_ = Clock::now();
     breakPending_ = !firstConnection_;
@@ -193,7 +194,7 @@ void TNetSource::Run() {
     ended_ = true;
   }
   dataCv_.notify_all();
-  if (options_.proc && phase_ == TPhase::Ready) options_.proc(nullptr, 0, options_.user);
+  if (options_.proc && phase_ == TPhase::Ready) CallProc(nullptr, 0);
   if (curl) curl_easy_cleanup(curl);
   curl_slist_free_all(headers);
   curl_slist_free_all(aliases);
@@ -267,8 +268,7 @@ void TNetSource::HeadersDone() {
                         static_cast<size_t>(options_.bufferMs) / 1000);
   }
   connected_ = true;
-  if (options_.proc && (options_.flags & STREAM_STATUS))
-    options_.proc(headerTags_.c_str(), 0, options_.user);
+  if (options_.proc && (options_.flags & STREAM_STATUS)) CallProc(headerTags_.c_str(), 0);
   std::lock_guard lock(stateMutex_);
   phase_ = TPhase::Ready;
   stateCv_.notify_all();
@@ -277,7 +277,14 @@ void TNetSource::HeadersDone() {
 size_t TNetSource::WriteCallback(char* data, size_t size, size_t count, void* userData) {
   auto* self = static_cast<TNetSource*>(userData);
   const size_t length = size * count;
-  if (self->abort_.load() || !self->headersComplete_) return 0;
+  if (self->abort_.load()) return 0;
+  if (!self->headersComplete_) {
+    // An old server that sends the audio without any answer line.
+    if (!self->lines_.empty()) return 0;
+    self->status_ = 200;
+    self->lines_.push_back("HTTP/0.9 200 OK");
+    self->HeadersDone();
+  }
   self->lastData_ = Clock::now();
   self->icyParser_.Feed(
       data, length, [self](const char* audio, size_t n) { self->PushAudio(audio, n); },
@@ -288,9 +295,18 @@ size_t TNetSource::WriteCallback(char* data, size_t size, size_t count, void* us
 }
 
 void TNetSource::PushAudio(const char* data, size_t length) {
-  if (options_.proc) options_.proc(data, static_cast<DWORD>(length), options_.user);
+  if (options_.proc) CallProc(data, static_cast<DWORD>(length));
   downloaded_ += length;
   connectionBytes_ += length;
+  if (!lowWaterSet_ && connectionBytes_ >= 32 * 1024) {
+    // Once the stream flows, wake for a quarter second of audio at a time
+    // instead of for every packet: the buffer holds seconds anyway, and
+    // a radio stream costs a few wake-ups a second instead of dozens.
+    lowWaterSet_ = true;
+    int bytes = (icyBitrate_ > 0 && icyBitrate_ <= 512 ? icyBitrate_ : 64) * 125 / 4;
+    int fd = socket_.load();
+    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
+  }
   std::unique_lock lock(bufferMutex_);
   if (breakPending_) {
     breaks_.push_back(writeTotal_);
@@ -333,6 +349,11 @@ int TNetSource::OpenSocketCallback(void* userData, int, void* address) {
   self->socket_ = fd;
   if (self->abort_.load() && fd >= 0) ::shutdown(fd, SHUT_RDWR);
   return fd < 0 ? CURL_SOCKET_BAD : fd;
+}
+
+void TNetSource::CallProc(const void* data, DWORD length) {
+  if (onData) onData(data, length);
+  else options_.proc(data, length, options_.user);
 }
 
 void TNetSource::SetCapacityLocked(size_t bytes) {

@@ -44,6 +44,9 @@ class TNetSource {
 
   // New metadata text (download thread).
   std::function<void(const std::string&)> onMeta;
+  // Calls the download procedure (download thread); set by the stream so
+  // that the call goes through its callback gate.
+  std::function<void(const void*, DWORD)> onData;
 
   // Starts the download and waits for the answer's headers. Returns
   // ERROR_OK, or the error (FILEOPEN, TIMEOUT, SSL, ...).
@@ -94,6 +97,7 @@ class TNetSource {
   void Run();
   void HeadersDone();
   void PushAudio(const char* data, size_t length);
+  void CallProc(const void* data, DWORD length);
   void SetCapacityLocked(size_t bytes);
 
   TOptions options_;
@@ -115,6 +119,7 @@ class TNetSource {
   bool firstConnection_ = true;
   bool breakPending_ = false;
   uint64_t connectionBytes_ = 0;
+  bool lowWaterSet_ = false;
   TIcyParser icyParser_;
   std::chrono::steady_clock::time_point lastData_;
   std::atomic<bool> writerBlocked_{false};

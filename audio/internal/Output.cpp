@@ -110,9 +110,9 @@ void TOutput::MixerLoop() {
         if (channel->TakeFinished()) finished_(channel);
     }
     std::unique_lock lock(mutex_);
-    // A fifth of the latency: often enough to keep the queue topped up,
+    // A quarter of the latency: often enough to keep the queue topped up,
     // rarely enough to cost nothing while idle.
-    cv_.wait_for(lock, std::chrono::milliseconds(kLatencyMs / 5), [&] { return quit_.load(); });
+    cv_.wait_for(lock, std::chrono::milliseconds(kLatencyMs / 4), [&] { return quit_.load(); });
   }
 }
 

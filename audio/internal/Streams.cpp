@@ -126,6 +126,10 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
   auto net = std::make_unique<TNetSource>(options);
   net->onMeta = [raw = stream.get()](const std::string& text) { raw->OnMeta(text); };
+  if (proc)
+    net->onData = [raw = stream.get(), proc, user](const void* data, DWORD length) {
+      raw->Callback([&] { proc(data, length, user); });
+    };
   int error = net->Connect();
   if (error != ERROR_OK) {
     SetError(error);

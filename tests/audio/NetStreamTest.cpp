@@ -101,7 +101,7 @@ TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
   EXPECT_EQ(std::string(title).rfind("StreamTitle='Artist - Song ", 0), 0u) << title;
   EXPECT_NE(std::string(title).find("';StreamUrl='';"), std::string::npos);
   EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
-  EXPECT_GT(ChannelGetPosition(h, POS_DECODE), 0u);
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 0; }, 2s));
   // The download procedure got the audio bytes exactly, without metadata.
   {
     std::lock_guard lock(download.mutex);
@@ -299,4 +299,75 @@ TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
   EXPECT_GT(download.total.load(), 1000u);
   EXPECT_GT(StreamGetFilePosition(h, FILEPOS_END), 0u);
   StreamFree(h);
+}
+
+TEST(NetStream, ProxyAgentOggAndHeaderlessServers) {
+  audiotest::TLibrary library;
+  const std::string ogg = audiotest::ReadAll(Media("sine440.ogg"));
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  // The proxy is a fixture server too: it sees the absolute address.
+  testkit::FixtureServer proxy;
+  std::atomic<int> proxied{0};
+  std::string agent;
+  proxy.SetDefault([&](const testkit::HttpRequest& r, testkit::Connection& c) {
+    if (r.target != "http://radio.invalid/ogg") {
+      testkit::FixtureServer::Respond(c, 502, "text/plain", "bad gateway");
+      return;
+    }
+    ++proxied;
+    agent = r.Header("User-Agent");
+    ServeFile(c, "application/ogg", ogg);
+  });
+  const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxy.Port());
+  ASSERT_TRUE(SetConfigPtr(CONFIG_NET_PROXY, proxyAddress.c_str()));
+  HSTREAM h = StreamCreateURL("http://radio.invalid/ogg", 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  EXPECT_EQ(proxied.load(), 1);
+  EXPECT_EQ(agent.rfind("Qorvela/", 0), 0u);
+  CHANNELINFO info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_OGG);
+  auto comments = TagList(ChannelGetTags(h, TAG_OGG));
+  EXPECT_FALSE(comments.empty());
+  // A stream of known length: the end is its size, the fill reaches 100.
+  EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_END), ogg.size());
+  StreamFree(h);
+  ASSERT_TRUE(SetConfigPtr(CONFIG_NET_PROXY, nullptr));
+
+  // A server that sends audio without any answer line.
+  testkit::FixtureServer old;
+  old.SetDefault([&](const testkit::HttpRequest&, testkit::Connection& c) {
+    c.Write(mp3.substr(0, 100000));
+    old.SleepFor(3s);
+  });
+  h = StreamCreateURL(old.Url("/").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_MP3);
+  StreamFree(h);
+}
+
+TEST(NetStream, PrebufferingInsideCreateAndNoCallbackAfterFree) {
+  audiotest::TLibrary library;
+  SetConfig(CONFIG_NET_PREBUF, 50);
+  SetConfig(CONFIG_NET_BUFFER, 2000);
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.burst = 8000;
+    ServeLive(server, c, mp3, o);
+  });
+  TDownload download;
+  HSTREAM h = StreamCreateURL(server.Url("/live").c_str(), 0, STREAM_BLOCK, &TDownload::Proc, &download);
+  ASSERT_NE(h, 0u);
+  const QWORD end = StreamGetFilePosition(h, FILEPOS_END);
+  EXPECT_EQ(end, 128u * 125 * 2);  // two seconds at the announced 128 kbit/s
+  EXPECT_GE(StreamGetFilePosition(h, FILEPOS_BUFFER) * 100 / end, 45u);
+  ASSERT_TRUE(StreamFree(h));
+  const uint64_t after = download.total.load();
+  const int ends = download.ends.load();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(download.total.load(), after);
+  EXPECT_EQ(download.ends.load(), ends);
 }
