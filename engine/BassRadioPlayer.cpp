@@ -133,6 +133,10 @@ void TBassRadioPlayer::PrebufferTick() {
 void TBassRadioPlayer::SetMetadataSync() {
   bool wma = audio::ChannelGetTags(Channel, audio::TAG_WMA) != nullptr;
   audio::ChannelSetSync(Channel, wma ? audio::SYNC_WMA_META : audio::SYNC_META, 0, &MetadataSync, this);
+  // The library signals a tag only when it changes, and the first one
+  // usually arrives while the player is still pre-buffering: deliver it now
+  // rather than at the next song.
+  if (!GetMetaTag().empty()) MetadataTimer->SetEnabled(true);
 }
 
 void TBassRadioPlayer::MetadataSync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {

@@ -77,7 +77,11 @@ void TPlayerThread::OpenInternet(const std::string& address) {
 }
 
 void TPlayerThread::OpenFile(const std::string& path) {
-  std::u16string widePath = enc::Utf8ToUtf16(path);
+  // A relative name such as "C:/music/a.mp3" must not read as an address
+  // with the scheme "C" further down.
+  std::string name = path;
+  if (!name.empty() && name[0] != '/' && name.find(':') != std::string::npos) name = "./" + name;
+  std::u16string widePath = enc::Utf8ToUtf16(name);
   ++AttemptsMade;
   audio::HSTREAM handle = audio::StreamCreateFile(0, widePath.c_str(), 0, 0, kFileFlags);
   std::lock_guard<std::mutex> guard(FHandOver);

@@ -81,7 +81,7 @@ TAudioLibrary::~TAudioLibrary() { FreeBass(); }
 
 void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
                const TLiveOptions& options) {
-  std::string head = "HTTP/1.0 200 OK\r\nContent-Type: " + options.contentType + "\r\n";
+  std::string head = options.statusLine + "\r\nContent-Type: " + options.contentType + "\r\n";
   for (const auto& [k, v] : options.headers) head += k + ":" + v + "\r\n";
   if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
   head += "\r\n";

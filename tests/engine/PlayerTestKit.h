@@ -51,6 +51,7 @@ class TAudioLibrary {
 // connection is dropped; `stallAfter` bytes (0: never) after which the
 // server keeps the connection open but sends nothing more.
 struct TLiveOptions {
+  std::string statusLine = "HTTP/1.0 200 OK";  // "ICY 200 OK" for a shoutcast server
   std::string contentType = "audio/mpeg";
   std::vector<std::pair<std::string, std::string>> headers = {{"icy-name", "Test Radio"}, {"icy-br", "128"}};
   size_t metaInt = 0;
