@@ -25,12 +25,12 @@ function(qor_add_gresource target)
             --target "${out}" --sourcedir / "${xml}"
     DEPENDS "${xml}" ${deps} ${ARG_DEPENDS}
     VERBATIM)
-  add_library(${target} STATIC "${out}")
-  target_link_libraries(${target} PUBLIC PkgConfig::GLIB)
-  # The generated source registers the bundle from a constructor; keep the
-  # object even though nothing references its symbols.
-  set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
-  target_link_options(${target} INTERFACE "LINKER:--whole-archive" "$<TARGET_FILE:${target}>" "LINKER:--no-whole-archive")
+  # The generated source registers the bundle from a constructor, so the
+  # linker must keep its object although nothing references it.
+  add_library(${target}_objects STATIC "${out}")
+  target_link_libraries(${target}_objects PUBLIC PkgConfig::GLIB)
+  add_library(${target} INTERFACE)
+  target_link_libraries(${target} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${target}_objects>")
 endfunction()
 
 # qor_library(<name> SOURCES ... LIBS ...)
