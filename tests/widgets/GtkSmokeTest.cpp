@@ -131,6 +131,31 @@ TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
   EXPECT_EQ(chars, u"Ab");
 }
 
+TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  // As the browser window embeds its web view.
+  TWindow window;
+  window.SetBounds(300, 300, 200, 60);
+  int toolkitKeys = 0;
+  window.OnKeyDown = [&](TObject*, std::uint16_t&, TShiftState) { ++toolkitKeys; };
+  window.HandleNeeded();
+  auto* gtkWindow = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  GtkWidget* entry = gtk_entry_new();
+  gtk_container_add(GTK_CONTAINER(gtkWindow), entry);
+  gtk_widget_show(entry);
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
+  gtk_widget_grab_focus(entry);
+  ASSERT_TRUE(Run({"xdotool", "windowfocus", "--sync", std::to_string(Xid(window))}));
+  Settle();
+  ASSERT_TRUE(Run({"xdotool", "type", "--delay", "20", "radyo"}));
+  ASSERT_TRUE(PumpUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(entry))) == "radyo"; }));
+  EXPECT_EQ(toolkitKeys, 0);
+}
+
 TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {
   TWindow window;
   window.SetBounds(50, 50, 120, 80);

@@ -228,7 +228,11 @@ class TGtkWindow : public TNativeWindow {
     gtk_widget_queue_draw(self->FWindow);
   }
 
+  // Events of embedded GTK widgets (a web view) belong to them.
+  bool Foreign(GdkWindow* window) const { return window != gtk_widget_get_window(FWindow); }
+
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, TGtkWindow* self) {
+    if (self->Foreign(e->window)) return FALSE;
     NoteState(e->state);
     self->FEvents->NativeMouseMove(static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state), e->time);
     return TRUE;
@@ -236,6 +240,7 @@ class TGtkWindow : public TNativeWindow {
 
   static gboolean OnButton(GtkWidget*, GdkEventButton* e, TGtkWindow* self) {
     // Double-clicks are recognised by the toolkit from the plain presses.
+    if (self->Foreign(e->window)) return FALSE;
     if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
     if (e->button < 1 || e->button > 3) return FALSE;
     NoteState(e->state);
@@ -247,6 +252,7 @@ class TGtkWindow : public TNativeWindow {
   }
 
   static gboolean OnScroll(GtkWidget*, GdkEventScroll* e, TGtkWindow* self) {
+    if (self->Foreign(e->window)) return FALSE;
     int delta = 0;
     if (e->direction == GDK_SCROLL_UP) delta = 120;
     if (e->direction == GDK_SCROLL_DOWN) delta = -120;
@@ -265,6 +271,9 @@ class TGtkWindow : public TNativeWindow {
   }
 
   static gboolean OnKey(GtkWidget*, GdkEventKey* e, TGtkWindow* self) {
+    // An embedded widget with the keyboard focus types for itself.
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(self->FWindow));
+    if (focus && focus != self->FWindow) return FALSE;
     bool down = e->type == GDK_KEY_PRESS;
     unsigned vk = KeyvalToVirtualKey(e->keyval);
     // Letters of other layouts (ç, ş, ö ...) still type their character.
@@ -337,6 +346,8 @@ class TGtkWindow : public TNativeWindow {
       return TRUE;
     }
     FEvents->NativePaint(cr);
+    if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(FWindow)))
+      gtk_container_propagate_draw(GTK_CONTAINER(FWindow), child, cr);
     return TRUE;
   }
 
