@@ -35,7 +35,11 @@ void TChannel::SetupQueue(size_t highWaterFrames) {
   deviceQueue_.Reset(2, 4096);
 }
 
-bool TChannel::Play(bool) {
+bool TChannel::Play(bool restart) {
+  if (restart && Restart()) {
+    state_ = ACTIVE_PLAYING;
+    return true;
+  }
   std::lock_guard lock(mutex_);
   int state = state_.load();
   if (state == ACTIVE_PLAYING) return true;
@@ -73,9 +77,9 @@ bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
   if (wait && highWater_ && queue_.Frames() >= highWater_) {
     // Once full, the producer sleeps until half has played: one wake-up per
     // several blocks instead of one per block.
-    spaceCv_.wait(lock, [&] { return abort_.load() || queue_.Frames() <= highWater_ / 2; });
+    spaceCv_.wait(lock, [&] { return Interrupted() || queue_.Frames() <= highWater_ / 2; });
   }
-  if (abort_.load()) return false;
+  if (Interrupted()) return false;
   queue_.Reserve(frames);
   queue_.Write(data, frames);
   return true;
@@ -96,6 +100,24 @@ void TChannel::ClearQueue() {
     queue_.Clear();
   }
   spaceCv_.notify_all();
+}
+
+void TChannel::InterruptProducer(bool on) {
+  {
+    std::lock_guard lock(mutex_);
+    interrupt_ = on;
+  }
+  spaceCv_.notify_all();
+}
+
+void TChannel::ResetForRestart() {
+  std::lock_guard lock(mutex_);
+  queue_.Clear();
+  sourceEnded_ = false;
+  finished_ = false;
+  stalled_ = false;
+  flushDevice_ = true;
+  framesTaken_ = 0;
 }
 
 void TChannel::RequestAbort() {

@@ -108,12 +108,26 @@ class TChannel {
   void DetachEncoder(HENCODE encoder);
   std::vector<std::shared_ptr<TEncoder>> Encoders();
 
+  // Starts the stream again from its beginning (streams that can); false
+  // when it cannot, and then playing simply continues.
+  virtual bool Restart() { return false; }
+
   // ---- lifetime
   // Asks background work to end soon; never blocks.
   virtual void RequestAbort();
   // Waits for background work to end.
   virtual void Join() {}
   bool Aborting() const { return abort_.load(); }
+  bool Interrupted() const { return abort_.load() || interrupt_.load(); }
+
+ protected:
+  // Makes a waiting producer give up (FillPcm returns false) while set.
+  void InterruptProducer(bool on);
+  // Empties the queue and forgets the end, for a restart.
+  void ResetForRestart();
+  std::atomic<bool> interrupt_{false};
+
+ public:
 
  protected:
   // Sets a tag; earlier texts of the same tag stay readable for a while,

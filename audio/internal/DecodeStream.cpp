@@ -78,6 +78,28 @@ int TDecodeStream::ReadPacket(void* opaque, uint8_t* buffer, int size) {
   return n;
 }
 
+int TDecodeStream::ReadMemory(void* opaque, uint8_t* buffer, int size) {
+  auto* self = static_cast<TDecodeStream*>(opaque);
+  uint64_t left = self->memorySize_ - std::min(self->memoryPos_, self->memorySize_);
+  int n = static_cast<int>(std::min<uint64_t>(left, static_cast<uint64_t>(size)));
+  if (n == 0) return AVERROR_EOF;
+  std::memcpy(buffer, self->memory_ + self->memoryPos_, static_cast<size_t>(n));
+  self->memoryPos_ += static_cast<uint64_t>(n);
+  return n;
+}
+
+int64_t TDecodeStream::SeekMemory(void* opaque, int64_t offset, int whence) {
+  auto* self = static_cast<TDecodeStream*>(opaque);
+  whence &= ~AVSEEK_FORCE;
+  if (whence == AVSEEK_SIZE) return static_cast<int64_t>(self->memorySize_);
+  int64_t base = whence == SEEK_CUR ? static_cast<int64_t>(self->memoryPos_)
+               : whence == SEEK_END ? static_cast<int64_t>(self->memorySize_) : 0;
+  int64_t target = base + offset;
+  if (target < 0 || target > static_cast<int64_t>(self->memorySize_)) return AVERROR(EINVAL);
+  self->memoryPos_ = static_cast<uint64_t>(target);
+  return target;
+}
+
 int TDecodeStream::Interrupt(void* opaque) {
   return static_cast<TDecodeStream*>(opaque)->Aborting() ? 1 : 0;
 }
@@ -128,7 +150,19 @@ int TDecodeStream::OpenDemuxer(bool first) {
   AVDictionary* options = nullptr;
   const AVInputFormat* input = nullptr;
   std::string url = location_;
-  if (kind_ == TKind::Net) {
+  if (kind_ == TKind::File && memory_) {
+    memoryPos_ = 0;
+    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    io_ = avio_alloc_context(buffer, kIoBufferSize, 0, this, &TDecodeStream::ReadMemory, nullptr,
+                             &TDecodeStream::SeekMemory);
+    if (!io_) {
+      av_free(buffer);
+      return ERROR_MEM;
+    }
+    format_->pb = io_;
+    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    url = "";
+  } else if (kind_ == TKind::Net) {
     auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
     io_ = avio_alloc_context(buffer, kIoBufferSize, 0, this, &TDecodeStream::ReadPacket, nullptr, nullptr);
     if (!io_) {
@@ -343,9 +377,23 @@ void TDecodeStream::Start() {
   thread_ = std::thread([this] { Run(); });
 }
 
+bool TDecodeStream::Restart() {
+  if (kind_ != TKind::File || !format_) return false;
+  InterruptProducer(true);
+  if (thread_.joinable()) thread_.join();
+  InterruptProducer(false);
+  if (Aborting()) return false;
+  if (av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BACKWARD) < 0 && OpenDemuxer(false) != ERROR_OK) return false;
+  if (codec_) avcodec_flush_buffers(codec_);
+  ResetForRestart();
+  filePos_ = 0;
+  Start();
+  return true;
+}
+
 void TDecodeStream::Run() {
   pthread_setname_np(pthread_self(), "audio-decode");
-  while (!Aborting()) {
+  while (!Interrupted()) {
     int rc = format_ ? av_read_frame(format_, packet_) : AVERROR_EOF;
     if (rc == AVERROR(EAGAIN)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -375,6 +423,7 @@ void TDecodeStream::Run() {
       av_packet_unref(packet_);
     }
   }
+  if (interrupt_.load()) return;  // a restart takes over
   if (format_ && format_->pb && kind_ == TKind::File) filePos_ = fileSize_.load();
   EndOfSource();
 }

@@ -37,6 +37,14 @@ class TDecodeStream : public TChannel {
   // Starts the decoder thread once the channel is published.
   void Start();
 
+  // Local files start again from the beginning.
+  bool Restart() override;
+  // A file held in memory by the caller (it stays there while the stream lives).
+  void SetMemory(const void* data, uint64_t size) {
+    memory_ = static_cast<const uint8_t*>(data);
+    memorySize_ = size;
+  }
+
   const char* Tags(DWORD type) override;
   QWORD FilePosition(DWORD mode) override;
   void RequestAbort() override;
@@ -57,6 +65,11 @@ class TDecodeStream : public TChannel {
   void UpdateCommentTags();
   static int ReadPacket(void* opaque, uint8_t* buffer, int size);
   static int Interrupt(void* opaque);
+  static int ReadMemory(void* opaque, uint8_t* buffer, int size);
+  static int64_t SeekMemory(void* opaque, int64_t offset, int whence);
+  const uint8_t* memory_ = nullptr;
+  uint64_t memorySize_ = 0;
+  uint64_t memoryPos_ = 0;
 
   const TKind kind_;
   std::string location_;

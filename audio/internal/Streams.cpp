@@ -203,14 +203,28 @@ HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC
   return OpenUrl(address, offset, flags, proc, user, 0);
 }
 
-HSTREAM StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD flags) {
+HSTREAM StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
   if (!Initialized()) {
     SetError(ERROR_INIT);
     return 0;
   }
-  if (mem || !file) {
-    SetError(mem ? ERROR_NOTAVAIL : ERROR_FILEOPEN);
+  if (!file) {
+    SetError(ERROR_FILEOPEN);
     return 0;
+  }
+  if (mem) {
+    if (length == 0) {
+      SetError(ERROR_ILLPARAM);
+      return 0;
+    }
+    auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags & ~UNICODE, TDecodeStream::TKind::File);
+    stream->SetMemory(static_cast<const uint8_t*>(file) + offset, length);
+    int error = stream->OpenFile("");
+    if (error != ERROR_OK) {
+      SetError(error);
+      return 0;
+    }
+    return Publish(stream);
   }
   std::string path;
   if (flags & UNICODE) {

@@ -208,3 +208,30 @@ TEST(AudioLibrary, PluginsAreRecordedForKnownFormats) {
   EXPECT_TRUE(PluginFree(0));
   EXPECT_FALSE(PluginFree(aac));
 }
+
+TEST(AudioLibrary, RestartAndFilesHeldInMemory) {
+  audiotest::TLibrary library;
+  const std::string mp3 = audiotest::ReadAll(Media("sine440_2s.mp3"));
+  // From memory: the caller keeps the bytes while the stream lives.
+  HSTREAM h = StreamCreateFile(1, mp3.data(), 0, mp3.size(), 0);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  CHANNELINFO info;
+  ASSERT_TRUE(ChannelGetInfo(h, &info));
+  EXPECT_EQ(info.ctype, CTYPE_STREAM_MP3);
+  EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_END), mp3.size());
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 4s));
+  // Ended: playing on is refused, playing from the start works.
+  EXPECT_FALSE(ChannelPlay(h, 0));
+  EXPECT_EQ(ErrorGetCode(), ERROR_ENDED);
+  ASSERT_TRUE(ChannelPlay(h, 1));
+  EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100; }, 2s));
+  // Restart while playing goes back to the start.
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4; }, 3s));
+  ASSERT_TRUE(ChannelPlay(h, 1));
+  EXPECT_LT(ChannelGetPosition(h, POS_DECODE), 44100u * 4);
+  EXPECT_EQ(StreamCreateFile(1, mp3.data(), 0, 0, 0), 0u);
+  EXPECT_EQ(ErrorGetCode(), ERROR_ILLPARAM);
+  StreamFree(h);
+}
