@@ -68,6 +68,9 @@ class Resolvers : public ::testing::Test {
     return script.string();
   }
 
+  // Answers that tests change between requests; declared before the servers
+  // so that they outlive the servers' handler threads.
+  std::string answer;
   FixtureServer vendor, streams, hls, network, video, music;
   testkit::TempDir bin;
   std::string savedPath;
@@ -103,22 +106,22 @@ TEST_F(Resolvers, VendorLookup) {
 }
 
 TEST_F(Resolvers, StreamsPortalTakesTheFirstExactChannel) {
-  std::string list = R"([{"channel_id":"Kanal","url":"u-upper"},{"channel_id":"kanal","url":"u-first"},
+  answer = R"([{"channel_id":"Kanal","url":"u-upper"},{"channel_id":"kanal","url":"u-first"},
                          {"channel_id":"kanal","url":"u-second"},{"channel_id":5,"url":"u-number"}])";
-  streams.Route("/", [&](const HttpRequest&, Connection& c) { Json(c, list); });
+  streams.Route("/", [this](const HttpRequest&, Connection& c) { Json(c, answer); });
   EXPECT_EQ(ResolveByHost("qor://streams.example/radio/kanal"), "u-first");
   EXPECT_EQ(streams.Requests().back().target, "/?p=Radio&action=fetchAllEncodedStreams&platform=mobile_web");
   EXPECT_EQ(ResolveStreamsPortal("5"), "u-number");
   EXPECT_EQ(ResolveStreamsPortal("none"), "");
-  list = "{not json";
+  answer = "{not json";
   EXPECT_EQ(ResolveStreamsPortal("kanal"), "");
-  list = R"({"channel_id":"kanal","url":"not-an-array"})";
+  answer = R"({"channel_id":"kanal","url":"not-an-array"})";
   EXPECT_EQ(ResolveStreamsPortal("kanal"), "");
 }
 
 TEST_F(Resolvers, HlsPortalCutsSecurePath) {
-  std::string answer = R"({"ServiceUrl":"http://hls.example:1935","SecurePath":"live/x.m3u8?token=9&app=web&z=1"})";
-  hls.Route("/mls.php", [&](const HttpRequest&, Connection& c) { Json(c, answer); });
+  answer = R"({"ServiceUrl":"http://hls.example:1935","SecurePath":"live/x.m3u8?token=9&app=web&z=1"})";
+  hls.Route("/mls.php", [this](const HttpRequest&, Connection& c) { Json(c, answer); });
   EXPECT_EQ(ResolveByHost("qor://hls.example/s/trt1"), "http://hls.example:1935/live/x.m3u8?token=9");
   EXPECT_EQ(hls.Requests().back().target, "/mls.php?p=" + URLEncode("S1/HLS_LIVE/trt1/index.m3u8?live=true"));
   EXPECT_EQ(hls.Requests().back().target, "/mls.php?p=S1%2FHLS_LIVE%2Ftrt1%2Findex.m3u8%3Flive%3Dtrue");
@@ -133,10 +136,10 @@ TEST_F(Resolvers, NetworkSiteStationKeys) {
     return "<html><script>\n var settings = {\n ServiceUrl: 'http://cdn.example/radyo',\n SecurePath: '" + secure +
            "'\n };\n $(document).ready(function(){});</script>";
   };
-  network.Route("/player_test/radyod.aspx", [&](const HttpRequest&, Connection& c) {
+  network.Route("/player_test/radyod.aspx", [page](const HttpRequest&, Connection& c) {
     FixtureServer::Respond(c, 200, "text/html", page("radyod/playlist.m3u8?k=1&app=x"));
   });
-  network.Route("/player_test/slowturk.aspx", [&](const HttpRequest&, Connection& c) {
+  network.Route("/player_test/slowturk.aspx", [page](const HttpRequest&, Connection& c) {
     FixtureServer::Respond(c, 200, "text/html", page("slowturk/slowturk.m3u8?k=2&app=x"));
   });
   EXPECT_EQ(ResolveByHost("qor://network.example/radyo/radyod"), "http://cdn.example/radyo/radyod/playlist.m3u8?k=1");
@@ -158,8 +161,8 @@ TEST_F(Resolvers, NetworkSiteStationKeys) {
 }
 
 TEST_F(Resolvers, MusicServiceSongAndVideoSource) {
-  std::string answer = R"({"source":"http://music.example/song.mp3","type":"audio","provider":"fizy"})";
-  music.Route("/fizy::getSong", [&](const HttpRequest&, Connection& c) { Json(c, answer); });
+  answer = R"({"source":"http://music.example/song.mp3","type":"audio","provider":"fizy"})";
+  music.Route("/fizy::getSong", [this](const HttpRequest&, Connection& c) { Json(c, answer); });
   EXPECT_EQ(ResolveByHost("qor://127.0.0.1:" + std::to_string(music.Port()) + "/song/55"), "http://music.example/song.mp3");
   HttpRequest sent = music.Requests().back();
   EXPECT_EQ(sent.method, "POST");
@@ -239,9 +242,9 @@ TEST_F(Resolvers, HostileAnswersEndInTheEmptyResult) {
   EXPECT_EQ(ResolveVendorLookup("1"), "");
   std::string nested;
   for (int i = 0; i < 10000; ++i) nested += "{\"l\":";
-  hls.Route("/mls.php", [&](const HttpRequest&, Connection& c) { Json(c, nested); });
+  hls.Route("/mls.php", [nested](const HttpRequest&, Connection& c) { Json(c, nested); });
   EXPECT_EQ(ResolveHlsPortal("x"), "");
-  streams.Route("/", [&](const HttpRequest&, Connection&) { streams.SleepFor(std::chrono::seconds(20)); });
+  streams.Route("/", [this](const HttpRequest&, Connection&) { streams.SleepFor(std::chrono::seconds(20)); });
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(ResolveStreamsPortal("x"), "");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));

@@ -164,7 +164,9 @@ TEST_F(RequestTest, RedirectsErrorPagesCookiesAndRawHeaders) {
 TEST_F(RequestTest, BlocksOfAtMost8192BytesReachTheProgressEvent) {
   std::string body(100000, '\0');
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7);
-  server.Route("/big", [&](const HttpRequest&, Connection& c) { FixtureServer::Respond(c, 200, "application/octet-stream", body); });
+  server.Route("/big", [body](const HttpRequest&, Connection& c) {
+    FixtureServer::Respond(c, 200, "application/octet-stream", body);
+  });
   TRequest r;
   Aim(r, server, "/big");
   uint64_t total = 0;
@@ -220,7 +222,7 @@ TEST_F(RequestTest, FailuresGiveMinusOneAndKeepWhatArrived) {
 }
 
 TEST_F(RequestTest, SilentServerEndsByTheStallTimeOut) {
-  server.Route("/silent", [&](const HttpRequest&, Connection&) { server.SleepFor(std::chrono::seconds(30)); });
+  server.Route("/silent", [this](const HttpRequest&, Connection&) { server.SleepFor(std::chrono::seconds(30)); });
   TRequest r;
   Aim(r, server, "/silent");
   auto start = std::chrono::steady_clock::now();
@@ -229,7 +231,7 @@ TEST_F(RequestTest, SilentServerEndsByTheStallTimeOut) {
 }
 
 TEST_F(RequestTest, CancelFlagAndClosingSessionEndRunningTransfers) {
-  server.Route("/endless", [&](const HttpRequest&, Connection& c) {
+  server.Route("/endless", [this](const HttpRequest&, Connection& c) {
     c.Write("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n");
     while (!server.Stopping() && c.Write(std::string(1024, 'a'))) server.SleepFor(std::chrono::milliseconds(5));
   });
@@ -261,7 +263,7 @@ TEST_F(RequestTest, CancelFlagAndClosingSessionEndRunningTransfers) {
 
 TEST_F(RequestTest, LargeBodiesAndTheBodyLimit) {
   const std::size_t size = 50u * 1024u * 1024u;
-  server.Route("/huge", [&](const HttpRequest&, Connection& c) {
+  server.Route("/huge", [size](const HttpRequest&, Connection& c) {
     c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n");
     std::string chunk(1 << 20, 'z');
     for (std::size_t sent = 0; sent < size && c.Write(chunk); sent += chunk.size()) {
