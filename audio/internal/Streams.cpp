@@ -136,8 +136,9 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
     return 0;
   }
   const std::string head = net->Peek(2048, timeout);
-  if (head.empty() && net->Ended()) {
-    SetError(ERROR_FILEFORM);
+  if (head.empty()) {
+    // Answered, then nothing: closed at once, or silent for the time-out.
+    SetError(net->Ended() ? ERROR_FILEFORM : ERROR_TIMEOUT);
     return 0;
   }
   TPlaylistKind kind = DetectPlaylist(net->ContentType(), net->EffectiveUrl(), head);

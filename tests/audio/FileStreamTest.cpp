@@ -3,6 +3,7 @@
 // pause and the errors of bad input.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -233,5 +234,30 @@ TEST(AudioLibrary, RestartAndFilesHeldInMemory) {
   EXPECT_LT(ChannelGetPosition(h, POS_DECODE), 44100u * 4);
   EXPECT_EQ(StreamCreateFile(1, mp3.data(), 0, 0, 0), 0u);
   EXPECT_EQ(ErrorGetCode(), ERROR_ILLPARAM);
+  StreamFree(h);
+}
+
+TEST(AudioLibrary, PullStreamAsksItsProcedureForData) {
+  audiotest::TLibrary library;
+  struct TSource {
+    std::atomic<int> calls{0};
+    size_t left = 44100 * 4;  // one second of 16-bit stereo
+  } source;
+  HSTREAM h = StreamCreate(44100, 2, 0,
+                           [](HSTREAM, void* buffer, DWORD length, void* user) -> DWORD {
+                             auto* s = static_cast<TSource*>(user);
+                             ++s->calls;
+                             DWORD n = static_cast<DWORD>(std::min<size_t>(length, s->left));
+                             std::memset(buffer, 0, n);
+                             s->left -= n;
+                             return s->left == 0 ? (n | STREAMPROC_END) : n;
+                           },
+                           &source);
+  ASSERT_NE(h, 0u);
+  EXPECT_EQ(StreamPutData(h, "x", 1), static_cast<DWORD>(-1));
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 3s));
+  EXPECT_GT(source.calls.load(), 1);
+  EXPECT_EQ(ChannelGetPosition(h, POS_DECODE), 44100u * 4);
   StreamFree(h);
 }

@@ -371,3 +371,42 @@ TEST(NetStream, PrebufferingInsideCreateAndNoCallbackAfterFree) {
   EXPECT_EQ(download.total.load(), after);
   EXPECT_EQ(download.ends.load(), ends);
 }
+
+TEST(NetStream, MislabelledStreamsAreRecognisedByTheirBytes) {
+  audiotest::TLibrary library;
+  const std::string aac = audiotest::ReadAll(Media("sine440.aac"));
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  server.Route("/aac-as-mp3", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.contentType = "audio/mpeg";
+    ServeLive(server, c, aac, o);
+  });
+  server.Route("/mp3-as-aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.contentType = "audio/aacp";
+    ServeLive(server, c, mp3.substr(mp3.find("\xff\xfb")), o);
+  });
+  server.Route("/unlabelled", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.contentType = "application/octet-stream";
+    o.metaInt = 0;
+    ServeLive(server, c, mp3, o);
+  });
+  struct Case {
+    const char* path;
+    DWORD ctype;
+  } cases[] = {{"/aac-as-mp3", CTYPE_STREAM_AAC}, {"/mp3-as-aac", CTYPE_STREAM_MP3}, {"/unlabelled", CTYPE_STREAM_MP3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto start = std::chrono::steady_clock::now();
+    HSTREAM h = StreamCreateURL(server.Url(c.path).c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << ErrorGetCode();
+    // Opening a live stream does not wait for seconds of probing.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    CHANNELINFO info;
+    ASSERT_TRUE(ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.ctype, c.ctype);
+    StreamFree(h);
+  }
+}
