@@ -410,3 +410,26 @@ TEST(NetStream, MislabelledStreamsAreRecognisedByTheirBytes) {
     StreamFree(h);
   }
 }
+
+TEST(NetStream, GarbageInTheMiddleIsSkipped) {
+  audiotest::TLibrary library;
+  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  std::string junk(30000, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 2654435761u) >> 13);
+  // Good audio, a burst of noise bytes, good audio again: one live stream.
+  const std::string spoiled = mp3.substr(0, 60000) + junk + mp3.substr(60000);
+  testkit::FixtureServer server;
+  server.Route("/spoiled", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    TLiveOptions o;
+    o.burst = 200000;
+    ServeLive(server, c, spoiled, o);
+  });
+  HSTREAM h = StreamCreateURL(server.Url("/spoiled").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  // Well past the noise (about 3.75 s in), still playing the tone.
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4 * 5; }, 8s));
+  EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
+  EXPECT_NEAR(audiotest::ToneAmplitude(audiotest::RecentSamples(h, 4096, 2), 2, 44100, 440), 0.5, 0.05);
+  StreamFree(h);
+}
