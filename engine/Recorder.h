@@ -1,0 +1,102 @@
+// The process-wide recorder. It records the station that is playing in
+// one of two modes:
+//
+// - encoding: the audio library feeds the playing channel's 16-bit PCM to
+//   an ffmpeg child that encodes it into the chosen format and writes the
+//   file (works with both players);
+// - raw: the undecoded bytes that the audio library downloads are written
+//   to the file unchanged (only streams the BASS player downloads; the
+//   controller uses it for MP3 and AAC streams).
+//
+// The controller sets the plain fields, then calls Start, Pause, Resume
+// and Stop on the user-interface thread. In raw mode the blocks arrive on
+// the library's download thread through WriteRaw; a lock around the file
+// keeps Stop from closing it under a block being written.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "audio/Audio.h"
+#include "engine/RecorderLink.h"
+
+// Start results.
+constexpr int REC_START_OK = 0;
+constexpr int REC_START_ENCODER_FAILED = 1;
+
+struct TRecorderFormat {
+  const char16_t* Encoder;  // ffmpeg audio encoder name
+  const char16_t* Name;     // display name; lower-cased, the file extension
+};
+
+class TRecorder : public TRecorderLink {
+ public:
+  static constexpr int FormatCount = 8;
+  static const TRecorderFormat Formats[FormatCount];
+  static constexpr int DefaultFormat = 4;  // MP3
+  static constexpr int SampleRateCount = 9;
+  static const int32_t SampleRates[SampleRateCount];
+
+  // Registers itself as the process's recorder (the download procedure
+  // finds it there); the destructor unregisters it.
+  TRecorder();
+  // Closes the raw file; a running encoder is left to its channel.
+  ~TRecorder() override;
+  TRecorder(const TRecorder&) = delete;
+  TRecorder& operator=(const TRecorder&) = delete;
+
+  audio::HENCODE EncoderHandle = 0;
+  audio::DWORD SourceChannel = 0;
+  int32_t BitrateIndex = 8;
+  int32_t SampleRateIndex = 7;
+  std::atomic<int32_t> State{rsIdle};
+  std::atomic<bool> EncodeMode{true};
+  std::u16string FileName;
+  bool Paused = false;
+  std::string Codec = "libmp3lame";
+
+  // REC_START_OK when recording has begun, REC_START_ENCODER_FAILED when
+  // the encoder could not be started (State then stays as it was). Raises
+  // std::system_error when the raw file cannot be created.
+  int Start();
+  void Pause();
+  void Resume();
+  void Stop();
+  // Raw mode, any thread: appends a block while recording; the count
+  // written.
+  int WriteRaw(const void* buffer, int length) override;
+  bool IsEncodeMode() const override { return EncodeMode.load(); }
+  int RecorderState() const override { return State.load(); }
+  // Raw mode: the bytes written; encoding mode: the size of FileName on
+  // disk (0 when it cannot be read).
+  int64_t RecordedSize() const;
+  uint64_t BytesWritten() const { return FBytesWritten.load(); }
+
+  // The tables. A sample-rate index outside the table gives 44100; the
+  // bit-rate table follows the sample-rate index (compared unsigned, so a
+  // negative one picks the last table) and gives its fall-back value for
+  // an index outside it.
+  static int32_t SampleRate(int32_t sampleRateIndex);
+  static int32_t Bitrate(int32_t sampleRateIndex, int32_t bitrateIndex);
+  // Number of entries in the bit-rate table for the sample-rate index.
+  static int BitrateCount(int32_t sampleRateIndex);
+  // The format row for an index; outside 0..7 the MP3 row.
+  static const TRecorderFormat& Format(int formatIndex);
+  // ".mp3" and so on.
+  static std::u16string Extension(int formatIndex);
+
+  // The encoder command for a source of `chans` channels at `freq` Hz.
+  static std::u16string BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
+                                         const std::string& codec, const std::u16string& fileName);
+  // The command line Start would give the encoder now.
+  std::u16string CommandLine() const;
+
+ private:
+  void CloseRawFile();
+
+  mutable std::mutex FFileLock;
+  int FRawFile = -1;
+  std::atomic<uint64_t> FBytesWritten{0};
+};
