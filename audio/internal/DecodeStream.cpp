@@ -456,16 +456,22 @@ QWORD TDecodeStream::FilePosition(DWORD mode) {
     return static_cast<QWORD>(-1);
   };
   switch (kind_) {
-    case TKind::Net:
+    case TKind::Net: {
+      // A live stream that ended will get no fuller: what is left counts as
+      // a full buffer, so that a player waiting for its fill starts it (and
+      // with nothing left, the fill is unknown, which starts it too).
+      const bool endedLive = net_->Ended() && net_->ContentLength() < 0;
+      const QWORD buffered = net_->Buffered();
       switch (mode) {
         case FILEPOS_CURRENT:
         case FILEPOS_DOWNLOAD: return net_->Downloaded();
-        case FILEPOS_END: return net_->BufferSize();
-        case FILEPOS_BUFFER: return net_->Buffered();
+        case FILEPOS_END: return endedLive && buffered > 0 ? buffered : net_->BufferSize();
+        case FILEPOS_BUFFER: return endedLive && buffered == 0 ? fail(ERROR_ENDED) : buffered;
         case FILEPOS_START: return 0;
         case FILEPOS_CONNECTED: return net_->Connected() ? 1 : 0;
         default: return fail(ERROR_ILLTYPE);
       }
+    }
     case TKind::Direct: {
       // libavformat keeps its own small buffers; the decoded queue is the
       // buffer that matters for starting and stalling.

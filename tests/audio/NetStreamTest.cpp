@@ -267,6 +267,11 @@ TEST(NetStream, TruncatedMetadataAndClosedConnectionEndTheStream) {
   HSTREAM h = StreamCreateURL(server.Url("/cut").c_str(), 0, STREAM_BLOCK | STREAM_AUTOFREE, nullptr, nullptr);
   ASSERT_NE(h, 0u) << ErrorGetCode();
   EXPECT_STREQ(ChannelGetTags(h, TAG_META), "StreamTitle='First';");
+  // Ended before playing: the fill a player waits for is complete.
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_CONNECTED) == 0; }, 2s));
+  const QWORD end = StreamGetFilePosition(h, FILEPOS_END);
+  const QWORD buffered = StreamGetFilePosition(h, FILEPOS_BUFFER);
+  EXPECT_TRUE(buffered == static_cast<QWORD>(-1) || buffered * 100 / end == 100);
   ASSERT_TRUE(ChannelPlay(h, 0));
   // Ends, drains, and is freed by AUTOFREE: the handle goes away.
   ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 5s));
