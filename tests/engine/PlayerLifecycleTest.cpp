@@ -235,3 +235,40 @@ TEST_F(PlayerLifecycle, DroppedConnectionStallsAndResumesWhileRecording) {
   ASSERT_NE(firstStall, events.end());
   EXPECT_NE(std::find(firstStall, events.end(), "play"), events.end()) << log.Timeline();
 }
+
+TEST_F(PlayerLifecycle, StopWhileBufferingEndsTheBuffering) {
+  TLiveOptions options;
+  options.burst = 20000;          // enough to recognise the format
+  options.bytesPerSecond = 2000;  // far too slow to reach the threshold
+  Live("/trickle", options);
+  TBassRadioPlayer player;
+  TEventLog log(player);
+  player.Address = server.Url("/trickle");
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psBuffering; })) << log.Timeline();
+  EXPECT_FALSE(player.Play());
+  EXPECT_EQ(player.LastError, 46);
+  player.Stop();
+  EXPECT_EQ(player.State, psStopped);
+  EXPECT_EQ(player.Channel, 0u);
+  EXPECT_EQ(log.Events().back(), "stop");
+  std::size_t count = log.Events().size();
+  PumpFor(200);
+  EXPECT_EQ(player.State, psStopped) << "no pre-buffer tick revives the state";
+  EXPECT_EQ(log.Events().size(), count);
+  ASSERT_TRUE(PumpUntil([&] { return closedByClient.load(); }));
+}
+
+TEST_F(PlayerLifecycle, DestroyingWhileConnectingWaitsAndDropsTheLateStream) {
+  Live("/slow", {}, 300);
+  bool stopped = false;
+  {
+    TBassRadioPlayer player;
+    player.OnError = [&](widgets::TObject*) { stopped = true; };
+    player.Address = server.Url("/slow");
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(PumpUntil([&] { return server.RequestCount("/slow") == 1; }));
+  }
+  EXPECT_FALSE(stopped) << "a player being destroyed tells nobody";
+  ASSERT_TRUE(PumpUntil([&] { return closedByClient.load(); })) << "the stream opened too late was freed";
+}
