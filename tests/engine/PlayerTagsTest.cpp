@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/RadioPlayerTags.h"
+#include "support/Encoding.h"
 
 TEST(PlayerTags, JoinsTagListsWithSemicolons) {
   const char list[] = "icy-br:128\0icy-name:Radio\0\0";
@@ -47,4 +48,32 @@ TEST(PlayerTags, TitlesAreUtf8WithTurkishFallbackAndEntities) {
   EXPECT_EQ(TitleFromTags("StreamTitle=plain;x;", ""), "plain");
   EXPECT_EQ(UnescapeCharacterReferences("a &#; &#xZZ; &#99999999; &amp; &#65"), "a &#; &#xZZ; &#99999999; &amp; &#65");
   EXPECT_EQ(UnescapeCharacterReferences("&#55296;"), "&#55296;") << "a lone surrogate stays text";
+}
+
+TEST(PlayerTags, GarbageFromTheNetworkNeverBreaksTheReaders) {
+  // Metadata and header texts come from any server: random bytes and
+  // near-misses of the markers must give bounded, valid results.
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  const char* pieces[] = {"StreamTitle=", "'", ";", "&#", "&#x", "title=", "author=", "icy-br:", "Bitrate=",
+                          "-", "\xC5", "\x9E", "\xFF", "1", "9999999999", " ", "\x01", "\0"};
+  for (int i = 0; i < 500; ++i) {
+    std::string text;
+    int parts = static_cast<int>(next() % 24);
+    for (int p = 0; p < parts; ++p) {
+      if (next() % 3 == 0)
+        text += static_cast<char>(next() & 0xFF);
+      else
+        text += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+    }
+    std::string title = TitleFromTags(text, text);
+    EXPECT_LE(title.size(), text.size() * 3);
+    EXPECT_TRUE(enc::IsValidUtf8(title)) << "titles are always UTF-8";
+    BitrateFromTags(text);
+    std::string list = text + std::string(2, '\0');
+    std::string joined = JoinTagList(list.data(), list.size());
+    EXPECT_LE(joined.size(), list.size() + 1);
+    std::string utf8 = enc::BytesToUtf8(text);
+    EXPECT_TRUE(enc::IsValidUtf8(UnescapeCharacterReferences(utf8)));
+  }
 }
