@@ -135,7 +135,8 @@ TResult Measure(const std::vector<std::string>& argv) {
 // burst, with metadata every 16000 bytes.
 class TServer {
  public:
-  explicit TServer(std::string audio) : audio_(std::move(audio)) {
+  // dropEvery: close each connection after that many seconds (0: never).
+  explicit TServer(std::string audio, int dropEvery = 0) : audio_(std::move(audio)), dropEvery_(dropEvery) {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
     setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -180,6 +181,7 @@ class TServer {
     auto start = Clock::now();
     while (!stop_) {
       double t = std::chrono::duration<double>(Clock::now() - start).count();
+      if (dropEvery_ && t >= dropEvery_) break;
       size_t allowed = 64000 + static_cast<size_t>(t * rate);
       if (sent >= allowed) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -202,6 +204,7 @@ class TServer {
     close(c);
   }
   std::string audio_;
+  int dropEvery_ = 0;
   int fd_ = -1;
   uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
@@ -218,6 +221,13 @@ bool Have(const char* program) {
 
 int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "--play") return PlayChild(argv[2], std::atoi(argv[3]));
+  // "soak <seconds>": the server drops the connection every 5 s, so the
+  // stream reconnects all the time; memory must stay flat all the same.
+  const bool soak = argc >= 2 && std::string(argv[1]) == "soak";
+  if (soak) {
+    ++argv;
+    --argc;
+  }
   const int seconds = argc >= 2 ? std::max(5, std::atoi(argv[1])) : 60;
 
   auto dir = std::filesystem::temp_directory_path() / ("qor-audio-bench-" + std::to_string(getpid()));
@@ -233,7 +243,8 @@ int main(int argc, char** argv) {
   std::ifstream in(mp3, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
-  TServer server(bytes.str());
+  TServer server(bytes.str(), soak ? 5 : 0);
+  if (soak) std::printf("Soak: the server drops the connection every 5 s.\n");
 
   std::printf("Playing a 128 kbit/s MP3 stream for %d s (spectrum 30/s)...\n", seconds);
   TResult ours = Measure({"/proc/self/exe", "--play", server.Url(), std::to_string(seconds)});
