@@ -85,6 +85,15 @@ TEST_F(RequestTest, EmptySlotsSendNoHeaders) {
   EXPECT_EQ(got.Header("User-Agent"), "");
   EXPECT_EQ(got.Header("Expect"), "");
   EXPECT_EQ(got.body, "data");
+
+  TRequest post;
+  ASSERT_TRUE(post.SetMethodAndURL("POST", server.Url("/plain")));
+  post.Body = "a=1";
+  post.Execute(&session);
+  got = server.Requests().at(1);
+  EXPECT_EQ(got.method, "POST");
+  EXPECT_EQ(got.Header("Content-Type"), "");
+  EXPECT_EQ(got.body, "a=1");
 }
 
 TEST_F(RequestTest, PathsAreSentAsWritten) {
