@@ -239,6 +239,23 @@ TEST_F(RequestTest, SilentServerEndsByTheStallTimeOut) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+TEST_F(RequestTest, CancelEndsAWaitLongBeforeTheTimeOut) {
+  session.StallTimeoutMs = 30000;
+  server.Route("/silent", [this](const HttpRequest&, Connection&) { server.SleepFor(std::chrono::seconds(30)); });
+  std::atomic<bool> cancel{false};
+  TRequest r;
+  Aim(r, server, "/silent");
+  r.CancelFlag = &cancel;
+  auto start = std::chrono::steady_clock::now();
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    cancel = true;
+  });
+  EXPECT_EQ(r.Execute(&session), -1);
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 TEST_F(RequestTest, CancelFlagAndClosingSessionEndRunningTransfers) {
   server.Route("/endless", [this](const HttpRequest&, Connection& c) {
     c.Write("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n");
