@@ -257,13 +257,37 @@ TEST_F(ControlTest, FocusMovesWithKillAndSetFocus) {
   EXPECT_TRUE(Right.Focused()) << "focus comes back with the window";
 }
 
-TEST_F(ControlTest, CaptionDragStartsAWindowMove) {
+TEST_F(ControlTest, CaptionDragMovesTheWindowWithThePointer) {
+  Window.OnWindowPosChanging = [&](TObject*, tagWINDOWPOS& pos) {
+    // Snapping: within 7 pixels of x = 140 the window sticks there.
+    if (!(pos.flags & SWP_NOMOVE) && pos.x >= 133 && pos.x <= 147) pos.x = 140;
+  };
+  int moving = 0;
+  Window.OnMoving = [&](TObject*, UINT, TRect& r) {
+    ++moving;
+    EXPECT_EQ(r.Width(), 300);
+  };
   Left.OnMouseDown = [&](TObject*, UINT, int, int) {
     ReleaseCapture();
     SendMessage(Window.Handle(), WM_SYSCOMMAND, 0xF012, 0);
   };
-  Native->MouseDown(20, 20);
-  EXPECT_EQ(Native->MoveDrags, 1);
+  Wire(Right, "R", Log);
+  Native->MouseDown(20, 20);  // screen (120, 70)
+  Native->MouseMove(50, 40);  // screen (150, 90): the window follows by (30, 20)
+  EXPECT_EQ(Window.Left(), 130);
+  EXPECT_EQ(Window.Top(), 70);
+  EXPECT_EQ(Native->Bounds.Left, 130);
+  EXPECT_EQ(moving, 1);
+  Native->MouseMove(25, 20);  // screen (155, 90): 135 snaps to 140
+  EXPECT_EQ(Window.Left(), 140);
+  EXPECT_EQ(Native->Bounds.Left, 140) << "the adjusted place reaches the screen";
+  Native->MouseMove(160 - 140, 20);  // over Right: no input to controls while moving
+  Native->MouseUp(160 - 140, 20);
+  EXPECT_TRUE(Log.Events.empty());
+  Native->MouseMove(200, 100);  // the move is over
+  EXPECT_EQ(Window.Left(), 140);
+
+  // A control that answers HTCAPTION moves the window without seeing the press.
   struct TGrip : TControl {
     using TControl::TControl;
     void WndProc(TMessage& m) override {
@@ -279,7 +303,11 @@ TEST_F(ControlTest, CaptionDragStartsAWindowMove) {
   grip.SetVisible(true);
   Wire(grip, "G", Log);
   Native->MouseDown(50, 190);
-  EXPECT_EQ(Native->MoveDrags, 2);
+  Native->MouseMove(50, 150);  // up by 40
+  EXPECT_EQ(Window.Top(), 70 - 40);
+  Native->KeyDown(VK_ESCAPE);  // Esc puts it back and ends the move
+  EXPECT_EQ(Window.Top(), 70);
+  Native->MouseUp(50, 150);
   EXPECT_EQ(Log.Count("G.down"), 0);
 }
 

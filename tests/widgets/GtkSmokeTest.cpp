@@ -156,6 +156,30 @@ TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
   EXPECT_EQ(toolkitKeys, 0);
 }
 
+TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  TWindow window;
+  window.SetBounds(100, 100, 200, 100);
+  window.OnMouseDown = [&](TObject*, UINT, int, int) { SendMessage(window.Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0); };
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
+  Settle();
+  int startX = window.Left(), startY = window.Top();
+  ASSERT_TRUE(Run({"xdotool", "mousemove", "--window", std::to_string(Xid(window)), "20", "20", "mousedown", "1",
+                   "mousemove_relative", "--", "15", "10", "mousemove_relative", "--", "25", "20", "mouseup", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return window.Left() == startX + 40 && window.Top() == startY + 30; }))
+      << window.Left() << "," << window.Top();
+  Settle();
+  int x = 0, y = 0;
+  gdk_window_get_root_origin(gtk_widget_get_window(static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle())),
+                             &x, &y);
+  EXPECT_EQ(x, startX + 40);
+  EXPECT_EQ(y, startY + 30);
+}
+
 TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {
   TWindow window;
   window.SetBounds(50, 50, 120, 80);

@@ -46,5 +46,6 @@ UINT CurrentMouseKeys() {
 }
 
 TPoint GetCursorPos() { return Backend().CursorPos(); }
+TPoint GetMessagePos() { return Backend().MessagePos(); }
 
 }  // namespace widgets

@@ -90,8 +90,11 @@ class TBackend {
   virtual ~TBackend() = default;
   virtual std::unique_ptr<TNativeWindow> CreateNativeWindow(TNativeEvents* events,
                                                             const TNativeParams& params) = 0;
-  // Pointer position in screen coordinates.
+  // Pointer position in screen coordinates, now.
   virtual TPoint CursorPos() = 0;
+  // Where the pointer was at the input event being handled (events may be
+  // handled a little after they happened, while the pointer moved on).
+  virtual TPoint MessagePos() { return CursorPos(); }
   virtual TRect ScreenRect() = 0;
   // The work area of the primary monitor (screen minus panels).
   virtual TRect WorkArea() = 0;
@@ -116,5 +119,6 @@ void SetKeyDown(unsigned vk, bool down);
 // MK_* flags for the buttons and modifiers that are down now.
 UINT CurrentMouseKeys();
 TPoint GetCursorPos();
+TPoint GetMessagePos();
 
 }  // namespace widgets

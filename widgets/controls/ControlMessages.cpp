@@ -104,17 +104,13 @@ void TControl::DefaultHandler(TMessage& m) {
       break;
     case WM_NCLBUTTONDOWN:
       if (m.WParam == static_cast<WPARAM>(HTCAPTION)) {
-        TControl* top = TopLevel();
-        if (top->FNative)
-          top->FNative->BeginMoveDrag(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam), GetTickCount());
+        if (TInputRouter* router = TInputRouter::Of(this)) router->BeginMove();
       }
       m.Result = 0;
       return;
     case WM_SYSCOMMAND:
       if ((m.WParam & 0xFFF0) == SC_MOVE) {
-        TControl* top = TopLevel();
-        TPoint p = GetCursorPos();
-        if (top->FNative) top->FNative->BeginMoveDrag(p.X, p.Y, GetTickCount());
+        if (TInputRouter* router = TInputRouter::Of(this)) router->BeginMove();
       }
       m.Result = 0;
       return;
@@ -311,7 +307,7 @@ void TControl::WMButtonUp(TMessage& m) {
   if (FClickPending && OnClick && !leftStillDown && HandleAllocated()) {
     TPoint origin = ClientToScreen({0, 0});
     TRect client{origin.X, origin.Y, origin.X + FClientWidth, origin.Y + FClientHeight};
-    TPoint cursor = GetCursorPos();
+    TPoint cursor = GetMessagePos();
     if (client.Contains(cursor.X, cursor.Y)) {
       FClickPending = false;
       OnClick(this, keys, x, y);

@@ -48,6 +48,7 @@ TInputRouter::~TInputRouter() {
 }
 
 void TInputRouter::Detach() {
+  FMoving = false;
   FTop = nullptr;
   if (gPointerRouter == this) gPointerRouter = nullptr;
   if (FHover) FHover->DestroyHandle();
@@ -115,8 +116,38 @@ void TInputRouter::HoverElapsed() {
   SendMessage(window, WM_MOUSEHOVER, CurrentMouseKeys(), MAKELPARAM(local.X, local.Y));
 }
 
+void TInputRouter::BeginMove() {
+  if (!FTop || FMoving) return;
+  FMoving = true;
+  FMoveStart = GetMessagePos();
+  FMoveOrigin = {FTop->Left(), FTop->Top()};
+  SendMessage(FTop->WindowHandle(), WM_ENTERSIZEMOVE);
+  // Only the pointer moves windows here; without the button it is over.
+  if (FTop && GetKeyState(VK_LBUTTON) >= 0) EndMove();
+}
+
+void TInputRouter::MoveStep() {
+  TPoint p = GetMessagePos();
+  int width = FTop->Width(), height = FTop->Height();
+  TRect r{FMoveOrigin.X + p.X - FMoveStart.X, FMoveOrigin.Y + p.Y - FMoveStart.Y, 0, 0};
+  r.Right = r.Left + width;
+  r.Bottom = r.Top + height;
+  SendMessage(FTop->WindowHandle(), WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+  if (FTop) FTop->MoveWindow(r.Left, r.Top, width, height);
+}
+
+void TInputRouter::EndMove() {
+  if (!FMoving) return;
+  FMoving = false;
+  if (FTop) SendMessage(FTop->WindowHandle(), WM_EXITSIZEMOVE);
+}
+
 void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
   if (!FTop) return;
+  if (FMoving) {
+    MoveStep();
+    return;
+  }
   gPointerRouter = this;
   FPointer = {x, y};
   FKeys = keys;
@@ -136,6 +167,10 @@ void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
 
 void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, DWORD time) {
   if (!FTop) return;
+  if (FMoving) {
+    if (!down && button == 1) EndMove();
+    return;
+  }
   gPointerRouter = this;
   FPointer = {x, y};
   if (!FTop->Enabled()) return;
@@ -201,6 +236,13 @@ void TInputRouter::NativeLeave() {
 
 void TInputRouter::NativeKey(bool down, unsigned vk, char16_t ch, bool alt) {
   if (!FTop) return;
+  if (FMoving) {
+    if (down && vk == VK_ESCAPE) {
+      FTop->MoveWindow(FMoveOrigin.X, FMoveOrigin.Y, FTop->Width(), FTop->Height());
+      EndMove();
+    }
+    return;
+  }
   if (!FTop->Enabled()) return;
   TControl* focus = Target(FFocus);
   if (!focus || focus->TopLevel() != FTop) focus = FTop;
@@ -216,6 +258,7 @@ void TInputRouter::NativeKey(bool down, unsigned vk, char16_t ch, bool alt) {
 
 void TInputRouter::NativeFocus(bool focused) {
   if (!FTop) return;
+  if (!focused) EndMove();
   HWND top = FTop->WindowHandle();
   if (focused) {
     SendMessage(top, WM_ACTIVATE, 1, 0);

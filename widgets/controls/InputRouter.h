@@ -36,6 +36,14 @@ class TInputRouter : public TNativeEvents {
   // The window is gone: ignore whatever the native window still reports.
   void Detach();
 
+  // Moves the window with the pointer until the left button is released
+  // (the caption drag): WM_ENTERSIZEMOVE, then WM_MOVING and the position
+  // messages for each step, whose handlers may adjust the place (snapping),
+  // and WM_EXITSIZEMOVE. Esc puts the window back. Input to the controls
+  // pauses meanwhile.
+  void BeginMove();
+  bool Moving() const { return FMoving; }
+
   HWND Focus() const { return FFocus; }
   void SetFocusTarget(HWND window) { FFocus = window; }
   void Track(DWORD flags, HWND window, UINT hoverTime);
@@ -51,6 +59,8 @@ class TInputRouter : public TNativeEvents {
   TPoint ToLocal(TControl* target, int x, int y) const;
   void UpdateUnderPointer(TControl* hit);
   void HoverElapsed();
+  void MoveStep();
+  void EndMove();
 
   TControl* FTop;
   HWND FFocus = 0;
@@ -65,6 +75,9 @@ class TInputRouter : public TNativeEvents {
   HWND FLastDownTarget = 0;
   bool FLastWasDouble = false;
   std::unique_ptr<THoverTimer> FHover;
+  bool FMoving = false;
+  TPoint FMoveStart;
+  TPoint FMoveOrigin;
 };
 
 }  // namespace widgets

@@ -40,6 +40,15 @@ void NoteState(guint state) {
 
 constexpr unsigned kVkOemOther = 0xDF;  // VK_OEM_8
 
+// Root position of the last pointer event (see TBackend::MessagePos).
+bool gHaveEventPos = false;
+TPoint gEventPos;
+
+void NotePointer(double xRoot, double yRoot) {
+  gHaveEventPos = true;
+  gEventPos = {static_cast<int>(xRoot), static_cast<int>(yRoot)};
+}
+
 unsigned ButtonVk(guint button) { return button == 1 ? VK_LBUTTON : button == 3 ? VK_RBUTTON : VK_MBUTTON; }
 
 class TGtkWindow : public TNativeWindow {
@@ -234,6 +243,7 @@ class TGtkWindow : public TNativeWindow {
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, TGtkWindow* self) {
     if (self->Foreign(e->window)) return FALSE;
     NoteState(e->state);
+    NotePointer(e->x_root, e->y_root);
     self->FEvents->NativeMouseMove(static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state), e->time);
     return TRUE;
   }
@@ -244,6 +254,7 @@ class TGtkWindow : public TNativeWindow {
     if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
     if (e->button < 1 || e->button > 3) return FALSE;
     NoteState(e->state);
+    NotePointer(e->x_root, e->y_root);
     bool down = e->type == GDK_BUTTON_PRESS;
     SetKeyDown(ButtonVk(e->button), down);
     self->FEvents->NativeButton(static_cast<int>(e->button), down, static_cast<int>(e->x), static_cast<int>(e->y),
@@ -259,6 +270,7 @@ class TGtkWindow : public TNativeWindow {
     if (e->direction == GDK_SCROLL_SMOOTH) delta = static_cast<int>(-e->delta_y * 120);
     if (delta == 0) return TRUE;
     NoteState(e->state);
+    NotePointer(e->x_root, e->y_root);
     self->FEvents->NativeWheel(delta, static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state));
     return TRUE;
   }
@@ -384,6 +396,8 @@ class TGtkBackend : public TBackend {
     if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
     return {x, y};
   }
+
+  TPoint MessagePos() override { return gHaveEventPos ? gEventPos : CursorPos(); }
 
   TRect ScreenRect() override {
     GdkRectangle r{0, 0, 0, 0};
