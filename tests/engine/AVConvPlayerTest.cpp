@@ -245,6 +245,34 @@ TEST_F(AVConvPlayer, ALocalClipOnlyTheDecoderOpensPlaysToItsEnd) {
   EXPECT_TRUE(Leftovers().empty());
 }
 
+TEST_F(AVConvPlayer, ADecoderFasterThanRealTimeIsHeldBackByThePipe) {
+  // 45 s of sound decode in a fraction of a second; the player must not
+  // take it all into memory.
+  fs::path clip = runtime / "long.mp3";
+  std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=330:duration=45 -ac 2 "
+                     "-c:a libmp3lame -b:a 64k '" + clip.string() + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  TAVConvRadioPlayer player;
+  Configure(player, clip.string());
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psPlaying; }));
+  const uint64_t second = 44100 * 4;
+  ASSERT_TRUE(PumpUntil([&] { return player.ReceivedBytes() >= 29 * second; }, 8000)) << player.ReceivedBytes();
+  PumpFor(300);
+  // What waits in the stream stays near 30 s; the rest is still encoded
+  // audio in the decoder's file.
+  uint64_t queued = player.ReceivedBytes() - static_cast<uint64_t>(player.GetStreamPosition());
+  EXPECT_LE(queued, 30 * second + 131072);
+  EXPECT_LT(player.ReceivedBytes(), 40 * second);
+  ASSERT_NE(player.DecoderProcess(), nullptr);
+  pid_t pid = player.DecoderProcess()->ProcessID();
+  EXPECT_TRUE(player.DecoderProcess()->Running()) << "the decoder waits on the full pipe";
+  player.Stop();
+  EXPECT_TRUE(ProcessGone(pid));
+  fs::remove(clip);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
 TEST_F(AVConvPlayer, OneAttemptReportsTheEndedDecoderAndDoesNotRestart) {
   server.Route("/missing", [](const testkit::HttpRequest&, testkit::Connection& c) {
     testkit::FixtureServer::Respond(c, 404, "text/plain", "no such station");
