@@ -276,3 +276,46 @@ TEST_F(ControlTest, ClickThatClosesTheWindowEndsCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, WindowFunctionsByHandle) {
+  TWindow other;
+  other.SetClassNameW(u"TPlayerWindow");
+  other.SetBounds(500, 10, 100, 100);
+  other.SetVisible(true);
+  std::vector<HWND> players;
+  EnumWindows([&](HWND h) {
+    if (TControl::FromHandle(h)->ClassNameW() == u"TPlayerWindow") players.push_back(h);
+    return true;
+  });
+  EXPECT_EQ(players, std::vector<HWND>{other.Handle()});
+  int seen = 0;
+  EnumWindows([&](HWND) { return ++seen < 1; });
+  EXPECT_EQ(seen, 1) << "stops when asked";
+
+  TRect r;
+  ASSERT_TRUE(GetWindowRect(Right.Handle(), r));
+  EXPECT_EQ(r, (TRect{100 + 150, 50 + 10, 100 + 250, 50 + 60}));
+  EXPECT_FALSE(GetWindowRect(0, r));
+
+  EXPECT_TRUE(IsWindowVisible(Right.Handle()));
+  Window.SetVisible(false);
+  EXPECT_FALSE(IsWindowVisible(Right.Handle())) << "a hidden parent hides its children";
+  EXPECT_FALSE(ShowWindow(Window.Handle(), SW_SHOW));
+  EXPECT_TRUE(Native->Visible);
+  ShowWindow(Window.Handle(), SW_MINIMIZE);
+  EXPECT_EQ(Native->Minimizations, 1);
+  EXPECT_TRUE(SetForegroundWindow(Left.Handle()));
+  EXPECT_EQ(Native->Activations, 1);
+
+  other.DestroyHandle();
+  players.clear();
+  EnumWindows([&](HWND h) {
+    players.push_back(h);
+    return true;
+  });
+  EXPECT_EQ(players, std::vector<HWND>{Window.Handle()});
+}
+
+}  // namespace

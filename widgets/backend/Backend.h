@@ -83,6 +83,7 @@ class TNativeWindow {
                             std::uint32_t textColor) = 0;
   // GtkWindow* for GTK, nullptr offscreen.
   virtual void* NativeHandle() = 0;
+  virtual void Minimize() {}
 };
 
 class TBackend {

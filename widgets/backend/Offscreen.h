@@ -81,6 +81,8 @@ class TOffscreenWindow : public TNativeWindow {
   bool IsComposited() const override { return true; }
   TPoint SetTipText(const std::u16string& text, int maxWidth, std::uint32_t back, std::uint32_t textColor) override;
   void* NativeHandle() override { return nullptr; }
+  void Minimize() override { ++Minimizations; }
+  int Minimizations = 0;
 
  private:
   UINT Keys() const;

@@ -32,7 +32,12 @@ void DeleteLater(std::unique_ptr<T> object) {
 }
 }  // namespace
 
+namespace detail {
+void NoteTopLevel(TControl* control, bool present);
+}
+
 void TControl::ReleaseNativeWindow() {
+  detail::NoteTopLevel(this, false);
   if (FNative) FNative->SetVisible(false);
   if (FRouter) FRouter->Detach();
   DeleteLater(std::move(FNative));
@@ -50,6 +55,7 @@ TControl::~TControl() {
   while (!FControls.empty()) FControls.back()->SetParent(nullptr);
   if (FParent) FParent->RemoveChild(this);
   if (FShowHint) SetShowHint(false);
+  detail::NoteTopLevel(this, false);
 }
 
 TControl* TControl::FromHandle(HWND window) {
@@ -316,6 +322,7 @@ void TControl::CreateNativeWindow(const TCreateParams& params) {
   AdjustNativeParams(native);
   FRouter = std::make_unique<TInputRouter>(this);
   FNative = Backend().CreateNativeWindow(FRouter.get(), native);
+  detail::NoteTopLevel(this, true);
   if (!FEnabled) FNative->SetEnabled(false);
 }
 

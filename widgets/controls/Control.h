@@ -325,4 +325,18 @@ constexpr UINT HOVER_DEFAULT = 0xFFFFFFFF;
 // WM_MOUSELEAVE when it leaves.
 bool TrackMouseEvent(DWORD flags, HWND window, UINT hoverTime = HOVER_DEFAULT);
 
+// Top-level windows of this process (controls with a native window), in
+// creation order; stops when `each` returns false.
+void EnumWindows(const std::function<bool(HWND)>& each);
+// Screen rectangle of a window (children too); false when not a window.
+bool GetWindowRect(HWND window, TRect& rect);
+// Visible itself and all its parents.
+bool IsWindowVisible(HWND window);
+// Brings the window's top-level window forward and activates it.
+bool SetForegroundWindow(HWND window);
+HWND GetForegroundWindow();
+constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_MINIMIZE = 6, SW_SHOW = 5;
+bool ShowWindow(HWND window, int command);
+void MessageBeep();
+
 }  // namespace widgets

@@ -196,6 +196,8 @@ class TGtkWindow : public TNativeWindow {
 
   void* NativeHandle() override { return FWindow; }
 
+  void Minimize() override { gtk_window_iconify(GTK_WINDOW(FWindow)); }
+
  private:
   static constexpr int kTipPadding = 4;
 
