@@ -180,6 +180,23 @@ TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
   EXPECT_EQ(y, startY + 30);
 }
 
+TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  // No window of ours has the input: the state comes from the X server.
+  ASSERT_TRUE(Run({"xdotool", "keydown", "ctrl"}));
+  EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
+  ASSERT_TRUE(Run({"xdotool", "keyup", "ctrl"}));
+  EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
+  ASSERT_TRUE(Run({"xdotool", "mousedown", "1"}));
+  EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);
+  ASSERT_TRUE(Run({"xdotool", "mouseup", "1"}));
+  EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
+}
+
 TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {
   TWindow window;
   window.SetBounds(50, 50, 120, 80);

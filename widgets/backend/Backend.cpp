@@ -29,6 +29,10 @@ void SetBackend(std::unique_ptr<TBackend> backend) {
   Slot() = std::move(backend);
 }
 
+bool TBackend::KeyDownNow(unsigned vk) { return GetKeyState(vk) < 0; }
+
+short GetAsyncKeyState(unsigned vk) { return Backend().KeyDownNow(vk) ? short(-32768) : short(0); }
+
 short GetKeyState(unsigned vk) { return vk < gKeys.size() && gKeys[vk] ? short(-32768) : short(0); }
 
 void SetKeyDown(unsigned vk, bool down) {

@@ -104,6 +104,9 @@ class TBackend {
   virtual int DoubleClickDistance() { return 4; }
   virtual void Beep() {}
   virtual bool IsOffscreen() const { return false; }
+  // Whether the key or button is down at this moment, whichever window has
+  // the input (polling, as for the wake-up key and media keys).
+  virtual bool KeyDownNow(unsigned vk);
 };
 
 // The backend in use (the offscreen one until SetBackend is called).
@@ -113,8 +116,11 @@ void SetBackend(std::unique_ptr<TBackend> backend);
 
 // --- Input state shared by all windows -----------------------------------
 
-// < 0 when the key or mouse button (VK_*) is down, as GetKeyState does.
+// < 0 when the key or mouse button (VK_*) is down, as GetKeyState does:
+// as far as the toolkit's own input events tell.
 short GetKeyState(unsigned vk);
+// < 0 when the key is down now, asked of the display.
+short GetAsyncKeyState(unsigned vk);
 // Updated by the backends from each input event.
 void SetKeyDown(unsigned vk, bool down);
 // MK_* flags for the buttons and modifiers that are down now.

@@ -2,6 +2,9 @@
 #include "widgets/gtk/GtkBackend.h"
 
 #include <gtk/gtk.h>
+// X11 after GTK; its macros are not used past this point.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -428,6 +431,27 @@ class TGtkBackend : public TBackend {
 
   void Beep() override {
     if (GdkDisplay* display = gdk_display_get_default()) gdk_display_beep(display);
+  }
+
+  bool KeyDownNow(unsigned vk) override {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display || !GDK_IS_X11_DISPLAY(display)) return TBackend::KeyDownNow(vk);
+    Display* x = GDK_DISPLAY_XDISPLAY(display);
+    if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON) {
+      ::Window root, child;
+      int rx, ry, wx, wy;
+      unsigned mask = 0;
+      XQueryPointer(x, DefaultRootWindow(x), &root, &child, &rx, &ry, &wx, &wy, &mask);
+      unsigned bit = vk == VK_LBUTTON ? Button1Mask : vk == VK_RBUTTON ? Button3Mask : Button2Mask;
+      return mask & bit;
+    }
+    char keys[32];
+    XQueryKeymap(x, keys);
+    for (unsigned keyval : VirtualKeyToKeyvals(vk)) {
+      KeyCode code = XKeysymToKeycode(x, keyval);
+      if (code && (keys[code / 8] & (1 << (code % 8)))) return true;
+    }
+    return false;
   }
 
  private:

@@ -2,6 +2,8 @@
 // backend, also under XWayland), GTK events become toolkit input.
 #pragma once
 
+#include <vector>
+
 namespace widgets {
 
 // Initialises GTK on the X11 backend and installs it as the toolkit's
@@ -12,5 +14,7 @@ bool UseGtkBackend(int* argc = nullptr, char*** argv = nullptr);
 
 // Translates a GDK key value to a virtual-key code (0 when it has none).
 unsigned KeyvalToVirtualKey(unsigned keyval);
+// The GDK key values that stand for a virtual-key code (empty: none known).
+std::vector<unsigned> VirtualKeyToKeyvals(unsigned vk);
 
 }  // namespace widgets

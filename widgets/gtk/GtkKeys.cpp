@@ -1,5 +1,7 @@
 #include <gdk/gdkkeysyms.h>
 
+#include <vector>
+
 #include "widgets/core/Messages.h"
 #include "widgets/gtk/GtkBackend.h"
 
@@ -74,6 +76,36 @@ unsigned KeyvalToVirtualKey(unsigned keyval) {
     case GDK_KEY_slash:
     case GDK_KEY_question: return 0xBF;
     default: return 0;
+  }
+}
+
+}  // namespace widgets
+
+namespace widgets {
+
+std::vector<unsigned> VirtualKeyToKeyvals(unsigned vk) {
+  if (vk >= 'A' && vk <= 'Z') return {GDK_KEY_a + (vk - 'A')};
+  if (vk >= '0' && vk <= '9') return {GDK_KEY_0 + (vk - '0')};
+  if (vk >= VK_F1 && vk < VK_F1 + 24) return {GDK_KEY_F1 + (vk - VK_F1)};
+  switch (vk) {
+    case VK_SHIFT: return {GDK_KEY_Shift_L, GDK_KEY_Shift_R};
+    case VK_CONTROL: return {GDK_KEY_Control_L, GDK_KEY_Control_R};
+    case VK_MENU: return {GDK_KEY_Alt_L, GDK_KEY_Alt_R};
+    case VK_ESCAPE: return {GDK_KEY_Escape};
+    case VK_SPACE: return {GDK_KEY_space};
+    case VK_RETURN: return {GDK_KEY_Return, GDK_KEY_KP_Enter};
+    case VK_LEFT: return {GDK_KEY_Left};
+    case VK_RIGHT: return {GDK_KEY_Right};
+    case VK_UP: return {GDK_KEY_Up};
+    case VK_DOWN: return {GDK_KEY_Down};
+    case VK_VOLUME_MUTE: return {GDK_KEY_AudioMute};
+    case VK_VOLUME_DOWN: return {GDK_KEY_AudioLowerVolume};
+    case VK_VOLUME_UP: return {GDK_KEY_AudioRaiseVolume};
+    case VK_MEDIA_NEXT_TRACK: return {GDK_KEY_AudioNext};
+    case VK_MEDIA_PREV_TRACK: return {GDK_KEY_AudioPrev};
+    case VK_MEDIA_STOP: return {GDK_KEY_AudioStop};
+    case VK_MEDIA_PLAY_PAUSE: return {GDK_KEY_AudioPlay, GDK_KEY_AudioPause};
+    default: return {};
   }
 }
 
