@@ -216,6 +216,22 @@ TEST_F(AVConvPlayer, PlaysALiveStreamThroughTheFifoWithTheDecodersDescription) {
   EXPECT_EQ(player.GetCodecName(), "mp3");
 }
 
+TEST_F(AVConvPlayer, NoPrebufferReportsAHundredAndPlaysAtOnce) {
+  Live("/live");
+  TAVConvRadioPlayer player;
+  Configure(player, server.Url("/live"));
+  player.PrebufferBytes = 0;
+  TEventLog log(player);
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psPlaying; })) << log.Joined();
+  EXPECT_EQ(log.Joined(), "connecting buffering:100 play");
+  EXPECT_EQ(player.BufferPercent(), 100);
+  // Playing from nothing: the stream waits for the decoder, then plays.
+  ASSERT_TRUE(PumpUntil([&] { return player.GetStreamPosition() > 44100 * 4 / 10; }));
+  player.Stop();
+  EXPECT_TRUE(Leftovers().empty());
+}
+
 TEST_F(AVConvPlayer, ALocalClipOnlyTheDecoderOpensPlaysToItsEnd) {
   const std::string path = Media("short.mp3").string();
   ASSERT_FALSE(path.empty());
