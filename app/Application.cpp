@@ -15,10 +15,13 @@
 #include "app/Globals.h"
 #include "app/Help.h"
 #include "audio/Audio.h"
+#include "engine/RadioPlayer.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Folders.h"
 #include "resources/strings/StringTable.h"
+#include "support/Deploy.h"
 #include "support/Encoding.h"
+#include "support/HttpSession.h"
 
 namespace app {
 
@@ -238,6 +241,10 @@ void TApplication::Initialize() {
   g.ApplicationTitle = res::LoadStr(res::IDS_APP_TITLE);
   // The fixed format settings are constants (FormatSettings.h): nothing
   // to load from the locale.
+  // Hosts of this deployment, then the shared internet handle that every
+  // request of the program goes through.
+  deploy::Load(U(FProgramFolder), U(FSettingsFolder));
+  if (!OpenInternetHandle()) *FErr << "QOR: İnternet bağlantısı hazırlanamadı.\n";
 
   // The controller window, findable by other instances from here on.
   widgets::InitMessages();
@@ -258,6 +265,7 @@ void TApplication::Initialize() {
   // The audio library on the default output device; when that fails the
   // program runs on without sound.
   FAudioInitialized = audio::Init(-1, 44100, 0, reinterpret_cast<void*>(FMainWindow->WindowHandle()), nullptr);
+  BassAvailable = FAudioInitialized;
 
   FInitialized = true;
 }
@@ -295,14 +303,16 @@ void TApplication::RunMessageLoop() {
 
 void TApplication::Finalize() {
   if (!FInitialized) return;
-  if (FAudioInitialized) audio::Free();
-  FAudioInitialized = false;
-  // The shared internet handle is closed here by the part that opens it;
-  // then the controller window goes.
+  // The controller object goes first: its players still hold library
+  // handles, which must be released while the library is alive.
   if (FInstanceServer) FInstanceServer->Close();
   FInstanceServer.reset();
   FMainWindow.reset();
   FEndpoint.reset();
+  if (FAudioInitialized) audio::Free();
+  FAudioInitialized = false;
+  BassAvailable = false;
+  CloseInternetHandle();
 
   if (FSchedule) {
     MakeSettingsFolder();

@@ -1,7 +1,23 @@
-// The process entry: one application object, run and freed.
+// The process entry: one application object, run and freed. The desktop
+// program puts the full controller in place of the stand-in and gives it
+// what only a desktop has: the GTK question box and the beep.
 #include "app/Application.h"
+#include "app/Globals.h"
+#include "app/MainWindow.h"
+#include "widgets/backend/Backend.h"
+#include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
+  // Without a display the program still runs (tray and dialogs stay away).
+  bool desktop = widgets::UseGtkBackend(&argc, &argv);
+  app::TApplication::SetControllerFactory([desktop](app::TApplication& application) {
+    auto controller = std::make_unique<app::TMainWindow>(
+        *app::Globals().Options,
+        app::TMainWindowConfig{application.SettingsFolder(), application.ProgramFolder(), true, true});
+    if (desktop) controller->Ask = app::GtkQuestion;
+    controller->Beep = [] { widgets::Backend().Beep(); };
+    return controller;
+  });
   app::TApplication application(argc, argv);
   return application.Run();
 }

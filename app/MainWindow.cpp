@@ -1,0 +1,306 @@
+#include "app/MainWindow.h"
+
+#include <gio/gio.h>
+
+#include "app/Globals.h"
+#include "app/Options.h"
+#include "engine/AVConvRadioPlayer.h"
+#include "engine/BassRadioPlayer.h"
+#include "engine/Recorder.h"
+#include "platform/Folders.h"
+#include "platform/Resources.h"
+#include "resources/strings/StringTable.h"
+#include "support/Deploy.h"
+#include "support/Encoding.h"
+#include "widgets/tray/TrayIcon.h"
+
+namespace app {
+
+using namespace widgets;
+
+TMainWindow::TMainWindow(TOptions& options, TMainWindowConfig config)
+    : FOptions(options), FConfig(std::move(config)) {
+  SetName(ControllerName);
+  OpenAddress = [](const std::string& address) {
+    g_app_info_launch_default_for_uri(address.c_str(), nullptr, nullptr);
+  };
+}
+
+TMainWindow::~TMainWindow() {
+  if (HandleAllocated() && !FClosing) Close();
+  DestroyHandle();
+  // The players go before the rest of the window, so that none of their
+  // last events reaches a half-destroyed controller.
+  delete FAVConvPlayer;
+  FAVConvPlayer = nullptr;
+  delete FBassPlayer;
+  FBassPlayer = nullptr;
+  FCurrentPlayer = nullptr;
+  FRecorder.reset();
+  delete FTrayIcon;
+  FTrayIcon = nullptr;
+  if (FIcon) DestroyIcon(FIcon);
+}
+
+HWND TMainWindow::PlayerWindowHandle() const {
+  HWND handle = FPlayerWindow ? FPlayerWindow->WindowHandle() : 0;
+  return IsWindow(handle) ? handle : 0;
+}
+
+bool TMainWindow::TimerEnabled(std::uintptr_t id) const {
+  for (const auto* timer : {&FStartupTimer, &FWidgetTimer, &FSiteCountTimer})
+    if (*timer && (*timer)->Id() == id) return (*timer)->Enabled();
+  return false;
+}
+
+std::string TMainWindow::FfmpegPath() const {
+  std::string beside = enc::Utf16ToUtf8(FConfig.ProgramFolder) + "ffmpeg";
+  return !FConfig.ProgramFolder.empty() && platform::FileExists(beside) ? beside : "ffmpeg";
+}
+
+HICON TMainWindow::LoadIcon(int size) const {
+  auto png = platform::LoadResourceBytes("/org/kelvarin/qor/icons/" + std::to_string(FIconId) + "-" +
+                                         std::to_string(size) + ".png");
+  return png ? CreateIconFromPng(*png, size) : 0;
+}
+
+void TMainWindow::SetIconId(int value) {
+  FIconId = value;
+  if (!HandleAllocated() || FClosing) return;
+  if (FTrayIcon) FTrayIcon->SetIcon(LoadIcon(16));
+  HICON old = FIcon;
+  FIcon = LoadIcon(32);
+  if (old) DestroyIcon(old);
+}
+
+void TMainWindow::DoBeep() {
+  if (Beep) Beep();
+}
+
+void TMainWindow::Build() {
+  FIcon = LoadIcon(32);
+
+  if (FConfig.TrayIcon) {
+    FTrayIcon = new TTrayIcon(this);
+    FTrayIcon->SetIcon(LoadIcon(16));
+    FTrayIcon->SetHintText(res::LoadStr(res::IDS_APP_TITLE));
+    FTrayIcon->OnMouseUp = [this](TObject*, UINT keys, int, int) { TrayMouseUp(keys); };
+    FTrayIcon->OnDblClick = [this](TObject*) { TrayDblClick(); };
+    FTrayIcon->SetVisibleTray(true);
+  }
+
+  FBassPlayer = new TBassRadioPlayer(this);
+  FBassPlayer->SetPrebufferPercent(50);
+  FBassPlayer->Attempts = FOptions.ReadInt(oiAttempt);
+  FBassPlayer->SetNetBuffer(FOptions.ReadInt(oiBuffer));
+  FBassPlayer->SetNetTimeout(FOptions.ReadInt(oiTimeout));
+  AttachEvents(FBassPlayer);
+  FBassPlayer->SetVolume(FVolume);
+
+  FAVConvPlayer = new TAVConvRadioPlayer(this);
+  FAVConvPlayer->SetPrebufferPercent(50);
+  FAVConvPlayer->PrebufferBytes = 0x40000;
+  FAVConvPlayer->Attempts = FOptions.ReadInt(oiAttempt);
+  AttachEvents(FAVConvPlayer);
+  FAVConvPlayer->SetVolume(FVolume);
+  FCurrentPlayer = FBassPlayer;
+
+  FRecorder = std::make_unique<TRecorder>();
+
+  FUpdateCheck = std::make_unique<TUpdateCheck>(TUpdateHost{
+      WindowHandle(), &FOptions, FConfig.SettingsFolder, [this] { return PlayerWindowHandle(); },
+      [this] { return FStationName; },
+      [this](HWND owner, const std::u16string& text, const std::u16string& caption) {
+        return Ask ? Ask(owner, text, caption) : IDNO;
+      },
+      [this](const std::string& address) {
+        if (OpenAddress) OpenAddress(address);
+      }});
+
+  FStartupTimer = std::make_unique<TWinTimer>(WindowHandle(), StartupTimerMs, StartupTimerId);
+  FWidgetTimer = std::make_unique<TWinTimer>(WindowHandle(), WidgetTimerMs, WidgetTimerId);
+  FSiteCountTimer = std::make_unique<TWinTimer>(WindowHandle(), SiteCountTimerMs, SiteCountTimerId);
+  FStartupTimer->SetEnabled(true);
+}
+
+void TMainWindow::AttachEvents(TBaseRadioPlayer* player) {
+  player->OnStop = [this](TObject*) { Notify(psStopped, 0); };
+  player->OnPlay = [this, player](TObject*) { Notify(psPlaying, static_cast<LPARAM>(player->Channel)); };
+  player->OnStall = [this, player](TObject*) { Notify(psStalled, static_cast<LPARAM>(player->Channel)); };
+  player->OnPause = [this, player](TObject*) { Notify(psPaused, static_cast<LPARAM>(player->Channel)); };
+  player->OnConnecting = [this](TObject*) { Notify(psConnecting, 0); };
+  player->OnBuffering = [this](TObject*, int32_t percent) { Notify(psBuffering, percent); };
+  player->OnError = [this, player](TObject*) { Notify(PE_ERROR, player->LastError); };
+  player->OnMetadata = [this](TObject*, const std::string& text) {
+    if (HandleAllocated()) SendMessage(WindowHandle(), UM_PLAYER_META, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  };
+  // The decoder's lines arrive on its reading thread; nothing to do here.
+  player->OnOutputLine = [](TObject*, const std::string&) {};
+}
+
+void TMainWindow::Notify(WPARAM code, LPARAM value) {
+  if (IsWindow(FClientWindow)) SendMessage(FClientWindow, UM_PLAYER_EVENT, code, value);
+}
+
+void TMainWindow::SetPlayerCaption(const std::u16string& caption) {
+  if (HWND player = PlayerWindowHandle()) SendMessage(player, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+}
+
+void TMainWindow::Play(const char16_t* name, const char16_t* address) {
+  auto bounded = [](const char16_t* text) {
+    std::u16string out;
+    for (int i = 0; i < StationTextLimit && text[i]; ++i) out += text[i];
+    return out;
+  };
+  if (name) FStationName = bounded(name);
+  if (address) FStationAddress = bounded(address);
+  StartPlayer();
+  if (FUpdateCheck) FUpdateCheck->StartWidgetHit();
+  if (FWidgetTimer) {
+    FWidgetTimer->SetEnabled(false);
+    FWidgetTimer->SetEnabled(true);
+  }
+}
+
+void TMainWindow::StartPlayer() {
+  TPlayerChoice choice = ChoosePlayer(enc::Utf16ToUtf8(FStationAddress), deploy::Value(deploy::VideoSiteHost));
+  FStationAddress = enc::Utf8ToUtf16(choice.Address);
+  TBaseRadioPlayer* player = choice.Kind == TPlayerKind::Bass ? static_cast<TBaseRadioPlayer*>(FBassPlayer)
+                                                              : static_cast<TBaseRadioPlayer*>(FAVConvPlayer);
+  if (!player) return;
+  FCurrentPlayer = player;
+  player->StationName = enc::Utf16ToUtf8(FStationName);
+  std::string address = choice.Address;
+  if (address.find("applehttp://") != std::string::npos) {
+    for (size_t at = address.find("applehttp"); at != std::string::npos; at = address.find("applehttp", at + 4))
+      address.replace(at, 9, "http");
+  }
+  player->Address = address;
+  player->SetVolume(FVolume);
+  if (player == FAVConvPlayer) FAVConvPlayer->FfmpegPath = FfmpegPath();
+  player->Play();
+  if (PlayerWindowHandle()) SetPlayerCaption(u"QOR - " + FStationName);
+}
+
+void TMainWindow::Stop() {
+  FStationName.clear();
+  FStationAddress.clear();
+  if (FCurrentPlayer) FCurrentPlayer->Stop();
+  SetPlayerCaption(res::LoadStr(res::IDS_APP_TITLE));
+}
+
+void TMainWindow::SetVolume(int value) {
+  if (value == FVolume) return;
+  FVolume = std::clamp(value, 0, 100);
+  if (FCurrentPlayer) FCurrentPlayer->SetVolume(FVolume);
+}
+
+void TMainWindow::SetMute(std::uint8_t value) {
+  bool wasMuted = FMute == 1;
+  FMute = value;
+  if (FMute == 1) {
+    if (!wasMuted) FVolumeBeforeMute = FVolume;
+    SetVolume(0);
+  } else if (wasMuted) {
+    SetVolume(FVolumeBeforeMute);
+  }
+  Notify(PE_MUTE, FMute);
+}
+
+void TMainWindow::StartupTick() {
+  FStartupTimer->SetEnabled(false);
+  if (FUpdateCheck) {
+    FUpdateCheck->StartVersionCheck();
+    FUpdateCheck->StartWidgetHit();
+    FUpdateCheck->StartSiteCount();
+  }
+  FWidgetTimer->SetEnabled(true);
+  FSiteCountTimer->SetEnabled(true);
+  if (CreatePlayerWindow && !FPlayerWindow) {
+    FPlayerWindow = CreatePlayerWindow(*this);
+    if (FPlayerWindow) FPlayerWindow->HandleNeeded();
+  }
+}
+
+void TMainWindow::WidgetTick() {
+  FWidgetTimer->SetEnabled(false);
+  if (FUpdateCheck) FUpdateCheck->StartWidgetHit();
+  FWidgetTimer->SetEnabled(true);
+}
+
+void TMainWindow::SiteCountTick() {
+  FSiteCountTimer->SetEnabled(false);
+  if (FOptions.ReadBool(obShowBanner)) {
+    if (FUpdateCheck) FUpdateCheck->StartSiteCount();
+  } else if (HWND player = PlayerWindowHandle()) {
+    SendMessage(player, UM_LISTENERS, 0, 0);
+  }
+  FSiteCountTimer->SetEnabled(true);
+}
+
+void TMainWindow::TrayMouseUp(UINT keys) {
+  if (keys != MK_RBUTTON) return;
+  HWND player = PlayerWindowHandle();
+  if (!player) return;
+  LRESULT menu = SendMessage(player, UM_QUERY_MENU, 1, 0);
+  if (menu && PopupMenu) {
+    ProcessMessages();
+    PopupMenu(menu, player);
+  }
+}
+
+void TMainWindow::TrayDblClick() {
+  if (HWND player = PlayerWindowHandle()) SendMessage(player, UM_TRAY_CLICK, 1, 0);
+}
+
+void TMainWindow::Close() {
+  if (FClosing) return;
+  FClosing = true;
+  FStartupTimer.reset();
+  FWidgetTimer.reset();
+  FSiteCountTimer.reset();
+  if (HWND player = PlayerWindowHandle()) SendMessage(player, WM_CLOSE);
+  FPlayerWindow.reset();
+  // The recording is ended before the recorder goes, so that its file is
+  // complete when the program has gone.
+  if (FRecorder) {
+    if (FRecorder->State == rsRecording) FRecorder->Stop();
+    FRecorder.reset();
+  }
+  if (FCurrentPlayer) FCurrentPlayer->Stop();
+  if (FTrayIcon && FTrayIcon->WindowHandle()) SendMessage(FTrayIcon->WindowHandle(), WM_CLOSE);
+  if (FIcon) DestroyIcon(FIcon);
+  FIcon = 0;
+  if (FUpdateCheck) FUpdateCheck->WaitAll();
+  DestroyHandle();
+}
+
+void TMainWindow::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_CREATE:
+      TControllerWindow::WndProc(m);
+      Build();
+      return;
+    case WM_DESTROY:
+      if (FConfig.QuitOnDestroy) PostQuitMessage(0);
+      break;
+    case WM_CLOSE:
+      Close();
+      m.Result = 0;
+      return;
+    case WM_TIMER:
+      if (!FClosing) {
+        if (m.WParam == StartupTimerId) StartupTick();
+        else if (m.WParam == WidgetTimerId) WidgetTick();
+        else if (m.WParam == SiteCountTimerId) SiteCountTick();
+      }
+      m.Result = 0;
+      return;
+    default:
+      if (HandleRequest(m)) return;
+      break;
+  }
+  TControllerWindow::WndProc(m);
+}
+
+}  // namespace app

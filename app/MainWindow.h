@@ -1,0 +1,151 @@
+// TMainWindow: the engine's controller, a hidden window of class "QORClass".
+// It owns the two players, the recorder, the tray icon, three timers and
+// the background exchanges of the update check, creates the player window
+// on its first tick and from then on serves it through the message
+// protocol of app/Messages.h: requests arrive with SendMessage, player
+// events go back to the registered client window as UM_PLAYER_EVENT and
+// UM_PLAYER_META.
+//
+// Everything the controller cannot do without a desktop (the player window,
+// the tray menu, the options dialog, the new-version question, opening a
+// web address, the beep) is a hook the program fills in, so the same
+// controller runs headless in the command-line tool and in tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/Controller.h"
+#include "app/Messages.h"
+#include "app/UpdateCheck.h"
+#include "widgets/controls/Icon.h"
+#include "widgets/core/Timer.h"
+
+class TBaseRadioPlayer;
+class TBassRadioPlayer;
+class TAVConvRadioPlayer;
+class TRecorder;
+
+namespace widgets {
+class TTrayIcon;
+}
+
+namespace app {
+
+class TOptions;
+
+struct TMainWindowConfig {
+  std::u16string SettingsFolder;  // with a trailing "/"
+  std::u16string ProgramFolder;   // with a trailing "/"
+  bool TrayIcon = true;
+  // Destroying the window ends the message loop (off for tests that run
+  // several controllers in one loop).
+  bool QuitOnDestroy = true;
+};
+
+class TMainWindow : public TControllerWindow {
+ public:
+  using TPlayerWindowFactory = std::function<std::unique_ptr<widgets::TMessageWindow>(TMainWindow& owner)>;
+  using TQuestion = std::function<int(widgets::HWND owner, const std::u16string& text, const std::u16string& caption)>;
+
+  TMainWindow(TOptions& options, TMainWindowConfig config);
+  ~TMainWindow() override;
+
+  // Hooks, set before the handle is created.
+  // Makes the player window on the first tick; without one the controller
+  // runs alone and drops what it would tell the player window.
+  TPlayerWindowFactory CreatePlayerWindow;
+  TQuestion Ask;
+  std::function<void(const std::string& address)> OpenAddress;
+  std::function<void()> Beep;
+  // The options dialog (parent, start page); its result is the answer.
+  std::function<widgets::LRESULT(widgets::HWND parent, int page)> ShowOptions;
+  // Shows the menu that the player window handed out for the tray icon.
+  std::function<void(widgets::LRESULT menu, widgets::HWND owner)> PopupMenu;
+
+  // What the tests and the tool observe (never needed to drive it).
+  TBaseRadioPlayer* CurrentPlayer() const { return FCurrentPlayer; }
+  TBassRadioPlayer* BassPlayer() const { return FBassPlayer; }
+  TAVConvRadioPlayer* AVConvPlayer() const { return FAVConvPlayer; }
+  TRecorder* Recorder() const { return FRecorder.get(); }
+  widgets::TTrayIcon* TrayIcon() const { return FTrayIcon; }
+  TUpdateCheck* UpdateCheck() const { return FUpdateCheck.get(); }
+  widgets::TMessageWindow* PlayerWindow() const { return FPlayerWindow.get(); }
+  widgets::HWND PlayerWindowHandle() const;
+  widgets::HWND ClientWindow() const { return FClientWindow; }
+  const std::u16string& StationName() const { return FStationName; }
+  const std::u16string& StationAddress() const { return FStationAddress; }
+  int IconId() const { return FIconId; }
+  widgets::HICON IconHandle() const { return FIcon; }
+  bool TimerEnabled(std::uintptr_t id) const;
+  // The ffmpeg executable: beside the program when there, else on PATH.
+  std::string FfmpegPath() const;
+
+  void SetIconId(int value) override;
+  void WndProc(widgets::TMessage& message) override;
+
+  // The closing sequence (WM_CLOSE, command 40001): timers, player window,
+  // recorder, player, tray icon, icon, background exchanges, then the
+  // window itself.
+  void Close();
+
+ private:
+  void Build();
+  void AttachEvents(TBaseRadioPlayer* player);
+  void Notify(widgets::WPARAM code, widgets::LPARAM value);
+  void Play(const char16_t* name, const char16_t* address);
+  void StartPlayer();
+  void Stop();
+  void SetVolume(int value);
+  void SetMute(std::uint8_t value);
+  widgets::LRESULT StartRecording();
+  void SetPlayerCaption(const std::u16string& caption);
+  void StartupTick();
+  void WidgetTick();
+  void SiteCountTick();
+  void TrayMouseUp(widgets::UINT keys);
+  void TrayDblClick();
+  widgets::HICON LoadIcon(int size) const;
+  void DoBeep();
+  bool HandleRequest(widgets::TMessage& m);
+  bool HandlePlayerRequest(widgets::TMessage& m);
+  bool HandleRecorderRequest(widgets::TMessage& m);
+
+  TOptions& FOptions;
+  TMainWindowConfig FConfig;
+
+  widgets::HICON FIcon = 0;
+  int FIconId = 101;
+  std::unique_ptr<widgets::TWinTimer> FStartupTimer;
+  std::unique_ptr<widgets::TWinTimer> FWidgetTimer;
+  std::unique_ptr<widgets::TWinTimer> FSiteCountTimer;
+  widgets::HWND FClientWindow = 0;
+  std::uint8_t FMute = 0;
+  int FVolumeBeforeMute = 50;
+  int FVolume = 50;
+  std::u16string FStationName;
+  std::u16string FStationAddress;
+  std::unique_ptr<TUpdateCheck> FUpdateCheck;
+  TBaseRadioPlayer* FCurrentPlayer = nullptr;
+  TBassRadioPlayer* FBassPlayer = nullptr;
+  TAVConvRadioPlayer* FAVConvPlayer = nullptr;
+  std::unique_ptr<TRecorder> FRecorder;
+  widgets::TTrayIcon* FTrayIcon = nullptr;
+  std::unique_ptr<widgets::TMessageWindow> FPlayerWindow;
+  std::string FTags;  // what UM_GET_TAGS points to, until the next request
+  std::string FProxy;
+  bool FClosing = false;
+};
+
+// The player chosen for an address, and the address it is given.
+enum class TPlayerKind { Bass, AVConv };
+struct TPlayerChoice {
+  TPlayerKind Kind = TPlayerKind::AVConv;
+  std::string Address;
+};
+// `videoHost` is the video site's main host (with its "www" label).
+TPlayerChoice ChoosePlayer(const std::string& address, const std::string& videoHost);
+
+}  // namespace app

@@ -1,0 +1,104 @@
+#include "app/RecordingName.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "support/Encoding.h"
+#include "widgets/core/Messages.h"
+
+namespace app {
+
+namespace {
+
+std::string TrimSpaces(std::string text) {
+  size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  size_t e = text.find_last_not_of(' ');
+  return text.substr(b, e - b + 1);
+}
+
+// The text after `key` up to the first ";"; empty when no ";" follows, as
+// the stations that end their tags properly are the ones we can trust.
+std::string ValueAfter(const std::string& text, const std::string& key) {
+  size_t at = text.find(key);
+  if (at == std::string::npos) return {};
+  std::string rest = text.substr(at + key.size());
+  size_t semi = rest.find(';');
+  if (semi == std::string::npos) return {};
+  return rest.substr(0, semi);
+}
+
+std::string Unquote(std::string value) {
+  if (!value.empty() && value.front() == '\'') value.erase(0, 1);
+  if (!value.empty() && value.back() == '\'') value.pop_back();
+  return TrimSpaces(value);
+}
+
+}  // namespace
+
+std::u16string StreamTitle(const std::string& metaTag, const std::string& headerTags) {
+  std::string title;
+  if (metaTag.find("StreamTitle=") != std::string::npos) {
+    title = Unquote(ValueAfter(metaTag, "StreamTitle="));
+  } else {
+    if (headerTags.find("title=") != std::string::npos) title = Unquote(ValueAfter(headerTags, "title="));
+    if (headerTags.find("author=") != std::string::npos) {
+      std::string author = ValueAfter(headerTags, "author=");
+      if (!title.empty()) title += " - ";
+      title += TrimSpaces(author);
+    }
+  }
+  if (title.empty()) return {};
+  std::string clean;
+  for (char c : title)
+    if (static_cast<unsigned char>(c) >= 32) clean += c;
+  if (!clean.empty() && clean.back() == '-') clean.pop_back();
+  return enc::BytesToWide(TrimSpaces(clean));
+}
+
+std::u16string CleanFileNamePart(std::u16string text) {
+  for (auto& c : text)
+    if (std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) c = u'-';
+  return text;
+}
+
+std::u16string UniqueRecordingName(const std::u16string& folder, const std::u16string& extension) {
+  std::string dir = enc::Utf16ToUtf8(folder);
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  // Like the system's temporary names: a 16-bit counter started from the
+  // clock, the first free one wins. The file is made exclusively so that
+  // two recordings never get the same number, and removed at once.
+  static std::atomic<unsigned> counter{widgets::GetTickCount()};
+  for (int tries = 0; tries < 65536; ++tries) {
+    unsigned number = counter.fetch_add(1) & 0xFFFF;
+    if (number == 0) continue;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%x", number);
+    std::string tmp = dir + hex + ".tmp";
+    int fd = ::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return {};
+    }
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return enc::Utf8ToUtf16(hex) + extension;
+  }
+  return {};
+}
+
+std::u16string RecordingFileName(const std::u16string& folder, const std::u16string& extension, bool useStationName,
+                                 const std::u16string& stationName, const std::u16string& title) {
+  std::u16string unique = UniqueRecordingName(folder, extension);
+  if (unique.empty()) return {};
+  std::u16string path = folder;
+  if (!path.empty() && path.back() != u'/') path += u'/';
+  if (useStationName && !stationName.empty()) path += CleanFileNamePart(stationName) + u" - ";
+  if (!title.empty()) path += CleanFileNamePart(title) + u" - ";
+  return path + unique;
+}
+
+}  // namespace app

@@ -1,0 +1,101 @@
+// Helpers of the controller tests: a controller over a private settings
+// folder with the audio library on the no-sound device, a client window
+// that records what the controller tells it, test media made with the real
+// ffmpeg and live ICY streams on 127.0.0.1.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FixtureServer.h"
+#include "TempDir.h"
+#include "app/MainWindow.h"
+#include "app/Options.h"
+
+namespace ctltest {
+
+bool PumpUntil(const std::function<bool()>& done, int maxMs = 10000);
+void PumpFor(int ms);
+
+// "tone.mp3" (20 s, 44100 Hz stereo), "tone.ogg" (20 s Vorbis), made once
+// per build folder.
+std::filesystem::path Media(const std::string& name);
+std::string ReadFile(const std::filesystem::path& path);
+
+// Seconds of audio in a file by ffprobe; negative when it cannot be read.
+double ProbeDuration(const std::filesystem::path& path);
+// The codec name of the first audio stream by ffprobe.
+std::string ProbeCodec(const std::filesystem::path& path);
+
+struct TLiveOptions {
+  std::string contentType = "audio/mpeg";
+  size_t metaInt = 0;
+  std::string title = "Artist - Song";
+  size_t bytesPerSecond = 16000;
+  size_t burst = 64000;
+};
+// Serves `audio` without end (looping), paced, with ICY metadata.
+void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
+               const TLiveOptions& options);
+// Accepts and then sends nothing until the server stops.
+void ServeSilence(const testkit::FixtureServer& server, testkit::Connection& connection);
+
+// A window that records the controller's notifications and any other
+// message sent to it.
+class TClientWindow : public widgets::TMessageWindow {
+ public:
+  struct TEntry {
+    widgets::UINT Msg;
+    widgets::WPARAM W;
+    widgets::LPARAM L;
+    std::string Text;  // byte text of UM_PLAYER_META, wide text of WM_SETTEXT as UTF-8
+  };
+  ~TClientWindow() override;
+  void WndProc(widgets::TMessage& m) override;
+  std::vector<TEntry> Entries() const;
+  int Count(widgets::UINT msg) const;
+  int CountEvent(widgets::WPARAM code) const;
+  std::vector<widgets::WPARAM> Events() const;
+  void Clear();
+  widgets::LRESULT Answer = 0;  // result of every message
+
+ private:
+  mutable std::mutex FLock;
+  std::vector<TEntry> FEntries;
+};
+
+// A controller over a fresh settings folder; the audio library runs on the
+// no-sound device for its lifetime.
+class TControllerFixture {
+ public:
+  TControllerFixture();
+  ~TControllerFixture();
+
+  // Makes the controller (hooks may be set on it before Start).
+  app::TMainWindow& Make();
+  // Creates its handle and registers the client window.
+  void Start();
+  widgets::LRESULT Send(widgets::UINT msg, widgets::WPARAM w = 0, widgets::LPARAM l = 0);
+  // Plays through UM_PLAY.
+  void Play(const std::u16string& name, const std::u16string& address);
+  // Replaces the site resolvers of both players by "leave unchanged".
+  void NoResolvers();
+  // Closes and frees the controller.
+  void Destroy();
+
+  testkit::TempDir Dir;
+  std::u16string SettingsFolder;
+  std::u16string RecordFolder;
+  std::unique_ptr<app::TOptions> Options;
+  std::unique_ptr<app::TMainWindow> Controller;
+  TClientWindow Client;
+  int Beeps = 0;
+  bool AudioOk = false;
+};
+
+}  // namespace ctltest
