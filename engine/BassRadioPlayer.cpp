@@ -104,6 +104,9 @@ void TBassRadioPlayer::CollectWorker(TWorkerThread* finished) {
   }
   FBufferPercent = 0;
   Channel = handle;
+  // The stream exists from here on: a Stop before the first pre-buffer tick
+  // must stop it, not abandon a connection that is already made.
+  State = psBuffering;
   PrebufferBusy = false;
   PrebufferTimer->SetEnabled(true);
 }

@@ -272,3 +272,22 @@ TEST_F(PlayerLifecycle, DestroyingWhileConnectingWaitsAndDropsTheLateStream) {
   EXPECT_FALSE(stopped) << "a player being destroyed tells nobody";
   ASSERT_TRUE(PumpUntil([&] { return closedByClient.load(); })) << "the stream opened too late was freed";
 }
+
+TEST_F(PlayerLifecycle, StopRightAfterTheStreamOpenedStopsIt) {
+  Live("/live");
+  TBassRadioPlayer player;
+  TEventLog log(player);
+  player.Address = server.Url("/live");
+  ASSERT_TRUE(player.Play());
+  // Caught on the worker-poll tick that hands the stream over, before the
+  // first pre-buffer tick.
+  ASSERT_TRUE(PumpUntil([&] { return player.Channel != 0; }));
+  EXPECT_EQ(player.State, psBuffering);
+  player.Stop();
+  EXPECT_EQ(log.Joined(), "connecting stop");
+  EXPECT_EQ(player.Channel, 0u);
+  PumpFor(200);
+  EXPECT_EQ(player.State, psStopped);
+  EXPECT_EQ(log.Joined(), "connecting stop");
+  ASSERT_TRUE(PumpUntil([&] { return closedByClient.load(); }));
+}
