@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlFixture.h"
+#include "widgets/controls/DropFiles.h"
 #include "widgets/controls/Screen.h"
 #include "widgets/controls/ToolTip.h"
 
@@ -316,6 +317,51 @@ TEST_F(ControlTest, WindowFunctionsByHandle) {
     return true;
   });
   EXPECT_EQ(players, std::vector<HWND>{Window.Handle()});
+}
+
+}  // namespace
+
+namespace {
+
+struct TDropTarget : TWindow {
+  std::vector<std::u16string> Files;
+  TPoint Point;
+  UINT Count = 0;
+  std::u16string Cut;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_DROPFILES) {
+      HDROP drop = m.WParam;
+      Count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      Files = DragQueryFiles(drop);
+      DragQueryPoint(drop, Point);
+      char16_t buffer[5];
+      DragQueryFileW(drop, 0, buffer, 5);
+      Cut = buffer;
+      DragFinish(drop);
+      return;
+    }
+    TWindow::WndProc(m);
+  }
+};
+
+TEST(DroppedFiles, ReachTheWindowOnlyWhileAccepted) {
+  TDropTarget window;
+  window.SetBounds(0, 0, 200, 100);
+  window.SetVisible(true);
+  TOffscreenWindow* native = OffscreenWindowOf(window);
+  native->DropFiles({"/tmp/a.pls"}, 5, 5);
+  EXPECT_EQ(window.Count, 0u) << "not accepting yet";
+  ASSERT_TRUE(DragAcceptFiles(window.Handle(), true));
+  // Names in the old code page still arrive readable.
+  native->DropFiles({"/müzik/liste.m3u", "/tmp/\xDE" "arki.mp3"}, 30, 40);
+  EXPECT_EQ(window.Count, 2u);
+  EXPECT_EQ(window.Files, (std::vector<std::u16string>{u"/müzik/liste.m3u", u"/tmp/Şarki.mp3"}));
+  EXPECT_EQ(window.Point, (TPoint{30, 40}));
+  EXPECT_EQ(window.Cut, u"/müz") << "bounded copy";
+  DragAcceptFiles(window.Handle(), false);
+  native->DropFiles({"/tmp/b.pls"}, 5, 5);
+  EXPECT_EQ(window.Count, 2u);
+  EXPECT_EQ(DragQueryFileW(12345, 0xFFFFFFFF, nullptr, 0), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "widgets/core/Messages.h"
 
@@ -35,6 +36,9 @@ class TNativeEvents {
   virtual void NativeCloseRequest() = 0;
   // A plain (not presented) window needs painting; `cairo` is a cairo_t*.
   virtual void NativePaint(void* cairo) = 0;
+  // Files dropped on the window (local paths, file-system bytes), at the
+  // client point.
+  virtual void NativeDropFiles(const std::vector<std::string>&, int, int) {}
 };
 
 enum class TNativeKind { Normal, Popup, ToolTip };
@@ -84,6 +88,8 @@ class TNativeWindow {
   // GtkWindow* for GTK, nullptr offscreen.
   virtual void* NativeHandle() = 0;
   virtual void Minimize() {}
+  // Whether files may be dropped on the window (WM_DROPFILES).
+  virtual void SetAcceptFiles(bool) {}
 };
 
 class TBackend {

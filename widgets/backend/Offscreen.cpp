@@ -108,6 +108,10 @@ void TOffscreenWindow::SetModifiers(bool shift, bool ctrl, bool alt) {
   FAlt = alt;
 }
 
+void TOffscreenWindow::DropFiles(const std::vector<std::string>& paths, int x, int y) {
+  if (AcceptFiles) FEvents->NativeDropFiles(paths, x, y);
+}
+
 void TOffscreenWindow::Focus(bool focused) { FEvents->NativeFocus(focused); }
 
 void TOffscreenWindow::CloseRequest() { FEvents->NativeCloseRequest(); }

@@ -83,6 +83,10 @@ class TOffscreenWindow : public TNativeWindow {
   void* NativeHandle() override { return nullptr; }
   void Minimize() override { ++Minimizations; }
   int Minimizations = 0;
+  void SetAcceptFiles(bool accept) override { AcceptFiles = accept; }
+  bool AcceptFiles = false;
+  // Drops files as the file manager would (only while accepted).
+  void DropFiles(const std::vector<std::string>& paths, int x, int y);
 
  private:
   UINT Keys() const;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "widgets/controls/Control.h"
+#include "widgets/controls/DropFiles.h"
 
 namespace widgets {
 
@@ -287,6 +288,14 @@ void TInputRouter::NativeCloseRequest() {
 void TInputRouter::NativePaint(void* cairo) {
   if (!FTop) return;
   SendMessage(FTop->WindowHandle(), WM_PAINT, reinterpret_cast<WPARAM>(cairo), 0);
+}
+
+void TInputRouter::NativeDropFiles(const std::vector<std::string>& paths, int x, int y) {
+  if (!FTop || paths.empty()) return;
+  HDROP drop = CreateDrop(paths, {x, y});
+  SendMessage(FTop->WindowHandle(), WM_DROPFILES, drop, 0);
+  // The receiver normally finishes it; a receiver that did not must not leak.
+  DragFinish(drop);
 }
 
 // --- process-wide capture, focus and cursor --------------------------------

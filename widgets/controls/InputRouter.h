@@ -32,6 +32,7 @@ class TInputRouter : public TNativeEvents {
   void NativeConfigure(int x, int y, int width, int height) override;
   void NativeCloseRequest() override;
   void NativePaint(void* cairo) override;
+  void NativeDropFiles(const std::vector<std::string>& paths, int x, int y) override;
 
   // The window is gone: ignore whatever the native window still reports.
   void Detach();

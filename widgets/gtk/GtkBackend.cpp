@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "support/Encoding.h"
 #include "widgets/backend/Backend.h"
@@ -201,6 +203,21 @@ class TGtkWindow : public TNativeWindow {
 
   void Minimize() override { gtk_window_iconify(GTK_WINDOW(FWindow)); }
 
+  void SetAcceptFiles(bool accept) override {
+    if (accept == FAcceptFiles) return;
+    FAcceptFiles = accept;
+    if (accept) {
+      static const GtkTargetEntry uris[] = {{const_cast<gchar*>("text/uri-list"), 0, 0}};
+      gtk_drag_dest_set(FWindow, GtkDestDefaults(GTK_DEST_DEFAULT_MOTION | GTK_DEST_DEFAULT_DROP), uris, 1,
+                        GDK_ACTION_COPY);
+      FDropHandler = g_signal_connect(FWindow, "drag-data-received", G_CALLBACK(OnDragData), this);
+    } else {
+      gtk_drag_dest_unset(FWindow);
+      if (FDropHandler) g_signal_handler_disconnect(FWindow, FDropHandler);
+      FDropHandler = 0;
+    }
+  }
+
  private:
   static constexpr int kTipPadding = 4;
 
@@ -333,6 +350,23 @@ class TGtkWindow : public TNativeWindow {
 
   static gboolean OnDraw(GtkWidget*, cairo_t* cr, TGtkWindow* self) { return self->Draw(cr); }
 
+  static void OnDragData(GtkWidget*, GdkDragContext* context, gint x, gint y, GtkSelectionData* data, guint,
+                         guint time, TGtkWindow* self) {
+    std::vector<std::string> paths;
+    if (gchar** uris = gtk_selection_data_get_uris(data)) {
+      for (gchar** uri = uris; *uri; ++uri) {
+        // Only local files: a dropped web address is not a file.
+        if (gchar* path = g_filename_from_uri(*uri, nullptr, nullptr)) {
+          paths.emplace_back(path);
+          g_free(path);
+        }
+      }
+      g_strfreev(uris);
+    }
+    gtk_drag_finish(context, !paths.empty(), FALSE, time);
+    if (!paths.empty()) self->FEvents->NativeDropFiles(paths, x, y);
+  }
+
   gboolean Draw(cairo_t* cr) {
     if (FParams.Kind == TNativeKind::ToolTip && FTipLayout) {
       SetSourceArgb(cr, FTipBack);
@@ -380,6 +414,8 @@ class TGtkWindow : public TNativeWindow {
   cairo_surface_t* FPicture = nullptr;
   std::uint8_t FOpacity = 255;
   bool FInputTransparent = false;
+  bool FAcceptFiles = false;
+  gulong FDropHandler = 0;
   int FCursorIndex = -1;
   GdkCursor* FCursors[16] = {};
   PangoLayout* FTipLayout = nullptr;
