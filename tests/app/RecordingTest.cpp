@@ -1,0 +1,220 @@
+// Recording through the controller: the stream-title rule, the file-name
+// rule, raw and converted recordings of live streams, and closing while
+// everything runs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "MainWindowTestKit.h"
+#include "app/RecordingName.h"
+#include "engine/AVConvRadioPlayer.h"
+#include "engine/BassRadioPlayer.h"
+#include "engine/Recorder.h"
+#include "support/Deploy.h"
+#include "support/Encoding.h"
+
+using namespace ctltest;
+using namespace widgets;
+using namespace app;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(RecordingNameTest, StreamTitleRule) {
+  EXPECT_EQ(StreamTitle("StreamTitle='Artist - Song';StreamUrl='';", ""), u"Artist - Song");
+  EXPECT_EQ(StreamTitle("StreamTitle='Artist - Song'", ""), u"") << "no closing \";\": no title";
+  EXPECT_EQ(StreamTitle("StreamTitle= 'x' ;", ""), u"'x'") << "quotes are dropped only at the very ends";
+  EXPECT_EQ(StreamTitle("StreamTitle=''Quoted'';", ""), u"'Quoted'");
+  EXPECT_EQ(StreamTitle("StreamTitle='A\x01\x1f - B -';", ""), u"A - B");
+  // Without in-stream metadata the header tags give title and author.
+  EXPECT_EQ(StreamTitle("", "icy-name=X;title=Song;author= Maker ;"), u"Song - Maker");
+  EXPECT_EQ(StreamTitle("", "author=Maker;"), u"Maker");
+  EXPECT_EQ(StreamTitle("", "title=Song"), u"") << "the last tag without \";\"";
+  EXPECT_EQ(StreamTitle("other", "title='Song';"), u"Song");
+  // Titles in the old Turkish code page and in UTF-8.
+  EXPECT_EQ(StreamTitle("StreamTitle='\xde\x61rk\xfd';", ""), u"Şarkı");
+  EXPECT_EQ(StreamTitle("StreamTitle='\xc5\x9e\x61rk\xc4\xb1';", ""), u"Şarkı");
+  EXPECT_EQ(StreamTitle("", ""), u"");
+}
+
+TEST(RecordingNameTest, FileNameRule) {
+  testkit::TempDir dir;
+  std::u16string folder = enc::Utf8ToUtf16(dir.Path().string());
+  EXPECT_EQ(CleanFileNamePart(u"a\\b/c:d*e?f\"g<h>i|j"), u"a-b-c-d-e-f-g-h-i-j");
+  std::u16string path = RecordingFileName(folder, u".mp3", true, u"Radyo/Bir: Ne?", u"Artist - Song");
+  std::u16string prefix = folder + u"/Radyo-Bir- Ne- - Artist - Song - ";
+  ASSERT_EQ(path.substr(0, prefix.size()), prefix);
+  std::u16string unique = path.substr(prefix.size());
+  ASSERT_GT(unique.size(), 4u);
+  EXPECT_EQ(unique.substr(unique.size() - 4), u".mp3");
+  for (char16_t c : unique.substr(0, unique.size() - 4)) EXPECT_TRUE(std::isxdigit(c) && !std::isupper(c));
+  EXPECT_TRUE(fs::is_empty(dir.Path())) << "the reserved name is not left behind";
+  std::u16string bare = RecordingFileName(folder, u".ogg", false, u"Radyo", u"");
+  EXPECT_EQ(bare.substr(0, folder.size() + 1), folder + u"/");
+  EXPECT_EQ(bare.find(u"Radyo"), std::u16string::npos);
+  EXPECT_EQ(bare.substr(bare.size() - 4), u".ogg");
+  EXPECT_NE(RecordingFileName(folder, u".ogg", false, u"", u""), RecordingFileName(folder, u".ogg", false, u"", u""));
+  EXPECT_TRUE(RecordingFileName(folder + u"/missing", u".mp3", true, u"x", u"").empty());
+}
+
+class LiveRecordingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    deploy::Reset();
+    if (!F.AudioOk) GTEST_SKIP() << "audio library did not start";
+    mp3 = ReadFile(Media("tone.mp3"));
+    ogg = ReadFile(Media("tone.ogg"));
+    ASSERT_FALSE(mp3.empty());
+    ASSERT_FALSE(ogg.empty());
+    Server.Route("/mp3", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+      TLiveOptions o;
+      o.metaInt = 8192;
+      o.title = "Sanat/\xc3\xa7\xc4\xb1: Par\xc3\xa7\x61?";
+      ServeLive(Server, c, mp3, o);
+    });
+    Server.Route("/ogg", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+      TLiveOptions o;
+      o.contentType = "application/ogg";
+      o.bytesPerSecond = 12000;
+      ServeLive(Server, c, ogg, o);
+    });
+    Server.Route("/silent", [this](const testkit::HttpRequest&, testkit::Connection& c) { ServeSilence(Server, c); });
+    F.Options->WriteInt(oiBuffer, 2000);
+  }
+  void TearDown() override {
+    F.Destroy();
+    deploy::Reset();
+  }
+
+  bool PlayAndWait(const std::u16string& name, const std::string& path) {
+    F.Play(name, enc::Utf8ToUtf16(Server.Url(path)));
+    return PumpUntil([&] { return F.Send(UM_GET_PLAY_STATE) == psPlaying; }, 15000);
+  }
+
+  std::u16string RecordingFile() {
+    std::u16string buffer(ProtocolTextLimit + 1, u'\0');
+    F.Send(UM_GET_RECORDING_FILE, 0, reinterpret_cast<LPARAM>(buffer.data()));
+    return buffer.c_str();
+  }
+
+  TControllerFixture F;
+  testkit::FixtureServer Server;
+  std::string mp3, ogg;
+};
+
+TEST_F(LiveRecordingTest, RawMp3WithCleanedNameAndRelayedEvents) {
+  F.Options->WriteBool(obEncoder, false);
+  F.Start();
+  ASSERT_TRUE(PlayAndWait(u"Radyo/Bir: Ne?", "/mp3")) << F.Send(UM_GET_RESULT);
+  // Events: connecting first, then buffering, then playing with the channel.
+  auto events = F.Client.Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.front(), static_cast<WPARAM>(psConnecting));
+  EXPECT_EQ(F.Client.CountEvent(psPlaying), 1);
+  LRESULT channel = F.Send(UM_GET_CHANNEL);
+  EXPECT_NE(channel, 0);
+  for (const auto& e : F.Client.Entries()) {
+    if (e.Msg == UM_PLAYER_EVENT && e.W == static_cast<WPARAM>(psPlaying)) {
+      EXPECT_EQ(e.L, channel);
+    }
+  }
+  ASSERT_TRUE(PumpUntil([&] { return F.Client.Count(UM_PLAYER_META) > 0; }, 10000));
+  for (const auto& e : F.Client.Entries()) {
+    if (e.Msg == UM_PLAYER_META) {
+      EXPECT_NE(e.Text.find("StreamTitle="), std::string::npos);
+    }
+  }
+
+  // The metadata copy is bounded by the buffer's size.
+  char small[8];
+  std::memset(small, '#', sizeof small);
+  EXPECT_EQ(F.Send(UM_GET_META, 6, reinterpret_cast<LPARAM>(small)), 5);
+  EXPECT_EQ(std::string(small), "Strea");
+  EXPECT_EQ(small[6], '#');
+
+  ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+  EXPECT_EQ(F.Send(UM_GET_RECORDER_STATE), rsRecording);
+  std::u16string file = RecordingFile();
+  std::u16string expected = F.RecordFolder + u"/Radyo-Bir- Ne- - Sanat-çı- Parça- - ";
+  EXPECT_EQ(file.substr(0, expected.size()), expected);
+  EXPECT_EQ(file.substr(file.size() - 4), u".mp3");
+  PumpUntil([&] { return F.Send(UM_GET_RECORDED_SIZE) > 20000; }, 10000);
+  F.Send(UM_PAUSE_RECORDING, 1);
+  EXPECT_FALSE(F.Controller->Recorder()->Paused) << "a raw recording cannot pause";
+  F.Send(UM_STOP_RECORDING);
+  EXPECT_EQ(F.Send(UM_GET_RECORDER_STATE), rsIdle);
+  fs::path path = enc::Utf16ToUtf8(file);
+  EXPECT_GT(fs::file_size(path), 20000u);
+  EXPECT_EQ(ProbeCodec(path), "mp3");
+
+  // A cancelled recording leaves no file.
+  ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+  fs::path second = enc::Utf16ToUtf8(RecordingFile());
+  EXPECT_NE(second, path);
+  EXPECT_TRUE(fs::exists(second));
+  F.Send(UM_CANCEL_RECORDING);
+  EXPECT_FALSE(fs::exists(second));
+}
+
+TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
+  F.Options->WriteBool(obEncoder, false);
+  F.Options->WriteInt(oiFormat, 2);  // FLAC
+  F.Options->WriteBool(obUsePlayName, false);
+  F.Start();
+  ASSERT_TRUE(PlayAndWait(u"Ogg Radyo", "/ogg")) << F.Send(UM_GET_RESULT);
+  ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+  std::u16string file = RecordingFile();
+  EXPECT_EQ(file.substr(file.size() - 5), u".flac");
+  EXPECT_EQ(file.find(u"Ogg Radyo"), std::u16string::npos) << "station names only when asked for";
+  EXPECT_TRUE(F.Controller->Recorder()->EncodeMode);
+  EXPECT_EQ(F.Controller->Recorder()->Codec, "flac");
+  PumpFor(1500);
+  F.Send(UM_STOP_RECORDING);
+  fs::path path = enc::Utf16ToUtf8(file);
+  EXPECT_EQ(ProbeCodec(path), "flac");
+  EXPECT_GT(ProbeDuration(path), 0.5);
+}
+
+TEST_F(LiveRecordingTest, MissingFolderBeepsAndRefuses) {
+  // A file where the folder should be: the folder cannot be made.
+  fs::path blocker = F.Dir.Path() / "blocker";
+  testkit::TempDir::WriteFile(blocker, "x");
+  F.Options->WriteStr(osFolder, enc::Utf8ToUtf16((blocker / "sub").string()));
+  F.Start();
+  ASSERT_TRUE(PlayAndWait(u"R", "/mp3"));
+  EXPECT_EQ(F.Send(UM_START_RECORDING), 1);
+  EXPECT_EQ(F.Beeps, 1);
+  EXPECT_EQ(F.Send(UM_GET_RECORDER_STATE), rsIdle);
+}
+
+TEST_F(LiveRecordingTest, ClosingWhileARequestHangsAStreamConnectsAndARecordingRuns) {
+  Server.Route("/qor/version.xml", [this](const testkit::HttpRequest&, testkit::Connection& c) { ServeSilence(Server, c); });
+  deploy::SetValue(deploy::VendorApiHost, "127.0.0.1:" + std::to_string(Server.Port()));
+  F.Options->WriteBool(obEncoder, true);
+  F.Options->WriteInt(oiFormat, 4);
+  F.Start();
+  ASSERT_TRUE(PlayAndWait(u"Kapanış", "/mp3"));
+  ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+  std::u16string file = RecordingFile();
+  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount("/qor/version.xml") == 1; }, 5000));
+  ASSERT_TRUE(F.Controller->UpdateCheck()->VersionBusy());
+  PumpFor(1200);
+  // Another station on the other player, connecting to a server that
+  // never answers; the first one keeps playing.
+  F.Play(u"Sessiz", enc::Utf8ToUtf16("ffmpeg+" + Server.Url("/silent")));
+  PumpFor(300);
+  LRESULT state = F.Send(UM_GET_PLAY_STATE);
+  ASSERT_TRUE(state == psConnecting || state == psBuffering) << state;
+  ASSERT_EQ(F.Send(UM_GET_RECORDER_STATE), rsRecording);
+
+  auto start = std::chrono::steady_clock::now();
+  F.Destroy();
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_LT(took.count(), 2000);
+  fs::path path = enc::Utf16ToUtf8(file);
+  EXPECT_EQ(ProbeCodec(path), "mp3");
+  EXPECT_GT(ProbeDuration(path), 0.8);
+}
+
+}  // namespace
