@@ -68,8 +68,9 @@ class AVConvPlayer : public ::testing::Test {
   std::string oldRuntime;
   bool hadRuntime = false;
   TAudioLibrary lib;
-  testkit::FixtureServer server;
+  // Before the server: its handlers read it until the server has stopped.
   std::string mp3;
+  testkit::FixtureServer server;
 };
 
 }  // namespace

@@ -227,8 +227,8 @@ TEST(RecorderRaw, WritesExactlyTheStreamsAudioBytesAndIgnoresPause) {
   audio::SetConfig(audio::CONFIG_NET_RECONNECT, 0);
   const std::string mp3 = ReadFileBytes(Media("short.mp3"));
   ASSERT_GT(mp3.size(), 10000u);
-  testkit::FixtureServer server;
   std::atomic<int> served{0};
+  testkit::FixtureServer server;
   ServeOnce(server, "/raw", mp3, 2000, 8, served);
   testkit::TempDir dir;
 
