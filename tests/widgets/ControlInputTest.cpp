@@ -332,3 +332,36 @@ TEST_F(ControlTest, RightReleaseAsksForAContextMenuInScreenCoordinates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlTest, MediaKeysBecomeApplicationCommandsForTheWindow) {
+  std::vector<unsigned> seen;
+  struct TTarget : TWindow {
+    std::vector<unsigned>* Seen;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == WM_APPCOMMAND) {
+        Seen->push_back(GET_APPCOMMAND_LPARAM(m.LParam));
+        m.Result = 1;
+        return;
+      }
+      TWindow::WndProc(m);
+    }
+  } window;
+  window.Seen = &seen;
+  window.SetBounds(0, 0, 100, 100);
+  TControl child(&window);
+  child.SetParent(&window);
+  child.SetBounds(0, 0, 50, 50);
+  child.SetVisible(true);
+  window.SetVisible(true);
+  child.SetFocus();
+  TOffscreenWindow* native = OffscreenWindowOf(window);
+  native->KeyDown(VK_VOLUME_UP);
+  native->KeyDown(VK_MEDIA_PLAY_PAUSE);
+  native->KeyDown('A');
+  EXPECT_EQ(seen, (std::vector<unsigned>{APPCOMMAND_VOLUME_UP, APPCOMMAND_MEDIA_PLAY_PAUSE}))
+      << "from the focused child up to the window";
+}
+
+}  // namespace

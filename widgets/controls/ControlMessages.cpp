@@ -96,6 +96,25 @@ void TControl::DefaultHandler(TMessage& m) {
       m.Result = 0;
       return;
     }
+    case WM_KEYDOWN: {
+      // Media and volume keys become application commands, as the system
+      // turns them into WM_APPCOMMAND for the window with the keyboard.
+      unsigned command = 0;
+      switch (m.WParam) {
+        case VK_VOLUME_MUTE: command = APPCOMMAND_VOLUME_MUTE; break;
+        case VK_VOLUME_DOWN: command = APPCOMMAND_VOLUME_DOWN; break;
+        case VK_VOLUME_UP: command = APPCOMMAND_VOLUME_UP; break;
+        case VK_MEDIA_NEXT_TRACK: command = APPCOMMAND_MEDIA_NEXTTRACK; break;
+        case VK_MEDIA_PREV_TRACK: command = APPCOMMAND_MEDIA_PREVIOUSTRACK; break;
+        case VK_MEDIA_STOP: command = APPCOMMAND_MEDIA_STOP; break;
+        case VK_MEDIA_PLAY_PAUSE: command = APPCOMMAND_MEDIA_PLAY_PAUSE; break;
+        default: break;
+      }
+      if (command) Perform(WM_APPCOMMAND, WindowHandle(), MAKELPARAM(0, static_cast<int>(command)));
+      m.Result = 0;
+      return;
+    }
+    case WM_APPCOMMAND:
     case WM_CONTEXTMENU:
       if (FParent) {
         m.Result = SendMessage(FParent->WindowHandle(), m.Msg, m.WParam, m.LParam);

@@ -134,6 +134,7 @@ constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_HOTKEY = 0x0312;
 constexpr UINT WM_PRINT = 0x0317;
 constexpr UINT WM_PRINTCLIENT = 0x0318;
+constexpr UINT WM_APPCOMMAND = 0x0319;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
@@ -177,6 +178,11 @@ constexpr unsigned VK_VOLUME_MUTE = 0xAD, VK_VOLUME_DOWN = 0xAE, VK_VOLUME_UP = 
 constexpr unsigned VK_MEDIA_NEXT_TRACK = 0xB0, VK_MEDIA_PREV_TRACK = 0xB1;
 constexpr unsigned VK_MEDIA_STOP = 0xB2, VK_MEDIA_PLAY_PAUSE = 0xB3;
 
+// WM_APPCOMMAND commands (GET_APPCOMMAND_LPARAM).
+constexpr unsigned APPCOMMAND_VOLUME_MUTE = 8, APPCOMMAND_VOLUME_DOWN = 9, APPCOMMAND_VOLUME_UP = 10;
+constexpr unsigned APPCOMMAND_MEDIA_NEXTTRACK = 11, APPCOMMAND_MEDIA_PREVIOUSTRACK = 12;
+constexpr unsigned APPCOMMAND_MEDIA_STOP = 13, APPCOMMAND_MEDIA_PLAY_PAUSE = 14;
+
 // --- Packing helpers ------------------------------------------------------
 
 constexpr std::uint16_t LOWORD(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
@@ -193,6 +199,7 @@ constexpr WPARAM MAKEWPARAM(unsigned lo, unsigned hi) {
 }
 constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<std::int16_t>(HIWORD(w)); }
 constexpr unsigned GET_KEYSTATE_WPARAM(WPARAM w) { return LOWORD(w); }
+constexpr unsigned GET_APPCOMMAND_LPARAM(LPARAM l) { return HIWORD(static_cast<std::uintptr_t>(l)) & 0x0FFF; }
 
 // --- The message layer ----------------------------------------------------
 
