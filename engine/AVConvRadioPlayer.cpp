@@ -90,6 +90,10 @@ bool TAVConvRadioPlayer::Play() {
   bool handled = false;
   bool result = CheckPlay(handled);
   if (handled) return result;
+  // The owner's Play starts afresh; only the restarts after an ended
+  // decoder count against Attempts, so one station's failures do not use
+  // up the next station's restarts.
+  if (!FRestarting) RetryCount = 0;
   LastError = PLAYER_ERROR_NONE;
   ActiveNow = ActivePrev = 0;
   FReceivedBytes = 0;
@@ -233,6 +237,7 @@ void TAVConvRadioPlayer::PrebufferTick() {
   }
   PrebufferTimer->SetEnabled(false);
   StartPlayback();
+  if (State == psPlaying) RetryCount = 0;
   if (Channel == 0) return;
   ReaderBusy = false;
   ReaderTimer->SetEnabled(true);
@@ -297,7 +302,11 @@ void TAVConvRadioPlayer::ProcessWatchTick() {
   Stop();
   std::this_thread::sleep_for(std::chrono::milliseconds(RestartDelayMs));
   ++RetryCount;
-  if (RetryCount < Attempts) Play();
+  if (RetryCount < Attempts) {
+    FRestarting = true;
+    Play();
+    FRestarting = false;
+  }
 }
 
 void TAVConvRadioPlayer::Stop() {

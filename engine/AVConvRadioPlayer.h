@@ -44,7 +44,8 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   std::string FfmpegPath;
   // Further decoder arguments, placed before the pipe name.
   std::vector<std::string> ExtraArguments;
-  // Restarts made since the stream last came back to playing.
+  // Restarts made since the owner's last Play or since the stream last
+  // reached psPlaying.
   int32_t RetryCount = 0;
   // The resolvers the parser threads route through.
   TResolverTable Resolvers;
@@ -93,6 +94,7 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   std::unique_ptr<widgets::TTimer> ProcessWatchTimer;
   std::unique_ptr<widgets::TTimer> ReaderTimer;
   bool PrebufferBusy = false;
+  bool FRestarting = false;  // Play is the restart after an ended decoder
   bool ReaderBusy = false;
   uint64_t FReceivedBytes = 0;
   int32_t FBufferPercent = 0;

@@ -327,6 +327,38 @@ TEST_F(AVConvPlayer, ThreeAttemptsRestartTheDecoderTwice) {
   EXPECT_EQ(player.State, psStopped);
   EXPECT_EQ(player.ThreadCount(), 0);
   EXPECT_TRUE(Leftovers().empty());
+
+  // The owner's next Play gets its own restarts.
+  log.Clear();
+  ASSERT_TRUE(player.Play());
+  EXPECT_EQ(player.RetryCount, 0);
+  ASSERT_TRUE(PumpUntil([&] { return log.Count("error:-3") == 3; }, 10000)) << log.Joined();
+  PumpFor(400);
+  EXPECT_EQ(log.Count("connecting"), 3) << log.Joined();
+  EXPECT_EQ(server.RequestCount("/missing"), 6);
+}
+
+TEST_F(AVConvPlayer, PlayingAgainClearsTheRestartCount) {
+  // The first two decoders find nothing; the third plays.
+  std::atomic<int> calls{0};
+  mp3 = ReadFileBytes(Media("tone.mp3"));
+  server.Route("/flaky", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    if (calls.fetch_add(1) < 2) {
+      testkit::FixtureServer::Respond(c, 503, "text/plain", "busy");
+      return;
+    }
+    ServeLive(server, c, mp3, TLiveOptions{});
+  });
+  TAVConvRadioPlayer player;
+  Configure(player, server.Url("/flaky"));
+  player.Attempts = 3;
+  TEventLog log(player);
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psPlaying; }, 10000)) << log.Joined();
+  EXPECT_EQ(log.Count("error:-3"), 2);
+  EXPECT_EQ(log.Count("connecting"), 3);
+  EXPECT_EQ(player.RetryCount, 0) << "the stream reached psPlaying";
+  player.Stop();
 }
 
 TEST_F(AVConvPlayer, StartsThatCannotMakeThePipeOrRunTheDecoderFailCleanly) {
