@@ -10,6 +10,7 @@
 #include "widgets/controls/Window.h"
 #include "widgets/core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
+#include "widgets/menus/Menu.h"
 
 // X11 headers last: they define macros (None, Bool) that clash with C++.
 #include <gtk/gtk.h>
@@ -195,6 +196,31 @@ TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
   EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);
   ASSERT_TRUE(Run({"xdotool", "mouseup", "1"}));
   EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
+}
+
+TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
+  if (gchar* path = g_find_program_in_path("xdotool"))
+    g_free(path);
+  else
+    GTEST_SKIP() << "xdotool missing";
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING | MF_GRAYED, 40001, u"Kapalı");
+  AppendMenuW(menu, MF_STRING | MF_CHECKED, 40010, u"&Her zaman üstte\tCtrl+T");
+  HMENU sub = CreatePopupMenu();
+  AppendMenuW(sub, MF_STRING, 40030, u"Alt");
+  AppendMenuW(menu, MF_POPUP, sub, u"Alt menü");
+  // Once the menu is up: down to the first enabled item, then Enter.
+  TTimer keys;
+  keys.SetInterval(300);
+  keys.SetOnTimer([&](TObject*) {
+    keys.SetEnabled(false);
+    const char* argv[] = {"xdotool", "key", "Down", "Return", nullptr};
+    g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                  nullptr);
+  });
+  UINT chosen = TrackPopupMenuEx(menu, TPM_RETURNCMD, 100, 100, 0);
+  EXPECT_EQ(chosen, 40010u);
+  DestroyMenu(menu);
 }
 
 TEST_F(GtkTest, CloseButtonOfTheWindowManagerAsksFirst) {

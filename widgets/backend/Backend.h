@@ -110,6 +110,9 @@ class TBackend {
   virtual int DoubleClickDistance() { return 4; }
   virtual void Beep() {}
   virtual bool IsOffscreen() const { return false; }
+  // Shows a menu (widgets/menus/Menu.h) at the screen point until it
+  // closes; the chosen item's id, 0 for none.
+  virtual UINT TrackMenu(std::uintptr_t /*menu*/, int /*x*/, int /*y*/) { return 0; }
   // Whether the key or button is down at this moment, whichever window has
   // the input (polling, as for the wake-up key and media keys).
   virtual bool KeyDownNow(unsigned vk);

@@ -104,6 +104,18 @@ class TOffscreenBackend : public TBackend {
   UINT HoverTime() override { return Hover; }
   void Beep() override { ++Beeps; }
   bool IsOffscreen() const override { return true; }
+  // Menus: the test says which id the user picks (0: none) and sees which
+  // menu was shown where.
+  UINT TrackMenu(std::uintptr_t menu, int x, int y) override {
+    LastMenu = menu;
+    LastMenuPoint = {x, y};
+    ++MenusShown;
+    return MenuChoice;
+  }
+  UINT MenuChoice = 0;
+  std::uintptr_t LastMenu = 0;
+  TPoint LastMenuPoint;
+  int MenusShown = 0;
 
   TPoint Cursor;
   TRect Screen{0, 0, 1280, 1024};

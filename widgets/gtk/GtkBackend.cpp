@@ -469,6 +469,8 @@ class TGtkBackend : public TBackend {
     if (GdkDisplay* display = gdk_display_get_default()) gdk_display_beep(display);
   }
 
+  UINT TrackMenu(std::uintptr_t menu, int x, int y) override { return GtkTrackMenu(menu, x, y); }
+
   bool KeyDownNow(unsigned vk) override {
     GdkDisplay* display = gdk_display_get_default();
     if (!display || !GDK_IS_X11_DISPLAY(display)) return TBackend::KeyDownNow(vk);

@@ -2,6 +2,7 @@
 // backend, also under XWayland), GTK events become toolkit input.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace widgets {
@@ -11,6 +12,10 @@ namespace widgets {
 // false (and leaves the offscreen backend in place) when no display can be
 // opened.
 bool UseGtkBackend(int* argc = nullptr, char*** argv = nullptr);
+
+// Shows a toolkit menu (widgets/menus/Menu.h) as a GtkMenu and waits for it
+// to close; the chosen id or 0.
+unsigned GtkTrackMenu(std::uintptr_t menu, int x, int y);
 
 // Translates a GDK key value to a virtual-key code (0 when it has none).
 unsigned KeyvalToVirtualKey(unsigned keyval);
