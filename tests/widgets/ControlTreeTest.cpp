@@ -2,6 +2,7 @@
 
 #include "ControlFixture.h"
 #include "widgets/controls/DropFiles.h"
+#include "widgets/controls/Icon.h"
 #include "widgets/controls/Screen.h"
 #include "widgets/controls/ToolTip.h"
 
@@ -362,6 +363,27 @@ TEST(DroppedFiles, ReachTheWindowOnlyWhileAccepted) {
   native->DropFiles({"/tmp/b.pls"}, 5, 5);
   EXPECT_EQ(window.Count, 2u);
   EXPECT_EQ(DragQueryFileW(12345, 0xFFFFFFFF, nullptr, 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlTest, WindowIconsBigAndSmall) {
+  HICON big = CreateIconFromArgb(32, 32, std::vector<std::uint32_t>(32 * 32, 0xFFEC701F));
+  HICON small = CreateIconFromArgb(16, 16, std::vector<std::uint32_t>(16 * 16, 0xFFEC701F));
+  HWND h = Window.Handle();
+  EXPECT_EQ(SendMessage(h, WM_GETICON, ICON_BIG), 0);
+  EXPECT_EQ(SendMessage(h, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(small)), 0);
+  EXPECT_EQ(Native->IconWidth, 16);
+  EXPECT_EQ(SendMessage(h, WM_GETICON, ICON_BIG), 0);
+  EXPECT_EQ(SendMessage(h, WM_GETICON, ICON_SMALL), static_cast<LRESULT>(small));
+  SendMessage(h, WM_SETICON, ICON_BIG, static_cast<LPARAM>(big));
+  EXPECT_EQ(Native->IconWidth, 32) << "the big icon is the one shown";
+  EXPECT_EQ(SendMessage(h, WM_GETICON, ICON_BIG), static_cast<LRESULT>(big));
+  EXPECT_TRUE(IsIcon(big)) << "the window does not take the icons over";
+  DestroyIcon(big);
+  DestroyIcon(small);
 }
 
 }  // namespace

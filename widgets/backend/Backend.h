@@ -88,6 +88,9 @@ class TNativeWindow {
   // GtkWindow* for GTK, nullptr offscreen.
   virtual void* NativeHandle() = 0;
   virtual void Minimize() {}
+  // The window's icon (taskbar, title bar): straight ARGB pixels, row after
+  // row; width 0 removes it.
+  virtual void SetIcon(int /*width*/, int /*height*/, const std::vector<std::uint32_t>& /*argb*/) {}
   // Whether files may be dropped on the window (WM_DROPFILES).
   virtual void SetAcceptFiles(bool) {}
 };

@@ -84,6 +84,8 @@ class TOffscreenWindow : public TNativeWindow {
   void Minimize() override { ++Minimizations; }
   int Minimizations = 0;
   void SetAcceptFiles(bool accept) override { AcceptFiles = accept; }
+  void SetIcon(int width, int, const std::vector<std::uint32_t>&) override { IconWidth = width; }
+  int IconWidth = 0;
   bool AcceptFiles = false;
   // Drops files as the file manager would (only while accepted).
   void DropFiles(const std::vector<std::string>& paths, int x, int y);

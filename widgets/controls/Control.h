@@ -306,6 +306,7 @@ class TControl : public TMessageWindow {
   std::u16string FClassName;
   bool FTabStop = false;
   bool FMouseInside = false;
+  std::uintptr_t FIcons[2] = {0, 0};  // small, big (WM_SETICON)
   std::unique_ptr<TInputRouter> FRouter;
   std::unique_ptr<TNativeWindow> FNative;
 };

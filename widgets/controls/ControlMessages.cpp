@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "widgets/controls/Control.h"
+#include "widgets/controls/Icon.h"
 #include "widgets/controls/InputRouter.h"
 
 namespace widgets {
@@ -139,6 +140,20 @@ void TControl::DefaultHandler(TMessage& m) {
       return;
     case WM_MOUSEACTIVATE:
       m.Result = 1;  // MA_ACTIVATE
+      return;
+    case WM_SETICON: {
+      // The icons stay the caller's; the window only shows them.
+      size_t slot = m.WParam == ICON_BIG ? 1 : 0;
+      m.Result = static_cast<LRESULT>(FIcons[slot]);
+      FIcons[slot] = static_cast<std::uintptr_t>(m.LParam);
+      if (FNative) {
+        TIconImage image = IconImage(FIcons[1] ? FIcons[1] : FIcons[0]);
+        FNative->SetIcon(image.Width, image.Height, image.Argb);
+      }
+      return;
+    }
+    case WM_GETICON:
+      m.Result = static_cast<LRESULT>(m.WParam == ICON_BIG ? FIcons[1] : (FIcons[0] ? FIcons[0] : FIcons[1]));
       return;
     // The window text is the caption buffer, which WM_SETTEXT keeps.
     case WM_SETTEXT:

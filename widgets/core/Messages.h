@@ -162,6 +162,7 @@ constexpr LRESULT HTCAPTION = 2;
 
 constexpr WPARAM SC_MOVE = 0xF010;  // 0xF012 is SC_MOVE from the caption
 constexpr LRESULT DLGC_WANTALLKEYS = 4;
+constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1;
 constexpr WPARAM SIZE_RESTORED = 0;
 
 // Virtual-key codes the toolkit produces ('0'..'9' and 'A'..'Z' are their

@@ -203,6 +203,27 @@ class TGtkWindow : public TNativeWindow {
 
   void Minimize() override { gtk_window_iconify(GTK_WINDOW(FWindow)); }
 
+  void SetIcon(int width, int height, const std::vector<std::uint32_t>& argb) override {
+    if (width <= 0 || height <= 0 || argb.size() < static_cast<size_t>(width) * height) {
+      gtk_window_set_icon(GTK_WINDOW(FWindow), nullptr);
+      return;
+    }
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        std::uint32_t p = argb[static_cast<size_t>(y) * width + x];
+        guchar* out = pixels + y * stride + x * 4;
+        out[0] = static_cast<guchar>(p >> 16);
+        out[1] = static_cast<guchar>(p >> 8);
+        out[2] = static_cast<guchar>(p);
+        out[3] = static_cast<guchar>(p >> 24);
+      }
+    gtk_window_set_icon(GTK_WINDOW(FWindow), pixbuf);
+    g_object_unref(pixbuf);
+  }
+
   void SetAcceptFiles(bool accept) override {
     if (accept == FAcceptFiles) return;
     FAcceptFiles = accept;
