@@ -417,6 +417,11 @@ class TGtkWindow : public TNativeWindow {
       cairo_restore(cr);
       return TRUE;
     }
+    // The theme's window background, as the class brush would paint it;
+    // WM_PAINT may paint over it.
+    if (!FParams.Rgba)
+      gtk_render_background(gtk_widget_get_style_context(FWindow), cr, 0, 0, gtk_widget_get_allocated_width(FWindow),
+                            gtk_widget_get_allocated_height(FWindow));
     FEvents->NativePaint(cr);
     if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(FWindow)))
       gtk_container_propagate_draw(GTK_CONTAINER(FWindow), child, cr);
