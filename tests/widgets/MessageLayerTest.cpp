@@ -254,3 +254,34 @@ TEST(MessageLayer, LParamPackingKeepsNegativeCoordinates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageLayer, SendersAndPostersSurviveTheWindowGoingAway) {
+  auto* target = new TRecorder;
+  HWND h = target->Handle();
+  std::atomic<bool> stop{false};
+  std::atomic<int> answered{0}, refused{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; !stop; ++i) {
+        PostMessage(h, UM_RECORD, static_cast<WPARAM>(t), i);
+        if (SendMessage(h, UM_ADD, 1, 1) == 2)
+          ++answered;
+        else
+          ++refused;
+      }
+    });
+  }
+  ASSERT_TRUE(PumpUntil([&] { return answered > 200; }));
+  target->DestroyHandle();  // with calls queued and threads still sending
+  ASSERT_TRUE(PumpUntil([&] { return refused > 100; }));
+  stop = true;
+  for (auto& th : threads) th.join();
+  ProcessMessages();
+  EXPECT_FALSE(IsWindow(h));
+  delete target;
+}
+
+}  // namespace
