@@ -134,6 +134,7 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   const size_t chunkFrames = std::max<size_t>(256, static_cast<size_t>(freq) / 100);
   if (chunk_.size() < chunkFrames * chans) chunk_.resize(chunkFrames * chans);
   bool drained = false;
+  const bool sourceReady = !stalled_.load() || SourceReadyToResume();
   while (deviceQueue_.Frames() < static_cast<size_t>(frames)) {
     size_t got = 0;
     bool wake = false;
@@ -142,7 +143,7 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
       size_t available = queue_.Frames();
       bool ended = sourceEnded_.load();
       if (stalled_.load()) {
-        if (available >= resumeFrames_ || (ended && available > 0)) stalled_ = false;
+        if ((available >= resumeFrames_ && sourceReady) || (ended && available > 0)) stalled_ = false;
         else if (!(ended && available == 0)) break;
       }
       if (available == 0) {

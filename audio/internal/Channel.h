@@ -108,6 +108,10 @@ class TChannel {
   void DetachEncoder(HENCODE encoder);
   std::vector<std::shared_ptr<TEncoder>> Encoders();
 
+  // Whether a stalled channel has enough in its source's own buffer to play
+  // on (beyond the decoded queue, which the mixer checks itself).
+  virtual bool SourceReadyToResume() { return true; }
+
   // Starts the stream again from its beginning (streams that can); false
   // when it cannot, and then playing simply continues.
   virtual bool Restart() { return false; }

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -125,8 +126,11 @@ int TDecodeStream::OpenNet(std::unique_ptr<TNetSource> net, const std::string& f
   if (error == ERROR_OK) error = DecodeFirstFrame();
   if (error != ERROR_OK && net_->TimedOut()) error = ERROR_TIMEOUT;
   net_->SetReadDeadline(0);
-  if (error == ERROR_OK && codec_ && codec_->bit_rate > 0)
-    net_->SizeBufferForBitrate(static_cast<int>(codec_->bit_rate / 1000));
+  if (net_->IcyBitrate() > 0 && net_->IcyBitrate() <= 1000) bitrateKbps_ = net_->IcyBitrate();
+  if (error == ERROR_OK && codec_ && codec_->bit_rate > 0) {
+    bitrateKbps_ = static_cast<int>(std::clamp<int64_t>(codec_->bit_rate / 1000, 8, 1000));
+    net_->SizeBufferForBitrate(bitrateKbps_.load());
+  }
   return error;
 }
 
@@ -206,8 +210,19 @@ int TDecodeStream::OpenDemuxer(bool first) {
     return kind_ == TKind::File ? ERROR_FILEFORM : ERROR_FILEFORM;
   }
   format_ = opened;
-  if (avformat_find_stream_info(format_, nullptr) < 0 && Aborting()) return ERROR_UNKNOWN;
-  streamIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  // A live stream whose demuxer already knows the codec needs no stream
+  // analysis: it would wait for data that may come only with the next
+  // connection. The first decoded frame tells the rest.
+  streamIndex_ = -1;
+  if (kind_ == TKind::Net)
+    for (unsigned i = 0; i < format_->nb_streams && streamIndex_ < 0; ++i)
+      if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+          format_->streams[i]->codecpar->codec_id != AV_CODEC_ID_NONE)
+        streamIndex_ = static_cast<int>(i);
+  if (streamIndex_ < 0) {
+    if (avformat_find_stream_info(format_, nullptr) < 0 && Aborting()) return ERROR_UNKNOWN;
+    streamIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  }
   if (streamIndex_ < 0) return format_->nb_streams ? ERROR_NOTAUDIO : ERROR_FILEFORM;
   // Only the audio stream is read: video of an HLS or RTMP stream is
   // dropped before it is even parsed further.
@@ -284,12 +299,13 @@ int TDecodeStream::DecodeFirstFrame() {
             av_packet_unref(packet_);
             return ERROR_FORMAT;
           }
-          // How much decoded audio waits for the mixer: little for network
-          // streams (their buffer is the download buffer, whose fill the
-          // player watches), more for streams opened by libavformat, where
-          // it is the only buffer.
+          // How much decoded audio waits for the mixer: half a second for
+          // files and network streams (the latter's real buffer is the
+          // download buffer, whose fill the player watches; half a second
+          // decoded is what lets a stall end even while the demuxer holds
+          // the rest), the whole buffer length for streams opened by
+          // libavformat, where it is the only buffer.
           size_t highWater = static_cast<size_t>(freq) / 2;
-          if (kind_ == TKind::Net) highWater = static_cast<size_t>(freq) * 3 / 10;
           if (kind_ == TKind::Direct)
             highWater = static_cast<size_t>(freq) * std::max<DWORD>(Config().netBuffer.load(), 500) / 1000;
           SetupQueue(highWater);
@@ -375,6 +391,17 @@ bool TDecodeStream::Reopen() {
 
 void TDecodeStream::Start() {
   thread_ = std::thread([this] { Run(); });
+}
+
+bool TDecodeStream::SourceReadyToResume() {
+  // After running dry, a network stream waits until half a second is
+  // buffered (download buffer and decoded audio together) before it plays
+  // on: resuming on the first few packets would only stall again on a
+  // connection that barely keeps up.
+  if (kind_ != TKind::Net || net_->Ended()) return true;
+  const double bytesPerSecond = bitrateKbps_.load() * 125.0;
+  const double buffered = net_->Buffered() / bytesPerSecond + static_cast<double>(QueuedFrames()) / freq;
+  return buffered >= std::min(0.5, net_->BufferSize() / bytesPerSecond / 2);
 }
 
 bool TDecodeStream::Restart() {

@@ -39,6 +39,7 @@ class TDecodeStream : public TChannel {
 
   // Local files start again from the beginning.
   bool Restart() override;
+  bool SourceReadyToResume() override;
   // A file held in memory by the caller (it stays there while the stream lives).
   void SetMemory(const void* data, uint64_t size) {
     memory_ = static_cast<const uint8_t*>(data);
@@ -93,6 +94,7 @@ class TDecodeStream : public TChannel {
   std::vector<float> converted_;
 
   std::atomic<uint64_t> packetBytes_{0};
+  std::atomic<int> bitrateKbps_{128};
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
   std::thread thread_;

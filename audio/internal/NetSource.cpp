@@ -151,7 +151,6 @@ void TNetSource::Run() {
     lowWaterSet_ = false;
     icyParser_.Reset(0);
     lastData_ = Clock::now();
-    breakPending_ = !firstConnection_;
     CURLcode rc = curl_easy_perform(curl);
     socket_ = -1;
     if (abort_.load()) break;
@@ -171,6 +170,13 @@ void TNetSource::Run() {
     if (connectionBytes_ > 0) {
       droppedAt = Clock::now();
       backoff = std::chrono::milliseconds(250);
+      // Mark the break now, so that the decoder plays out what it holds of
+      // the old connection instead of waiting for the new one.
+      {
+        std::lock_guard lock(bufferMutex_);
+        breaks_.push_back(writeTotal_);
+      }
+      dataCv_.notify_all();
     }
     if (Clock::now() - droppedAt > std::chrono::milliseconds(options_.reconnectMs)) break;
     {
@@ -308,10 +314,6 @@ void TNetSource::PushAudio(const char* data, size_t length) {
     if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
   }
   std::unique_lock lock(bufferMutex_);
-  if (breakPending_) {
-    breaks_.push_back(writeTotal_);
-    breakPending_ = false;
-  }
   while (length > 0 && !abort_.load()) {
     if (count_ == ring_.size()) {
       // Full: the decoder is behind (or not playing yet). Waiting here

@@ -117,7 +117,6 @@ class TNetSource {
   int status_ = 0;
   bool headersComplete_ = false;
   bool firstConnection_ = true;
-  bool breakPending_ = false;
   uint64_t connectionBytes_ = 0;
   bool lowWaterSet_ = false;
   TIcyParser icyParser_;

@@ -53,7 +53,7 @@ TEST(Reconnect, DroppedLiveStreamStallsAndResumesTenTimes) {
     TLiveOptions o;
     o.burst = 12000;
     o.bytesPerSecond = 16000;
-    o.limit = 14000;  // under a second of audio, then the connection drops
+    o.limit = 12000;  // three quarters of a second of audio, then the connection drops
     o.title = [&](int) { return "Title " + std::to_string(connections.load()); };
     ServeLive(server, c, mp3, o);
   });
