@@ -20,24 +20,6 @@ int Hex(char c) {
   return -1;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 }  // namespace
 
 class TJsonParser {
@@ -149,7 +131,7 @@ class TJsonParser {
         case '0': out.push_back('\0'); break;
         case 'x': {
           uint32_t v;
-          if (ReadHex(2, v)) AppendUtf8(out, v);
+          if (ReadHex(2, v)) enc::AppendUtf8(out, v);
           else out.push_back('x');
           break;
         }
@@ -172,7 +154,7 @@ class TJsonParser {
           } else if (v >= 0xD800 && v <= 0xDFFF) {
             v = 0xFFFD;
           }
-          AppendUtf8(out, v);
+          enc::AppendUtf8(out, v);
           break;
         }
         default: out.push_back(e); break;  // \" \\ \/ \' and unknown ones

@@ -63,6 +63,8 @@ int32_t DecodeUtf8(std::string_view text, size_t& i) {
   return cp;
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -80,8 +82,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;

@@ -5,6 +5,7 @@
 // as Windows-1254.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
 bool IsValidUtf8(std::string_view text);
+
+// Appends one code point (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 std::u16string Cp1254ToUtf16(std::string_view text);
 // Characters that Windows-1254 lacks become "?".
