@@ -177,7 +177,10 @@ class TGtkWindow : public TNativeWindow {
       std::memcpy(target + static_cast<size_t>(y) * targetStride, pixels + static_cast<size_t>(y) * stride,
                   static_cast<size_t>(width) * 4);
     cairo_surface_mark_dirty(FPicture);
-    if (!IsComposited()) ApplyShape();
+    if (!IsComposited())
+      ApplyShape();
+    else if (!FInputTransparent)
+      ApplyInputShape();
     gtk_widget_queue_draw(FWindow);
   }
 
@@ -250,14 +253,20 @@ class TGtkWindow : public TNativeWindow {
   }
 
   void ApplyInputShape() {
-    GdkWindow* window = gtk_widget_get_window(FWindow);
-    if (!window) return;
+    if (!gtk_widget_get_realized(FWindow)) return;  // realize applies it
     if (FInputTransparent) {
       cairo_region_t* empty = cairo_region_create();
-      gdk_window_input_shape_combine_region(window, empty, 0, 0);
+      gtk_widget_input_shape_combine_region(FWindow, empty);
       cairo_region_destroy(empty);
+    } else if (FPicture && IsComposited()) {
+      // Fully transparent pixels of a layered window let clicks through to
+      // what lies below, as the drawn outline suggests. Without a compositor
+      // the window shape already cuts both outline and input.
+      cairo_region_t* region = gdk_cairo_region_create_from_surface(FPicture);
+      gtk_widget_input_shape_combine_region(FWindow, region);
+      cairo_region_destroy(region);
     } else {
-      gdk_window_input_shape_combine_region(window, nullptr, 0, 0);
+      gtk_widget_input_shape_combine_region(FWindow, nullptr);
     }
   }
 
@@ -277,6 +286,7 @@ class TGtkWindow : public TNativeWindow {
       gtk_widget_shape_combine_region(self->FWindow, nullptr);
     else
       self->ApplyShape();
+    self->ApplyInputShape();
     gtk_widget_queue_draw(self->FWindow);
   }
 
