@@ -41,6 +41,16 @@ TEST(AudioLibrary, InitTwiceFailsAndCallsBeforeInitReportInit) {
   EXPECT_EQ(ErrorGetCode(), ERROR_INIT);
 }
 
+TEST(AudioLibrary, DevicesThatDoNotExistAreRefused) {
+  EXPECT_EQ(Init(-2, 44100, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(ErrorGetCode(), ERROR_DEVICE);
+  EXPECT_EQ(Init(99, 44100, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(ErrorGetCode(), ERROR_DEVICE);
+  // A failed start leaves the library free to start properly.
+  audiotest::TLibrary library;
+  EXPECT_TRUE(library.ok);
+}
+
 TEST(AudioLibrary, DefaultDeviceOpensThroughSdl) {
   // The test environment selects SDL's dummy driver.
   audiotest::TLibrary library(-1);
