@@ -207,7 +207,7 @@ int TDecodeStream::OpenDemuxer(bool first) {
         rc == AVERROR_HTTP_SERVER_ERROR || rc == AVERROR(ECONNREFUSED) || rc == AVERROR(EIO))
       return ERROR_FILEOPEN;
     if (rc == AVERROR(ETIMEDOUT)) return ERROR_TIMEOUT;
-    return kind_ == TKind::File ? ERROR_FILEFORM : ERROR_FILEFORM;
+    return ERROR_FILEFORM;
   }
   format_ = opened;
   // A live stream whose demuxer already knows the codec needs no stream
