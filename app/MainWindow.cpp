@@ -107,15 +107,16 @@ void TMainWindow::Build() {
 
   FRecorder = std::make_unique<TRecorder>();
 
-  FUpdateCheck = std::make_unique<TUpdateCheck>(TUpdateHost{
-      WindowHandle(), &FOptions, FConfig.SettingsFolder, [this] { return PlayerWindowHandle(); },
-      [this] { return FStationName; },
-      [this](HWND owner, const std::u16string& text, const std::u16string& caption) {
-        return Ask ? Ask(owner, text, caption) : IDNO;
-      },
-      [this](const std::string& address) {
-        if (OpenAddress) OpenAddress(address);
-      }});
+  if (FConfig.BackgroundRequests)
+    FUpdateCheck = std::make_unique<TUpdateCheck>(TUpdateHost{
+        WindowHandle(), &FOptions, FConfig.SettingsFolder, [this] { return PlayerWindowHandle(); },
+        [this] { return FStationName; },
+        [this](HWND owner, const std::u16string& text, const std::u16string& caption) {
+          return Ask ? Ask(owner, text, caption) : IDNO;
+        },
+        [this](const std::string& address) {
+          if (OpenAddress) OpenAddress(address);
+        }});
 
   FStartupTimer = std::make_unique<TWinTimer>(WindowHandle(), StartupTimerMs, StartupTimerId);
   FWidgetTimer = std::make_unique<TWinTimer>(WindowHandle(), WidgetTimerMs, WidgetTimerId);
@@ -178,6 +179,12 @@ void TMainWindow::StartPlayer() {
   player->Address = address;
   player->SetVolume(FVolume);
   if (player == FAVConvPlayer) FAVConvPlayer->FfmpegPath = FfmpegPath();
+  // The library starts after the players are made: its network settings
+  // are passed on again now that it runs.
+  if (player == FBassPlayer) {
+    FBassPlayer->SetNetBuffer(FBassPlayer->NetBuffer);
+    FBassPlayer->SetNetTimeout(FBassPlayer->NetTimeout);
+  }
   player->Play();
   if (PlayerWindowHandle()) SetPlayerCaption(u"QOR - " + FStationName);
 }

@@ -40,6 +40,9 @@ struct TMainWindowConfig {
   std::u16string SettingsFolder;  // with a trailing "/"
   std::u16string ProgramFolder;   // with a trailing "/"
   bool TrayIcon = true;
+  // The update check, visitor count and widget hits (off for the headless
+  // tool, which has nobody to show their results to).
+  bool BackgroundRequests = true;
   // Destroying the window ends the message loop (off for tests that run
   // several controllers in one loop).
   bool QuitOnDestroy = true;

@@ -283,6 +283,13 @@ LRESULT TMainWindow::StartRecording() {
   FRecorder->BitrateIndex = bitrate < 0 || bitrate > MaxBitrateIndex ? DefaultBitrateIndex : bitrate;
   int frequency = FOptions.ReadInt(oiFrequency);
   FRecorder->SampleRateIndex = frequency < 0 || frequency > MaxFrequencyIndex ? DefaultFrequencyIndex : frequency;
+  // Opus knows only a few rates; the options dialog forces 48000 for it,
+  // and a stored choice that Opus cannot encode would fail every recording.
+  if (convert && FRecorder->Codec == "libopus") {
+    int32_t rate = TRecorder::SampleRate(FRecorder->SampleRateIndex);
+    if (rate != 8000 && rate != 12000 && rate != 16000 && rate != 24000 && rate != 48000)
+      FRecorder->SampleRateIndex = TRecorder::SampleRateCount - 1;
+  }
   try {
     return FRecorder->Start();
   } catch (const std::exception&) {

@@ -11,9 +11,10 @@ int main(int argc, char** argv) {
   // Without a display the program still runs (tray and dialogs stay away).
   bool desktop = widgets::UseGtkBackend(&argc, &argv);
   app::TApplication::SetControllerFactory([desktop](app::TApplication& application) {
-    auto controller = std::make_unique<app::TMainWindow>(
-        *app::Globals().Options,
-        app::TMainWindowConfig{application.SettingsFolder(), application.ProgramFolder(), true, true});
+    app::TMainWindowConfig config;
+    config.SettingsFolder = application.SettingsFolder();
+    config.ProgramFolder = application.ProgramFolder();
+    auto controller = std::make_unique<app::TMainWindow>(*app::Globals().Options, config);
     if (desktop) controller->Ask = app::GtkQuestion;
     controller->Beep = [] { widgets::Backend().Beep(); };
     return controller;

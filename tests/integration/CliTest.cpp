@@ -1,0 +1,173 @@
+// qor-cli end to end: arguments, station lookup, playing and recording
+// fixture ICY streams in every format, failures and Ctrl+C.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "CliProcess.h"
+#include "FixtureServer.h"
+#include "MainWindowTestKit.h"
+#include "TempDir.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+
+using namespace clitest;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mp3 = ctltest::ReadFile(ctltest::Media("tone.mp3"));
+    ASSERT_FALSE(mp3.empty());
+    Server.Route("/live", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+      ctltest::TLiveOptions o;
+      o.metaInt = 8192;
+      ctltest::ServeLive(Server, c, mp3, o);
+    });
+    Settings = Home.Path() / "Kelvarin" / "QOR";
+    fs::create_directories(Settings);
+    // Favourites of this user: the fixture station, and one with Turkish
+    // letters for the folded search.
+    qor::TPlayList favourites;
+    auto add = [&](const std::u16string& name, const std::string& url) {
+      auto item = std::make_unique<qor::TPlayItem>();
+      item->SetName(name);
+      item->Url = url;
+      item->Id = favourites.Count() + 1;
+      favourites.Add(std::move(item));
+    };
+    add(u"Test Radyo", Server.Url("/live"));
+    add(u"IŞIK FM", "http://127.0.0.1:1/isik");
+    ASSERT_TRUE(qor::SaveFavourites(favourites, Settings / "playlist.rpf"));
+    // Recordings land in the test's own folder unless asked otherwise.
+    std::string ini = "[recorder]\nfolder=" + (Home.Path() / "default-records").string() + "\n[player]\nbuffer=2000\n";
+    testkit::TempDir::WriteFile(Settings / "options.ini", ini);
+  }
+
+  std::unique_ptr<TCliProcess> Run(const std::vector<std::string>& args) {
+    return std::make_unique<TCliProcess>(Home.Path(), args);
+  }
+
+  testkit::TempDir Home;
+  fs::path Settings;
+  testkit::FixtureServer Server;
+  std::string mp3;
+};
+
+TEST_F(CliTest, BadArgumentsExitWithTwo) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"dance"},
+      {"record", "Test Radyo"},
+      {"record", "Test Radyo", "--duration", "00:99:00"},
+      {"record", "Test Radyo", "--duration", "00:00:05", "--format", "wma"},
+      {"play", "Test Radyo", "--seconds", "zero"},
+      {"play", "Test Radyo", "--bogus"},
+      {"play"},
+      {"play", "No Such Station At All"},
+  };
+  for (const auto& args : bad) {
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    auto p = Run(args);
+    EXPECT_EQ(p->Wait(std::chrono::seconds(20)), 2) << p->Stderr();
+    EXPECT_FALSE(p->Stderr().empty());
+  }
+  auto help = Run({"--help"});
+  EXPECT_EQ(help->Wait(std::chrono::seconds(20)), 0);
+  EXPECT_NE(help->Stdout().find("qor-cli record"), std::string::npos);
+  // Nothing the tool was asked changed the stored options.
+  EXPECT_EQ(testkit::TempDir::ReadFile(Settings / "options.ini").find("format"), std::string::npos);
+}
+
+TEST_F(CliTest, SearchFoldsTurkishLetters) {
+  auto p = Run({"search", "ışık"});
+  ASSERT_EQ(p->Wait(std::chrono::seconds(20)), 0);
+  EXPECT_NE(p->Stdout().find("[favori] IŞIK FM"), std::string::npos) << p->Stdout();
+  auto none = Run({"search", "qqqzzz"});
+  ASSERT_EQ(none->Wait(std::chrono::seconds(20)), 0);
+  EXPECT_EQ(none->Stdout().find("[favori]"), std::string::npos);
+}
+
+TEST_F(CliTest, PlayDeadAddressFailsWithReason) {
+  auto start = std::chrono::steady_clock::now();
+  auto p = Run({"play", "http://127.0.0.1:1/dead", "--no-sound"});
+  // Well inside the connection time-out of the options (15 s).
+  EXPECT_EQ(p->Wait(std::chrono::seconds(15)), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  EXPECT_NE(p->Stderr().find("Bağlantı kurulamadı."), std::string::npos) << p->Stderr();
+  EXPECT_NE(p->Stdout().find("Bağlanıyor"), std::string::npos);
+}
+
+TEST_F(CliTest, PlayByNameFragmentPrintsEventsAndTitle) {
+  auto p = Run({"play", "test rad", "--seconds", "1", "--no-sound"});
+  ASSERT_EQ(p->Wait(std::chrono::seconds(30)), 0) << p->Stderr();
+  std::string out = p->Stdout();
+  EXPECT_NE(out.find("Test Radyo"), std::string::npos) << out;
+  EXPECT_NE(out.find("Bağlanıyor (connecting)"), std::string::npos);
+  EXPECT_NE(out.find("Çalıyor (playing)"), std::string::npos);
+  EXPECT_NE(out.find("Başlık (title): Artist - Song"), std::string::npos) << out;
+}
+
+// One ten-second raw recording, and two-second recordings in each encoded
+// format, run side by side to keep the suite quick.
+TEST_F(CliTest, RecordsRawAndEveryFormatWithTheNameRule) {
+  fs::path folder = Home.Path() / "records";
+  const std::map<std::string, std::string> codecs = {
+      {"aac", "aac"}, {"ac3", "ac3"}, {"flac", "flac"}, {"m4a", "aac"},
+      {"mp3", "mp3"}, {"ogg", "vorbis"}, {"opus", "opus"}, {"wav", "pcm_s16le"}};
+  auto raw = Run({"record", "Test Radyo", "--duration", "00:00:10", "--format", "raw", "--folder", folder.string(),
+                  "--no-sound"});
+  std::map<std::string, std::unique_ptr<TCliProcess>> runs;
+  for (const auto& [format, codec] : codecs)
+    runs[format] = Run({"record", "Test Radyo", "--duration", "00:00:02", "--format", format, "--folder",
+                        (folder / format).string(), "--no-sound"});
+
+  for (auto& [format, run] : runs) {
+    SCOPED_TRACE(format);
+    ASSERT_EQ(run->Wait(std::chrono::seconds(60)), 0) << run->Stderr();
+    fs::path file = LastLine(run->Stdout());
+    EXPECT_EQ(file.parent_path(), folder / format);
+    EXPECT_EQ(file.extension(), "." + format);
+    EXPECT_EQ(file.filename().string().rfind("Test Radyo - Artist - Song - ", 0), 0u) << file;
+    EXPECT_EQ(ctltest::ProbeCodec(file), codecs.at(format));
+    double seconds = ctltest::ProbeDuration(file);
+    EXPECT_GT(seconds, 1.5) << file;
+    EXPECT_LT(seconds, 3.0) << file;
+  }
+
+  ASSERT_EQ(raw->Wait(std::chrono::seconds(60)), 0) << raw->Stderr();
+  fs::path file = LastLine(raw->Stdout());
+  EXPECT_EQ(file.parent_path(), folder);
+  EXPECT_EQ(file.extension(), ".mp3");
+  EXPECT_EQ(ctltest::ProbeCodec(file), "mp3");
+  double seconds = ctltest::ProbeDuration(file);
+  EXPECT_GT(seconds, 9.0) << file;
+  EXPECT_LT(seconds, 11.5) << file;
+}
+
+TEST_F(CliTest, CtrlCEndsARecordingWithACompleteFile) {
+  auto p = Run({"record", "Test Radyo", "--duration", "00:10:00", "--format", "m4a", "--no-sound"});
+  auto started = [&] { return p->Stderr().find("Kayıt başladı") != std::string::npos; };
+  for (int i = 0; i < 1500 && !started(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(started()) << p->Stderr();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  auto signalled = std::chrono::steady_clock::now();
+  p->Signal(SIGINT);
+  ASSERT_EQ(p->Wait(std::chrono::seconds(10)), 0) << p->Stderr();
+  EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+  fs::path file = LastLine(p->Stdout());
+  EXPECT_EQ(file.parent_path(), Home.Path() / "default-records");
+  // An MP4 file is readable only when its index was written at the end.
+  EXPECT_EQ(ctltest::ProbeCodec(file), "aac");
+  EXPECT_GT(ctltest::ProbeDuration(file), 1.0);
+}
+
+}  // namespace
