@@ -69,6 +69,9 @@ fs::path Media(const std::string& name) {
   else if (name == "sine440.opus") cmd = ff + src + "-c:a libopus -b:a 96k " + path.string();
   else if (name == "sine440.flac") cmd = ff + src + "-c:a flac " + path.string();
   else if (name == "sine440.wav") cmd = ff + src + "-c:a pcm_s16le " + path.string();
+  else if (name == "sine440.ac3") cmd = ff + src + "-c:a ac3 -b:a 192k " + path.string();
+  else if (name == "sine440.m4a") cmd = ff + src + "-c:a aac -b:a 128k -movflags +faststart " + path.string();
+  else if (name == "sine440.wma") cmd = ff + src + "-c:a wmav2 -b:a 128k " + path.string();
   else if (name == "sine440_2s.mp3") cmd = ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
   else if (name == "sine1000.wav") cmd = ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
   else if (name == "sine100.wav") cmd = ff + sine(100, 0.1, 10) + "-c:a pcm_s16le " + path.string();

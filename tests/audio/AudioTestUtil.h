@@ -19,7 +19,8 @@ bool Run(const std::string& command);
 
 // A file made once per test run with ffmpeg, kept in a shared temporary
 // folder: "sine440.mp3" (10 s, 44100 Hz stereo, 128k), "sine440.aac",
-// "sine440.ogg", "sine440.opus", "sine440.flac", "sine440.wav",
+// "sine440.ogg", "sine440.opus", "sine440.flac", "sine440.wav", "sine440.ac3",
+// "sine440.m4a", "sine440.wma",
 // "sine1000.wav", "sine100.wav", "mix100_1000.wav", and
 // "hls/index.m3u8" (an HLS folder of AAC segments).
 std::filesystem::path Media(const std::string& name);

@@ -68,7 +68,9 @@ TEST(AudioLibrary, FilesOfEachFormatOpenWithTheirTypeAndFormat) {
     DWORD ctype;
   } cases[] = {{"sine440.mp3", CTYPE_STREAM_MP3},   {"sine440.aac", CTYPE_STREAM_AAC},
                {"sine440.ogg", CTYPE_STREAM_OGG},   {"sine440.opus", CTYPE_STREAM_OPUS},
-               {"sine440.flac", CTYPE_STREAM_FLAC}, {"sine440.wav", CTYPE_STREAM_WAV}};
+               {"sine440.flac", CTYPE_STREAM_FLAC}, {"sine440.wav", CTYPE_STREAM_WAV},
+               {"sine440.ac3", CTYPE_STREAM_AC3},   {"sine440.m4a", CTYPE_STREAM_MP4},
+               {"sine440.wma", CTYPE_STREAM_WMA}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     auto path = Media(c.file);
