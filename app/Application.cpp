@@ -246,8 +246,11 @@ void TApplication::Initialize() {
   deploy::Load(U(FProgramFolder), U(FSettingsFolder));
   if (!OpenInternetHandle()) *FErr << "QOR: İnternet bağlantısı hazırlanamadı.\n";
 
-  // The controller window, findable by other instances from here on.
+  // The controller window, findable by other instances from here on. A
+  // termination signal that arrives from then on is a polite request to
+  // close, answered as soon as the loop runs.
   widgets::InitMessages();
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) FSignalSources.push_back(g_unix_signal_add(sig, OnTerminate, this));
   if (ControllerFactory())
     FMainWindow = ControllerFactory()(*this);
   else
@@ -270,38 +273,39 @@ void TApplication::Initialize() {
   FInitialized = true;
 }
 
-namespace {
-
-gboolean OnTerminate(gpointer data) {
-  // A polite request to end, like WM_CLOSE from "-quit".
-  auto* window = static_cast<TControllerWindow*>(data);
-  if (widgets::IsWindow(window->WindowHandle())) widgets::PostMessage(window->WindowHandle(), widgets::WM_CLOSE);
-  else widgets::PostQuitMessage(0);
+gboolean TApplication::OnTerminate(gpointer data) {
+  auto* app = static_cast<TApplication*>(data);
+  widgets::HWND window = app->FMainWindow ? app->FMainWindow->WindowHandle() : 0;
+  if (widgets::IsWindow(window))
+    widgets::PostMessage(window, widgets::WM_CLOSE);
+  else
+    widgets::PostQuitMessage(0);
   return G_SOURCE_CONTINUE;
 }
 
-}  // namespace
+void TApplication::RemoveSignalSources() {
+  for (guint id : FSignalSources) g_source_remove(id);
+  FSignalSources.clear();
+}
 
 void TApplication::RunMessageLoop() {
   if (FSingleInstance && !FRuntimeFolder.empty()) {
     FMutex = std::make_unique<platform::TInstanceLock>(FRuntimeFolder);
     FMutex->Hold();
   }
-  std::vector<guint> signalSources;
-  if (FMainWindow)
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) signalSources.push_back(g_unix_signal_add(sig, OnTerminate, FMainWindow.get()));
   try {
     widgets::RunMessageLoop();
   } catch (...) {
-    for (guint id : signalSources) g_source_remove(id);
+    RemoveSignalSources();
     FMutex.reset();
     throw;
   }
-  for (guint id : signalSources) g_source_remove(id);
+  RemoveSignalSources();
   FMutex.reset();
 }
 
 void TApplication::Finalize() {
+  RemoveSignalSources();
   if (!FInitialized) return;
   // The controller object goes first: its players still hold library
   // handles, which must be released while the library is alive.

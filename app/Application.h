@@ -67,6 +67,8 @@ class TApplication {
   void SaveOptions();
   bool MakeSettingsFolder();
   std::string SettingsPath(const std::string& fileName) const;
+  static int OnTerminate(void* data);
+  void RemoveSignalSources();
 
   // Fields in the order of the design: the single-instance lock, the
   // controller window, the folders and the flags copied from the options.
@@ -90,6 +92,7 @@ class TApplication {
   std::ostream* FErr;
   bool FSettingsErrorShown = false;
   bool FAudioInitialized = false;
+  std::vector<unsigned> FSignalSources;
 };
 
 }  // namespace app
