@@ -36,6 +36,8 @@ case "${1:-}" in
     ;;
   test)
     install_deps
+    # One slice of the audio suite also runs under valgrind's leak checker.
+    QOR_CMAKE_ARGS="${QOR_CMAKE_ARGS:-} -DQOR_AUDIO_MEMCHECK=ON"
     build
     tools/check-layering.sh
     # GTK tests need a display and a session bus; everything else ignores them.
