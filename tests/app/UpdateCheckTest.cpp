@@ -2,6 +2,8 @@
 // version rules, and the exchanges against fixture services on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "MainWindowTestKit.h"
 #include "app/UpdateCheck.h"
 #include "support/Deploy.h"
@@ -60,6 +62,38 @@ TEST(UpdateRulesTest, Documents) {
   EXPECT_EQ(b.Link, u"http://x/");
   EXPECT_EQ(b.Image, "QUJD");
   EXPECT_FALSE(ParseBannerDocument("<r><t>x</t></q>", b));
+}
+
+TEST(UpdateRulesTest, GarbageDocumentsAreRefusedCleanly) {
+  std::mt19937 random(7);
+  std::string seed = "<?xml version=\"1.0\"?><r><v>5.4</v><d>1.9</d><b>2</b><t>x</t><l>y</l></r>";
+  for (int round = 0; round < 400; ++round) {
+    std::string text = seed;
+    int edits = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < edits && !text.empty(); ++i) {
+      size_t at = random() % text.size();
+      switch (random() % 3) {
+        case 0: text[at] = static_cast<char>(random() % 256); break;
+        case 1: text.erase(at, 1 + random() % 4); break;
+        default: text.insert(at, std::string(1 + random() % 3, static_cast<char>(random() % 256))); break;
+      }
+    }
+    TApiVersion v;
+    TBannerInfo b;
+    if (ParseVersionDocument(text, v)) {
+      EXPECT_LE(v.Program.size(), text.size());
+    }
+    if (ParseBannerDocument(text, b)) {
+      EXPECT_LE(b.Image.size(), text.size());
+    }
+  }
+  // Entities are not fetched or expanded from outside.
+  TApiVersion v;
+  std::string external =
+      "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><r><v>&x;</v></r>";
+  if (ParseVersionDocument(external, v)) {
+    EXPECT_EQ(v.Program.find("root"), std::string::npos);
+  }
 }
 
 class UpdateCheckTest : public ::testing::Test {

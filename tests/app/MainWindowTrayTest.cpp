@@ -1,0 +1,123 @@
+// The controller's tray icon and window icon: what the tray's clicks ask
+// of the player window, the hint, and the icon id.
+#include <gtest/gtest.h>
+
+#include "MainWindowTestKit.h"
+#include "widgets/controls/Icon.h"
+#include "widgets/tray/TrayIcon.h"
+
+using namespace ctltest;
+using namespace widgets;
+using namespace app;
+
+namespace {
+
+// Accepts every icon and remembers the last record.
+class TQuietHost : public TTrayHost {
+ public:
+  explicit TQuietHost(TNotifyIconData* last) : FLast(last) {}
+  bool Add(const TNotifyIconData& d) override { return Keep(d); }
+  bool Modify(const TNotifyIconData& d) override { return Keep(d); }
+  bool Delete(const TNotifyIconData& d) override {
+    Deleted = true;
+    return Keep(d);
+  }
+  const char* Kind() const override { return "quiet"; }
+  bool Deleted = false;
+
+ private:
+  bool Keep(const TNotifyIconData& d) {
+    *FLast = d;
+    return true;
+  }
+  TNotifyIconData* FLast;
+};
+
+class MainWindowTrayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetTrayHost(std::make_unique<TQuietHost>(&Last));
+    auto& mw = F.Make();
+    mw.CreatePlayerWindow = [this](TMainWindow&) {
+      auto window = std::make_unique<TClientWindow>();
+      Player = window.get();
+      Player->Answer = 0x1234;  // the menu handle UM_QUERY_MENU hands out
+      return window;
+    };
+    mw.PopupMenu = [this](LRESULT menu, HWND owner) {
+      Menus.push_back(menu);
+      EXPECT_EQ(owner, Player->WindowHandle());
+    };
+  }
+  void TearDown() override {
+    F.Destroy();
+    SetTrayHost(nullptr);
+  }
+  void Tray(UINT event) {
+    HWND tray = F.Controller->TrayIcon()->WindowHandle();
+    SendMessage(tray, WM_TRAYNOTIFY, static_cast<WPARAM>(tray), static_cast<LPARAM>(event));
+  }
+
+  TNotifyIconData Last;
+  TControllerFixture F;
+  TClientWindow* Player = nullptr;
+  std::vector<LRESULT> Menus;
+};
+
+TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
+  // The fixture's controller has no tray; this one has.
+  app::TMainWindowConfig config;
+  config.SettingsFolder = F.SettingsFolder;
+  config.QuitOnDestroy = false;
+  auto hooks = std::move(F.Controller);
+  F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
+  F.Controller->CreatePlayerWindow = hooks->CreatePlayerWindow;
+  F.Controller->PopupMenu = hooks->PopupMenu;
+  hooks.reset();
+  F.Start();
+  ASSERT_NE(F.Controller->TrayIcon(), nullptr);
+  EXPECT_EQ(Last.szTip, u"QOR");
+  EXPECT_TRUE(IsIcon(Last.hIcon));
+
+  // Before the player window exists, clicks ask nobody.
+  Tray(WM_RBUTTONUP);
+  EXPECT_TRUE(Menus.empty());
+  ASSERT_TRUE(PumpUntil([&] { return Player != nullptr; }, 5000));
+
+  Tray(WM_RBUTTONUP);
+  ASSERT_EQ(Player->Count(UM_QUERY_MENU), 1);
+  EXPECT_EQ(Player->Entries().back().W, 1u);
+  EXPECT_EQ(Menus, std::vector<LRESULT>{0x1234});
+  // The left button does not open the menu.
+  Tray(WM_LBUTTONUP);
+  EXPECT_EQ(Player->Count(UM_QUERY_MENU), 1);
+  // A player window without a menu: nothing is shown.
+  Player->Answer = 0;
+  Tray(WM_RBUTTONUP);
+  EXPECT_EQ(Menus.size(), 1u);
+
+  Tray(WM_LBUTTONDBLCLK);
+  ASSERT_EQ(Player->Count(UM_TRAY_CLICK), 1);
+  EXPECT_EQ(Player->Entries().back().W, 1u);
+  EXPECT_EQ(Player->Entries().back().L, 0);
+
+  std::u16string hint(300, u'h');
+  F.Send(UM_SET_TRAY_HINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+  EXPECT_EQ(F.Controller->TrayIcon()->HintText().size(), 260u);
+
+  // A new icon id replaces the window icon.
+  HICON before = static_cast<HICON>(F.Send(WM_GETICON));
+  F.Controller->SetIconId(102);
+  HICON after = static_cast<HICON>(F.Send(WM_GETICON));
+  EXPECT_TRUE(IsIcon(after));
+  EXPECT_NE(after, before);
+  EXPECT_FALSE(IsIcon(before)) << "the old icon is destroyed";
+
+  // Closing takes the icon out of the notification area.
+  F.Destroy();
+  auto* host = dynamic_cast<TQuietHost*>(&TrayHost());
+  ASSERT_NE(host, nullptr);
+  EXPECT_TRUE(host->Deleted);
+}
+
+}  // namespace
