@@ -9,6 +9,8 @@
 // the caller passes with them. A null buffer is never written.
 #pragma once
 
+#include <string>
+
 #include "app/Controller.h"
 #include "widgets/core/Messages.h"
 
@@ -103,5 +105,9 @@ inline constexpr int IDCANCEL = 2;
 // String ids the controller hands out.
 inline constexpr int IDS_NEW_VERSION = 200;
 inline constexpr int IDS_CONNECT_FAILED = 400;
+
+// A string of the program's table, by id (UM_GET_STRING); empty when
+// there is none.
+std::u16string ControllerString(int id);
 
 }  // namespace app
