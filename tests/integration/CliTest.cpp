@@ -171,3 +171,39 @@ TEST_F(CliTest, CtrlCEndsARecordingWithACompleteFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CliTest, ExactNamesFirstAndLinkedFavouritesPlayTheDatabaseAddress) {
+  auto item = [](const std::u16string& key, const std::u16string& name, const std::string& url, int id) {
+    auto i = std::make_unique<qor::TPlayItem>();
+    i->Key = key;
+    i->SetName(name);
+    i->Url = url;
+    i->Id = id;
+    return i;
+  };
+  qor::TPlayList database;
+  database.Add(item(u"501", u"Haber Radyo", "http://127.0.0.1:1/db-haber", 501));
+  database.Add(item(u"502", u"Spor", "http://127.0.0.1:1/db-spor", 502));
+  ASSERT_TRUE(qor::ExportListFile(database, Settings / "broadcast.rpf"));
+  qor::TPlayList favourites;
+  favourites.Add(item(u"", u"Haber Radyo Favori", "http://127.0.0.1:1/fav-haber", 1));
+  favourites.Add(item(u"502", u"Spor FM", "http://127.0.0.1:1/old-spor", 2));
+  ASSERT_TRUE(qor::SaveFavourites(favourites, Settings / "playlist.rpf"));
+
+  auto station = [&](const std::string& name) {
+    auto p = Run({"play", name, "--no-sound"});
+    EXPECT_EQ(p->Wait(std::chrono::seconds(20)), 1) << p->Stderr();
+    std::string out = p->Stdout();
+    return out.substr(0, out.find('\n'));
+  };
+  // The exact name in the database beats a fragment among the favourites.
+  EXPECT_EQ(station("Haber Radyo"), "İstasyon (station): Haber Radyo <http://127.0.0.1:1/db-haber>");
+  // A fragment is looked up in the favourites first.
+  EXPECT_EQ(station("haber"), "İstasyon (station): Haber Radyo Favori <http://127.0.0.1:1/fav-haber>");
+  // A favourite taken from the database plays the database's address.
+  EXPECT_EQ(station("Spor FM"), "İstasyon (station): Spor FM <http://127.0.0.1:1/db-spor>");
+}
+
+}  // namespace
