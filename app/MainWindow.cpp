@@ -12,6 +12,9 @@
 #include "resources/strings/StringTable.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
+#include "widgets/backend/Backend.h"
+#include "widgets/controls/Control.h"
+#include "widgets/menus/Menu.h"
 #include "widgets/tray/TrayIcon.h"
 
 namespace app {
@@ -23,6 +26,14 @@ TMainWindow::TMainWindow(TOptions& options, TMainWindowConfig config)
   SetName(ControllerName);
   OpenAddress = [](const std::string& address) {
     g_app_info_launch_default_for_uri(address.c_str(), nullptr, nullptr);
+  };
+  // The player window's menu: its first submenu at the cursor, owned by
+  // the player window, which gets the chosen command.
+  PopupMenu = [](LRESULT menu, HWND owner) {
+    HMENU popup = GetSubMenu(static_cast<HMENU>(menu), 0);
+    if (!IsMenu(popup)) return;
+    TPoint at = GetCursorPos();
+    TrackPopupMenuEx(popup, TPM_VERTICAL, at.X, at.Y, owner, nullptr);
   };
 }
 
@@ -251,6 +262,7 @@ void TMainWindow::TrayMouseUp(UINT keys) {
   if (!player) return;
   LRESULT menu = SendMessage(player, UM_QUERY_MENU, 1, 0);
   if (menu && PopupMenu) {
+    SetForegroundWindow(player);
     ProcessMessages();
     PopupMenu(menu, player);
   }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "MainWindowTestKit.h"
+#include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Icon.h"
+#include "widgets/menus/Menu.h"
 #include "widgets/tray/TrayIcon.h"
 
 using namespace ctltest;
@@ -118,6 +120,40 @@ TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
   auto* host = dynamic_cast<TQuietHost*>(&TrayHost());
   ASSERT_NE(host, nullptr);
   EXPECT_TRUE(host->Deleted);
+}
+
+TEST_F(MainWindowTrayTest, DefaultMenuIsTheFirstSubmenuAtTheCursor) {
+  auto* offscreen = dynamic_cast<TOffscreenBackend*>(&Backend());
+  if (!offscreen) GTEST_SKIP() << "another backend is in use";
+  app::TMainWindowConfig config;
+  config.SettingsFolder = F.SettingsFolder;
+  config.QuitOnDestroy = false;
+  auto made = std::move(F.Controller);
+  F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
+  F.Controller->CreatePlayerWindow = made->CreatePlayerWindow;
+  made.reset();
+  HMENU bar = CreateMenu();
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 40001, u"Çı&kış");
+  AppendMenuW(bar, MF_POPUP, popup, u"Menü");
+  F.Start();
+  ASSERT_TRUE(PumpUntil([&] { return Player != nullptr; }, 5000));
+  Player->Answer = static_cast<LRESULT>(bar);
+  offscreen->Cursor = {120, 340};
+  offscreen->MenuChoice = 40001;
+  int shown = offscreen->MenusShown;
+  Tray(WM_RBUTTONUP);
+  EXPECT_EQ(offscreen->MenusShown, shown + 1);
+  EXPECT_EQ(offscreen->LastMenu, popup);
+  EXPECT_EQ(offscreen->LastMenuPoint, (TPoint{120, 340}));
+  // The chosen command goes to the player window.
+  ASSERT_TRUE(PumpUntil([&] {
+    for (const auto& e : Player->Entries())
+      if (e.Msg == WM_COMMAND && e.W == 40001u) return true;
+    return false;
+  }, 2000));
+  offscreen->MenuChoice = 0;
+  DestroyMenu(bar);
 }
 
 }  // namespace
