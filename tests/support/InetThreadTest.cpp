@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FixtureServer.h"
+#include "MainLoop.h"
 #include "widgets/core/MessageWindow.h"
 
 namespace {
@@ -29,17 +30,7 @@ class TReceiver : public widgets::TMessageWindow {
   std::vector<std::pair<widgets::WPARAM, widgets::LPARAM>> got;
 };
 
-// Pumps the message layer until `done` or the deadline.
-template <typename Pred>
-bool PumpUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    widgets::ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testkit::PumpUntil;
 
 class InetThreadTest : public ::testing::Test {
  protected:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Window.h"
 

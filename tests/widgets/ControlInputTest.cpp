@@ -4,7 +4,7 @@
 
 using namespace widgets;
 using testwidgets::ControlTest;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 using testwidgets::Wire;
 
 namespace {

@@ -8,7 +8,7 @@
 
 using namespace widgets;
 using testwidgets::ControlTest;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

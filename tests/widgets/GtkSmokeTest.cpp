@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Window.h"
 #include "widgets/core/Timer.h"
@@ -17,7 +17,7 @@
 #include <gdk/gdkx.h>
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

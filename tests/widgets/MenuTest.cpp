@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "PumpUtil.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/core/MessageWindow.h"
 #include "widgets/menus/Menu.h"

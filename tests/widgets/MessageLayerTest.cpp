@@ -1,14 +1,15 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/core/MessageWindow.h"
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <mutex>
 #include <thread>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "support/Encoding.h"
 #include "widgets/tray/TrayIcon.h"
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <stdexcept>
 #include <thread>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/core/MessageWindow.h"
 #include "widgets/core/Timer.h"
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

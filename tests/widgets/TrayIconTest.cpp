@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/tray/TrayIcon.h"
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/widgets/PumpUtil.h"
+#include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
@@ -23,7 +23,7 @@
 #include <sys/wait.h>
 
 using namespace widgets;
-using testwidgets::PumpUntil;
+using testkit::PumpUntil;
 
 namespace {
 
