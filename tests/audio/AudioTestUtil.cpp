@@ -1,13 +1,7 @@
 #include "AudioTestUtil.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <mutex>
-#include <sstream>
 #include <thread>
-
-#include "TempDir.h"
 
 namespace audiotest {
 
@@ -15,81 +9,32 @@ using audio::DWORD;
 
 namespace fs = std::filesystem;
 
-bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 fs::path Media(const std::string& name) {
-  // Made once per build folder (each test runs in its own process); a
-  // private folder when the build folder is not known.
-  static fs::path folder = [] {
-    const char* build = std::getenv("QOR_BUILD_DIR");
-    if (build && *build) {
-      fs::path p = fs::path(build) / "audio-test-media";
-      fs::create_directories(p);
-      return p;
-    }
-    // Beside the test program, which lives in the build folder.
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-      fs::path p = self.parent_path() / "audio-test-media";
-      fs::create_directories(p, ec);
-      if (!ec) return p;
-    }
-    static testkit::TempDir* dir = new testkit::TempDir;
-    return dir->Path();
-  }();
-  static std::mutex mutex;
-  std::lock_guard lock(mutex);
-  fs::path path = folder / name;
-  if (fs::exists(path)) return path;
-  // Made under a private name and renamed, so that tests running in
-  // parallel never see half a file.
-  testkit::TempDir work;
-  fs::path final = path;
-  path = work.Path() / name;
-  fs::create_directories(path.parent_path());
-  const std::string ff = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
   auto sine = [](int hz, double amplitude, int seconds) {
     return "-f lavfi -i \"aevalsrc=" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
            "*2*PI*t)|" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
            "*2*PI*t):s=44100:d=" + std::to_string(seconds) + "\" ";
   };
-  std::string src = sine(440, 0.5, 10);
-  std::string cmd;
-  if (name == "sine440.mp3") cmd = ff + src + "-c:a libmp3lame -b:a 128k " + path.string();
-  else if (name == "sine440.aac") cmd = ff + src + "-c:a aac -b:a 128k -f adts " + path.string();
-  else if (name == "sine440.ogg") cmd = ff + src + "-c:a libvorbis -metadata TITLE=Tone -metadata ARTIST=Maker " + path.string();
-  else if (name == "sine440.opus") cmd = ff + src + "-c:a libopus -b:a 96k " + path.string();
-  else if (name == "sine440.flac") cmd = ff + src + "-c:a flac " + path.string();
-  else if (name == "sine440.wav") cmd = ff + src + "-c:a pcm_s16le " + path.string();
-  else if (name == "sine440.ac3") cmd = ff + src + "-c:a ac3 -b:a 192k " + path.string();
-  else if (name == "sine440.m4a") cmd = ff + src + "-c:a aac -b:a 128k -movflags +faststart " + path.string();
-  else if (name == "sine440.wma") cmd = ff + src + "-c:a wmav2 -b:a 128k " + path.string();
-  else if (name == "sine440_2s.mp3") cmd = ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
-  else if (name == "sine1000.wav") cmd = ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
-  else if (name == "sine100.wav") cmd = ff + sine(100, 0.1, 10) + "-c:a pcm_s16le " + path.string();
-  else if (name == "hls/index.m3u8") {
-    cmd = ff + src + "-c:a aac -b:a 96k -f hls -hls_time 2 -hls_list_size 0 -hls_segment_filename " +
-          (work.Path() / "hls" / "seg%03d.ts").string() + " " + path.string();
-  }
-  if (cmd.empty() || !Run(cmd)) return {};
-  std::error_code ec;
-  if (name.find('/') != std::string::npos) {
-    fs::path dirFinal = final.parent_path();
-    fs::rename(path.parent_path(), dirFinal, ec);
-    if (ec && !fs::exists(final)) return {};
-  } else {
-    fs::rename(path, final, ec);
-    if (ec && !fs::exists(final)) return {};
-  }
-  return final;
+  return testkit::MediaFile("audio-test-media", name, [&](const fs::path& path) -> std::string {
+    const std::string ff = testkit::kFfmpegMake;
+    const std::string src = sine(440, 0.5, 10);
+    if (name == "sine440.mp3") return ff + src + "-c:a libmp3lame -b:a 128k " + path.string();
+    if (name == "sine440.aac") return ff + src + "-c:a aac -b:a 128k -f adts " + path.string();
+    if (name == "sine440.ogg") return ff + src + "-c:a libvorbis -metadata TITLE=Tone -metadata ARTIST=Maker " + path.string();
+    if (name == "sine440.opus") return ff + src + "-c:a libopus -b:a 96k " + path.string();
+    if (name == "sine440.flac") return ff + src + "-c:a flac " + path.string();
+    if (name == "sine440.wav") return ff + src + "-c:a pcm_s16le " + path.string();
+    if (name == "sine440.ac3") return ff + src + "-c:a ac3 -b:a 192k " + path.string();
+    if (name == "sine440.m4a") return ff + src + "-c:a aac -b:a 128k -movflags +faststart " + path.string();
+    if (name == "sine440.wma") return ff + src + "-c:a wmav2 -b:a 128k " + path.string();
+    if (name == "sine440_2s.mp3") return ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
+    if (name == "sine1000.wav") return ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
+    if (name == "sine100.wav") return ff + sine(100, 0.1, 10) + "-c:a pcm_s16le " + path.string();
+    if (name == "hls/index.m3u8")
+      return ff + src + "-c:a aac -b:a 96k -f hls -hls_time 2 -hls_list_size 0 -hls_segment_filename " +
+             (path.parent_path() / "seg%03d.ts").string() + " " + path.string();
+    return {};
+  });
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

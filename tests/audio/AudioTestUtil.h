@@ -10,12 +10,10 @@
 
 #include "audio/Audio.h"
 #include "FixtureServer.h"
+#include "Media.h"
+#include "Shell.h"
 
 namespace audiotest {
-
-// Runs a command line through the shell of the test (not of the library);
-// true on exit status 0.
-bool Run(const std::string& command);
 
 // A file made once per test run with ffmpeg, kept in a shared temporary
 // folder: "sine440.mp3" (10 s, 44100 Hz stereo, 128k), "sine440.aac",
@@ -24,7 +22,6 @@ bool Run(const std::string& command);
 // "sine1000.wav", "sine100.wav", "mix100_1000.wav", and
 // "hls/index.m3u8" (an HLS folder of AAC segments).
 std::filesystem::path Media(const std::string& name);
-std::string ReadAll(const std::filesystem::path& path);
 
 // Waits until `done` is true, checking every 10 ms; false on time-out.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);

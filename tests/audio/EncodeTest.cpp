@@ -2,8 +2,7 @@
 // as a valid file of the right codec and length; pause, stop and AUTOFREE.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <algorithm>
 #include <thread>
 
 #include "AudioTestUtil.h"
@@ -22,20 +21,7 @@ struct TProbe {
 };
 
 TProbe Probe(const std::filesystem::path& file) {
-  TProbe result;
-  std::string cmd = "ffprobe -v error -select_streams a:0 -show_entries stream=codec_name:format=duration "
-                    "-of default=noprint_wrappers=1 \"" + file.string() + "\" 2>/dev/null";
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 256> line{};
-  while (fgets(line.data(), line.size(), pipe)) {
-    std::string text(line.data());
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    if (text.rfind("codec_name=", 0) == 0) result.codec = text.substr(11);
-    if (text.rfind("duration=", 0) == 0 && text != "duration=N/A") result.duration = std::atof(text.c_str() + 9);
-  }
-  pclose(pipe);
-  return result;
+  return {testkit::ProbeCodec(file), std::max(0.0, testkit::ProbeDuration(file))};
 }
 
 HSTREAM OpenFile(const std::string& name) {

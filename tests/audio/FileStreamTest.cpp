@@ -151,7 +151,7 @@ TEST(AudioLibrary, BadFilesGiveClearErrors) {
   EXPECT_EQ(OpenFile(dir / "empty.mp3"), 0u);
   EXPECT_NE(ErrorGetCode(), ERROR_OK);
   // Truncated in the middle: plays what there is, then ends.
-  std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::TempDir::WriteFile(dir / "cut.mp3", mp3.substr(0, 20000));
   HSTREAM h = OpenFile(dir / "cut.mp3");
   ASSERT_NE(h, 0u);
@@ -224,7 +224,7 @@ TEST(AudioLibrary, PluginsAreRecordedForKnownFormats) {
 
 TEST(AudioLibrary, RestartAndFilesHeldInMemory) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440_2s.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440_2s.mp3"));
   // From memory: the caller keeps the bytes while the stream lives.
   HSTREAM h = StreamCreateFile(1, mp3.data(), 0, mp3.size(), 0);
   ASSERT_NE(h, 0u) << ErrorGetCode();

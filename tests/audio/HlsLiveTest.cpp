@@ -39,7 +39,7 @@ TEST(HlsLive, ServerAwayForAMomentThenPlaysOn) {
     int index = std::atoi(r.path.c_str() + 4) % 5;
     char name[32];
     std::snprintf(name, sizeof name, "seg%03d.ts", index);
-    testkit::FixtureServer::Respond(c, 200, "video/mp2t", audiotest::ReadAll(folder / name));
+    testkit::FixtureServer::Respond(c, 200, "video/mp2t", testkit::ReadBytes(folder / name));
   });
   HSTREAM h = StreamCreateURL(server.Url("/live.m3u8").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
   ASSERT_NE(h, 0u) << ErrorGetCode();

@@ -59,7 +59,7 @@ void ServeFile(testkit::Connection& c, const std::string& type, const std::strin
 
 TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/live", [&](const testkit::HttpRequest& r, testkit::Connection& c) {
     EXPECT_EQ(r.Header("Icy-MetaData"), "1");
@@ -113,7 +113,7 @@ TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
 
 TEST(NetStream, IcyStatusLineAndAacAreAccepted) {
   audiotest::TLibrary library;
-  const std::string aac = audiotest::ReadAll(Media("sine440.aac"));
+  const std::string aac = testkit::ReadBytes(Media("sine440.aac"));
   testkit::FixtureServer server;
   server.Route("/aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     TLiveOptions o;
@@ -179,7 +179,7 @@ TEST(NetStream, ServerErrorsGiveTheirCodes) {
 
 TEST(NetStream, RedirectsAndPlaylistsAreFollowed) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) { ServeLive(server, c, mp3, {}); });
   server.Route("/moved", [&](const testkit::HttpRequest&, testkit::Connection& c) {
@@ -219,7 +219,7 @@ TEST(NetStream, RedirectsAndPlaylistsAreFollowed) {
 
 TEST(NetStream, StallWhileStarvedThenPlayOn) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/stall", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     // About one second of audio, a pause of two seconds, then a steady flow.
@@ -249,7 +249,7 @@ TEST(NetStream, StallWhileStarvedThenPlayOn) {
 TEST(NetStream, TruncatedMetadataAndClosedConnectionEndTheStream) {
   audiotest::TLibrary library;
   SetConfig(CONFIG_NET_RECONNECT, 0);
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/cut", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     std::string head = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-metaint: 8000\r\n\r\n";
@@ -290,7 +290,7 @@ TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
       return;
     }
     bool list = file.extension() == ".m3u8";
-    ServeFile(c, list ? "application/vnd.apple.mpegurl" : "video/mp2t", audiotest::ReadAll(file));
+    ServeFile(c, list ? "application/vnd.apple.mpegurl" : "video/mp2t", testkit::ReadBytes(file));
   });
   TDownload download;
   HSTREAM h = StreamCreateURL(server.Url("/hls/index.m3u8").c_str(), 0, STREAM_BLOCK, &TDownload::Proc, &download);
@@ -308,8 +308,8 @@ TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
 
 TEST(NetStream, ProxyAgentOggAndHeaderlessServers) {
   audiotest::TLibrary library;
-  const std::string ogg = audiotest::ReadAll(Media("sine440.ogg"));
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string ogg = testkit::ReadBytes(Media("sine440.ogg"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   // The proxy is a fixture server too: it sees the absolute address.
   testkit::FixtureServer proxy;
   std::atomic<int> proxied{0};
@@ -356,7 +356,7 @@ TEST(NetStream, PrebufferingInsideCreateAndNoCallbackAfterFree) {
   audiotest::TLibrary library;
   SetConfig(CONFIG_NET_PREBUF, 50);
   SetConfig(CONFIG_NET_BUFFER, 2000);
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     TLiveOptions o;
@@ -379,8 +379,8 @@ TEST(NetStream, PrebufferingInsideCreateAndNoCallbackAfterFree) {
 
 TEST(NetStream, MislabelledStreamsAreRecognisedByTheirBytes) {
   audiotest::TLibrary library;
-  const std::string aac = audiotest::ReadAll(Media("sine440.aac"));
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string aac = testkit::ReadBytes(Media("sine440.aac"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   server.Route("/aac-as-mp3", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     TLiveOptions o;
@@ -418,7 +418,7 @@ TEST(NetStream, MislabelledStreamsAreRecognisedByTheirBytes) {
 
 TEST(NetStream, GarbageInTheMiddleIsSkipped) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   std::string junk(30000, '\0');
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 2654435761u) >> 13);
   // Good audio, a burst of noise bytes, good audio again: one live stream.

@@ -44,7 +44,7 @@ long RssKb() {
 
 TEST(Reconnect, DroppedLiveStreamStallsAndResumesTenTimes) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   std::atomic<int> connections{0};
   server.Route("/drop", [&](const testkit::HttpRequest&, testkit::Connection& c) {
@@ -104,7 +104,7 @@ TEST(Reconnect, DroppedLiveStreamStallsAndResumesTenTimes) {
 TEST(Reconnect, EncoderFeedContinuesAcrossADrop) {
   audiotest::TLibrary library;
   testkit::TempDir dir;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   std::atomic<int> connections{0};
   server.Route("/drop", [&](const testkit::HttpRequest&, testkit::Connection& c) {
@@ -133,7 +133,7 @@ TEST(Reconnect, EncoderFeedContinuesAcrossADrop) {
 TEST(Reconnect, StreamEndsWhenTheServerStaysAway) {
   audiotest::TLibrary library;
   SetConfig(CONFIG_NET_RECONNECT, 1200);
-  const std::string mp3 = audiotest::ReadAll(Media("sine440.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   std::atomic<int> connections{0};
   server.Route("/once", [&](const testkit::HttpRequest&, testkit::Connection& c) {
@@ -156,7 +156,7 @@ TEST(Reconnect, StreamEndsWhenTheServerStaysAway) {
 
 TEST(Reconnect, StreamOfKnownLengthSimplyEnds) {
   audiotest::TLibrary library;
-  const std::string mp3 = audiotest::ReadAll(Media("sine440_2s.mp3"));
+  const std::string mp3 = testkit::ReadBytes(Media("sine440_2s.mp3"));
   testkit::FixtureServer server;
   server.Route("/file.mp3", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     testkit::FixtureServer::Respond(c, 200, "audio/mpeg", mp3);

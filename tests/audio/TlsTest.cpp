@@ -48,9 +48,9 @@ bool Accepting(uint16_t port) {
 TEST(Tls, UntrustedCertificateGivesTheSslError) {
   testkit::TempDir dir;
   const std::string key = (dir / "key.pem").string(), cert = (dir / "cert.pem").string();
-  ASSERT_TRUE(audiotest::Run("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " + key +
+  ASSERT_TRUE(testkit::RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " + key +
                              " -out " + cert + " >/dev/null 2>&1"));
-  testkit::TempDir::WriteFile(dir / "radio.mp3", audiotest::ReadAll(audiotest::Media("sine440_2s.mp3")));
+  testkit::TempDir::WriteFile(dir / "radio.mp3", testkit::ReadBytes(audiotest::Media("sine440_2s.mp3")));
   const uint16_t port = FreePort();
   const std::string accept = "127.0.0.1:" + std::to_string(port);
   std::vector<std::string> args = {"openssl", "s_server", "-quiet", "-accept", accept, "-cert", cert, "-key", key, "-WWW"};

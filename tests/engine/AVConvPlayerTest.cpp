@@ -45,7 +45,7 @@ class AVConvPlayer : public ::testing::Test {
   }
 
   void Live(const std::string& path, TLiveOptions options = {}) {
-    if (mp3.empty()) mp3 = ReadFileBytes(Media("tone.mp3"));
+    if (mp3.empty()) mp3 = ReadBytes(Media("tone.mp3"));
     server.Route(path, [this, options](const testkit::HttpRequest&, testkit::Connection& c) {
       ServeLive(server, c, mp3, options);
     });
@@ -341,7 +341,7 @@ TEST_F(AVConvPlayer, ThreeAttemptsRestartTheDecoderTwice) {
 TEST_F(AVConvPlayer, PlayingAgainClearsTheRestartCount) {
   // The first two decoders find nothing; the third plays.
   std::atomic<int> calls{0};
-  mp3 = ReadFileBytes(Media("tone.mp3"));
+  mp3 = ReadBytes(Media("tone.mp3"));
   server.Route("/flaky", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     if (calls.fetch_add(1) < 2) {
       testkit::FixtureServer::Respond(c, 503, "text/plain", "busy");

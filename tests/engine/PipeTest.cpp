@@ -11,37 +11,13 @@
 #include <mutex>
 #include <thread>
 
+#include "Shell.h"
 #include "TempDir.h"
 #include "engine/PipeServer.h"
 #include "engine/PipeThread.h"
 #include "engine/Process.h"
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class TEnvScope {
- public:
-  TEnvScope(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~TEnvScope() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 bool IsFifo(const std::string& path) {
   struct stat st {};
@@ -52,7 +28,7 @@ bool IsFifo(const std::string& path) {
 
 TEST(PipeServer, FifoLivesInTheRuntimeFolderAndReadsNeverWait) {
   testkit::TempDir runtime;
-  TEnvScope env("XDG_RUNTIME_DIR", runtime.Path().c_str());
+  testkit::EnvScope env("XDG_RUNTIME_DIR", runtime.Path().c_str());
   EXPECT_EQ(TPipeServer::MakePipeName(42), runtime.Path().string() + "/kestrowave_42");
 
   TPipeServer pipe;
@@ -88,15 +64,15 @@ TEST(PipeServer, FifoLivesInTheRuntimeFolderAndReadsNeverWait) {
 
 TEST(PipeServer, RuntimeFolderFallsBackToTmp) {
   {
-    TEnvScope env("XDG_RUNTIME_DIR", nullptr);
+    testkit::EnvScope env("XDG_RUNTIME_DIR", nullptr);
     EXPECT_EQ(TPipeServer::RuntimeFolder(), "/tmp");
   }
   {
-    TEnvScope env("XDG_RUNTIME_DIR", "/no/such/runtime/folder");
+    testkit::EnvScope env("XDG_RUNTIME_DIR", "/no/such/runtime/folder");
     EXPECT_EQ(TPipeServer::RuntimeFolder(), "/tmp");
   }
   {
-    TEnvScope env("XDG_RUNTIME_DIR", "relative/folder");
+    testkit::EnvScope env("XDG_RUNTIME_DIR", "relative/folder");
     EXPECT_EQ(TPipeServer::RuntimeFolder(), "/tmp");
   }
 }

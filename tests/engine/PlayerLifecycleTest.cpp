@@ -16,7 +16,7 @@ class PlayerLifecycle : public ::testing::Test {
  protected:
   void SetUp() override {
     REQUIRE_AUDIO(lib);
-    mp3 = ReadFileBytes(Media("tone.mp3"));
+    mp3 = ReadBytes(Media("tone.mp3"));
     ASSERT_GT(mp3.size(), 100000u);
   }
 

@@ -1,74 +1,23 @@
 #include "PlayerTestKit.h"
 
-#include <glib.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
-
-#include "TempDir.h"
-#include "widgets/core/Messages.h"
 
 namespace playertest {
 
 namespace fs = std::filesystem;
 
-bool PumpUntil(const std::function<bool()>& done, int maxMs) {
-  widgets::ProcessMessages();
-  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  gint64 deadline = g_get_monotonic_time() + gint64(maxMs) * 1000;
-  bool ok = done();
-  while (!ok && g_get_monotonic_time() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    ok = done();
-  }
-  g_source_remove(wake);
-  return ok;
-}
-
-void PumpFor(int ms) {
-  gint64 until = g_get_monotonic_time() + gint64(ms) * 1000;
-  PumpUntil([&] { return g_get_monotonic_time() >= until; }, ms + 1000);
-}
-
-std::string ReadFileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 fs::path Media(const std::string& name) {
-  static fs::path folder = [] {
-    const char* build = std::getenv("QOR_BUILD_DIR");
-    fs::path p = build && *build ? fs::path(build) / "player-test-media" : fs::temp_directory_path() / "qor-player-test-media";
-    fs::create_directories(p);
-    return p;
-  }();
-  static std::mutex mutex;
-  std::lock_guard<std::mutex> lock(mutex);
-  fs::path final = folder / name;
-  if (fs::exists(final)) return final;
-  // Made under a private name and renamed: test processes run in parallel.
-  testkit::TempDir work;
-  fs::path path = work.Path() / name;
-  const std::string ff = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
-  auto sine = [](int hz, int rate, const char* layout, int seconds) {
-    return "-f lavfi -i \"sine=frequency=" + std::to_string(hz) + ":sample_rate=" + std::to_string(rate) +
-           ":duration=" + std::to_string(seconds) + "\" -ac " + layout + " ";
-  };
-  std::string cmd;
-  if (name == "tone.mp3") cmd = ff + sine(440, 44100, "2", 20) + "-c:a libmp3lame -b:a 128k " + path.string();
-  else if (name == "short.mp3") cmd = ff + sine(440, 44100, "2", 1) + "-c:a libmp3lame -b:a 128k " + path.string();
-  else if (name == "tone.ogg")
-    cmd = ff + sine(440, 44100, "2", 3) + "-c:a libvorbis -metadata TITLE=Song -metadata ARTIST=Maker " + path.string();
-  else if (name == "mono.wav") cmd = ff + sine(440, 22050, "1", 2) + "-c:a pcm_s16le " + path.string();
-  if (cmd.empty() || std::system(cmd.c_str()) != 0) return {};
-  std::error_code ec;
-  fs::rename(path, final, ec);
-  if (ec && !fs::exists(final)) return {};
-  return final;
+  return testkit::MediaFile("player-test-media", name, [&](const fs::path& path) -> std::string {
+    const std::string ff = testkit::kFfmpegMake;
+    using testkit::SineInput;
+    if (name == "tone.mp3") return ff + SineInput(440, 44100, 2, 20) + "-c:a libmp3lame -b:a 128k " + path.string();
+    if (name == "short.mp3") return ff + SineInput(440, 44100, 2, 1) + "-c:a libmp3lame -b:a 128k " + path.string();
+    if (name == "tone.ogg")
+      return ff + SineInput(440, 44100, 2, 3) + "-c:a libvorbis -metadata TITLE=Song -metadata ARTIST=Maker " +
+             path.string();
+    if (name == "mono.wav") return ff + SineInput(440, 22050, 1, 2) + "-c:a pcm_s16le " + path.string();
+    return {};
+  });
 }
 
 TAudioLibrary::TAudioLibrary() {

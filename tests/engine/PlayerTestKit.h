@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "FixtureServer.h"
+#include "MainLoop.h"
+#include "Media.h"
 #include "engine/RadioPlayer.h"
 #include "engine/RecorderLink.h"
 
 namespace playertest {
 
-// Runs the user-interface loop until `done` holds; false after `maxMs`.
-bool PumpUntil(const std::function<bool()>& done, int maxMs = 10000);
-// Runs the user-interface loop for `ms` (to show that nothing happens).
-void PumpFor(int ms);
+using testkit::PumpFor;
+using testkit::PumpUntil;
 
 // Media made once per build folder with ffmpeg: "tone.mp3" (20 s, 44100 Hz
 // stereo, 128 kbit/s), "short.mp3" (1 s), "tone.ogg" (with TITLE and
 // ARTIST tags), "mono.wav" (2 s, 22050 Hz mono).
 std::filesystem::path Media(const std::string& name);
-std::string ReadFileBytes(const std::filesystem::path& path);
+using testkit::ReadBytes;
 
 // The library on device 0 (no sound) for one test, freed afterwards.
 class TAudioLibrary {

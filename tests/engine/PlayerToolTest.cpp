@@ -1,13 +1,11 @@
 // The qor-play sample program against a live stream on 127.0.0.1.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "PlayerTestKit.h"
+#include "Shell.h"
 
 using namespace playertest;
 
@@ -20,23 +18,14 @@ std::filesystem::path ToolPath() {
 
 // Runs the tool and returns its output and exit status.
 std::string RunTool(const std::string& arguments, int& status) {
-  std::string command = ToolPath().string() + " " + arguments + " 2>&1";
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  int raw = ::pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
+  return testkit::RunAndRead(ToolPath().string() + " " + arguments + " 2>&1", &status);
 }
 
 }  // namespace
 
 TEST(PlayerTool, PlaysAStreamAndPrintsItsEvents) {
   if (!std::filesystem::exists(ToolPath())) GTEST_SKIP() << "qor-play is not built in this build folder";
-  std::string mp3 = ReadFileBytes(Media("tone.mp3"));
+  std::string mp3 = ReadBytes(Media("tone.mp3"));
   ASSERT_FALSE(mp3.empty());
   testkit::FixtureServer server;
   TLiveOptions options;

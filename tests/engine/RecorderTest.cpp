@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "PlayerTestKit.h"
+#include "Shell.h"
 #include "TempDir.h"
 #include "engine/BassRadioPlayer.h"
 #include "engine/Recorder.h"
@@ -20,22 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string RunAndRead(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[512];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
-
-std::string ShellQuoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using testkit::RunAndRead;
 
 // ffprobe's view of the first audio stream and the container, as
 // "codec", "rate", "channels", "bitrate" (of the stream), "format_bitrate"
@@ -43,7 +29,7 @@ std::string ShellQuoted(const std::string& text) {
 std::map<std::string, std::string> Probe(const fs::path& file) {
   std::string text = RunAndRead("ffprobe -v error -select_streams a:0 -show_entries "
                                 "stream=codec_name,sample_rate,channels,bit_rate:format=bit_rate,duration -of flat " +
-                                ShellQuoted(file.string()) + " 2>/dev/null");
+                                testkit::ShellQuote(file.string()) + " 2>/dev/null");
   std::map<std::string, std::string> names = {{"streams.stream.0.codec_name", "codec"},
                                               {"streams.stream.0.sample_rate", "rate"},
                                               {"streams.stream.0.channels", "channels"},
@@ -69,34 +55,13 @@ std::map<std::string, std::string> Probe(const fs::path& file) {
 
 // Decoding the whole file reports no error.
 std::string DecodeErrors(const fs::path& file) {
-  return RunAndRead("ffmpeg -nostdin -v error -i " + ShellQuoted(file.string()) + " -f null - 2>&1");
+  return RunAndRead("ffmpeg -nostdin -v error -i " + testkit::ShellQuote(file.string()) + " -f null - 2>&1");
 }
 
 audio::HSTREAM OpenMedia(const std::string& name) {
   std::u16string path = enc::Utf8ToUtf16(Media(name).string());
   return audio::StreamCreateFile(0, path.c_str(), 0, 0, audio::UNICODE);
 }
-
-class TEnvScope {
- public:
-  TEnvScope(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv(name, value, 1);
-  }
-  ~TEnvScope() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 }  // namespace
 
@@ -225,7 +190,7 @@ TEST(RecorderRaw, WritesExactlyTheStreamsAudioBytesAndIgnoresPause) {
   REQUIRE_AUDIO(lib);
   // The dropped connection must not be followed by a second copy.
   audio::SetConfig(audio::CONFIG_NET_RECONNECT, 0);
-  const std::string mp3 = ReadFileBytes(Media("short.mp3"));
+  const std::string mp3 = ReadBytes(Media("short.mp3"));
   ASSERT_GT(mp3.size(), 10000u);
   std::atomic<int> served{0};
   testkit::FixtureServer server;
@@ -257,7 +222,7 @@ TEST(RecorderRaw, WritesExactlyTheStreamsAudioBytesAndIgnoresPause) {
   EXPECT_EQ(recorder.State.load(), rsIdle);
   EXPECT_EQ(served.load(), 1);
 
-  std::string recorded = ReadFileBytes(dir / "kayıt.mp3");
+  std::string recorded = ReadBytes(dir / "kayıt.mp3");
   ASSERT_EQ(recorded.size(), mp3.size());
   EXPECT_TRUE(recorded == mp3) << "the metadata blocks must not reach the file";
   auto probe = Probe(dir / "kayıt.mp3");
@@ -289,7 +254,7 @@ TEST(RecorderRaw, StopNeverClosesTheFileUnderAWritingThread) {
   for (auto& w : writers) w.join();
   EXPECT_EQ(recorder.BytesWritten(), atStop) << "nothing is counted after Stop";
   EXPECT_EQ(recorder.WriteRaw(block.data(), 1000), 0);
-  std::string file = ReadFileBytes(dir / "race.aac");
+  std::string file = ReadBytes(dir / "race.aac");
   ASSERT_EQ(file.size(), atStop);
   ASSERT_EQ(file.size() % 1000, 0u);
   // Blocks are never torn or interleaved.
@@ -468,7 +433,7 @@ TEST(RecorderEncode, EncoderThatCannotStartGivesOneAndStaysIdle) {
   ASSERT_NE(channel, 0u);
   recorder.SourceChannel = channel;
   {
-    TEnvScope path("PATH", "/nonexistent");
+    testkit::EnvScope path("PATH", "/nonexistent");
     EXPECT_EQ(recorder.Start(), REC_START_ENCODER_FAILED) << "no ffmpeg on the search path";
   }
   EXPECT_EQ(recorder.State.load(), rsIdle);

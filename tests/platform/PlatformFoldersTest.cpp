@@ -6,31 +6,12 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "Shell.h"
 #include "TempDir.h"
 
 namespace {
 
-// Sets an environment variable for the life of the object.
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~TEnv() {
-    if (FOld)
-      ::setenv(FName, FOld->c_str(), 1);
-    else
-      ::unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
+using TEnv = testkit::EnvScope;
 
 TEST(PlatformFoldersTest, SettingsFolderFollowsXdgConfigHome) {
   testkit::TempDir dir;
