@@ -275,6 +275,7 @@ void TMainWindow::TrayDblClick() {
 void TMainWindow::Close() {
   if (FClosing) return;
   FClosing = true;
+  if (CloseQuestion) CloseQuestion();
   FStartupTimer.reset();
   FWidgetTimer.reset();
   FSiteCountTimer.reset();

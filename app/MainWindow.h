@@ -61,6 +61,9 @@ class TMainWindow : public TControllerWindow {
   // runs alone and drops what it would tell the player window.
   TPlayerWindowFactory CreatePlayerWindow;
   TQuestion Ask;
+  // Takes an open question away when the controller closes (its answer
+  // then counts as "No").
+  std::function<void()> CloseQuestion;
   std::function<void(const std::string& address)> OpenAddress;
   std::function<void()> Beep;
   // The options dialog (parent, start page); its result is the answer.

@@ -123,5 +123,7 @@ class TUpdateCheck {
 
 // The new-version question as a GTK message dialog (needs a display).
 int GtkQuestion(widgets::HWND owner, const std::u16string& text, const std::u16string& caption);
+// Answers an open question with "No" (the program is closing).
+void CloseGtkQuestion();
 
 }  // namespace app

@@ -9,6 +9,15 @@
 
 namespace app {
 
+namespace {
+// The question on screen, so that closing the program can take it away.
+GtkWidget* gOpenQuestion = nullptr;
+}  // namespace
+
+void CloseGtkQuestion() {
+  if (gOpenQuestion) gtk_dialog_response(GTK_DIALOG(gOpenQuestion), GTK_RESPONSE_NONE);
+}
+
 int GtkQuestion(widgets::HWND, const std::u16string& text, const std::u16string& caption) {
   if (!gdk_display_get_default()) return IDNO;
   std::string message = enc::Utf16ToUtf8(text);
@@ -19,7 +28,9 @@ int GtkQuestion(widgets::HWND, const std::u16string& text, const std::u16string&
                          GTK_RESPONSE_CANCEL, nullptr);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gOpenQuestion = dialog;
   int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  gOpenQuestion = nullptr;
   gtk_widget_destroy(dialog);
   switch (response) {
     case GTK_RESPONSE_YES: return IDYES;

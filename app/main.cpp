@@ -15,7 +15,10 @@ int main(int argc, char** argv) {
     config.SettingsFolder = application.SettingsFolder();
     config.ProgramFolder = application.ProgramFolder();
     auto controller = std::make_unique<app::TMainWindow>(*app::Globals().Options, config);
-    if (desktop) controller->Ask = app::GtkQuestion;
+    if (desktop) {
+      controller->Ask = app::GtkQuestion;
+      controller->CloseQuestion = app::CloseGtkQuestion;
+    }
     controller->Beep = [] { widgets::Backend().Beep(); };
     return controller;
   });
