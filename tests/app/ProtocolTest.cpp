@@ -204,7 +204,7 @@ TEST_F(ProtocolTest, PlayerWindowNoticesAndClosing) {
   EXPECT_EQ(entries[0].W, 0u);
   EXPECT_EQ(entries[0].L, 0);
 
-  // Double-click on the tray goes to the player window as UM_TRAY_CLICK.
+  // The options dialog comes later: both requests answer 0.
   EXPECT_EQ(F.Send(UM_SHOW_OPTIONS, playerWindow->Handle(), 0), 0);
   EXPECT_EQ(F.Send(UM_OPEN_OPTIONS, 3, playerWindow->Handle()), 0);
   EXPECT_EQ(F.Send(WM_QUERYENDSESSION), 1);
