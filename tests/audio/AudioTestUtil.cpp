@@ -86,48 +86,16 @@ TLibrary::~TLibrary() {
 
 void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection,
                const std::string& audio, const TLiveOptions& options) {
-  std::string head = options.icyStatusLine ? "ICY 200 OK\r\n" : "HTTP/1.0 200 OK\r\n";
-  head += "Content-Type: " + options.contentType + "\r\n";
-  head += "icy-name: Test Radio\r\nicy-br:128\r\n";
-  if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
-  for (const auto& [k, v] : options.extraHeaders) head += k + ": " + v + "\r\n";
-  head += "\r\n";
-  if (!connection.Write(head)) return;
-  size_t position = 0, sent = 0, sinceMeta = 0;
-  int block = 0;
-  auto start = std::chrono::steady_clock::now();
-  while (!server.Stopping()) {
-    if (options.limit && sent >= options.limit) {
-      connection.Close();
-      return;
-    }
-    // Pace: burst first, then the byte rate.
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    size_t allowed = options.burst + static_cast<size_t>(elapsed * options.bytesPerSecond);
-    if (sent >= allowed) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;
-    }
-    size_t chunk = std::min<size_t>(4096, allowed - sent);
-    if (options.metaInt) chunk = std::min(chunk, options.metaInt - sinceMeta);
-    if (options.limit) chunk = std::min(chunk, options.limit - sent);
-    std::string out;
-    while (out.size() < chunk) {
-      size_t take = std::min(chunk - out.size(), audio.size() - position);
-      out.append(audio, position, take);
-      position = (position + take) % audio.size();
-    }
-    if (!connection.Write(out)) return;
-    sent += chunk;
-    sinceMeta += chunk;
-    if (options.metaInt && sinceMeta == options.metaInt) {
-      sinceMeta = 0;
-      std::string text = "StreamTitle='" + options.title(block++) + "';StreamUrl='';";
-      size_t blocks = (text.size() + 15) / 16;
-      text.resize(blocks * 16, '\0');
-      if (!connection.Write(std::string(1, static_cast<char>(blocks)) + text)) return;
-    }
-  }
+  testkit::LiveStreamOptions live;
+  live.statusLine = options.icyStatusLine ? "ICY 200 OK" : "HTTP/1.0 200 OK";
+  live.contentType = options.contentType;
+  live.headerLines = {"icy-name: Test Radio", "icy-br:128"};
+  live.metaInt = options.metaInt;
+  live.title = options.title;
+  live.bytesPerSecond = options.bytesPerSecond;
+  live.burst = options.burst;
+  live.limit = options.limit;
+  testkit::ServeLiveStream(server, connection, audio, live);
 }
 
 }  // namespace audiotest

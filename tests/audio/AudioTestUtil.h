@@ -10,6 +10,7 @@
 
 #include "audio/Audio.h"
 #include "FixtureServer.h"
+#include "LiveStream.h"
 #include "Media.h"
 #include "Shell.h"
 
@@ -41,11 +42,8 @@ class TLibrary {
   bool ok;
 };
 
-// Serves `audio` as an endless live stream: ICY metadata every `metaInt`
-// bytes (0: none) with titles from `title(n)` for block n, paced at
-// `bytesPerSecond` after a first burst of `burst` bytes. Stops when the
-// connection or the server goes, or after `limit` audio bytes (0: never)
-// when it drops the connection.
+// Serves `audio` as an endless live stream (see testkit::ServeLiveStream),
+// by default with ICY metadata every 8000 bytes and an HTTP status line.
 struct TLiveOptions {
   std::string contentType = "audio/mpeg";
   bool icyStatusLine = false;
@@ -54,7 +52,6 @@ struct TLiveOptions {
   size_t bytesPerSecond = 16000;
   size_t burst = 64000;
   size_t limit = 0;
-  std::vector<std::pair<std::string, std::string>> extraHeaders;
 };
 void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection,
                const std::string& audio, const TLiveOptions& options);

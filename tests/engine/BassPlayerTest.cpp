@@ -213,7 +213,7 @@ TEST_F(BassPlayer, DriveStyleFileAddressOpensBelowTheCurrentFolder) {
 TEST_F(BassPlayer, BitrateAndTitleFromAShoutcastStream) {
   TLiveOptions options;
   options.statusLine = "ICY 200 OK";
-  options.headers = {{"icy-name", "Test Radio"}, {"icy-bitrate", "64"}, {"icy-br", "128"}};
+  options.headerLines = {"icy-name:Test Radio", "icy-bitrate:64", "icy-br:128"};
   options.metaInt = 8000;
   options.title = [](int) { return std::string("Artist - Song -"); };
   Live("/icy", options);
@@ -235,10 +235,10 @@ TEST_F(BassPlayer, TitlesInTurkishEncodingsAndFromHeaderTags) {
   TLiveOptions turkish;
   turkish.metaInt = 4000;
   turkish.title = [](int n) { return std::string(n % 2 ? "&#350;ark&#305;" : "\xDE\x61rk\xFD"); };
-  turkish.headers = {{"icy-bitrate", "64"}};
+  turkish.headerLines = {"icy-bitrate:64"};
   Live("/tr", turkish);
   TLiveOptions header;
-  header.headers = {{"X-Info", "title='Song';author=Maker"}};
+  header.headerLines = {"X-Info:title='Song';author=Maker"};
   Live("/header", header);
 
   TBassRadioPlayer player;

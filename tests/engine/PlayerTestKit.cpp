@@ -1,7 +1,5 @@
 #include "PlayerTestKit.h"
 
-#include <thread>
-
 namespace playertest {
 
 namespace fs = std::filesystem;
@@ -27,54 +25,6 @@ TAudioLibrary::TAudioLibrary() {
 }
 
 TAudioLibrary::~TAudioLibrary() { FreeBass(); }
-
-void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
-               const TLiveOptions& options) {
-  std::string head = options.statusLine + "\r\nContent-Type: " + options.contentType + "\r\n";
-  for (const auto& [k, v] : options.headers) head += k + ":" + v + "\r\n";
-  if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
-  head += "\r\n";
-  if (!connection.Write(head)) return;
-  size_t position = 0, sent = 0, sinceMeta = 0;
-  int block = 0;
-  auto start = std::chrono::steady_clock::now();
-  while (!server.Stopping()) {
-    if (options.limit && sent >= options.limit) {
-      connection.Close();
-      return;
-    }
-    if (options.stallAfter && sent >= options.stallAfter) {
-      server.SleepFor(std::chrono::milliseconds(20));
-      continue;
-    }
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    size_t allowed = options.burst + static_cast<size_t>(elapsed * options.bytesPerSecond);
-    if (options.stallAfter) allowed = std::min(allowed, options.stallAfter);
-    if (sent >= allowed) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;
-    }
-    size_t chunk = std::min<size_t>(4096, allowed - sent);
-    if (options.metaInt) chunk = std::min(chunk, options.metaInt - sinceMeta);
-    if (options.limit) chunk = std::min(chunk, options.limit - sent);
-    std::string out;
-    while (out.size() < chunk) {
-      size_t take = std::min(chunk - out.size(), audio.size() - position);
-      out.append(audio, position, take);
-      position = (position + take) % audio.size();
-    }
-    if (!connection.Write(out)) return;
-    sent += chunk;
-    sinceMeta += chunk;
-    if (options.metaInt && sinceMeta == options.metaInt) {
-      sinceMeta = 0;
-      std::string text = "StreamTitle='" + options.title(block++) + "';StreamUrl='';";
-      size_t blocks = (text.size() + 15) / 16;
-      text.resize(blocks * 16, '\0');
-      if (!connection.Write(std::string(1, static_cast<char>(blocks)) + text)) return;
-    }
-  }
-}
 
 int TFakeRecorder::WriteRaw(const void*, int length) {
   bytes += static_cast<uint64_t>(length);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FixtureServer.h"
+#include "LiveStream.h"
 #include "MainLoop.h"
 #include "Media.h"
 #include "engine/RadioPlayer.h"
@@ -45,24 +46,12 @@ class TAudioLibrary {
     ASSERT_TRUE((lib).ok) << "audio library did not start";                  \
   } while (0)
 
-// Serves `audio` as a live stream: ICY metadata every `metaInt` bytes
-// (0: none) with `title(n)` for block n, a first burst and then a paced
-// byte rate. `limit` audio bytes per connection (0: none), after which the
-// connection is dropped; `stallAfter` bytes (0: never) after which the
-// server keeps the connection open but sends nothing more.
-struct TLiveOptions {
-  std::string statusLine = "HTTP/1.0 200 OK";  // "ICY 200 OK" for a shoutcast server
-  std::string contentType = "audio/mpeg";
-  std::vector<std::pair<std::string, std::string>> headers = {{"icy-name", "Test Radio"}, {"icy-br", "128"}};
-  size_t metaInt = 0;
-  std::function<std::string(int)> title = [](int) { return std::string("Artist - Song"); };
-  size_t bytesPerSecond = 16000;
-  size_t burst = 64000;
-  size_t limit = 0;
-  size_t stallAfter = 0;
-};
-void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
-               const TLiveOptions& options);
+// Live streams on the fixture server (see testkit::ServeLiveStream).
+using TLiveOptions = testkit::LiveStreamOptions;
+inline void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
+                      const TLiveOptions& options) {
+  testkit::ServeLiveStream(server, connection, audio, options);
+}
 
 // A recorder that records raw bytes and counts them.
 class TFakeRecorder : public TRecorderLink {
