@@ -250,43 +250,17 @@ void TAVConvRadioPlayer::ReaderTick() {
   ReaderBusy = false;
 }
 
-void TAVConvRadioPlayer::StatusPoll() {
-  if (Channel == 0) return;
-  ActiveNow = audio::ChannelIsActive(Channel);
-  audio::DWORD previous = ActivePrev;
-  ActivePrev = ActiveNow;
-  switch (ActiveNow) {
-    case audio::ACTIVE_STOPPED:
-      if (previous != audio::ACTIVE_STOPPED) {
-        State = psStopped;
-        Stop();
-      }
-      break;
-    case audio::ACTIVE_PLAYING:
-      if (previous != audio::ACTIVE_PLAYING) {
-        RetryCount = 0;
-        State = psPlaying;
-        Fire(OnPlay);
-      }
-      break;
-    case audio::ACTIVE_STALLED:
-      if (DecoderRunning()) {
-        State = psStalled;
-        Fire(OnStall);
-      } else {
-        // The decoder has ended and its last PCM has played: a normal end.
-        Stop();
-      }
-      break;
-    case audio::ACTIVE_PAUSED:
-      if (previous != audio::ACTIVE_PAUSED) {
-        State = psPaused;
-        Fire(OnPause);
-      }
-      break;
-    default:
-      break;
-  }
+void TAVConvRadioPlayer::ChannelPlaying() {
+  RetryCount = 0;
+  TBaseRadioPlayer::ChannelPlaying();
+}
+
+void TAVConvRadioPlayer::ChannelStalled() {
+  if (DecoderRunning())
+    TBaseRadioPlayer::ChannelStalled();
+  else
+    // The decoder has ended and its last PCM has played: a normal end.
+    Stop();
 }
 
 void TAVConvRadioPlayer::ProcessWatchTick() {

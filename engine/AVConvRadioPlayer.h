@@ -78,7 +78,8 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
 
  protected:
   void CollectWorker(TWorkerThread* finished) override;
-  void StatusPoll() override;
+  void ChannelPlaying() override;
+  void ChannelStalled() override;
 
  private:
   void StartDecoder();

@@ -246,14 +246,10 @@ void TBaseRadioPlayer::StatusPoll() {
       }
       break;
     case audio::ACTIVE_PLAYING:
-      if (previous != audio::ACTIVE_PLAYING) {
-        State = psPlaying;
-        Fire(OnPlay);
-      }
+      if (previous != audio::ACTIVE_PLAYING) ChannelPlaying();
       break;
     case audio::ACTIVE_STALLED:
-      State = psStalled;
-      Fire(OnStall);
+      ChannelStalled();
       break;
     case audio::ACTIVE_PAUSED:
       if (previous != audio::ACTIVE_PAUSED) {
@@ -264,4 +260,14 @@ void TBaseRadioPlayer::StatusPoll() {
     default:
       break;
   }
+}
+
+void TBaseRadioPlayer::ChannelPlaying() {
+  State = psPlaying;
+  Fire(OnPlay);
+}
+
+void TBaseRadioPlayer::ChannelStalled() {
+  State = psStalled;
+  Fire(OnStall);
 }

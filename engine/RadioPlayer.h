@@ -137,8 +137,13 @@ class TBaseRadioPlayer : public widgets::TComponent {
   void StopStream();
   // Stop while connecting: the attempt is given up and reported.
   void StopConnecting();
-  // The status poll tick; the ffmpeg player checks its decoder first.
-  virtual void StatusPoll();
+  // The status poll tick: follows the channel's activity.
+  void StatusPoll();
+  // The channel began playing: psPlaying and OnPlay.
+  virtual void ChannelPlaying();
+  // The channel ran dry: psStalled and OnStall. The ffmpeg player first
+  // asks whether its decoder is still there to fill it.
+  virtual void ChannelStalled();
 
   std::unique_ptr<widgets::TTimer> StatusTimer;
   std::unique_ptr<widgets::TTimer> WorkerPollTimer;
