@@ -267,3 +267,16 @@ std::unique_ptr<TJsonValue> ParseJson(std::string_view text) {
 }
 
 std::unique_ptr<TJsonValue> ParseJson(std::u16string_view text) { return ParseJson(enc::Utf16ToUtf8(text)); }
+
+std::unique_ptr<TJsonValue> ParseJsonBetween(std::string_view page, std::string_view start, std::string_view end) {
+  std::size_t at = page.find(start);
+  if (at == std::string_view::npos) return nullptr;
+  std::string_view rest = page.substr(at + start.size());
+  std::size_t stop = rest.find(end);
+  if (stop == std::string_view::npos) return nullptr;
+  rest = rest.substr(0, stop);
+  const char* space = " \t\r\n\f\v";
+  std::size_t first = rest.find_first_not_of(space);
+  if (first == std::string_view::npos) return ParseJson(std::string_view());
+  return ParseJson(rest.substr(first, rest.find_last_not_of(space) - first + 1));
+}

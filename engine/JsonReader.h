@@ -46,3 +46,7 @@ class TJsonValue {
 // malformed before it ends.
 std::unique_ptr<TJsonValue> ParseJson(std::string_view text);
 std::unique_ptr<TJsonValue> ParseJson(std::u16string_view text);
+// Parses the value that a web page embeds after `start`, up to the next
+// `end` (a script's "var settings = {...}"); nullptr when a marker is missing
+// or the value is malformed.
+std::unique_ptr<TJsonValue> ParseJsonBetween(std::string_view page, std::string_view start, std::string_view end);

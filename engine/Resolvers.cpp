@@ -15,14 +15,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string_view TrimView(std::string_view s) {
-  const char* space = " \t\r\n\f\v";
-  std::size_t start = s.find_first_not_of(space);
-  if (start == std::string_view::npos) return {};
-  std::size_t end = s.find_last_not_of(space);
-  return s.substr(start, end - start + 1);
-}
-
 struct THostEntry {
   std::string host;  // lower-cased, without port
   int port = 0;      // 0: any port
@@ -175,13 +167,7 @@ std::string ResolveNetworkSite(const std::string& stationKey) {
   std::string_view page = request.Response().Body;
   if (page.empty()) return std::string();
 
-  static constexpr std::string_view kStart = "var settings = ";
-  std::size_t at = page.find(kStart);
-  if (at == std::string_view::npos) return std::string();
-  std::string_view rest = page.substr(at + kStart.size());
-  std::size_t end = rest.find("$(document)");
-  if (end == std::string_view::npos) return std::string();
-  auto json = ParseJson(TrimView(rest.substr(0, end)));
+  auto json = ParseJsonBetween(page, "var settings = ", "$(document)");
   if (!json) return std::string();
   return renameForCnn ? ServiceAddress(*json, "slowturk", "cnnradyo") : ServiceAddress(*json);
 }

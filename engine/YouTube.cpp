@@ -97,13 +97,7 @@ std::vector<std::string> SplitStrict(std::string_view text, char delimiter) {
 }
 
 bool ReadYouTubePage(std::string_view page, TYouTubeInformation& info) {
-  static constexpr std::string_view kMarker = "ytplayer.config = ";
-  std::size_t at = page.find(kMarker);
-  if (at == std::string_view::npos) return false;
-  std::string_view rest = page.substr(at + kMarker.size());
-  std::size_t end = rest.find("</script>");
-  if (end == std::string_view::npos) return false;
-  auto json = ParseJson(TrimView(rest.substr(0, end)));
+  auto json = ParseJsonBetween(page, "ytplayer.config = ", "</script>");
   if (!json) return false;
 
   info.video_id = json->S("args.video_id");
