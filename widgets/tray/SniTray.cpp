@@ -119,10 +119,7 @@ class TSniHost : public TTrayHost {
       Emit(item, "NewToolTip");
       Emit(item, "NewTitle");
     }
-    if ((data.uFlags & NIF_INFO) && !data.szInfo.empty()) {
-      bool shown = ShowNotification(data.szInfoTitle, data.szInfo, data.uTimeout, data.dwInfoFlags);
-      PostMessage(data.hWnd, data.uCallbackMessage, data.uID, shown ? NIN_BALLOONSHOW : NIN_BALLOONHIDE);
-    }
+    ShowBalloon(data);
     return true;
   }
 

@@ -60,10 +60,7 @@ class TStatusIconHost : public TTrayHost {
     bool newIcon = item.Data.hIcon != data.hIcon;
     item.Data = data;
     Apply(item, newIcon);
-    if ((data.uFlags & NIF_INFO) && !data.szInfo.empty()) {
-      bool shown = ShowNotification(data.szInfoTitle, data.szInfo, data.uTimeout, data.dwInfoFlags);
-      PostMessage(data.hWnd, data.uCallbackMessage, data.uID, shown ? NIN_BALLOONSHOW : NIN_BALLOONHIDE);
-    }
+    ShowBalloon(data);
     return true;
   }
 

@@ -79,4 +79,10 @@ bool ShowNotification(const std::u16string& title, const std::u16string& text, U
   return ok;
 }
 
+void ShowBalloon(const TNotifyIconData& data) {
+  if (!(data.uFlags & NIF_INFO) || data.szInfo.empty()) return;
+  bool shown = ShowNotification(data.szInfoTitle, data.szInfo, data.uTimeout, data.dwInfoFlags);
+  PostMessage(data.hWnd, data.uCallbackMessage, data.uID, shown ? NIN_BALLOONSHOW : NIN_BALLOONHIDE);
+}
+
 }  // namespace widgets

@@ -63,4 +63,9 @@ bool SessionBusAvailable();
 // false when no notification service answers.
 bool ShowNotification(const std::u16string& title, const std::u16string& text, UINT timeoutMs, DWORD infoFlags);
 
+// The balloon that NIF_INFO with a text asks for: shown as a notification,
+// then the owner is told NIN_BALLOONSHOW, or NIN_BALLOONHIDE when it could
+// not be shown. Nothing without NIF_INFO or without a text.
+void ShowBalloon(const TNotifyIconData& data);
+
 }  // namespace widgets
