@@ -1,39 +1,33 @@
 #include "lists/TurkishCase.h"
 
+#include <utility>
+
 namespace qor {
 
+namespace {
+
+// The Turkish letters whose case does not follow ASCII, as (capital, small):
+// dotted and dotless i pair differently from the ASCII I and i.
+constexpr std::pair<char16_t, char16_t> kTurkishPairs[] = {
+    {u'I', u'\u0131'},      {u'\u0130', u'i'},      {u'\u00C2', u'\u00E2'}, {u'\u00C7', u'\u00E7'},
+    {u'\u00CE', u'\u00EE'}, {u'\u00D6', u'\u00F6'}, {u'\u00DB', u'\u00FB'}, {u'\u00DC', u'\u00FC'},
+    {u'\u011E', u'\u011F'}, {u'\u015E', u'\u015F'},
+};
+
+}  // namespace
+
 char16_t TurkishLowerChar(char16_t c) {
-  if (c == u'I') return u'\u0131';
-  if ((c >= u'A' && c <= u'Z')) return static_cast<char16_t>(c + 0x20);
-  switch (c) {
-    case u'\u0130': return u'i';
-    case u'\u00C2': return u'\u00E2';
-    case u'\u00C7': return u'\u00E7';
-    case u'\u00CE': return u'\u00EE';
-    case u'\u00D6': return u'\u00F6';
-    case u'\u00DB': return u'\u00FB';
-    case u'\u00DC': return u'\u00FC';
-    case u'\u011E': return u'\u011F';
-    case u'\u015E': return u'\u015F';
-    default: return c;
-  }
+  for (const auto& [capital, small] : kTurkishPairs)
+    if (c == capital) return small;
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
+  return c;
 }
 
 char16_t TurkishUpperChar(char16_t c) {
-  if (c == u'i') return u'\u0130';
-  if ((c >= u'a' && c <= u'z')) return static_cast<char16_t>(c - 0x20);
-  switch (c) {
-    case u'\u0131': return u'I';
-    case u'\u00E2': return u'\u00C2';
-    case u'\u00E7': return u'\u00C7';
-    case u'\u00EE': return u'\u00CE';
-    case u'\u00F6': return u'\u00D6';
-    case u'\u00FB': return u'\u00DB';
-    case u'\u00FC': return u'\u00DC';
-    case u'\u011F': return u'\u011E';
-    case u'\u015F': return u'\u015E';
-    default: return c;
-  }
+  for (const auto& [capital, small] : kTurkishPairs)
+    if (c == small) return capital;
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+  return c;
 }
 
 std::u16string TurkishLowerCase(std::u16string_view text) {
