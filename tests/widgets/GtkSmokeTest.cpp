@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "GtkFixture.h"
 #include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Window.h"
@@ -21,17 +22,8 @@ using testkit::PumpUntil;
 
 namespace {
 
-class GtkTest : public ::testing::Test {
+class GtkTest : public testwidgets::GtkDisplayTest {
  protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY") || !UseGtkBackend()) GTEST_SKIP() << "no display";
-  }
-  void TearDown() override {
-    ProcessMessages();
-    // Later tests in this process use the offscreen backend again.
-    SetBackend(std::make_unique<TOffscreenBackend>());
-  }
-
   static bool Run(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

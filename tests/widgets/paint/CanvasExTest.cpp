@@ -2,32 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "PaintFixture.h"
+
 using widgets::TBitmapEx;
 using widgets::TCanvasEx;
 using widgets::TRect;
 
 namespace {
 
-uint32_t Alpha(uint32_t p) { return p >> 24; }
-
-// Columns (or rows) of the canvas that carry any visible pixel.
-struct TInk {
-  int Left = -1, Right = -1, Top = -1, Bottom = -1;
-  bool Empty() const { return Left < 0; }
-};
-
-TInk InkOf(const TBitmapEx& bitmap) {
-  TInk ink;
-  for (int y = 0; y < bitmap.Height(); ++y)
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      if (Alpha(bitmap.Pixel(x, y)) == 0) continue;
-      if (ink.Left < 0 || x < ink.Left) ink.Left = x;
-      if (x > ink.Right) ink.Right = x;
-      if (ink.Top < 0) ink.Top = y;
-      ink.Bottom = y;
-    }
-  return ink;
-}
+using testpaint::Alpha;
+using testpaint::InkOf;
+using testpaint::TInk;
 
 TBitmapEx Checker() {
   TBitmapEx bitmap(2, 2);

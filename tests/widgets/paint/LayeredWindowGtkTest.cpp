@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "MainLoop.h"
+#include "tests/widgets/GtkFixture.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
@@ -80,16 +81,7 @@ void Settle() {
   PumpUntil([&] { return ticks >= 5; });
 }
 
-class LayeredWindowGtk : public ::testing::Test {
-protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY") || !UseGtkBackend()) GTEST_SKIP() << "no display";
-  }
-  void TearDown() override {
-    ProcessMessages();
-    SetBackend(std::make_unique<TOffscreenBackend>());
-  }
-};
+class LayeredWindowGtk : public testwidgets::GtkDisplayTest {};
 
 // Shows a layered window and checks its picture and where clicks land.
 // Fully transparent pixels take no input with or without a compositor.

@@ -21,6 +21,27 @@ inline uint32_t Alpha(uint32_t p) { return p >> 24; }
 inline uint32_t Red(uint32_t p) { return (p >> 16) & 0xFF; }
 inline uint32_t Green(uint32_t p) { return (p >> 8) & 0xFF; }
 inline uint32_t Blue(uint32_t p) { return p & 0xFF; }
+inline bool Visible(uint32_t p) { return Alpha(p) != 0; }
+
+// The box around the pixels of a picture that `wanted` picks (by default
+// every visible one); Left is -1 when there are none.
+struct TInk {
+  int Left = -1, Right = -1, Top = -1, Bottom = -1;
+  bool Empty() const { return Left < 0; }
+};
+
+inline TInk InkOf(const widgets::TBitmapEx& bitmap, bool (*wanted)(uint32_t) = Visible) {
+  TInk ink;
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      if (!wanted(bitmap.Pixel(x, y))) continue;
+      if (ink.Left < 0 || x < ink.Left) ink.Left = x;
+      if (x > ink.Right) ink.Right = x;
+      if (ink.Top < 0) ink.Top = y;
+      ink.Bottom = y;
+    }
+  return ink;
+}
 
 // Fills the control's canvas with one colour whenever it paints.
 inline void PaintSolid(widgets::TControlEx& control, uint32_t colour) {

@@ -49,23 +49,6 @@ std::unique_ptr<TBitmapEx> Strip(int cellW, int cellH, int columns, int rows, in
 
 uint32_t CellColour(int row, int cell) { return 0xFF000000u | uint32_t((row * 4 + cell + 1) * 0x10); }
 
-struct TInk {
-  int Left = -1, Right = -1, Top = -1, Bottom = -1;
-};
-
-TInk InkOf(const TBitmapEx& bitmap, bool (*wanted)(uint32_t)) {
-  TInk ink;
-  for (int y = 0; y < bitmap.Height(); ++y)
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      if (!wanted(bitmap.Pixel(x, y))) continue;
-      if (ink.Left < 0 || x < ink.Left) ink.Left = x;
-      if (x > ink.Right) ink.Right = x;
-      if (ink.Top < 0) ink.Top = y;
-      ink.Bottom = y;
-    }
-  return ink;
-}
-
 // --- TImageEx -------------------------------------------------------------
 
 TEST_F(PaintTest, ImageLoadsSkinPicturesAndSizesItself) {

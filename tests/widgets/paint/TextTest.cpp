@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "PaintFixture.h"
+
 using widgets::TBitmapEx;
 using widgets::TCanvasEx;
 using widgets::TFontEx;
@@ -10,23 +12,8 @@ using widgets::TRect;
 
 namespace {
 
-struct TInk {
-  int Left = -1, Right = -1, Top = -1, Bottom = -1;
-  bool Empty() const { return Left < 0; }
-};
-
-TInk InkOf(const TBitmapEx& bitmap) {
-  TInk ink;
-  for (int y = 0; y < bitmap.Height(); ++y)
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      if ((bitmap.Pixel(x, y) >> 24) == 0) continue;
-      if (ink.Left < 0 || x < ink.Left) ink.Left = x;
-      if (x > ink.Right) ink.Right = x;
-      if (ink.Top < 0) ink.Top = y;
-      ink.Bottom = y;
-    }
-  return ink;
-}
+using testpaint::InkOf;
+using testpaint::TInk;
 
 uint32_t MaxAlpha(const TBitmapEx& bitmap) {
   uint32_t best = 0;
