@@ -4,6 +4,7 @@
 
 #include "app/Globals.h"
 #include "app/Options.h"
+#include "audio/Audio.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
 #include "engine/Recorder.h"
@@ -288,6 +289,9 @@ void TMainWindow::Close() {
     FRecorder.reset();
   }
   if (FCurrentPlayer) FCurrentPlayer->Stop();
+  // A stream still being opened would otherwise hold the closing program
+  // until a silent server's time-out: the players wait for their workers.
+  audio::CancelPendingOpens();
   if (FTrayIcon && FTrayIcon->WindowHandle()) SendMessage(FTrayIcon->WindowHandle(), WM_CLOSE);
   if (FIcon) DestroyIcon(FIcon);
   FIcon = 0;

@@ -195,6 +195,11 @@ BOOL PluginFree(HPLUGIN handle);  // 0 = all
 
 // Streams
 HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user);
+// Not in the original contract: every StreamCreateURL still connecting on
+// another thread gives up at once (it fails with ERROR_ENDED), so that a
+// closing program does not wait for a silent server's time-out. Streams
+// opened later connect as usual.
+void CancelPendingOpens();
 // mem must be false; file is a UTF-16 path with UNICODE, else UTF-8.
 HSTREAM StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags);
 HSTREAM StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPROC* proc, void* user);

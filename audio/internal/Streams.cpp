@@ -2,6 +2,8 @@
 // files and user streams.
 #include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include "audio/Audio.h"
@@ -22,6 +24,57 @@ namespace {
 constexpr int kMaxPlaylistDepth = 3;
 constexpr size_t kMaxPlaylistBytes = 64 * 1024;
 constexpr int kMaxPlaylistTries = 8;
+
+// Opens in progress, so that CancelPendingOpens can reach them. An entry
+// lives on the opening thread's stack and leaves the set before the stream
+// and source it names are destroyed.
+class TPendingOpen {
+ public:
+  explicit TPendingOpen(TDecodeStream* stream) : stream_(stream) {
+    std::lock_guard lock(Mutex());
+    Set().insert(this);
+  }
+  ~TPendingOpen() {
+    std::lock_guard lock(Mutex());
+    Set().erase(this);
+  }
+  TPendingOpen(const TPendingOpen&) = delete;
+  TPendingOpen& operator=(const TPendingOpen&) = delete;
+
+  // Before the stream owns the source, the source must be told itself.
+  void SetSource(TNetSource* source) {
+    std::lock_guard lock(Mutex());
+    source_ = source;
+    if (cancelled_ && source_) source_->Abort();
+  }
+  bool Cancelled() const {
+    std::lock_guard lock(Mutex());
+    return cancelled_;
+  }
+
+  static void CancelAll() {
+    std::lock_guard lock(Mutex());
+    for (TPendingOpen* open : Set()) {
+      open->cancelled_ = true;
+      if (open->source_) open->source_->Abort();
+      open->stream_->RequestAbort();
+    }
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::set<TPendingOpen*>& Set() {
+    static std::set<TPendingOpen*> set;
+    return set;
+  }
+
+  TDecodeStream* stream_;
+  TNetSource* source_ = nullptr;
+  bool cancelled_ = false;
+};
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -86,7 +139,9 @@ HSTREAM Publish(const std::shared_ptr<TDecodeStream>& stream) {
 HSTREAM OpenDirect(std::string url, DWORD flags, DOWNLOADPROC* proc, void* user) {
   if (Lower(url).rfind("hls+", 0) == 0) url = url.substr(4);
   auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Direct);
+  TPendingOpen pending(stream.get());
   int error = stream->OpenDirect(url, proc, user);
+  if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
     stream->RequestAbort();
     SetError(error);
@@ -125,17 +180,24 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   // declared before the source, so that it outlives the source's thread.
   auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
   auto net = std::make_unique<TNetSource>(options);
+  TPendingOpen pending(stream.get());
+  pending.SetSource(net.get());
   net->onMeta = [raw = stream.get()](const std::string& text) { raw->OnMeta(text); };
   if (proc)
     net->onData = [raw = stream.get(), proc, user](const void* data, DWORD length) {
       raw->Callback([&] { proc(data, length, user); });
     };
   int error = net->Connect();
+  if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
     SetError(error);
     return 0;
   }
   const std::string head = net->Peek(2048, timeout);
+  if (pending.Cancelled()) {
+    SetError(ERROR_ENDED);
+    return 0;
+  }
   if (head.empty()) {
     // Answered, then nothing: closed at once, or silent for the time-out.
     SetError(net->Ended() ? ERROR_FILEFORM : ERROR_TIMEOUT);
@@ -161,7 +223,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
     int lastError = ERROR_FILEFORM;
     int tries = 0;
     for (const auto& entry : entries) {
-      if (++tries > kMaxPlaylistTries) break;
+      if (++tries > kMaxPlaylistTries || pending.Cancelled()) break;
       HSTREAM h = OpenUrl(entry, 0, flags, proc, user, depth + 1);
       if (h) return h;
       lastError = ErrorGetCode();
@@ -171,6 +233,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   }
   TNetSource* source = net.get();
   error = stream->OpenNet(std::move(net), FormatFor(source->ContentType(), head));
+  if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
     stream->RequestAbort();
     SetError(error);
@@ -180,16 +243,23 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   const DWORD prebuf = config.netPrebuf.load();
   if (prebuf > 0) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
-    while (std::chrono::steady_clock::now() < until && !source->Ended()) {
+    while (std::chrono::steady_clock::now() < until && !source->Ended() && !pending.Cancelled()) {
       QWORD size = source->BufferSize();
       if (size == 0 || source->Buffered() * 100 / size >= prebuf) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
+  if (pending.Cancelled()) {
+    stream->RequestAbort();
+    SetError(ERROR_ENDED);
+    return 0;
+  }
   return Publish(stream);
 }
 
 }  // namespace
+
+void CancelPendingOpens() { TPendingOpen::CancelAll(); }
 
 HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user) {
   if (!Initialized()) {

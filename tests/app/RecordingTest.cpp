@@ -217,4 +217,17 @@ TEST_F(LiveRecordingTest, ClosingWhileARequestHangsAStreamConnectsAndARecordingR
   EXPECT_GT(ProbeDuration(path), 0.8);
 }
 
+TEST_F(LiveRecordingTest, ClosingWhileTheDirectPlayerConnectsToASilentServer) {
+  F.Start();
+  F.Play(u"Sessiz", enc::Utf8ToUtf16(Server.Url("/silent")));
+  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount("/silent") > 0; }, 5000));
+  PumpFor(200);
+  ASSERT_EQ(F.Send(UM_GET_PLAY_STATE), psConnecting);
+
+  auto start = std::chrono::steady_clock::now();
+  F.Destroy();
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_LT(took.count(), 2000) << "the connection time-out is 15 s";
+}
+
 }  // namespace
