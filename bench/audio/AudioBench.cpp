@@ -10,16 +10,9 @@
 // It prints CPU seconds, peak resident memory and the memory growth of our
 // player between 10 s and the end, and checks the goals: at most half the
 // reference's CPU, peak memory under 25 MB, memory flat.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +25,7 @@
 #include <vector>
 
 #include "audio/Audio.h"
+#include "bench/common/BenchKit.h"
 
 namespace {
 
@@ -90,127 +84,9 @@ int PlayChild(const std::string& url, int seconds) {
   return 0;
 }
 
-struct TResult {
-  double cpu = 0;
-  long peakKb = 0;
-  int status = -1;
-  std::string output;
-};
-
-// Runs argv in a child, returns its CPU time and peak memory.
-TResult Measure(const std::vector<std::string>& argv) {
-  TResult result;
-  int out[2];
-  if (pipe(out) != 0) return result;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    close(out[1]);
-    if (!getenv("QOR_BENCH_VERBOSE")) {
-      int devnull = open("/dev/null", O_WRONLY);
-      if (devnull >= 0) dup2(devnull, 2);
-    }
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  close(out[1]);
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(out[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, static_cast<size_t>(n));
-  close(out[0]);
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-  result.peakKb = usage.ru_maxrss;
-  return result;
-}
-
-// A live stream: the file looped, paced at its bit rate after a short
-// burst, with metadata every 16000 bytes.
-class TServer {
- public:
-  // dropEvery: close each connection after that many seconds (0: never).
-  explicit TServer(std::string audio, int dropEvery = 0) : audio_(std::move(audio)), dropEvery_(dropEvery) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 16);
-    socklen_t len = sizeof a;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this] { Accept(); });
-  }
-  ~TServer() {
-    stop_ = true;
-    shutdown(fd_, SHUT_RDWR);
-    close(fd_);
-    thread_.join();
-    for (auto& t : clients_) t.join();
-  }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stream"; }
-
- private:
-  void Accept() {
-    while (!stop_) {
-      int c = accept(fd_, nullptr, nullptr);
-      if (c < 0) return;
-      clients_.emplace_back([this, c] { Serve(c); });
-    }
-  }
-  void Serve(int c) {
-    char request[4096];
-    if (recv(c, request, sizeof request, 0) <= 0) {
-      close(c);
-      return;
-    }
-    const size_t metaInt = 16000, rate = 16000;
-    std::string head = "ICY 200 OK\r\nicy-name:Bench\r\nicy-br:128\r\ncontent-type:audio/mpeg\r\nicy-metaint:16000\r\n\r\n";
-    send(c, head.data(), head.size(), MSG_NOSIGNAL);
-    size_t pos = 0, sent = 0, since = 0;
-    int title = 0;
-    auto start = Clock::now();
-    while (!stop_) {
-      double t = std::chrono::duration<double>(Clock::now() - start).count();
-      if (dropEvery_ && t >= dropEvery_) break;
-      size_t allowed = 64000 + static_cast<size_t>(t * rate);
-      if (sent >= allowed) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        continue;
-      }
-      size_t chunk = std::min<size_t>({allowed - sent, metaInt - since, audio_.size() - pos, size_t{8192}});
-      if (send(c, audio_.data() + pos, chunk, MSG_NOSIGNAL) <= 0) break;
-      pos = (pos + chunk) % audio_.size();
-      sent += chunk;
-      since += chunk;
-      if (since == metaInt) {
-        since = 0;
-        std::string meta = "StreamTitle='Bench - Title " + std::to_string(title++ / 4) + "';";
-        size_t blocks = (meta.size() + 15) / 16;
-        meta.resize(blocks * 16, '\0');
-        meta.insert(meta.begin(), static_cast<char>(blocks));
-        if (send(c, meta.data(), meta.size(), MSG_NOSIGNAL) <= 0) break;
-      }
-    }
-    close(c);
-  }
-  std::string audio_;
-  int dropEvery_ = 0;
-  int fd_ = -1;
-  uint16_t port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::vector<std::thread> clients_;
-};
+// A measured child; what it writes to standard error is dropped unless
+// QOR_BENCH_VERBOSE is set.
+benchkit::TChildRun Run(const std::vector<std::string>& argv) { return benchkit::RunChild(argv, true); }
 
 bool Have(const char* program) {
   std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";
@@ -230,39 +106,30 @@ int main(int argc, char** argv) {
   }
   const int seconds = argc >= 2 ? std::max(5, std::atoi(argv[1])) : 60;
 
-  auto dir = std::filesystem::temp_directory_path() / ("qor-audio-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  auto mp3 = dir / "music.mp3";
-  std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i \"sine=f=220:d=30\" -f lavfi -i "
-                     "\"anoisesrc=d=30:a=0.05\" -filter_complex amix=inputs=2,aformat=channel_layouts=stereo "
-                     "-ar 44100 -c:a libmp3lame -b:a 128k \"" + mp3.string() + "\"";
-  if (std::system(make.c_str()) != 0) {
+  const std::string music = benchkit::MakeMusic();
+  if (music.empty()) {
     std::fprintf(stderr, "ffmpeg could not make the test stream\n");
     return 2;
   }
-  std::ifstream in(mp3, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  TServer server(bytes.str(), soak ? 5 : 0);
+  benchkit::TStreamServer server(music, "ICY 200 OK", soak ? 5 : 0);
   if (soak) std::printf("Soak: the server drops the connection every 5 s.\n");
 
   std::printf("Playing a 128 kbit/s MP3 stream for %d s (spectrum 30/s)...\n", seconds);
-  TResult ours = Measure({"/proc/self/exe", "--play", server.Url(), std::to_string(seconds)});
+  benchkit::TChildRun ours = Run({"/proc/self/exe", "--play", server.Url(), std::to_string(seconds)});
   long rss10 = 0, rssEnd = 0, anonPeak = 0;
   std::sscanf(ours.output.c_str(), "%ld %ld %ld", &rss10, &rssEnd, &anonPeak);
 
-  TResult reference;
+  benchkit::TChildRun reference;
   std::string referenceName;
   if (Have("mpv")) {
     referenceName = "mpv --no-video --ao=null";
-    reference = Measure({"timeout", std::to_string(seconds) + "s", "mpv", "--no-video", "--ao=null",
+    reference = Run({"timeout", std::to_string(seconds) + "s", "mpv", "--no-video", "--ao=null",
                          "--really-quiet", server.Url()});
   } else {
     referenceName = "ffmpeg -f null (mpv is not installed)";
-    reference = Measure({"ffmpeg", "-nostdin", "-loglevel", "error", "-t", std::to_string(seconds), "-i",
+    reference = Run({"ffmpeg", "-nostdin", "-loglevel", "error", "-t", std::to_string(seconds), "-i",
                          server.Url(), "-f", "null", "-"});
   }
-  std::filesystem::remove_all(dir);
 
   std::printf("%-42s %10s %12s\n", "player", "CPU s", "peak MB");
   std::printf("%-42s %10.2f %12.1f\n", "audio library", ours.cpu, ours.peakKb / 1024.0);
