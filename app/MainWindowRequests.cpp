@@ -58,14 +58,6 @@ LRESULT CopyBytes(WPARAM size, LPARAM buffer, const std::string& text) {
 
 }  // namespace
 
-std::u16string ControllerString(int id) {
-  if (res::HasStr(id)) return res::LoadStr(id);
-  // Texts of the controller that the shared table may not carry yet.
-  if (id == IDS_CONNECT_FAILED) return u"Bağlantı kurulamadı.";
-  if (id == IDS_NEW_VERSION) return u"\"%s\" için yeni sürüm hazır. İndirmek ister misiniz?";
-  return {};
-}
-
 bool TMainWindow::HandleRequest(TMessage& m) {
   switch (m.Msg) {
     case WM_QUERYENDSESSION: m.Result = 1; return true;
@@ -105,8 +97,8 @@ bool TMainWindow::HandleRequest(TMessage& m) {
     case UM_SITECOUNT_DONE:
       if (FUpdateCheck) FUpdateCheck->SiteCountDone();
       return true;
-    case UM_GET_STRING: m.Result = CopyWide(m.LParam, ControllerString(static_cast<int>(m.WParam))); return true;
-    case UM_GET_ERROR_TEXT: m.Result = CopyWide(m.LParam, ControllerString(IDS_CONNECT_FAILED)); return true;
+    case UM_GET_STRING: m.Result = CopyWide(m.LParam, res::LoadStr(static_cast<int>(m.WParam))); return true;
+    case UM_GET_ERROR_TEXT: m.Result = CopyWide(m.LParam, res::LoadStr(IDS_CONNECT_FAILED)); return true;
     case UM_SET_TRAY_HINT:
       if (FTrayIcon) FTrayIcon->SetHintText(ReadWide(m.LParam, ProtocolTextLimit));
       return true;

@@ -106,8 +106,4 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDS_NEW_VERSION = 200;
 inline constexpr int IDS_CONNECT_FAILED = 400;
 
-// A string of the program's table, by id (UM_GET_STRING); empty when
-// there is none.
-std::u16string ControllerString(int id);
-
 }  // namespace app

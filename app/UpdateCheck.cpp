@@ -233,7 +233,7 @@ void TUpdateCheck::VersionDone() {
 
     if (options->ReadBool(obCheckVersion) && !version.Program.empty() && VersionIsNewer(version.Program)) {
       std::u16string title = res::LoadStr(res::IDS_APP_TITLE);
-      std::u16string text = ControllerString(IDS_NEW_VERSION);
+      std::u16string text = res::LoadStr(IDS_NEW_VERSION);
       if (size_t at = text.find(u"%s"); at != std::u16string::npos) text.replace(at, 2, title);
       widgets::HWND owner = PlayerWindow() ? PlayerWindow() : FHost.Window;
       int answer = FHost.Ask ? FHost.Ask(owner, text, title) : IDNO;

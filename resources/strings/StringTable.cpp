@@ -9,6 +9,9 @@ namespace {
 const std::unordered_map<int, std::u16string>& Table() {
   static const std::unordered_map<int, std::u16string> table = {
       {100, u"QOR"},
+      // The controller's messages.
+      {200, u"\"%s\" için yeni sürüm hazır. İndirmek ister misiniz?"},
+      {400, u"Bağlantı kurulamadı."},
       // End actions of the scheduled recording and its countdown.
       {350, u"Çalışmaya devam et"},
       {351, u"Radyoyu durdur"},
