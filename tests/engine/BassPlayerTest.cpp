@@ -48,32 +48,7 @@ class TScriptedFillPlayer : public TBassRadioPlayer {
   }
 };
 
-class BassPlayer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    REQUIRE_AUDIO(lib);
-    mp3 = ReadBytes(Media("tone.mp3"));
-    ASSERT_GT(mp3.size(), 100000u);
-  }
-
-  void Live(const std::string& path, TLiveOptions options = {}) {
-    server.Route(path, [this, options](const testkit::HttpRequest&, testkit::Connection& c) {
-      ServeLive(server, c, mp3, options);
-      if (!c.IsOpen() || !c.Write(std::string(1, '\0'))) closedByClient = true;
-    });
-  }
-
-  bool PlayTo(TBaseRadioPlayer& player, const std::string& address, int32_t state = psPlaying) {
-    player.Address = address;
-    if (!player.Play()) return false;
-    return PumpUntil([&] { return player.State == state; });
-  }
-
-  TAudioLibrary lib;
-  testkit::FixtureServer server;
-  std::string mp3;
-  std::atomic<bool> closedByClient{false};
-};
+class BassPlayer : public TLiveStreamTest {};
 
 }  // namespace
 

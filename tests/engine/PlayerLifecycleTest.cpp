@@ -12,34 +12,7 @@ using namespace playertest;
 
 namespace {
 
-class PlayerLifecycle : public ::testing::Test {
- protected:
-  void SetUp() override {
-    REQUIRE_AUDIO(lib);
-    mp3 = ReadBytes(Media("tone.mp3"));
-    ASSERT_GT(mp3.size(), 100000u);
-  }
-
-  // A live stream at `path`; the answer waits `delayMs` first.
-  void Live(const std::string& path, TLiveOptions options = {}, int delayMs = 0) {
-    server.Route(path, [this, options, delayMs](const testkit::HttpRequest&, testkit::Connection& c) {
-      if (delayMs && !server.SleepFor(std::chrono::milliseconds(delayMs))) return;
-      ServeLive(server, c, mp3, options);
-      if (!c.IsOpen() || !c.Write(std::string(1, '\0'))) closedByClient = true;
-    });
-  }
-
-  bool PlayToPlaying(TBaseRadioPlayer& player, const std::string& address) {
-    player.Address = address;
-    if (!player.Play()) return false;
-    return PumpUntil([&] { return player.State == psPlaying; });
-  }
-
-  TAudioLibrary lib;
-  testkit::FixtureServer server;
-  std::string mp3;
-  std::atomic<bool> closedByClient{false};
-};
+class PlayerLifecycle : public TLiveStreamTest {};
 
 }  // namespace
 
@@ -47,7 +20,7 @@ TEST_F(PlayerLifecycle, PlayWhilePausedResumesWithoutANewConnection) {
   Live("/live");
   TBassRadioPlayer player;
   TEventLog log(player);
-  ASSERT_TRUE(PlayToPlaying(player, server.Url("/live"))) << log.Timeline();
+  ASSERT_TRUE(PlayTo(player, server.Url("/live"))) << log.Timeline();
   player.Pause();
   ASSERT_TRUE(PumpUntil([&] { return player.State == psPaused; }));
   EXPECT_TRUE(player.IsPaused());
@@ -124,7 +97,7 @@ TEST_F(PlayerLifecycle, StopOnAPausedStreamUnpausesSilently) {
   Live("/live");
   TBassRadioPlayer player;
   TEventLog log(player);
-  ASSERT_TRUE(PlayToPlaying(player, server.Url("/live")));
+  ASSERT_TRUE(PlayTo(player, server.Url("/live")));
   player.Pause();
   ASSERT_TRUE(PumpUntil([&] { return player.State == psPaused; }));
   std::vector<float> volumes;
@@ -186,7 +159,7 @@ TEST_F(PlayerLifecycle, StalledStreamReportsOnEveryTick) {
   player.SetNetBuffer(1000);
   player.SetPrebufferPercent(0);
   TEventLog log(player);
-  ASSERT_TRUE(PlayToPlaying(player, server.Url("/stall"))) << log.Timeline();
+  ASSERT_TRUE(PlayTo(player, server.Url("/stall"))) << log.Timeline();
   ASSERT_TRUE(PumpUntil([&] { return log.Count("stall") >= 5; })) << log.Timeline();
   EXPECT_EQ(player.State, psStalled);
   auto times = log.Times("stall");
@@ -217,7 +190,7 @@ TEST_F(PlayerLifecycle, DroppedConnectionStallsAndResumesWhileRecording) {
   player.SetPrebufferPercent(0);
   player.StationName = "Test Radio";
   TEventLog log(player);
-  ASSERT_TRUE(PlayToPlaying(player, server.Url("/drop"))) << log.Timeline();
+  ASSERT_TRUE(PlayTo(player, server.Url("/drop"))) << log.Timeline();
   audio::DWORD channel = player.Channel;
   ASSERT_TRUE(PumpUntil([&] { return player.State == psStalled; })) << log.Timeline();
   uint64_t atStall = recorder.Bytes();

@@ -26,6 +26,26 @@ TAudioLibrary::TAudioLibrary() {
 
 TAudioLibrary::~TAudioLibrary() { FreeBass(); }
 
+void TLiveStreamTest::SetUp() {
+  REQUIRE_AUDIO(lib);
+  mp3 = ReadBytes(Media("tone.mp3"));
+  ASSERT_GT(mp3.size(), 100000u);
+}
+
+void TLiveStreamTest::Live(const std::string& path, TLiveOptions options, int delayMs) {
+  server.Route(path, [this, options, delayMs](const testkit::HttpRequest&, testkit::Connection& c) {
+    if (delayMs && !server.SleepFor(std::chrono::milliseconds(delayMs))) return;
+    ServeLive(server, c, mp3, options);
+    if (!c.IsOpen() || !c.Write(std::string(1, '\0'))) closedByClient = true;
+  });
+}
+
+bool TLiveStreamTest::PlayTo(TBaseRadioPlayer& player, const std::string& address, int32_t state) {
+  player.Address = address;
+  if (!player.Play()) return false;
+  return PumpUntil([&] { return player.State == state; });
+}
+
 int TFakeRecorder::WriteRaw(const void*, int length) {
   bytes += static_cast<uint64_t>(length);
   return length;

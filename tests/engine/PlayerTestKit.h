@@ -3,6 +3,8 @@
 // 127.0.0.1, a recorder fake, an event log, and pumping the message loop.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -52,6 +54,25 @@ inline void ServeLive(const testkit::FixtureServer& server, testkit::Connection&
                       const TLiveOptions& options) {
   testkit::ServeLiveStream(server, connection, audio, options);
 }
+
+// A test with the library, the bytes of "tone.mp3" and live streams of them
+// on a fixture server.
+class TLiveStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  // A live stream at `path`; the answer waits `delayMs` first. Sets
+  // closedByClient when the player had closed the connection by the end.
+  void Live(const std::string& path, TLiveOptions options = {}, int delayMs = 0);
+  // Plays `address` and runs the loop until the player is in `state`.
+  bool PlayTo(TBaseRadioPlayer& player, const std::string& address, int32_t state = psPlaying);
+
+  TAudioLibrary lib;
+  // Before the server, which is stopped first: its handlers use them until
+  // then.
+  std::string mp3;
+  std::atomic<bool> closedByClient{false};
+  testkit::FixtureServer server;
+};
 
 // A recorder that records raw bytes and counts them.
 class TFakeRecorder : public TRecorderLink {
