@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "PlayerTestKit.h"
+#include "Shell.h"
 #include "TempDir.h"
 #include "engine/AVConvRadioPlayer.h"
 
@@ -30,19 +31,7 @@ bool IsFifo(const std::string& path) {
 
 class AVConvPlayer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    if (old) oldRuntime = old;
-    hadRuntime = old != nullptr;
-    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    REQUIRE_AUDIO(lib);
-  }
-  void TearDown() override {
-    if (hadRuntime)
-      ::setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
-    else
-      ::unsetenv("XDG_RUNTIME_DIR");
-  }
+  void SetUp() override { REQUIRE_AUDIO(lib); }
 
   void Live(const std::string& path, TLiveOptions options = {}) {
     if (mp3.empty()) mp3 = ReadBytes(Media("tone.mp3"));
@@ -65,9 +54,9 @@ class AVConvPlayer : public ::testing::Test {
   }
 
   testkit::TempDir runtime;
-  std::string oldRuntime;
-  bool hadRuntime = false;
   TAudioLibrary lib;
+  // The player's pipes go to a private runtime folder for each test.
+  testkit::EnvScope runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path().c_str()};
   // Before the server: its handlers read it until the server has stopped.
   std::string mp3;
   testkit::FixtureServer server;

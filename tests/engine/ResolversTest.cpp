@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "FixtureServer.h"
+#include "Shell.h"
 #include "TempDir.h"
 #include "support/Deploy.h"
 #include "support/HttpSession.h"
@@ -43,13 +45,11 @@ class Resolvers : public ::testing::Test {
     deploy::SetValue(deploy::SlowturkStationHost, HostOf(network));
     deploy::SetValue(deploy::VideoSiteHost, HostOf(video));
     deploy::SetValue(deploy::MusicServiceHost, HostOf(music));
-    const char* path = std::getenv("PATH");
-    savedPath = path ? path : "";
-    setenv("PATH", bin.Path().c_str(), 1);
+    pathEnv.emplace("PATH", bin.Path().c_str());
     SetVideoDownloaderTimeout(5000);
   }
   void TearDown() override {
-    setenv("PATH", savedPath.c_str(), 1);
+    pathEnv.reset();
     deploy::Reset();
     CloseInternetHandle();
   }
@@ -73,7 +73,7 @@ class Resolvers : public ::testing::Test {
   std::string answer;
   FixtureServer vendor, streams, hls, network, video, music;
   testkit::TempDir bin;
-  std::string savedPath;
+  std::optional<testkit::EnvScope> pathEnv;  // PATH holds only the fake downloader
 };
 
 TEST_F(Resolvers, DispatchLeavesForeignAddressesAlone) {

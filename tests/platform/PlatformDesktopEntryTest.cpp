@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Shell.h"
 #include "TempDir.h"
 
 namespace {
@@ -33,10 +34,9 @@ TEST(PlatformDesktopEntryTest, MissingOrForeignFilesAreLeftAlone) {
   EXPECT_FALSE(platform::RewriteDesktopEntryIcon((dir / "q.desktop").string(), "a\nExec=evil"));
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "q.desktop"), "[Desktop Entry]\nIcon=1\n");
 
-  ::setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+  testkit::EnvScope data("XDG_DATA_HOME", dir.Path().c_str());
   EXPECT_EQ(platform::ApplicationsFolder(), (dir.Path() / "applications/").string());
   EXPECT_EQ(platform::ShortcutFiles().back(), (dir.Path() / "applications/qor.desktop").string());
-  ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "Shell.h"
 #include "TempDir.h"
 
 namespace {
@@ -51,11 +52,10 @@ TEST_F(DeployTable, StandardPlacesIncludeTheSettingsFolder) {
   auto settings = dir / "Kelvarin" / "QOR";
   std::filesystem::create_directories(settings);
   testkit::TempDir::WriteFile(settings / "deploy.ini", "CounterHost=127.0.0.1:9\n");
-  const char* old = std::getenv("XDG_CONFIG_HOME");
-  std::string saved = old ? old : "";
-  setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-  deploy::LoadStandard();
-  if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+  {
+    testkit::EnvScope config("XDG_CONFIG_HOME", dir.Path().c_str());
+    deploy::LoadStandard();
+  }
   EXPECT_EQ(deploy::Value(deploy::CounterHost), "127.0.0.1:9");
 }
 
