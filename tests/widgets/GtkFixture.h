@@ -2,16 +2,52 @@
 // tests in the same process use the offscreen backend again.
 #pragma once
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/core/Messages.h"
+#include "widgets/core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
 
 namespace testwidgets {
+
+// Whether a program (xdotool, which drives the pointer and keyboard) is on
+// the search path.
+inline bool HaveProgram(const char* name) {
+  gchar* path = g_find_program_in_path(name);
+  bool found = path != nullptr;
+  g_free(path);
+  return found;
+}
+
+// Runs a program found on the search path; true when it exits with 0.
+inline bool RunProgram(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  gint status = -1;
+  GError* error = nullptr;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
+                         &status, &error);
+  if (error) g_error_free(error);
+  return ok && status == 0;
+}
+
+// Lets the loop run a few short ticks so that drawing and late events land.
+inline void Settle() {
+  int ticks = 0;
+  widgets::TTimer reference;
+  reference.SetInterval(30);
+  reference.SetOnTimer([&](widgets::TObject*) { ++ticks; });
+  testkit::PumpUntil([&] { return ticks >= 5; });
+}
 
 class GtkDisplayTest : public ::testing::Test {
  protected:

@@ -19,23 +19,14 @@
 
 using namespace widgets;
 using testkit::PumpUntil;
+using testwidgets::HaveProgram;
+using testwidgets::RunProgram;
+using testwidgets::Settle;
 
 namespace {
 
 class GtkTest : public testwidgets::GtkDisplayTest {
  protected:
-  static bool Run(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    gint status = -1;
-    GError* error = nullptr;
-    bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
-                           &status, &error);
-    if (error) g_error_free(error);
-    return ok && status == 0;
-  }
-
   static unsigned long Xid(TControl& window) {
     auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
     GdkWindow* gdkWindow = gtk_widget_get_window(widget);
@@ -46,22 +37,10 @@ class GtkTest : public testwidgets::GtkDisplayTest {
     auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
     return gtk_widget_get_mapped(widget);
   }
-
-  // Lets the loop run a few short ticks so late events can arrive.
-  static void Settle() {
-    int ticks = 0;
-    TTimer reference;
-    reference.SetInterval(30);
-    reference.SetOnTimer([&](TObject*) { ++ticks; });
-    PumpUntil([&] { return ticks >= 5; });
-  }
 };
 
 TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   TWindow window;
   window.SetCaption(u"QOR smoke");
   window.SetBounds(200, 150, 300, 120);
@@ -81,7 +60,7 @@ TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
   Settle();
 
   std::string xid = std::to_string(Xid(window));
-  ASSERT_TRUE(Run({"xdotool", "mousemove", "--window", xid, "210", "50", "click", "1"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "210", "50", "click", "1"}));
   ASSERT_TRUE(PumpUntil([&] { return rightClicks > 0; }));
   Settle();
   EXPECT_EQ(rightClicks, 1);
@@ -91,10 +70,7 @@ TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
 }
 
 TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   TWindow window;
   window.SetBounds(100, 100, 200, 100);
   TControl edit(&window);
@@ -113,9 +89,9 @@ TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
   ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
   edit.SetFocus();
   std::string xid = std::to_string(Xid(window));
-  ASSERT_TRUE(Run({"xdotool", "windowfocus", "--sync", xid}));
+  ASSERT_TRUE(RunProgram({"xdotool", "windowfocus", "--sync", xid}));
   Settle();
-  ASSERT_TRUE(Run({"xdotool", "key", "--clearmodifiers", "shift+a", "Left", "b"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "--clearmodifiers", "shift+a", "Left", "b"}));
   ASSERT_TRUE(PumpUntil([&] { return chars.size() >= 2 && keys.size() >= 4; }));
   Settle();
   EXPECT_NE(std::find(keys.begin(), keys.end(), unsigned('A')), keys.end());
@@ -125,10 +101,7 @@ TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
 }
 
 TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   // As the browser window embeds its web view.
   TWindow window;
   window.SetBounds(300, 300, 200, 60);
@@ -142,18 +115,15 @@ TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
   window.SetVisible(true);
   ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
   gtk_widget_grab_focus(entry);
-  ASSERT_TRUE(Run({"xdotool", "windowfocus", "--sync", std::to_string(Xid(window))}));
+  ASSERT_TRUE(RunProgram({"xdotool", "windowfocus", "--sync", std::to_string(Xid(window))}));
   Settle();
-  ASSERT_TRUE(Run({"xdotool", "type", "--delay", "20", "radyo"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "type", "--delay", "20", "radyo"}));
   ASSERT_TRUE(PumpUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(entry))) == "radyo"; }));
   EXPECT_EQ(toolkitKeys, 0);
 }
 
 TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   TWindow window;
   window.SetBounds(100, 100, 200, 100);
   window.OnMouseDown = [&](TObject*, UINT, int, int) { SendMessage(window.Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0); };
@@ -161,7 +131,7 @@ TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
   ASSERT_TRUE(PumpUntil([&] { return Mapped(window) && Xid(window) != 0; }));
   Settle();
   int startX = window.Left(), startY = window.Top();
-  ASSERT_TRUE(Run({"xdotool", "mousemove", "--window", std::to_string(Xid(window)), "20", "20", "mousedown", "1",
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", std::to_string(Xid(window)), "20", "20", "mousedown", "1",
                    "mousemove_relative", "--", "15", "10", "mousemove_relative", "--", "25", "20", "mouseup", "1"}));
   ASSERT_TRUE(PumpUntil([&] { return window.Left() == startX + 40 && window.Top() == startY + 30; }))
       << window.Left() << "," << window.Top();
@@ -174,27 +144,21 @@ TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
 }
 
 TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   // No window of ours has the input: the state comes from the X server.
-  ASSERT_TRUE(Run({"xdotool", "keydown", "ctrl"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "keydown", "ctrl"}));
   EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
   EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
-  ASSERT_TRUE(Run({"xdotool", "keyup", "ctrl"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "keyup", "ctrl"}));
   EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
-  ASSERT_TRUE(Run({"xdotool", "mousedown", "1"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mousedown", "1"}));
   EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);
-  ASSERT_TRUE(Run({"xdotool", "mouseup", "1"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mouseup", "1"}));
   EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
 }
 
 TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
-  if (gchar* path = g_find_program_in_path("xdotool"))
-    g_free(path);
-  else
-    GTEST_SKIP() << "xdotool missing";
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING | MF_GRAYED, 40001, u"Kapalı");
   AppendMenuW(menu, MF_STRING | MF_CHECKED, 40010, u"&Her zaman üstte\tCtrl+T");

@@ -25,6 +25,9 @@
 
 using namespace widgets;
 using testkit::PumpUntil;
+using testwidgets::HaveProgram;
+using testwidgets::RunProgram;
+using testwidgets::Settle;
 
 namespace {
 
@@ -60,25 +63,6 @@ private:
 bool Near(TRgb got, uint32_t argb) {
   auto close = [](int a, int b) { return std::abs(a - b) <= 8; };
   return close(got.R, (argb >> 16) & 0xFF) && close(got.G, (argb >> 8) & 0xFF) && close(got.B, argb & 0xFF);
-}
-
-bool RunProgram(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  gint status = -1;
-  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
-                         nullptr, &status, nullptr);
-  return ok && status == 0;
-}
-
-// Lets the loop run a few short ticks so that drawing and late events land.
-void Settle() {
-  int ticks = 0;
-  TTimer reference;
-  reference.SetInterval(30);
-  reference.SetOnTimer([&](TObject*) { ++ticks; });
-  PumpUntil([&] { return ticks >= 5; });
 }
 
 class LayeredWindowGtk : public testwidgets::GtkDisplayTest {};
@@ -144,9 +128,7 @@ void CheckOutlineAndClicks(bool compareDesktop) {
   // The label and the image are on the screen too.
   EXPECT_FALSE(Near(after.At(40, 50), kPanel));
 
-  gchar* xdotool = g_find_program_in_path("xdotool");
-  if (!xdotool) GTEST_SKIP() << "xdotool missing: clicks not checked";
-  g_free(xdotool);
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing: clicks not checked";
   GdkWindow* gdkWindow = gtk_widget_get_window(widget);
   const std::string xid = std::to_string(gdk_x11_window_get_xid(gdkWindow));
 
