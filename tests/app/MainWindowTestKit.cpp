@@ -1,14 +1,9 @@
 #include "MainWindowTestKit.h"
 
-#include <glib.h>
-
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
+#include "Media.h"
+#include "Shell.h"
 #include "app/Globals.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
@@ -20,126 +15,15 @@ namespace ctltest {
 namespace fs = std::filesystem;
 using namespace widgets;
 
-bool PumpUntil(const std::function<bool()>& done, int maxMs) {
-  ProcessMessages();
-  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  gint64 deadline = g_get_monotonic_time() + gint64(maxMs) * 1000;
-  bool ok = done();
-  while (!ok && g_get_monotonic_time() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    ok = done();
-  }
-  g_source_remove(wake);
-  return ok;
-}
-
-void PumpFor(int ms) {
-  gint64 until = g_get_monotonic_time() + gint64(ms) * 1000;
-  PumpUntil([&] { return g_get_monotonic_time() >= until; }, ms + 1000);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-namespace {
-
-std::string RunCapture(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    ::pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-std::string Quote(const fs::path& path) {
-  std::string out = "'";
-  for (char c : path.string()) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-}  // namespace
-
 fs::path Media(const std::string& name) {
-  static fs::path folder = [] {
-    const char* build = std::getenv("QOR_BUILD_DIR");
-    fs::path p = build && *build ? fs::path(build) / "controller-test-media" : fs::temp_directory_path() / "qor-ctl-media";
-    fs::create_directories(p);
-    return p;
-  }();
-  static std::mutex mutex;
-  std::lock_guard<std::mutex> lock(mutex);
-  fs::path final = folder / name;
-  if (fs::exists(final)) return final;
-  testkit::TempDir work;
-  fs::path path = work.Path() / name;
-  std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
-                    "\"sine=frequency=440:sample_rate=44100:duration=20\" -ac 2 ";
-  if (name == "tone.mp3") cmd += "-c:a libmp3lame -b:a 128k " + Quote(path);
-  else if (name == "tone.ogg") cmd += "-c:a libvorbis -q:a 3 " + Quote(path);
+  std::string codec;
+  if (name == "tone.mp3") codec = "-c:a libmp3lame -b:a 128k ";
+  else if (name == "tone.ogg") codec = "-c:a libvorbis -q:a 3 ";
   else return {};
-  if (std::system(cmd.c_str()) != 0) return {};
-  std::error_code ec;
-  fs::rename(path, final, ec);
-  return fs::exists(final) ? final : fs::path();
-}
-
-double ProbeDuration(const fs::path& path) {
-  std::string out = RunCapture("ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 " + Quote(path) +
-                               " 2>/dev/null");
-  try {
-    return out.empty() || out == "N/A" ? -1.0 : std::stod(out);
-  } catch (...) {
-    return -1.0;
-  }
-}
-
-std::string ProbeCodec(const fs::path& path) {
-  return RunCapture("ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of default=nw=1:nk=1 " +
-                    Quote(path) + " 2>/dev/null");
-}
-
-void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
-               const TLiveOptions& options) {
-  std::string head = "ICY 200 OK\r\nContent-Type: " + options.contentType + "\r\nicy-name:Test Radio\r\nicy-br:128\r\n";
-  if (options.metaInt) head += "icy-metaint:" + std::to_string(options.metaInt) + "\r\n";
-  head += "\r\n";
-  if (!connection.Write(head)) return;
-  size_t position = 0, sent = 0, sinceMeta = 0;
-  auto start = std::chrono::steady_clock::now();
-  while (!server.Stopping()) {
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    size_t allowed = options.burst + static_cast<size_t>(elapsed * options.bytesPerSecond);
-    if (sent >= allowed) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;
-    }
-    size_t chunk = std::min<size_t>(4096, allowed - sent);
-    if (options.metaInt) chunk = std::min(chunk, options.metaInt - sinceMeta);
-    std::string out;
-    while (out.size() < chunk) {
-      size_t take = std::min(chunk - out.size(), audio.size() - position);
-      out.append(audio, position, take);
-      position = (position + take) % audio.size();
-    }
-    if (!connection.Write(out)) return;
-    sent += chunk;
-    sinceMeta += chunk;
-    if (options.metaInt && sinceMeta == options.metaInt) {
-      sinceMeta = 0;
-      std::string text = "StreamTitle='" + options.title + "';StreamUrl='';";
-      size_t blocks = (text.size() + 15) / 16;
-      text.resize(blocks * 16, '\0');
-      if (!connection.Write(std::string(1, static_cast<char>(blocks)) + text)) return;
-    }
-  }
+  return testkit::MediaFile("controller-test-media", name, [&](const fs::path& path) {
+    return std::string(testkit::kFfmpegMake) + testkit::SineInput(440, 44100, 2, 20) + codec +
+           testkit::ShellQuote(path.string());
+  });
 }
 
 void ServeSilence(const testkit::FixtureServer& server, testkit::Connection&) {

@@ -1,12 +1,10 @@
 // Helpers of the controller tests: a controller over a private settings
 // folder with the audio library on the no-sound device, a client window
-// that records what the controller tells it, test media made with the real
-// ffmpeg and live ICY streams on 127.0.0.1.
+// that records what the controller tells it, and the tone files that the
+// stream fixtures play.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,29 +17,10 @@
 
 namespace ctltest {
 
-bool PumpUntil(const std::function<bool()>& done, int maxMs = 10000);
-void PumpFor(int ms);
-
 // "tone.mp3" (20 s, 44100 Hz stereo), "tone.ogg" (20 s Vorbis), made once
-// per build folder.
+// per build folder; an empty path for any other name.
 std::filesystem::path Media(const std::string& name);
-std::string ReadFile(const std::filesystem::path& path);
 
-// Seconds of audio in a file by ffprobe; negative when it cannot be read.
-double ProbeDuration(const std::filesystem::path& path);
-// The codec name of the first audio stream by ffprobe.
-std::string ProbeCodec(const std::filesystem::path& path);
-
-struct TLiveOptions {
-  std::string contentType = "audio/mpeg";
-  size_t metaInt = 0;
-  std::string title = "Artist - Song";
-  size_t bytesPerSecond = 16000;
-  size_t burst = 64000;
-};
-// Serves `audio` without end (looping), paced, with ICY metadata.
-void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection, const std::string& audio,
-               const TLiveOptions& options);
 // Accepts and then sends nothing until the server stops.
 void ServeSilence(const testkit::FixtureServer& server, testkit::Connection& connection);
 

@@ -2,6 +2,7 @@
 // of the player window, the hint, and the icon id.
 #include <gtest/gtest.h>
 
+#include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Icon.h"
@@ -9,6 +10,7 @@
 #include "widgets/tray/TrayIcon.h"
 
 using namespace ctltest;
+using testkit::PumpUntil;
 using namespace widgets;
 using namespace app;
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
@@ -14,6 +15,7 @@
 #include "widgets/controls/Icon.h"
 
 using namespace ctltest;
+using testkit::PumpUntil;
 using namespace widgets;
 using namespace app;
 

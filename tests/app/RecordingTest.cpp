@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstring>
 
+#include "LiveStream.h"
+#include "MainLoop.h"
 #include "MainWindowTestKit.h"
+#include "Media.h"
 #include "app/RecordingName.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
@@ -15,6 +18,8 @@
 #include "support/Encoding.h"
 
 using namespace ctltest;
+using testkit::PumpFor;
+using testkit::PumpUntil;
 using namespace widgets;
 using namespace app;
 namespace fs = std::filesystem;
@@ -63,21 +68,23 @@ class LiveRecordingTest : public ::testing::Test {
   void SetUp() override {
     deploy::Reset();
     if (!F.AudioOk) GTEST_SKIP() << "audio library did not start";
-    mp3 = ReadFile(Media("tone.mp3"));
-    ogg = ReadFile(Media("tone.ogg"));
+    mp3 = testkit::ReadBytes(Media("tone.mp3"));
+    ogg = testkit::ReadBytes(Media("tone.ogg"));
     ASSERT_FALSE(mp3.empty());
     ASSERT_FALSE(ogg.empty());
     Server.Route("/mp3", [this](const testkit::HttpRequest&, testkit::Connection& c) {
-      TLiveOptions o;
+      testkit::LiveStreamOptions o;
+      o.statusLine = "ICY 200 OK";
       o.metaInt = 8192;
-      o.title = "Sanat/\xc3\xa7\xc4\xb1: Par\xc3\xa7\x61?";
-      ServeLive(Server, c, mp3, o);
+      o.title = [](int) { return std::string("Sanat/\xc3\xa7\xc4\xb1: Par\xc3\xa7\x61?"); };
+      testkit::ServeLiveStream(Server, c, mp3, o);
     });
     Server.Route("/ogg", [this](const testkit::HttpRequest&, testkit::Connection& c) {
-      TLiveOptions o;
+      testkit::LiveStreamOptions o;
+      o.statusLine = "ICY 200 OK";
       o.contentType = "application/ogg";
       o.bytesPerSecond = 12000;
-      ServeLive(Server, c, ogg, o);
+      testkit::ServeLiveStream(Server, c, ogg, o);
     });
     Server.Route("/silent", [this](const testkit::HttpRequest&, testkit::Connection& c) { ServeSilence(Server, c); });
     F.Options->WriteInt(oiBuffer, 2000);
@@ -146,7 +153,7 @@ TEST_F(LiveRecordingTest, RawMp3WithCleanedNameAndRelayedEvents) {
   EXPECT_EQ(F.Send(UM_GET_RECORDER_STATE), rsIdle);
   fs::path path = enc::Utf16ToUtf8(file);
   EXPECT_GT(fs::file_size(path), 20000u);
-  EXPECT_EQ(ProbeCodec(path), "mp3");
+  EXPECT_EQ(testkit::ProbeCodec(path), "mp3");
 
   // A cancelled recording leaves no file.
   ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
@@ -172,8 +179,8 @@ TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
   PumpFor(1500);
   F.Send(UM_STOP_RECORDING);
   fs::path path = enc::Utf16ToUtf8(file);
-  EXPECT_EQ(ProbeCodec(path), "flac");
-  EXPECT_GT(ProbeDuration(path), 0.5);
+  EXPECT_EQ(testkit::ProbeCodec(path), "flac");
+  EXPECT_GT(testkit::ProbeDuration(path), 0.5);
 }
 
 TEST_F(LiveRecordingTest, MissingFolderBeepsAndRefuses) {
@@ -213,8 +220,8 @@ TEST_F(LiveRecordingTest, ClosingWhileARequestHangsAStreamConnectsAndARecordingR
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   EXPECT_LT(took.count(), 2000);
   fs::path path = enc::Utf16ToUtf8(file);
-  EXPECT_EQ(ProbeCodec(path), "mp3");
-  EXPECT_GT(ProbeDuration(path), 0.8);
+  EXPECT_EQ(testkit::ProbeCodec(path), "mp3");
+  EXPECT_GT(testkit::ProbeDuration(path), 0.8);
 }
 
 TEST_F(LiveRecordingTest, ClosingWhileTheDirectPlayerConnectsToASilentServer) {

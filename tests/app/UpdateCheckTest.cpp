@@ -4,12 +4,16 @@
 
 #include <random>
 
+#include "MainLoop.h"
 #include "MainWindowTestKit.h"
+#include "Media.h"
 #include "app/UpdateCheck.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
 
 using namespace ctltest;
+using testkit::PumpFor;
+using testkit::PumpUntil;
 using namespace widgets;
 using namespace app;
 namespace fs = std::filesystem;
@@ -188,7 +192,7 @@ TEST_F(UpdateCheckTest, BannerVersion2IsNotDownloadedTwice) {
   StartController();
   EXPECT_EQ(Server.RequestCount("/qor/assets/banners/banner2.xml"), 1);
   fs::path file = enc::Utf16ToUtf8(F.SettingsFolder) + "banner.xml";
-  EXPECT_NE(ReadFile(file).find("<t>Yeni"), std::string::npos);
+  EXPECT_NE(testkit::ReadBytes(file).find("<t>Yeni"), std::string::npos);
   EXPECT_EQ(F.Options->ReadStr(osBanner), u"2");
   EXPECT_TRUE(F.Options->ReadBool(obShowBanner)) << "a new banner switches the banner on";
   ASSERT_TRUE(PumpUntil([&] { return PlayerCount(UM_BANNER_READY) == 1; }, 2000));

@@ -10,7 +10,9 @@
 
 #include "CliProcess.h"
 #include "FixtureServer.h"
+#include "LiveStream.h"
 #include "MainWindowTestKit.h"
+#include "Media.h"
 #include "TempDir.h"
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
@@ -23,12 +25,13 @@ namespace {
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    mp3 = ctltest::ReadFile(ctltest::Media("tone.mp3"));
+    mp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
     ASSERT_FALSE(mp3.empty());
     Server.Route("/live", [this](const testkit::HttpRequest&, testkit::Connection& c) {
-      ctltest::TLiveOptions o;
+      testkit::LiveStreamOptions o;
+      o.statusLine = "ICY 200 OK";
       o.metaInt = 8192;
-      ctltest::ServeLive(Server, c, mp3, o);
+      testkit::ServeLiveStream(Server, c, mp3, o);
     });
     Settings = Home.Path() / "Kelvarin" / "QOR";
     fs::create_directories(Settings);
@@ -137,8 +140,8 @@ TEST_F(CliTest, RecordsRawAndEveryFormatWithTheNameRule) {
     EXPECT_EQ(file.parent_path(), folder / format);
     EXPECT_EQ(file.extension(), "." + format);
     EXPECT_EQ(file.filename().string().rfind("Test Radyo - Artist - Song - ", 0), 0u) << file;
-    EXPECT_EQ(ctltest::ProbeCodec(file), codecs.at(format));
-    double seconds = ctltest::ProbeDuration(file);
+    EXPECT_EQ(testkit::ProbeCodec(file), codecs.at(format));
+    double seconds = testkit::ProbeDuration(file);
     EXPECT_GT(seconds, 1.5) << file;
     EXPECT_LT(seconds, 3.0) << file;
   }
@@ -147,8 +150,8 @@ TEST_F(CliTest, RecordsRawAndEveryFormatWithTheNameRule) {
   fs::path file = LastLine(raw->Stdout());
   EXPECT_EQ(file.parent_path(), folder);
   EXPECT_EQ(file.extension(), ".mp3");
-  EXPECT_EQ(ctltest::ProbeCodec(file), "mp3");
-  double seconds = ctltest::ProbeDuration(file);
+  EXPECT_EQ(testkit::ProbeCodec(file), "mp3");
+  double seconds = testkit::ProbeDuration(file);
   EXPECT_GT(seconds, 9.0) << file;
   EXPECT_LT(seconds, 11.5) << file;
 }
@@ -166,8 +169,8 @@ TEST_F(CliTest, CtrlCEndsARecordingWithACompleteFile) {
   fs::path file = LastLine(p->Stdout());
   EXPECT_EQ(file.parent_path(), Home.Path() / "default-records");
   // An MP4 file is readable only when its index was written at the end.
-  EXPECT_EQ(ctltest::ProbeCodec(file), "aac");
-  EXPECT_GT(ctltest::ProbeDuration(file), 1.0);
+  EXPECT_EQ(testkit::ProbeCodec(file), "aac");
+  EXPECT_GT(testkit::ProbeDuration(file), 1.0);
 }
 
 }  // namespace
