@@ -2,9 +2,9 @@
 // built-in list copy and the controller hook.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
+#include "Shell.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/BuiltinLists.h"
@@ -159,11 +159,11 @@ class TSelfClosingController : public TControllerWindow {
 
 TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   testkit::TempDir dir;
-  ::setenv("XDG_CONFIG_HOME", (dir.Path() / "cfg").c_str(), 1);
-  ::setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+  testkit::EnvScope configHome("XDG_CONFIG_HOME", (dir.Path() / "cfg").c_str());
+  testkit::EnvScope runtimeDir("XDG_RUNTIME_DIR", dir.Path().c_str());
   std::filesystem::create_directories(dir / "cfg/Kelvarin/QOR");
   testkit::TempDir::WriteFile(dir / "cfg/Kelvarin/QOR/options.ini", "[application]\nicon=102\n");
-  ::setenv("XDG_DATA_HOME", (dir / "apps").c_str(), 1);
+  testkit::EnvScope dataHome("XDG_DATA_HOME", (dir / "apps").c_str());
   TApplication::SetControllerFactory([](TApplication&) { return std::make_unique<TSelfClosingController>(); });
   std::ostringstream err;
   {
@@ -207,21 +207,17 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/schedule.ini"), "\xFF\xFE");
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf"), "list");
   EXPECT_EQ(err.str(), "");
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::unsetenv("XDG_RUNTIME_DIR");
-  ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST(AppStartTest, ChangingTheIconUpdatesTheMenuEntry) {
   testkit::TempDir dir;
-  ::setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+  testkit::EnvScope dataHome("XDG_DATA_HOME", dir.Path().c_str());
   std::filesystem::create_directories(dir / "applications");
   testkit::TempDir::WriteFile(dir / "applications/qor.desktop", "[Desktop Entry]\nName=QOR\nIcon=qor-android\n");
   TApplication application(std::vector<std::u16string>{});
   application.SetIconId(102);
   EXPECT_EQ(application.IconId(), 102);
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "applications/qor.desktop"), "[Desktop Entry]\nName=QOR\nIcon=qor-klasik\n");
-  ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
