@@ -2,13 +2,13 @@
 // runtime folders, for the tests that need real processes.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ChildProcess.h"
 
 namespace apptest {
 
@@ -22,25 +22,13 @@ struct TQorEnv {
   std::string RuntimeFolder() const { return (RuntimeDir / "QOR").string() + "/"; }
 };
 
-class TQorProcess {
+class TQorProcess : public testkit::ChildProcess {
  public:
+  // Output files go beside the settings home.
   TQorProcess(const TQorEnv& env, const std::vector<std::string>& args);
-  ~TQorProcess();  // kills the process if it still runs
-  TQorProcess(const TQorProcess&) = delete;
-  TQorProcess& operator=(const TQorProcess&) = delete;
-
-  pid_t Pid() const { return FPid; }
-  // Waits for the exit; the exit code, or nothing on time-out (or when the
-  // process died from a signal).
-  std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
-  bool Running();
-  std::string Stdout() const;
-  std::string Stderr() const;
-
- private:
-  pid_t FPid = -1;
-  bool FReaped = false;
-  std::filesystem::path FOut, FErr;
+  std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    return ChildProcess::Wait(timeout);
+  }
 };
 
 // Polls until the number of live controller sockets is count.

@@ -2,35 +2,25 @@
 // and the silent audio driver, capturing what it prints.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace clitest {
 
 std::string CliBinary();
 
-class TCliProcess {
+// Output files go into the settings home.
+class TCliProcess : public testkit::ChildProcess {
  public:
   TCliProcess(const std::filesystem::path& configHome, const std::vector<std::string>& args);
-  ~TCliProcess();
-  TCliProcess(const TCliProcess&) = delete;
-  TCliProcess& operator=(const TCliProcess&) = delete;
-
-  // The exit code, or nothing on time-out or death by a signal.
-  std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60));
-  void Signal(int sig);
-  std::string Stdout() const;
-  std::string Stderr() const;
-
- private:
-  pid_t FPid = -1;
-  bool FReaped = false;
-  std::filesystem::path FOut, FErr;
+  std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    return ChildProcess::Wait(timeout);
+  }
 };
 
 // The last non-empty line of a text.
