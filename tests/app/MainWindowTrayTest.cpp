@@ -57,6 +57,17 @@ class MainWindowTrayTest : public ::testing::Test {
     F.Destroy();
     SetTrayHost(nullptr);
   }
+  // The fixture's controller has no tray: remakes it with one, keeping the
+  // player-window hook and, when asked, the menu hook.
+  void RemakeWithTray(bool keepMenuHook) {
+    app::TMainWindowConfig config;
+    config.SettingsFolder = F.SettingsFolder;
+    config.QuitOnDestroy = false;
+    auto hooks = std::move(F.Controller);
+    F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
+    F.Controller->CreatePlayerWindow = hooks->CreatePlayerWindow;
+    if (keepMenuHook) F.Controller->PopupMenu = hooks->PopupMenu;
+  }
   void Tray(UINT event) {
     HWND tray = F.Controller->TrayIcon()->WindowHandle();
     SendMessage(tray, WM_TRAYNOTIFY, static_cast<WPARAM>(tray), static_cast<LPARAM>(event));
@@ -69,15 +80,7 @@ class MainWindowTrayTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
-  // The fixture's controller has no tray; this one has.
-  app::TMainWindowConfig config;
-  config.SettingsFolder = F.SettingsFolder;
-  config.QuitOnDestroy = false;
-  auto hooks = std::move(F.Controller);
-  F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
-  F.Controller->CreatePlayerWindow = hooks->CreatePlayerWindow;
-  F.Controller->PopupMenu = hooks->PopupMenu;
-  hooks.reset();
+  RemakeWithTray(true);
   F.Start();
   ASSERT_NE(F.Controller->TrayIcon(), nullptr);
   EXPECT_EQ(Last.szTip, u"QOR");
@@ -127,13 +130,7 @@ TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
 TEST_F(MainWindowTrayTest, DefaultMenuIsTheFirstSubmenuAtTheCursor) {
   auto* offscreen = dynamic_cast<TOffscreenBackend*>(&Backend());
   if (!offscreen) GTEST_SKIP() << "another backend is in use";
-  app::TMainWindowConfig config;
-  config.SettingsFolder = F.SettingsFolder;
-  config.QuitOnDestroy = false;
-  auto made = std::move(F.Controller);
-  F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
-  F.Controller->CreatePlayerWindow = made->CreatePlayerWindow;
-  made.reset();
+  RemakeWithTray(false);
   HMENU bar = CreateMenu();
   HMENU popup = CreatePopupMenu();
   AppendMenuW(popup, MF_STRING, 40001, u"Çı&kış");
