@@ -20,10 +20,6 @@
 #include "engine/RadioPlayer.h"
 #include "engine/Routing.h"
 
-// LastError of a start that could not make its pipe or run the decoder.
-constexpr int32_t PLAYER_ERROR_PIPE = -4;
-constexpr int32_t PLAYER_ERROR_DECODER_START = -5;
-
 class TAVConvRadioPlayer : public TBaseRadioPlayer {
  public:
   explicit TAVConvRadioPlayer(widgets::TComponent* AOwner = nullptr);

@@ -21,10 +21,12 @@ void FreeBass() {
 const char* PlayerErrorText(int32_t code) {
   switch (code) {
     case PLAYER_ERROR_NONE: return "no error";
-    case PLAYER_ERROR_NO_ADDRESS: return "no address, or the file could not be opened";
+    case PLAYER_ERROR_NO_ADDRESS: return "no address, or the address or file could not be opened";
     case PLAYER_ERROR_BUSY: return "busy: the player is not stopped";
     case PLAYER_ERROR_ABANDONED: return "stopped while connecting";
     case PLAYER_ERROR_DECODER_ENDED: return "the decoder ended";
+    case PLAYER_ERROR_PIPE: return "the decoder's pipe could not be made";
+    case PLAYER_ERROR_DECODER_START: return "ffmpeg could not be started";
     case PLAYER_ERROR_WORKER_FAILED: return "the address could not be resolved";
     case audio::ERROR_FORMAT: return "unsupported format";
     case audio::ERROR_SSL: return "secure connection failed";

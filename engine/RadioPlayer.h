@@ -33,6 +33,9 @@ constexpr int32_t PLAYER_ERROR_NO_ADDRESS = 2;       // Play with an empty Addre
 constexpr int32_t PLAYER_ERROR_BUSY = 46;            // Play while not stopped
 constexpr int32_t PLAYER_ERROR_ABANDONED = -2;       // Stop while connecting
 constexpr int32_t PLAYER_ERROR_DECODER_ENDED = -3;   // the ffmpeg decoder ended
+// The ffmpeg player could not make its pipe or run the decoder.
+constexpr int32_t PLAYER_ERROR_PIPE = -4;
+constexpr int32_t PLAYER_ERROR_DECODER_START = -5;
 // A worker that ended with neither a stream nor an error code (a resolver
 // raised): the library's "unknown problem" code.
 constexpr int32_t PLAYER_ERROR_WORKER_FAILED = audio::ERROR_UNKNOWN;
