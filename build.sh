@@ -24,7 +24,10 @@ install_deps() {
 }
 
 build() {
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QOR_CMAKE_ARGS:-}
+  # ccache, when a developer has it, makes rebuilds of several checkouts cheap.
+  local launcher=""
+  command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher ${QOR_CMAKE_ARGS:-}
   cmake --build "$BUILD_DIR" -j "$JOBS"
 }
 
