@@ -50,10 +50,10 @@ class TApplication::TEndpoint : public platform::TInstanceReceiver {
   explicit TEndpoint(TApplication& app) : FApp(app) {}
 
   std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override {
-    widgets::HWND window = FApp.FMainWindow ? FApp.FMainWindow->WindowHandle() : 0;
-    widgets::LRESULT result = 0;
-    if (widgets::IsWindow(window)) result = widgets::SendMessage(window, msg, wParam, lParam);
-    if (!widgets::IsWindow(window) && FApp.FInstanceServer) FApp.FInstanceServer->Close();
+    core::HWND window = FApp.FMainWindow ? FApp.FMainWindow->WindowHandle() : 0;
+    core::LRESULT result = 0;
+    if (core::IsWindow(window)) result = core::SendMessage(window, msg, wParam, lParam);
+    if (!core::IsWindow(window) && FApp.FInstanceServer) FApp.FInstanceServer->Close();
     return result;
   }
 
@@ -167,7 +167,7 @@ void TApplication::QuitOthers() {
       }
     }
     if (!window) break;
-    auto status = platform::SendInstanceMessage(*window, widgets::WM_CLOSE, 0, 0);
+    auto status = platform::SendInstanceMessage(*window, core::WM_CLOSE, 0, 0);
     if (status == platform::TSendStatus::Failed || status == platform::TSendStatus::TimedOut) deaf.insert(*window);
     std::this_thread::sleep_for(std::chrono::milliseconds(QuitPauseMs));
   }
@@ -220,7 +220,7 @@ bool TApplication::OtherInstanceExists() {
 void TApplication::ActivateOther() {
   auto window = platform::FindInstanceWindow(FRuntimeFolder, ControllerClass);
   if (!window || !platform::IsInstanceWindowEnabled(*window)) return;
-  platform::SendInstanceMessage(*window, widgets::WM_NULL, 0, 0);
+  platform::SendInstanceMessage(*window, core::WM_NULL, 0, 0);
   platform::SendInstanceMessage(*window, UM_ACTIVATE, 0, 0);
 }
 
@@ -249,7 +249,7 @@ void TApplication::Initialize() {
   // The controller window, findable by other instances from here on. A
   // termination signal that arrives from then on is a polite request to
   // close, answered as soon as the loop runs.
-  widgets::InitMessages();
+  core::InitMessages();
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) FSignalSources.push_back(g_unix_signal_add(sig, OnTerminate, this));
   if (ControllerFactory())
     FMainWindow = ControllerFactory()(*this);
@@ -275,11 +275,11 @@ void TApplication::Initialize() {
 
 gboolean TApplication::OnTerminate(gpointer data) {
   auto* app = static_cast<TApplication*>(data);
-  widgets::HWND window = app->FMainWindow ? app->FMainWindow->WindowHandle() : 0;
-  if (widgets::IsWindow(window))
-    widgets::PostMessage(window, widgets::WM_CLOSE);
+  core::HWND window = app->FMainWindow ? app->FMainWindow->WindowHandle() : 0;
+  if (core::IsWindow(window))
+    core::PostMessage(window, core::WM_CLOSE);
   else
-    widgets::PostQuitMessage(0);
+    core::PostQuitMessage(0);
   return G_SOURCE_CONTINUE;
 }
 
@@ -294,7 +294,7 @@ void TApplication::RunMessageLoop() {
     FMutex->Hold();
   }
   try {
-    widgets::RunMessageLoop();
+    core::RunMessageLoop();
   } catch (...) {
     RemoveSignalSources();
     FMutex.reset();

@@ -6,15 +6,15 @@ TControllerStandIn::TControllerStandIn() { SetName(ControllerName); }
 
 TControllerStandIn::~TControllerStandIn() { DestroyHandle(); }
 
-void TControllerStandIn::WndProc(widgets::TMessage& message) {
+void TControllerStandIn::WndProc(core::TMessage& message) {
   switch (message.Msg) {
     case UM_ACTIVATE:
       // The player window, when there is one, is brought forward here.
       ++FActivations;
       message.Result = 0;
       return;
-    case widgets::WM_DESTROY:
-      widgets::PostQuitMessage(0);
+    case core::WM_DESTROY:
+      core::PostQuitMessage(0);
       break;
     default:
       break;

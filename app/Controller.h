@@ -10,22 +10,22 @@
 #include <functional>
 #include <memory>
 
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 
 namespace app {
 
 class TApplication;
 
-inline constexpr widgets::UINT UM_ACTIVATE = 37682;
+inline constexpr core::UINT UM_ACTIVATE = 37682;
 
 // Window class and component name of the controller window.
 inline constexpr const char* ControllerClass = "QORClass";
 inline constexpr const char16_t* ControllerName = u"QOR";
 
 // What the application needs of a controller window beyond its handle.
-class TControllerWindow : public widgets::TMessageWindow {
+class TControllerWindow : public core::TMessageWindow {
  public:
-  using widgets::TMessageWindow::TMessageWindow;
+  using core::TMessageWindow::TMessageWindow;
   // A disabled window is left alone by a second instance.
   virtual bool Enabled() const { return true; }
   // Applies the program icon id (101 or 102).
@@ -42,7 +42,7 @@ class TControllerStandIn : public TControllerWindow {
   ~TControllerStandIn() override;
 
   int Activations() const { return FActivations; }
-  void WndProc(widgets::TMessage& message) override;
+  void WndProc(core::TMessage& message) override;
 
  private:
   int FActivations = 0;

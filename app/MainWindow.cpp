@@ -20,6 +20,7 @@
 
 namespace app {
 
+using namespace core;
 using namespace widgets;
 
 TMainWindow::TMainWindow(TOptions& options, TMainWindowConfig config)

@@ -21,7 +21,7 @@
 #include "app/Messages.h"
 #include "app/UpdateCheck.h"
 #include "widgets/controls/Icon.h"
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 
 class TBaseRadioPlayer;
 class TBassRadioPlayer;
@@ -50,8 +50,8 @@ struct TMainWindowConfig {
 
 class TMainWindow : public TControllerWindow {
  public:
-  using TPlayerWindowFactory = std::function<std::unique_ptr<widgets::TMessageWindow>(TMainWindow& owner)>;
-  using TQuestion = std::function<int(widgets::HWND owner, const std::u16string& text, const std::u16string& caption)>;
+  using TPlayerWindowFactory = std::function<std::unique_ptr<core::TMessageWindow>(TMainWindow& owner)>;
+  using TQuestion = std::function<int(core::HWND owner, const std::u16string& text, const std::u16string& caption)>;
 
   TMainWindow(TOptions& options, TMainWindowConfig config);
   ~TMainWindow() override;
@@ -67,9 +67,9 @@ class TMainWindow : public TControllerWindow {
   std::function<void(const std::string& address)> OpenAddress;
   std::function<void()> Beep;
   // The options dialog (parent, start page); its result is the answer.
-  std::function<widgets::LRESULT(widgets::HWND parent, int page)> ShowOptions;
+  std::function<core::LRESULT(core::HWND parent, int page)> ShowOptions;
   // Shows the menu that the player window handed out for the tray icon.
-  std::function<void(widgets::LRESULT menu, widgets::HWND owner)> PopupMenu;
+  std::function<void(core::LRESULT menu, core::HWND owner)> PopupMenu;
 
   // What the tests and the tool observe (never needed to drive it).
   TBaseRadioPlayer* CurrentPlayer() const { return FCurrentPlayer; }
@@ -78,9 +78,9 @@ class TMainWindow : public TControllerWindow {
   TRecorder* Recorder() const { return FRecorder.get(); }
   widgets::TTrayIcon* TrayIcon() const { return FTrayIcon; }
   TUpdateCheck* UpdateCheck() const { return FUpdateCheck.get(); }
-  widgets::TMessageWindow* PlayerWindow() const { return FPlayerWindow.get(); }
-  widgets::HWND PlayerWindowHandle() const;
-  widgets::HWND ClientWindow() const { return FClientWindow; }
+  core::TMessageWindow* PlayerWindow() const { return FPlayerWindow.get(); }
+  core::HWND PlayerWindowHandle() const;
+  core::HWND ClientWindow() const { return FClientWindow; }
   const std::u16string& StationName() const { return FStationName; }
   const std::u16string& StationAddress() const { return FStationAddress; }
   int IconId() const { return FIconId; }
@@ -90,7 +90,7 @@ class TMainWindow : public TControllerWindow {
   std::string FfmpegPath() const;
 
   void SetIconId(int value) override;
-  void WndProc(widgets::TMessage& message) override;
+  void WndProc(core::TMessage& message) override;
 
   // The closing sequence (WM_CLOSE, command 40001): timers, player window,
   // recorder, player, tray icon, icon, background exchanges, then the
@@ -100,34 +100,34 @@ class TMainWindow : public TControllerWindow {
  private:
   void Build();
   void AttachEvents(TBaseRadioPlayer* player);
-  void Notify(widgets::WPARAM code, widgets::LPARAM value);
+  void Notify(core::WPARAM code, core::LPARAM value);
   void Play(const char16_t* name, const char16_t* address);
   void StartPlayer();
   void Stop();
   void SetVolume(int value);
   void SetMute(std::uint8_t value);
-  widgets::LRESULT StartRecording();
+  core::LRESULT StartRecording();
   void SetPlayerCaption(const std::u16string& caption);
   void StartupTick();
   void WidgetTick();
   void SiteCountTick();
-  void TrayMouseUp(widgets::UINT keys);
+  void TrayMouseUp(core::UINT keys);
   void TrayDblClick();
   widgets::HICON LoadIcon(int size) const;
   void DoBeep();
-  bool HandleRequest(widgets::TMessage& m);
-  bool HandlePlayerRequest(widgets::TMessage& m);
-  bool HandleRecorderRequest(widgets::TMessage& m);
+  bool HandleRequest(core::TMessage& m);
+  bool HandlePlayerRequest(core::TMessage& m);
+  bool HandleRecorderRequest(core::TMessage& m);
 
   TOptions& FOptions;
   TMainWindowConfig FConfig;
 
   widgets::HICON FIcon = 0;
   int FIconId = 101;
-  std::unique_ptr<widgets::TWinTimer> FStartupTimer;
-  std::unique_ptr<widgets::TWinTimer> FWidgetTimer;
-  std::unique_ptr<widgets::TWinTimer> FSiteCountTimer;
-  widgets::HWND FClientWindow = 0;
+  std::unique_ptr<core::TWinTimer> FStartupTimer;
+  std::unique_ptr<core::TWinTimer> FWidgetTimer;
+  std::unique_ptr<core::TWinTimer> FSiteCountTimer;
+  core::HWND FClientWindow = 0;
   std::uint8_t FMute = 0;
   int FVolumeBeforeMute = 50;
   int FVolume = 50;
@@ -139,7 +139,7 @@ class TMainWindow : public TControllerWindow {
   TAVConvRadioPlayer* FAVConvPlayer = nullptr;
   std::unique_ptr<TRecorder> FRecorder;
   widgets::TTrayIcon* FTrayIcon = nullptr;
-  std::unique_ptr<widgets::TMessageWindow> FPlayerWindow;
+  std::unique_ptr<core::TMessageWindow> FPlayerWindow;
   std::string FTags;  // what UM_GET_TAGS points to, until the next request
   std::string FProxy;
   bool FClosing = false;

@@ -12,11 +12,11 @@
 #include <string>
 
 #include "app/Controller.h"
-#include "widgets/core/Messages.h"
+#include "core/Messages.h"
 
 namespace app {
 
-using widgets::UINT;
+using core::UINT;
 
 // Longest wide text copied into a caller's buffer (without its zero).
 inline constexpr int ProtocolTextLimit = 260;
@@ -83,11 +83,11 @@ inline constexpr UINT UM_BANNER_READY = 38061;
 inline constexpr UINT UM_LISTENERS = 38062;
 
 // wParam of UM_PLAYER_EVENT besides the player states 0..5.
-inline constexpr widgets::WPARAM PE_MUTE = 6;
-inline constexpr widgets::WPARAM PE_ERROR = 0xFFFF;
+inline constexpr core::WPARAM PE_MUTE = 6;
+inline constexpr core::WPARAM PE_ERROR = 0xFFFF;
 
 // Commands of WM_COMMAND.
-inline constexpr widgets::WPARAM CM_CLOSE_CONTROLLER = 40001;
+inline constexpr core::WPARAM CM_CLOSE_CONTROLLER = 40001;
 
 // Timer ids of the controller window and their periods.
 inline constexpr std::uintptr_t StartupTimerId = 1001;

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "support/Encoding.h"
-#include "widgets/core/Messages.h"
+#include "core/Messages.h"
 
 namespace app {
 
@@ -71,7 +71,7 @@ std::u16string UniqueRecordingName(const std::u16string& folder, const std::u16s
   // Like the system's temporary names: a 16-bit counter started from the
   // clock, the first free one wins. The file is made exclusively so that
   // two recordings never get the same number, and removed at once.
-  static std::atomic<unsigned> counter{widgets::GetTickCount()};
+  static std::atomic<unsigned> counter{core::GetTickCount()};
   for (int tries = 0; tries < 65536; ++tries) {
     unsigned number = counter.fetch_add(1) & 0xFFFF;
     if (number == 0) continue;

@@ -147,10 +147,10 @@ TUpdateCheck::TUpdateCheck(TUpdateHost host) : FHost(std::move(host)) {}
 
 TUpdateCheck::~TUpdateCheck() { WaitAll(); }
 
-std::unique_ptr<TInetThread> TUpdateCheck::Start(widgets::UINT message, const std::string& host,
+std::unique_ptr<TInetThread> TUpdateCheck::Start(core::UINT message, const std::string& host,
                                                  const std::string& path, const std::string& referer,
                                                  std::size_t maxBody) {
-  if (host.empty() || !InternetHandle() || !widgets::IsWindow(FHost.Window)) return nullptr;
+  if (host.empty() || !InternetHandle() || !core::IsWindow(FHost.Window)) return nullptr;
   try {
     auto thread = std::make_unique<TInetThread>(FHost.Window, InternetHandle(), message);
     if (!thread->Request().SetMethodAndURL("GET", deploy::AddressOn(host, path))) return nullptr;
@@ -220,7 +220,7 @@ void TUpdateCheck::VersionDone() {
     DatabasePath() = PathWithVersion(DefaultDatabasePath, "broadcast", version.Database);
     double local = LocalVersionNumber(enc::Utf16ToUtf8(options->ReadStr(osDbVersion)));
     if (local < PublishedVersionNumber(version.Database) && PlayerWindow())
-      widgets::SendMessage(PlayerWindow(), UM_DATABASE_UPDATE, 0, 0);
+      core::SendMessage(PlayerWindow(), UM_DATABASE_UPDATE, 0, 0);
 
     BannerPath() = PathWithVersion(DefaultBannerPath, "banner", version.Banner, ".xml");
     double localBanner = LocalVersionNumber(enc::Utf16ToUtf8(options->ReadStr(osBanner)));
@@ -235,7 +235,7 @@ void TUpdateCheck::VersionDone() {
       std::u16string title = res::LoadStr(res::IDS_APP_TITLE);
       std::u16string text = res::LoadStr(IDS_NEW_VERSION);
       if (size_t at = text.find(u"%s"); at != std::u16string::npos) text.replace(at, 2, title);
-      widgets::HWND owner = PlayerWindow() ? PlayerWindow() : FHost.Window;
+      core::HWND owner = PlayerWindow() ? PlayerWindow() : FHost.Window;
       int answer = FHost.Ask ? FHost.Ask(owner, text, title) : IDNO;
       if (answer == IDYES) {
         std::string address = deploy::Value(deploy::DownloadAddress);
@@ -259,7 +259,7 @@ void TUpdateCheck::BannerDone() {
   TBannerInfo banner;
   if (!ParseBannerDocument(body, banner)) return;
   BannerInfo() = banner;
-  if (PlayerWindow()) widgets::PostMessage(PlayerWindow(), UM_BANNER_READY, 0, 0);
+  if (PlayerWindow()) core::PostMessage(PlayerWindow(), UM_BANNER_READY, 0, 0);
   try {
     if (FHost.Options) FHost.Options->WriteStr(osBanner, enc::Utf8ToUtf16(ApiVersion().Banner));
   } catch (const std::exception&) {
@@ -276,8 +276,8 @@ void TUpdateCheck::SiteCountDone() {
   long previous = FLastVisitorCount;
   FLastVisitorCount = count;
   if (PlayerWindow())
-    widgets::SendMessage(PlayerWindow(), UM_LISTENERS, static_cast<widgets::WPARAM>(count),
-                         static_cast<widgets::LPARAM>(previous));
+    core::SendMessage(PlayerWindow(), UM_LISTENERS, static_cast<core::WPARAM>(count),
+                         static_cast<core::LPARAM>(previous));
 }
 
 void TUpdateCheck::WidgetDone() {

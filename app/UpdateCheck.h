@@ -12,7 +12,7 @@
 #include <string>
 
 #include "support/InetThread.h"
-#include "widgets/core/Messages.h"
+#include "core/Messages.h"
 
 namespace app {
 
@@ -66,13 +66,13 @@ long VisitorCountFromBody(const std::string& body);
 
 // What the exchanges need of their owner.
 struct TUpdateHost {
-  widgets::HWND Window = 0;  // receives the completion messages
+  core::HWND Window = 0;  // receives the completion messages
   TOptions* Options = nullptr;
   std::u16string SettingsFolder;
-  std::function<widgets::HWND()> PlayerWindow;  // 0 when there is none
+  std::function<core::HWND()> PlayerWindow;  // 0 when there is none
   std::function<std::u16string()> StationName;
   // Yes/No/Cancel question (IDYES, IDNO, IDCANCEL); none: nobody is asked.
-  std::function<int(widgets::HWND owner, const std::u16string& text, const std::u16string& caption)> Ask;
+  std::function<int(core::HWND owner, const std::u16string& text, const std::u16string& caption)> Ask;
   std::function<void(const std::string& address)> OpenAddress;
 };
 
@@ -107,9 +107,9 @@ class TUpdateCheck {
   bool WidgetBusy() const { return FWidget != nullptr; }
 
  private:
-  std::unique_ptr<TInetThread> Start(widgets::UINT message, const std::string& host, const std::string& path,
+  std::unique_ptr<TInetThread> Start(core::UINT message, const std::string& host, const std::string& path,
                                      const std::string& referer, std::size_t maxBody);
-  widgets::HWND PlayerWindow() const { return FHost.PlayerWindow ? FHost.PlayerWindow() : 0; }
+  core::HWND PlayerWindow() const { return FHost.PlayerWindow ? FHost.PlayerWindow() : 0; }
   bool BannerFileExists() const;
   bool WriteBannerFile(const std::string& bytes) const;
 
@@ -122,7 +122,7 @@ class TUpdateCheck {
 };
 
 // The new-version question as a GTK message dialog (needs a display).
-int GtkQuestion(widgets::HWND owner, const std::u16string& text, const std::u16string& caption);
+int GtkQuestion(core::HWND owner, const std::u16string& text, const std::u16string& caption);
 // Answers an open question with "No" (the program is closing).
 void CloseGtkQuestion();
 

@@ -18,7 +18,7 @@ void CloseGtkQuestion() {
   if (gOpenQuestion) gtk_dialog_response(GTK_DIALOG(gOpenQuestion), GTK_RESPONSE_NONE);
 }
 
-int GtkQuestion(widgets::HWND, const std::u16string& text, const std::u16string& caption) {
+int GtkQuestion(core::HWND, const std::u16string& text, const std::u16string& caption) {
   if (!gdk_display_get_default()) return IDNO;
   std::string message = enc::Utf16ToUtf8(text);
   GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_NONE, "%s",

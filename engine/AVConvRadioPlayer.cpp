@@ -57,7 +57,7 @@ int RandomPipeNumber() {
 
 }  // namespace
 
-TAVConvRadioPlayer::TAVConvRadioPlayer(widgets::TComponent* AOwner)
+TAVConvRadioPlayer::TAVConvRadioPlayer(core::TComponent* AOwner)
     : TBaseRadioPlayer(AOwner), FfmpegPath("ffmpeg"), Resolvers(DefaultResolvers()) {
   PrebufferTimer = MakeTimer(1, [this] { PrebufferTick(); });
   ProcessWatchTimer = MakeTimer(100, [this] { ProcessWatchTick(); });

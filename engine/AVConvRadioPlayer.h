@@ -22,7 +22,7 @@
 
 class TAVConvRadioPlayer : public TBaseRadioPlayer {
  public:
-  explicit TAVConvRadioPlayer(widgets::TComponent* AOwner = nullptr);
+  explicit TAVConvRadioPlayer(core::TComponent* AOwner = nullptr);
   ~TAVConvRadioPlayer() override;
 
   int32_t GetBitrate() override;
@@ -87,9 +87,9 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   void OutputLine(TPipeThread* sender, const std::string& line);
   bool DecoderRunning();
 
-  std::unique_ptr<widgets::TTimer> PrebufferTimer;
-  std::unique_ptr<widgets::TTimer> ProcessWatchTimer;
-  std::unique_ptr<widgets::TTimer> ReaderTimer;
+  std::unique_ptr<core::TTimer> PrebufferTimer;
+  std::unique_ptr<core::TTimer> ProcessWatchTimer;
+  std::unique_ptr<core::TTimer> ReaderTimer;
   bool PrebufferBusy = false;
   bool FRestarting = false;  // Play is the restart after an ended decoder
   bool ReaderBusy = false;

@@ -23,7 +23,7 @@ std::set<const void*>& LivePlayers() {
 const char* const TBassRadioPlayer::BuiltinPlugins[5] = {"basswma.dll", "bass_aac.dll", "bass_ac3.dll",
                                                          "basshls.dll", "bassopus.dll"};
 
-TBassRadioPlayer::TBassRadioPlayer(widgets::TComponent* AOwner)
+TBassRadioPlayer::TBassRadioPlayer(core::TComponent* AOwner)
     : TBaseRadioPlayer(AOwner), Resolvers(DefaultResolvers()) {
   // The base constructor's calls did not reach these overrides.
   SetNetBuffer(NetBuffer);

@@ -12,7 +12,7 @@
 
 class TBassRadioPlayer : public TBaseRadioPlayer {
  public:
-  explicit TBassRadioPlayer(widgets::TComponent* AOwner = nullptr);
+  explicit TBassRadioPlayer(core::TComponent* AOwner = nullptr);
   ~TBassRadioPlayer() override;
 
   int32_t GetBitrate() override;
@@ -46,8 +46,8 @@ class TBassRadioPlayer : public TBaseRadioPlayer {
   // The pre-buffer tick's reading of the buffer fill.
   virtual int32_t ReadBufferFill() { return BufferFillPercent(); }
 
-  std::unique_ptr<widgets::TTimer> PrebufferTimer;
-  std::unique_ptr<widgets::TTimer> MetadataTimer;
+  std::unique_ptr<core::TTimer> PrebufferTimer;
+  std::unique_ptr<core::TTimer> MetadataTimer;
   bool PrebufferBusy = false;
 
  private:

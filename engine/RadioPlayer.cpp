@@ -47,8 +47,8 @@ const char* PlayerStateName(int32_t state) {
   return state >= 0 && state <= psBuffering ? names[state] : "unknown";
 }
 
-TBaseRadioPlayer::TBaseRadioPlayer(widgets::TComponent* AOwner)
-    : widgets::TComponent(AOwner), Equalizer(std::make_unique<TEqualizer>()) {
+TBaseRadioPlayer::TBaseRadioPlayer(core::TComponent* AOwner)
+    : core::TComponent(AOwner), Equalizer(std::make_unique<TEqualizer>()) {
   SetNetBuffer(5000);
   SetNetTimeout(5000);
   StatusTimer = MakeTimer(100, [this] { StatusPoll(); });
@@ -57,11 +57,11 @@ TBaseRadioPlayer::TBaseRadioPlayer(widgets::TComponent* AOwner)
 
 TBaseRadioPlayer::~TBaseRadioPlayer() { Shutdown(); }
 
-std::unique_ptr<widgets::TTimer> TBaseRadioPlayer::MakeTimer(widgets::UINT interval, std::function<void()> tick) {
-  auto timer = std::make_unique<widgets::TTimer>();
+std::unique_ptr<core::TTimer> TBaseRadioPlayer::MakeTimer(core::UINT interval, std::function<void()> tick) {
+  auto timer = std::make_unique<core::TTimer>();
   timer->SetEnabled(false);
   timer->SetInterval(interval);
-  timer->SetOnTimer([tick = std::move(tick)](widgets::TObject*) { tick(); });
+  timer->SetOnTimer([tick = std::move(tick)](core::TObject*) { tick(); });
   return timer;
 }
 

@@ -13,7 +13,7 @@
 
 #include "audio/Audio.h"
 #include "engine/Equalizer.h"
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 
 class TWorkerThread;
 
@@ -54,12 +54,12 @@ bool InitBass(int device = -1);
 // Frees the library when it was initialised.
 void FreeBass();
 
-using TBufferingEvent = std::function<void(widgets::TObject* Sender, int32_t percent)>;
-using TTextEvent = std::function<void(widgets::TObject* Sender, const std::string& text)>;
+using TBufferingEvent = std::function<void(core::TObject* Sender, int32_t percent)>;
+using TTextEvent = std::function<void(core::TObject* Sender, const std::string& text)>;
 
-class TBaseRadioPlayer : public widgets::TComponent {
+class TBaseRadioPlayer : public core::TComponent {
  public:
-  explicit TBaseRadioPlayer(widgets::TComponent* AOwner = nullptr);
+  explicit TBaseRadioPlayer(core::TComponent* AOwner = nullptr);
   ~TBaseRadioPlayer() override;
 
   int32_t LastError = PLAYER_ERROR_NONE;
@@ -74,13 +74,13 @@ class TBaseRadioPlayer : public widgets::TComponent {
   int32_t NetBuffer = 5000;
   std::unique_ptr<TEqualizer> Equalizer;
 
-  widgets::TNotifyEvent OnError;
-  widgets::TNotifyEvent OnPlay;
-  widgets::TNotifyEvent OnConnecting;
+  core::TNotifyEvent OnError;
+  core::TNotifyEvent OnPlay;
+  core::TNotifyEvent OnConnecting;
   TBufferingEvent OnBuffering;
-  widgets::TNotifyEvent OnStall;
-  widgets::TNotifyEvent OnPause;
-  widgets::TNotifyEvent OnStop;
+  core::TNotifyEvent OnStall;
+  core::TNotifyEvent OnPause;
+  core::TNotifyEvent OnStop;
   TTextEvent OnMetadata;
   TTextEvent OnOutputLine;  // fired on the ffmpeg player's reading thread
 
@@ -114,7 +114,7 @@ class TBaseRadioPlayer : public widgets::TComponent {
   int ThreadCount() const { return static_cast<int>(ThreadList.size()); }
 
  protected:
-  void Fire(const widgets::TNotifyEvent& event) {
+  void Fire(const core::TNotifyEvent& event) {
     if (event) event(this);
   }
 
@@ -148,15 +148,15 @@ class TBaseRadioPlayer : public widgets::TComponent {
   // asks whether its decoder is still there to fill it.
   virtual void ChannelStalled();
 
-  std::unique_ptr<widgets::TTimer> StatusTimer;
-  std::unique_ptr<widgets::TTimer> WorkerPollTimer;
+  std::unique_ptr<core::TTimer> StatusTimer;
+  std::unique_ptr<core::TTimer> WorkerPollTimer;
   audio::DWORD ActiveNow = 0;
   audio::DWORD ActivePrev = 0;
   std::vector<std::unique_ptr<TWorkerThread>> ThreadList;
   TWorkerThread* CurrentThread = nullptr;
 
   // Creates a disabled timer with its interval and handler.
-  std::unique_ptr<widgets::TTimer> MakeTimer(widgets::UINT interval, std::function<void()> tick);
+  std::unique_ptr<core::TTimer> MakeTimer(core::UINT interval, std::function<void()> tick);
   // Clears the events, stops, and waits for every worker. Concrete players
   // call it first in their destructors, while their own parts still exist.
   void Shutdown();

@@ -1,6 +1,6 @@
 #include "support/InetThread.h"
 
-TInetThread::TInetThread(widgets::HWND target, HINTERNET handle, widgets::UINT message)
+TInetThread::TInetThread(core::HWND target, HINTERNET handle, core::UINT message)
     : handle_(handle), target_(target), message_(message) {
   request_.CancelFlag = &Cancel;
 }
@@ -24,5 +24,5 @@ void TInetThread::Run() {
   finished_ = true;
   // The window may have been destroyed while the exchange ran; PostMessage
   // drops the message then, and the owner still frees this object.
-  if (widgets::IsWindow(target_)) widgets::PostMessage(target_, message_, 0, result_);
+  if (core::IsWindow(target_)) core::PostMessage(target_, message_, 0, result_);
 }

@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "support/Request.h"
-#include "widgets/core/Messages.h"
+#include "core/Messages.h"
 
 class TInetThread {
  public:
-  TInetThread(widgets::HWND target, HINTERNET handle, widgets::UINT message);
+  TInetThread(core::HWND target, HINTERNET handle, core::UINT message);
   // Cancels a running exchange and waits for the thread.
   ~TInetThread();
   TInetThread(const TInetThread&) = delete;
@@ -30,8 +30,8 @@ class TInetThread {
   bool Finished() const { return finished_; }
   int Result() const { return result_; }
 
-  widgets::HWND Target() const { return target_; }
-  widgets::UINT Message() const { return message_; }
+  core::HWND Target() const { return target_; }
+  core::UINT Message() const { return message_; }
 
   std::atomic<bool> Cancel{false};
 
@@ -40,8 +40,8 @@ class TInetThread {
 
   TRequest request_;
   HINTERNET handle_;
-  widgets::HWND target_;
-  widgets::UINT message_;
+  core::HWND target_;
+  core::UINT message_;
   std::thread thread_;
   std::atomic<bool> finished_{false};
   std::atomic<int> result_{-1};

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=$(grep -rnE '#include\s*[<"](gtk/|gdk/|cairo|pango|widgets/(gtk|paint|controls|tray)/)' \
-        support lists audio engine 2>/dev/null || true)
+        support lists audio engine core 2>/dev/null || true)
 if [[ -n "$bad" ]]; then
   echo "Layering violation: engine-side code includes toolkit or painting headers:"
   echo "$bad"

@@ -135,10 +135,10 @@ class TSelfClosingController : public TControllerWindow {
   static inline std::string RecordName, RecordAction;
   ~TSelfClosingController() override { DestroyHandle(); }
   void SetIconId(int id) override { IconSeen = id; }
-  void WndProc(widgets::TMessage& m) override {
-    if (m.Msg == widgets::WM_CREATE) {
-      widgets::PostMessage(Handle(), widgets::WM_USER + 1);
-    } else if (m.Msg == widgets::WM_USER + 1) {
+  void WndProc(core::TMessage& m) override {
+    if (m.Msg == core::WM_CREATE) {
+      core::PostMessage(Handle(), core::WM_USER + 1);
+    } else if (m.Msg == core::WM_USER + 1) {
       TGlobals& g = Globals();
       PlayName = g.PlayOnStart.Name;
       RecordRequested = g.RecordOnStart.Requested;
@@ -149,9 +149,9 @@ class TSelfClosingController : public TControllerWindow {
       AudioStarted = g.Application && g.Application->AudioInitialized();
       SecondInitError = audio::Init(0, 44100, 0, nullptr, nullptr) ? 0 : audio::ErrorGetCode();
       SawOptions = g.Options && g.Schedule && g.Parameters && g.ApplicationTitle == u"QOR";
-      widgets::PostMessage(Handle(), widgets::WM_CLOSE);
-    } else if (m.Msg == widgets::WM_DESTROY) {
-      widgets::PostQuitMessage(0);
+      core::PostMessage(Handle(), core::WM_CLOSE);
+    } else if (m.Msg == core::WM_DESTROY) {
+      core::PostQuitMessage(0);
     }
     TControllerWindow::WndProc(m);
   }

@@ -13,7 +13,7 @@
 namespace ctltest {
 
 namespace fs = std::filesystem;
-using namespace widgets;
+using namespace core;
 
 fs::path Media(const std::string& name) {
   std::string codec;

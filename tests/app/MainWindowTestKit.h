@@ -26,22 +26,22 @@ void ServeSilence(const testkit::FixtureServer& server, testkit::Connection& con
 
 // A window that records the controller's notifications and any other
 // message sent to it.
-class TClientWindow : public widgets::TMessageWindow {
+class TClientWindow : public core::TMessageWindow {
  public:
   struct TEntry {
-    widgets::UINT Msg;
-    widgets::WPARAM W;
-    widgets::LPARAM L;
+    core::UINT Msg;
+    core::WPARAM W;
+    core::LPARAM L;
     std::string Text;  // byte text of UM_PLAYER_META, wide text of WM_SETTEXT as UTF-8
   };
   ~TClientWindow() override;
-  void WndProc(widgets::TMessage& m) override;
+  void WndProc(core::TMessage& m) override;
   std::vector<TEntry> Entries() const;
-  int Count(widgets::UINT msg) const;
-  int CountEvent(widgets::WPARAM code) const;
-  std::vector<widgets::WPARAM> Events() const;
+  int Count(core::UINT msg) const;
+  int CountEvent(core::WPARAM code) const;
+  std::vector<core::WPARAM> Events() const;
   void Clear();
-  widgets::LRESULT Answer = 0;  // result of every message
+  core::LRESULT Answer = 0;  // result of every message
 
  private:
   mutable std::mutex FLock;
@@ -59,7 +59,7 @@ class TControllerFixture {
   app::TMainWindow& Make();
   // Creates its handle and registers the client window.
   void Start();
-  widgets::LRESULT Send(widgets::UINT msg, widgets::WPARAM w = 0, widgets::LPARAM l = 0);
+  core::LRESULT Send(core::UINT msg, core::WPARAM w = 0, core::LPARAM l = 0);
   // Plays through UM_PLAY.
   void Play(const std::u16string& name, const std::u16string& address);
   // Replaces the site resolvers of both players by "leave unchanged".

@@ -16,6 +16,7 @@
 
 using namespace ctltest;
 using testkit::PumpUntil;
+using namespace core;
 using namespace widgets;
 using namespace app;
 

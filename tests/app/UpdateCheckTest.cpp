@@ -14,7 +14,7 @@
 using namespace ctltest;
 using testkit::PumpFor;
 using testkit::PumpUntil;
-using namespace widgets;
+using namespace core;
 using namespace app;
 namespace fs = std::filesystem;
 

@@ -134,7 +134,7 @@ TEST_F(AVConvPlayer, PlaysALiveStreamThroughTheFifoWithTheDecodersDescription) {
   std::atomic<int> lines{0};
   std::atomic<bool> offThread{true};
   const auto uiThread = std::this_thread::get_id();
-  player.OnOutputLine = [&](widgets::TObject* sender, const std::string& line) {
+  player.OnOutputLine = [&](core::TObject* sender, const std::string& line) {
     EXPECT_EQ(sender, &player);
     EXPECT_FALSE(line.empty());
     if (std::this_thread::get_id() == uiThread) offThread = false;

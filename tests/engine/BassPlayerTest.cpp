@@ -60,12 +60,12 @@ TEST_F(BassPlayer, PrebufferReportsEachNewFillAndStartsAtTheThreshold) {
   int readsAtPlay = -1;
   std::vector<int32_t> statesWhileBuffering;
   auto logPlay = player.OnPlay;
-  player.OnPlay = [&](widgets::TObject* s) {
+  player.OnPlay = [&](core::TObject* s) {
     readsAtPlay = player.Reads;
     logPlay(s);
   };
   auto logBuffering = player.OnBuffering;
-  player.OnBuffering = [&](widgets::TObject* s, int32_t p) {
+  player.OnBuffering = [&](core::TObject* s, int32_t p) {
     statesWhileBuffering.push_back(player.State);
     logBuffering(s, p);
   };
@@ -241,8 +241,8 @@ TEST_F(BassPlayer, MetadataArrivesOnTheUserInterfaceThreadWithTheLatestTag) {
   TEventLog log(player);
   std::vector<std::string> texts;
   bool onUiThread = true;
-  player.OnMetadata = [&](widgets::TObject*, const std::string& text) {
-    onUiThread = onUiThread && widgets::IsUiThread();
+  player.OnMetadata = [&](core::TObject*, const std::string& text) {
+    onUiThread = onUiThread && core::IsUiThread();
     texts.push_back(text);
   };
   ASSERT_TRUE(PlayTo(player, server.Url("/meta"))) << log.Timeline();

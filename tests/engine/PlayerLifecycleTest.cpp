@@ -103,7 +103,7 @@ TEST_F(PlayerLifecycle, StopOnAPausedStreamUnpausesSilently) {
   std::vector<float> volumes;
   std::vector<audio::DWORD> activity;
   auto logPause = player.OnPause;
-  player.OnPause = [&](widgets::TObject* sender) {
+  player.OnPause = [&](core::TObject* sender) {
     float v = -1;
     audio::ChannelGetAttribute(player.Channel, audio::ATTRIB_VOL, &v);
     volumes.push_back(v);
@@ -237,7 +237,7 @@ TEST_F(PlayerLifecycle, DestroyingWhileConnectingWaitsAndDropsTheLateStream) {
   bool stopped = false;
   {
     TBassRadioPlayer player;
-    player.OnError = [&](widgets::TObject*) { stopped = true; };
+    player.OnError = [&](core::TObject*) { stopped = true; };
     player.Address = server.Url("/slow");
     ASSERT_TRUE(player.Play());
     ASSERT_TRUE(PumpUntil([&] { return server.RequestCount("/slow") == 1; }));

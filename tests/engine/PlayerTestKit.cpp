@@ -53,14 +53,14 @@ int TFakeRecorder::WriteRaw(const void*, int length) {
 
 TEventLog::TEventLog(TBaseRadioPlayer& player) {
   TBaseRadioPlayer* p = &player;
-  player.OnError = [this, p](widgets::TObject*) { Add("error:" + std::to_string(p->LastError)); };
-  player.OnPlay = [this](widgets::TObject*) { Add("play"); };
-  player.OnConnecting = [this](widgets::TObject*) { Add("connecting"); };
-  player.OnBuffering = [this](widgets::TObject*, int32_t percent) { Add("buffering:" + std::to_string(percent)); };
-  player.OnStall = [this](widgets::TObject*) { Add("stall"); };
-  player.OnPause = [this](widgets::TObject*) { Add("pause"); };
-  player.OnStop = [this](widgets::TObject*) { Add("stop"); };
-  player.OnMetadata = [this](widgets::TObject*, const std::string& text) { Add("meta:" + text); };
+  player.OnError = [this, p](core::TObject*) { Add("error:" + std::to_string(p->LastError)); };
+  player.OnPlay = [this](core::TObject*) { Add("play"); };
+  player.OnConnecting = [this](core::TObject*) { Add("connecting"); };
+  player.OnBuffering = [this](core::TObject*, int32_t percent) { Add("buffering:" + std::to_string(percent)); };
+  player.OnStall = [this](core::TObject*) { Add("stall"); };
+  player.OnPause = [this](core::TObject*) { Add("pause"); };
+  player.OnStop = [this](core::TObject*) { Add("stop"); };
+  player.OnMetadata = [this](core::TObject*, const std::string& text) { Add("meta:" + text); };
 }
 
 void TEventLog::Add(const std::string& event) {

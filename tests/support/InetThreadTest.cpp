@@ -7,7 +7,7 @@
 
 #include "FixtureServer.h"
 #include "MainLoop.h"
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 
 namespace {
 
@@ -15,19 +15,19 @@ using testkit::Connection;
 using testkit::FixtureServer;
 using testkit::HttpRequest;
 
-constexpr widgets::UINT kDone = 37782;
+constexpr core::UINT kDone = 37782;
 
-class TReceiver : public widgets::TMessageWindow {
+class TReceiver : public core::TMessageWindow {
  public:
   ~TReceiver() override { DestroyHandle(); }
-  void WndProc(widgets::TMessage& m) override {
+  void WndProc(core::TMessage& m) override {
     if (m.Msg == kDone) {
       got.push_back({m.WParam, m.LParam});
       return;
     }
     TMessageWindow::WndProc(m);
   }
-  std::vector<std::pair<widgets::WPARAM, widgets::LPARAM>> got;
+  std::vector<std::pair<core::WPARAM, core::LPARAM>> got;
 };
 
 using testkit::PumpUntil;
@@ -35,7 +35,7 @@ using testkit::PumpUntil;
 class InetThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    widgets::InitMessages();
+    core::InitMessages();
     session.StallTimeoutMs = 1000;
     server.Route("/version.xml", [](const HttpRequest&, Connection& c) {
       FixtureServer::Respond(c, 200, "text/xml", "<v>5.4</v>");
@@ -53,7 +53,7 @@ TEST_F(InetThreadTest, PostsCompletionWithTheResult) {
   EXPECT_EQ(server.RequestCount(), 0);  // nothing runs before Resume
   thread.Resume();
   ASSERT_TRUE(PumpUntil([&] { return !receiver.got.empty(); }));
-  EXPECT_EQ(receiver.got[0], (std::pair<widgets::WPARAM, widgets::LPARAM>{0, 0}));
+  EXPECT_EQ(receiver.got[0], (std::pair<core::WPARAM, core::LPARAM>{0, 0}));
   EXPECT_TRUE(thread.Finished());
   EXPECT_EQ(thread.Response().BodyAsText(), "<v>5.4</v>");
   EXPECT_EQ(&thread.Response(), &thread.Request().Response());
@@ -69,17 +69,17 @@ TEST_F(InetThreadTest, PostsCompletionWithTheResult) {
 
 TEST_F(InetThreadTest, ClosedTargetReceivesNothing) {
   auto receiver = std::make_unique<TReceiver>();
-  widgets::HWND target = receiver->Handle();
+  core::HWND target = receiver->Handle();
   TReceiver* raw = receiver.get();
   raw->DestroyHandle();
-  ASSERT_FALSE(widgets::IsWindow(target));
+  ASSERT_FALSE(core::IsWindow(target));
   TInetThread thread(target, &session, kDone);
   thread.Request().SetMethodAndURL("GET", server.Url("/version.xml"));
   thread.Resume();
   thread.WaitFor();
   EXPECT_TRUE(thread.Finished());
   EXPECT_EQ(thread.Result(), 0);
-  widgets::ProcessMessages();
+  core::ProcessMessages();
   EXPECT_TRUE(raw->got.empty());
 
   // Destroyed while the exchange is still running: dropped as well.
@@ -93,7 +93,7 @@ TEST_F(InetThreadTest, ClosedTargetReceivesNothing) {
   slow.Resume();
   second.DestroyHandle();
   slow.WaitFor();
-  widgets::ProcessMessages();
+  core::ProcessMessages();
   EXPECT_TRUE(second.got.empty());
   EXPECT_EQ(slow.Response().Body, "late");
 }
@@ -118,7 +118,7 @@ TEST_F(InetThreadTest, FreeingARunningThreadCancelsIt) {
     idle.WaitFor();
     EXPECT_FALSE(idle.Finished());
   }
-  widgets::ProcessMessages();
+  core::ProcessMessages();
   EXPECT_LE(receiver.got.size(), 1u);
 }
 

@@ -58,7 +58,7 @@ class ControlTest : public ::testing::Test {
   }
   void TearDown() override {
     widgets::ReleaseCapture();
-    widgets::ProcessMessages();
+    core::ProcessMessages();
   }
 
   widgets::TWindow Window;

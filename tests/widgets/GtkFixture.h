@@ -12,8 +12,8 @@
 
 #include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
-#include "widgets/core/Messages.h"
-#include "widgets/core/Timer.h"
+#include "core/Messages.h"
+#include "core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
 
 namespace testwidgets {
@@ -43,9 +43,9 @@ inline bool RunProgram(const std::vector<std::string>& args) {
 // Lets the loop run a few short ticks so that drawing and late events land.
 inline void Settle() {
   int ticks = 0;
-  widgets::TTimer reference;
+  core::TTimer reference;
   reference.SetInterval(30);
-  reference.SetOnTimer([&](widgets::TObject*) { ++ticks; });
+  reference.SetOnTimer([&](core::TObject*) { ++ticks; });
   testkit::PumpUntil([&] { return ticks >= 5; });
 }
 
@@ -55,7 +55,7 @@ class GtkDisplayTest : public ::testing::Test {
     if (!std::getenv("DISPLAY") || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
   }
   void TearDown() override {
-    widgets::ProcessMessages();
+    core::ProcessMessages();
     widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
   }
 };

@@ -9,7 +9,7 @@
 #include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Window.h"
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/menus/Menu.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "widgets/backend/Offscreen.h"
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 #include "widgets/menus/Menu.h"
 
 using namespace widgets;

@@ -9,7 +9,7 @@
 
 namespace cli {
 
-using namespace widgets;
+using namespace core;
 
 TCliSession::TCliSession(app::TMainWindow& controller, const TArguments& args, TStationHit station,
                          TSessionState& state, std::ostream& events, std::ostream& out, std::ostream& err)

@@ -21,29 +21,29 @@ namespace cli {
 struct TSessionState {
   int ExitCode = 0;
   bool Finished = false;
-  widgets::HWND Session = 0;
+  core::HWND Session = 0;
   std::u16string RecordingFile;
 };
 
 // Messages the session posts to itself.
-inline constexpr widgets::UINT CM_BEGIN = widgets::WM_USER + 1;
-inline constexpr widgets::UINT CM_INTERRUPT = widgets::WM_USER + 2;
+inline constexpr core::UINT CM_BEGIN = core::WM_USER + 1;
+inline constexpr core::UINT CM_INTERRUPT = core::WM_USER + 2;
 
-class TCliSession : public widgets::TMessageWindow {
+class TCliSession : public core::TMessageWindow {
  public:
   TCliSession(app::TMainWindow& controller, const TArguments& args, TStationHit station, TSessionState& state,
               std::ostream& events, std::ostream& out, std::ostream& err);
   ~TCliSession() override;
-  void WndProc(widgets::TMessage& m) override;
+  void WndProc(core::TMessage& m) override;
 
  private:
   void Begin();
-  void Event(widgets::WPARAM code, widgets::LPARAM value);
+  void Event(core::WPARAM code, core::LPARAM value);
   void Title(const std::u16string& title);
   void Tick();
   void StartRecording();
   void Finish(int code, const std::string& reason);
-  widgets::LRESULT Send(widgets::UINT msg, widgets::WPARAM w = 0, widgets::LPARAM l = 0);
+  core::LRESULT Send(core::UINT msg, core::WPARAM w = 0, core::LPARAM l = 0);
   void Line(const std::string& text);
 
   app::TMainWindow& FController;
@@ -53,7 +53,7 @@ class TCliSession : public widgets::TMessageWindow {
   std::ostream& FEvents;
   std::ostream& FOut;
   std::ostream& FErr;
-  std::unique_ptr<widgets::TTimer> FTicker;
+  std::unique_ptr<core::TTimer> FTicker;
   bool FPlayed = false;
   bool FRecording = false;
   bool FStopping = false;

@@ -32,10 +32,10 @@ struct TSignalTarget {
 
 gboolean OnSignal(gpointer data) {
   auto* target = static_cast<TSignalTarget*>(data);
-  if (widgets::IsWindow(target->State->Session))
-    widgets::PostMessage(target->State->Session, cli::CM_INTERRUPT);
-  else if (widgets::IsWindow(target->Controller->WindowHandle()))
-    widgets::PostMessage(target->Controller->WindowHandle(), widgets::WM_CLOSE);
+  if (core::IsWindow(target->State->Session))
+    core::PostMessage(target->State->Session, cli::CM_INTERRUPT);
+  else if (core::IsWindow(target->Controller->WindowHandle()))
+    core::PostMessage(target->Controller->WindowHandle(), core::WM_CLOSE);
   return G_SOURCE_CONTINUE;
 }
 
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
       std::cerr << "qor-cli: " << e.what() << "\n";
     }
 
-    widgets::InitMessages();
+    core::InitMessages();
     bool audio = InitBass(arguments.NoSound ? 0 : -1);
     if (!audio && !arguments.NoSound) {
       std::cerr << "qor-cli: Ses aygıtı açılamadı, sessiz devam ediliyor (no audio device, going on silent).\n";
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
       TSignalTarget target{&state, controller.get()};
       std::vector<guint> sources;
       for (int sig : {SIGINT, SIGTERM, SIGHUP}) sources.push_back(g_unix_signal_add(sig, OnSignal, &target));
-      widgets::RunMessageLoop();
+      core::RunMessageLoop();
       for (guint id : sources) g_source_remove(id);
       controller.reset();
       FreeBass();

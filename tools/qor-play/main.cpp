@@ -12,8 +12,8 @@
 #include <string>
 
 #include "engine/BassRadioPlayer.h"
-#include "widgets/core/Messages.h"
-#include "widgets/core/Timer.h"
+#include "core/Messages.h"
+#include "core/Timer.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   }
   if (address.empty() || seconds < 0) return Usage();
 
-  widgets::InitMessages();
+  core::InitMessages();
   if (!InitBass(device)) {
     if (device != 0 && InitBass(0)) {
       Print("no sound device could be opened; playing without sound");
@@ -92,36 +92,36 @@ int main(int argc, char** argv) {
     player.Address = address;
     bool played = false;
 
-    player.OnConnecting = [&](widgets::TObject*) { Print("connecting to " + player.Address); };
-    player.OnBuffering = [&](widgets::TObject*, int32_t percent) { Print("buffering " + std::to_string(percent) + "%"); };
-    player.OnPlay = [&](widgets::TObject*) {
+    player.OnConnecting = [&](core::TObject*) { Print("connecting to " + player.Address); };
+    player.OnBuffering = [&](core::TObject*, int32_t percent) { Print("buffering " + std::to_string(percent) + "%"); };
+    player.OnPlay = [&](core::TObject*) {
       played = true;
       Print("playing (" + Describe(player) + ")");
       std::string title = player.GetTitle();
       if (!title.empty()) Print("title: " + title);
     };
-    player.OnStall = [&](widgets::TObject*) { Print("stalled"); };
-    player.OnPause = [&](widgets::TObject*) { Print("paused"); };
-    player.OnStop = [&](widgets::TObject*) {
+    player.OnStall = [&](core::TObject*) { Print("stalled"); };
+    player.OnPause = [&](core::TObject*) { Print("paused"); };
+    player.OnStop = [&](core::TObject*) {
       Print("stopped");
-      widgets::PostQuitMessage(0);
+      core::PostQuitMessage(0);
     };
-    player.OnError = [&](widgets::TObject*) {
+    player.OnError = [&](core::TObject*) {
       Print("error " + std::to_string(player.LastError) + ": " + PlayerErrorText(player.LastError));
-      widgets::PostQuitMessage(0);
+      core::PostQuitMessage(0);
     };
-    player.OnMetadata = [&](widgets::TObject*, const std::string& meta) {
+    player.OnMetadata = [&](core::TObject*, const std::string& meta) {
       Print("metadata: " + meta);
       Print("title: " + player.GetTitle());
     };
 
-    widgets::TTimer limit;
+    core::TTimer limit;
     limit.SetEnabled(false);
-    limit.SetInterval(static_cast<widgets::UINT>(seconds) * 1000);
-    limit.SetOnTimer([&](widgets::TObject*) {
+    limit.SetInterval(static_cast<core::UINT>(seconds) * 1000);
+    limit.SetOnTimer([&](core::TObject*) {
       limit.SetEnabled(false);
       Print("time is up");
-      if (player.State == psStopped) widgets::PostQuitMessage(0);
+      if (player.State == psStopped) core::PostQuitMessage(0);
       player.Stop();
     });
     if (seconds > 0) limit.SetEnabled(true);
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
           sigint = 0;
           Print("interrupted");
           static_cast<TBassRadioPlayer*>(data)->Stop();
-          widgets::PostQuitMessage(0);
+          core::PostQuitMessage(0);
           return G_SOURCE_REMOVE;
         },
         &player);
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     if (!player.Play()) {
       Print("error " + std::to_string(player.LastError) + ": " + PlayerErrorText(player.LastError));
     } else {
-      widgets::RunMessageLoop();
+      core::RunMessageLoop();
     }
     if (sigint) g_source_remove(sigint);
     status = played ? 0 : 1;

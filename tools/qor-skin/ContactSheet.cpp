@@ -38,7 +38,7 @@ void DrawPlayer(TSheet& sheet, TPictureCache& pictures) {
   canvas.Font().SetStyle(widgets::FontStyleBold);
   canvas.Font().SetColor(0xEFFFFFFF);
   canvas.StringFormat().SetLineAlignment(widgets::StringAlignmentCenter);
-  canvas.TextRect(widgets::TRect{x + 86, y + 15, x + 239, y + 33}, u"Radyo Kelvarin - Şarkı adı");
+  canvas.TextRect(core::TRect{x + 86, y + 15, x + 239, y + 33}, u"Radyo Kelvarin - Şarkı adı");
   canvas.StringFormat().SetLineAlignment(widgets::StringAlignmentNear);
   sheet.EndBox();
 }
@@ -78,7 +78,7 @@ void DrawListPanel(TSheet& sheet, TPictureCache& pictures) {
       canvas.DrawBitmap(*box, x + 58, rowTop + 1);
     }
     canvas.Font().SetColor(i == 2 ? 0xDF000000 : (i == 3 ? 0xFFEC701F : 0xDFFFFFFF));
-    canvas.TextRect(widgets::TRect{x + 78, rowTop, x + 268, rowTop + 15}, names[i]);
+    canvas.TextRect(core::TRect{x + 78, rowTop, x + 268, rowTop + 15}, names[i]);
   }
   if (auto* thumb = pictures.Get(5001)) canvas.DrawBitmap(*Tinted(*thumb, 0xFFEC701F), x + 271, y + 14);
   canvas.StringFormat().SetLineAlignment(widgets::StringAlignmentNear);
@@ -116,9 +116,9 @@ void DrawPanels(TSheet& sheet, TPictureCache& pictures) {
   canvas.Font().SetSize(8);
   canvas.Font().SetColor(0xDFFFFFFF);
   canvas.StringFormat().SetAlignment(widgets::StringAlignmentFar);
-  canvas.TextRect(widgets::TRect{x + 18, y + 22, x + 80, y + 42}, u"00:01:23");
+  canvas.TextRect(core::TRect{x + 18, y + 22, x + 80, y + 42}, u"00:01:23");
   canvas.StringFormat().SetAlignment(widgets::StringAlignmentNear);
-  canvas.TextRect(widgets::TRect{x + 107, y + 22, x + 163, y + 42}, u"1,25 MB");
+  canvas.TextRect(core::TRect{x + 107, y + 22, x + 163, y + 42}, u"1,25 MB");
   if (auto* throbber = pictures.Get(5003)) canvas.DrawBitmapRect(*throbber, x + 85, y + 20, 18, 18, 0, 0);
   const int ids[] = {2041, 2043, 2042};
   for (int i = 0; i < 3; ++i)
@@ -136,7 +136,7 @@ void DrawPanels(TSheet& sheet, TPictureCache& pictures) {
   notice.Font().SetColor(0xEF202020);
   notice.StringFormat().SetTrimming(widgets::StringTrimmingEllipsisPath);
   notice.StringFormat().SetFormatFlags(notice.StringFormat().FormatFlags() | widgets::StringFormatFlagsNoWrap);
-  notice.TextRect(widgets::TRect{x + 40, y + 15, x + 185, y + 30},
+  notice.TextRect(core::TRect{x + 40, y + 15, x + 185, y + 30},
                   u"/home/kullanici/Masaüstü/Kayıtlar/Radyo Bir.mp3");
   notice.StringFormat().SetTrimming(widgets::StringTrimmingCharacter);
   notice.StringFormat().SetFormatFlags(widgets::StringFormatFlagsMeasureTrailingSpaces);

@@ -5,7 +5,7 @@
 
 using widgets::TBitmapEx;
 using widgets::TCanvasEx;
-using widgets::TRect;
+using core::TRect;
 
 namespace qorskin {
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+using namespace core;
 using namespace widgets;
 
 namespace qorskin {

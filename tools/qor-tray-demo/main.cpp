@@ -19,10 +19,11 @@
 #include "support/Encoding.h"
 #include "widgets/controls/ToolTip.h"
 #include "widgets/controls/Window.h"
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/tray/TrayIcon.h"
 
+using namespace core;
 using namespace widgets;
 
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "widgets/backend/Backend.h"
-#include "widgets/core/MessageWindow.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "widgets/backend/Backend.h"
-#include "widgets/core/MessageWindow.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

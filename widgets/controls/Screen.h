@@ -3,8 +3,7 @@
 // backend, so they follow the display (GDK) or the offscreen settings.
 #pragma once
 
-#include "widgets/core/Component.h"
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

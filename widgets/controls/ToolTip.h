@@ -9,7 +9,7 @@
 #include <set>
 
 #include "widgets/controls/Window.h"
-#include "widgets/core/Timer.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 #include "widgets/gtk/GtkBackend.h"
 
 namespace widgets {

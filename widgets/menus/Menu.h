@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

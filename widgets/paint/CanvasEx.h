@@ -3,7 +3,7 @@
 // drawing operations use. Coordinates are pixels of the canvas.
 #pragma once
 
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 #include "widgets/paint/BitmapEx.h"
 #include "widgets/paint/FontEx.h"
 #include "widgets/paint/GraphicObjectsEx.h"

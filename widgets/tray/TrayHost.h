@@ -12,7 +12,7 @@
 #include <string>
 
 #include "widgets/controls/Icon.h"
-#include "widgets/core/Messages.h"
+#include "widgets/Core.h"
 
 namespace widgets {
 

@@ -6,7 +6,7 @@
 
 using widgets::TBitmapEx;
 using widgets::TCanvasEx;
-using widgets::TRect;
+using core::TRect;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "MainLoop.h"
 #include "tests/widgets/GtkFixture.h"
 #include "widgets/backend/Offscreen.h"
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/paint/ButtonEx.h"
 #include "widgets/paint/ImageEx.h"

@@ -45,7 +45,7 @@ inline TInk InkOf(const widgets::TBitmapEx& bitmap, bool (*wanted)(uint32_t) = V
 
 // Fills the control's canvas with one colour whenever it paints.
 inline void PaintSolid(widgets::TControlEx& control, uint32_t colour) {
-  control.OnPaint = [&control, colour](widgets::TObject*) {
+  control.OnPaint = [&control, colour](core::TObject*) {
     control.Canvas().Brush().SetColor(colour);
     control.Canvas().FillRect(0, 0, control.Width(), control.Height());
   };
@@ -62,7 +62,7 @@ class PaintTest : public ::testing::Test {
   }
   void TearDown() override {
     widgets::ReleaseCapture();
-    widgets::ProcessMessages();
+    core::ProcessMessages();
   }
   // Places a visible child of `parent`.
   static void Place(widgets::TControl& child, widgets::TControl& parent, int x, int y, int w, int h) {

@@ -8,7 +8,7 @@
 using widgets::TBitmapEx;
 using widgets::TCanvasEx;
 using widgets::TFontEx;
-using widgets::TRect;
+using core::TRect;
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Internal link between window objects and the message layer.
 #pragma once
 
-#include "widgets/core/Messages.h"
+#include "core/Messages.h"
 
-namespace widgets {
+namespace core {
 class TMessageWindow;
 namespace detail {
 
@@ -15,4 +15,4 @@ TMessageWindow* LookupWindow(HWND window);
 LRESULT Deliver(TMessageWindow* window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace detail
-}  // namespace widgets
+}  // namespace core

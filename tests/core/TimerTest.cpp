@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "MainLoop.h"
-#include "widgets/core/MessageWindow.h"
-#include "widgets/core/Timer.h"
+#include "core/MessageWindow.h"
+#include "core/Timer.h"
 
-using namespace widgets;
+using namespace core;
 using testkit::PumpUntil;
 
 namespace {

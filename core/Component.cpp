@@ -1,8 +1,8 @@
-#include "widgets/core/Component.h"
+#include "core/Component.h"
 
 #include <algorithm>
 
-namespace widgets {
+namespace core {
 
 TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
   if (FOwner) FOwner->FComponents.push_back(this);
@@ -23,4 +23,4 @@ TComponent::~TComponent() {
   }
 }
 
-}  // namespace widgets
+}  // namespace core

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "MainLoop.h"
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 
-using namespace widgets;
+using namespace core;
 using testkit::PumpUntil;
 
 namespace {

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-namespace widgets {
+namespace core {
 
 using HWND = std::uintptr_t;
 using UINT = std::uint32_t;
@@ -266,4 +266,4 @@ DWORD GetTickCount();
 // the first.
 DWORD GetLastInputTime();
 
-}  // namespace widgets
+}  // namespace core

@@ -14,10 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "widgets/core/MessageWindow.h"
-#include "widgets/core/Registry.h"
+#include "core/MessageWindow.h"
+#include "core/Registry.h"
 
-namespace widgets {
+namespace core {
 namespace {
 
 // A SendMessage from another thread, waiting for the user-interface thread.
@@ -397,4 +397,4 @@ DWORD GetTickCount() { return static_cast<DWORD>(g_get_monotonic_time() / 1000);
 
 DWORD GetLastInputTime() { return gLastInput; }
 
-}  // namespace widgets
+}  // namespace core

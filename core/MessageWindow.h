@@ -16,10 +16,10 @@
 // destructor (virtual calls do not reach it from the base destructor).
 #pragma once
 
-#include "widgets/core/Component.h"
-#include "widgets/core/Messages.h"
+#include "core/Component.h"
+#include "core/Messages.h"
 
-namespace widgets {
+namespace core {
 
 class TMessageWindow : public TComponent {
  public:
@@ -57,4 +57,4 @@ class TMessageWindow : public TComponent {
   bool FDestroying = false;
 };
 
-}  // namespace widgets
+}  // namespace core

@@ -1,6 +1,6 @@
-#include "widgets/core/Timer.h"
+#include "core/Timer.h"
 
-namespace widgets {
+namespace core {
 
 namespace {
 constexpr std::uintptr_t kTimerId = 1;
@@ -109,4 +109,4 @@ void TTimer::Tick() {
   }
 }
 
-}  // namespace widgets
+}  // namespace core

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace widgets {
+namespace core {
 
 class TObject {
  public:
@@ -39,4 +39,4 @@ class TComponent : public TObject {
   std::vector<TComponent*> FComponents;
 };
 
-}  // namespace widgets
+}  // namespace core

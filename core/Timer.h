@@ -21,9 +21,9 @@
 #include <memory>
 #include <mutex>
 
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 
-namespace widgets {
+namespace core {
 
 class TWinTimer {
  public:
@@ -75,4 +75,4 @@ class TTimer : public TComponent {
   std::atomic<bool> FArmed{false};
 };
 
-}  // namespace widgets
+}  // namespace core

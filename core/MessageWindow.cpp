@@ -1,8 +1,8 @@
-#include "widgets/core/MessageWindow.h"
+#include "core/MessageWindow.h"
 
-#include "widgets/core/Registry.h"
+#include "core/Registry.h"
 
-namespace widgets {
+namespace core {
 
 TMessageWindow::TMessageWindow(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -60,4 +60,4 @@ void TMessageWindow::DestroyWindowHandle() {
   detail::UnregisterWindow(h);
 }
 
-}  // namespace widgets
+}  // namespace core

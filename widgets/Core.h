@@ -1,0 +1,12 @@
+// The toolkit speaks the message core's vocabulary (handles, messages,
+// timers, components) as its own, so its controls read like window code.
+#pragma once
+
+#include "core/Component.h"
+#include "core/MessageWindow.h"
+#include "core/Messages.h"
+#include "core/Timer.h"
+
+namespace widgets {
+using namespace core;
+}  // namespace widgets
