@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/Autostart.h"
 #include "platform/Folders.h"
 #include "support/WStringsFile.h"
 
@@ -26,7 +27,7 @@ std::string ApplicationsFolder() {
 }
 
 std::vector<std::string> ShortcutFiles() {
-  return {DesktopFolder() + "/qor.desktop", ApplicationsFolder() + "qor.desktop"};
+  return {DesktopFolder() + "/qor.desktop", ApplicationsFolder() + "qor.desktop", AutostartFile()};
 }
 
 bool RewriteDesktopEntryIcon(const std::string& path, const std::string& icon) {

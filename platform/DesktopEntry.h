@@ -12,7 +12,8 @@ namespace platform {
 // ~/.local/share/applications/.
 std::string ApplicationsFolder();
 
-// The entries to keep in step: the desktop's and the menu's "qor.desktop".
+// The entries to keep in step: the desktop's and the menu's "qor.desktop",
+// and the session's autostart entry (Autostart.h).
 std::vector<std::string> ShortcutFiles();
 
 // Sets the Icon key of the [Desktop Entry] group of an existing file,

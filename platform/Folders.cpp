@@ -57,11 +57,14 @@ std::string DesktopFolder() {
   return HomeFolder();
 }
 
-std::string ProgramFolder() {
+std::string ExecutablePath() {
   char buffer[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "./";
-  std::string path(buffer, static_cast<std::size_t>(n));
+  return n <= 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string ProgramFolder() {
+  std::string path = ExecutablePath();
   auto slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }

@@ -18,6 +18,9 @@ std::string SettingsFolder();
 // "/" (it is the default of a stored option).
 std::string DesktopFolder();
 
+// Absolute path of the running executable; empty when it cannot be told.
+std::string ExecutablePath();
+
 // Folder of the running executable, with "/".
 std::string ProgramFolder();
 
