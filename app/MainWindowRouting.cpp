@@ -6,6 +6,7 @@
 
 #include "app/MainWindow.h"
 #include "support/URLUtils.h"
+#include "support/AsciiCase.h"
 
 namespace app {
 
@@ -35,9 +36,7 @@ TPlayerChoice ChoosePlayer(const std::string& address, const std::string& videoH
       if (!path.empty() && path[0] == '/') path.erase(0, 1);
       size_t slash = path.find('/');
       std::string segment = slash == std::string::npos ? std::string() : path.substr(0, slash);
-      std::transform(segment.begin(), segment.end(), segment.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      choice.Kind = segment == "bass" ? TPlayerKind::Bass : TPlayerKind::AVConv;
+      choice.Kind = ascii::Lower(segment) == "bass" ? TPlayerKind::Bass : TPlayerKind::AVConv;
     }
   } else if (size_t plus = scheme.find('+'); plus != std::string::npos) {
     std::string prefix = scheme.substr(0, plus);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "support/Encoding.h"
+#include "support/AsciiCase.h"
 
 namespace {
 
@@ -13,12 +14,7 @@ bool IsIdentChar(char c) {
          static_cast<unsigned char>(c) >= 0x80;
 }
 
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+int Hex(char c) { return ascii::HexValue(c); }
 
 }  // namespace
 

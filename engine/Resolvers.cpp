@@ -7,13 +7,11 @@
 #include "engine/ResolverHttp.h"
 #include "engine/YouTube.h"
 #include "support/Deploy.h"
+#include "support/AsciiCase.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
+std::string Lower(std::string text) { return ascii::Lower(text); }
 
 struct THostEntry {
   std::string host;  // lower-cased, without port

@@ -9,6 +9,7 @@
 #include "lists/ListFile.h"
 #include "lists/PlayList.h"
 #include "support/Encoding.h"
+#include "support/AsciiCase.h"
 
 namespace qor {
 
@@ -69,12 +70,7 @@ std::string BuildListDocument(const TPlayList& list, bool withIds) {
 }
 
 std::string FormDecode(std::string_view text) {
-  auto hexValue = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
+  auto hexValue = [](char c) { return ascii::HexValue(c); };
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "lists/Collation.h"
 #include "lists/TurkishCase.h"
 #include "support/Encoding.h"
+#include "support/AsciiCase.h"
 
 namespace qor {
 
@@ -231,12 +232,9 @@ int32_t IdFromHex(std::u16string_view text) {
   if (text.empty() || text.size() > 8) return 0;
   uint32_t value = 0;
   for (char16_t c : text) {
-    uint32_t digit;
-    if (c >= u'0' && c <= u'9') digit = c - u'0';
-    else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-    else return 0;
-    value = value << 4 | digit;
+    const int digit = ascii::HexValue(c);
+    if (digit < 0) return 0;
+    value = value << 4 | static_cast<uint32_t>(digit);
   }
   return static_cast<int32_t>(value);
 }

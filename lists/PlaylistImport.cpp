@@ -6,6 +6,7 @@
 
 #include "lists/ListFile.h"
 #include "support/Encoding.h"
+#include "support/AsciiCase.h"
 
 namespace qor {
 namespace {
@@ -21,12 +22,7 @@ std::string_view SkipBom(std::string_view s) {
   return s;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) return false;
-  return true;
-}
+using ascii::StartsWithNoCase;
 
 std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -47,7 +43,7 @@ std::string Address(std::string_view entry, const std::filesystem::path& baseFol
   auto colon = text.find(':');
   bool hasScheme = colon != std::string::npos && colon > 1 &&
                    std::all_of(text.begin(), text.begin() + static_cast<long>(colon), [](char c) {
-                     return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+                     return ascii::IsAlnum(c) || c == '+' || c == '-' || c == '.';
                    });
   if (hasScheme) return enc::BytesToUtf8(text);
   std::filesystem::path path(enc::BytesToUtf8(text));
@@ -73,8 +69,7 @@ TPlaylistKind DetectPlaylistKind(const std::filesystem::path& path, std::string_
     return TPlaylistKind::Xml;
   if (StartsWithNoCase(text, "[playlist]")) return TPlaylistKind::Pls;
   if (StartsWithNoCase(text, "#EXTM3U")) return TPlaylistKind::M3U;
-  std::string extension = path.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::string extension = ascii::Lower(path.extension().string());
   if (extension == ".m3u" || extension == ".m3u8") return TPlaylistKind::M3U;
   if (extension == ".pls") return TPlaylistKind::Pls;
   if (extension == ".xml") return TPlaylistKind::Xml;

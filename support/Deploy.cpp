@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include "support/AsciiCase.h"
 
 namespace deploy {
 namespace {
@@ -38,11 +39,7 @@ const std::vector<std::pair<std::string, std::string>>& ShippedDefaults() {
   return table;
 }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string Lower(std::string_view text) { return ascii::Lower(text); }
 
 struct Table {
   std::mutex mutex;
@@ -60,8 +57,8 @@ Table& TheTable() {
 }
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  while (!s.empty() && ascii::IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && ascii::IsSpace(s.back())) s.remove_suffix(1);
   return s;
 }
 

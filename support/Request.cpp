@@ -8,6 +8,7 @@
 
 #include "support/Deploy.h"
 #include "support/URLUtils.h"
+#include "support/AsciiCase.h"
 
 namespace {
 
@@ -26,11 +27,7 @@ std::string OneLine(const std::string& text) {
 }
 
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
+  return ascii::StartsWithNoCase(text, prefix);
 }
 
 struct TTransfer {

@@ -1,6 +1,7 @@
 #include "support/URLUtils.h"
 
 #include <cctype>
+#include "support/AsciiCase.h"
 
 namespace {
 
@@ -12,17 +13,9 @@ constexpr std::size_t kPasswordBuffer = 128;
 constexpr std::size_t kPathBuffer = 2048;
 constexpr std::size_t kExtraBuffer = 2055;
 
-bool IsAsciiAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
+using ascii::EqualsNoCase;
+constexpr auto IsAsciiAlpha = ascii::IsAlpha;
+constexpr auto IsAsciiDigit = ascii::IsDigit;
 
 // Schemes whose addresses always name a server.
 bool IsNetworkScheme(std::string_view scheme) {
@@ -45,12 +38,7 @@ bool ParsePort(std::string_view text, int& port) {
   return true;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+int HexValue(char c) { return ascii::HexValue(c); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "support/Encoding.h"
+#include "support/AsciiCase.h"
 
 EIniFileException::EIniFileException(const std::u16string& message)
     : std::runtime_error(enc::Utf16ToUtf8(message)), FMessage(message) {}
@@ -25,11 +26,8 @@ int StrToIntDef(std::u16string_view text, int def) {
     unsigned long long value = 0;
     for (; i < text.size(); ++i) {
       char16_t c = text[i];
-      int digit;
-      if (c >= u'0' && c <= u'9') digit = c - u'0';
-      else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-      else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-      else return def;
+      const int digit = ascii::HexValue(c);
+      if (digit < 0) return def;
       value = value * 16 + static_cast<unsigned>(digit);
       if (value > 0xFFFFFFFFull) return def;
     }

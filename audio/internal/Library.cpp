@@ -17,6 +17,7 @@ extern "C" {
 #include "audio/internal/Encoder.h"
 #include "audio/internal/Output.h"
 #include "audio/internal/Registry.h"
+#include "support/AsciiCase.h"
 
 namespace audio {
 
@@ -321,7 +322,7 @@ HPLUGIN PluginLoad(const char* file, DWORD) {
   std::string name(file);
   size_t slash = name.find_last_of("/\\");
   if (slash != std::string::npos) name = name.substr(slash + 1);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char ch) { return std::tolower(ch); });
+  name = ascii::Lower(name);
   size_t dot = name.rfind('.');
   std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
   if (stem.rfind("lib", 0) == 0) stem = stem.substr(3);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "audio/internal/Core.h"
+#include "support/AsciiCase.h"
 
 namespace audio::detail {
 
@@ -25,10 +26,6 @@ constexpr size_t kMaxHeaderLines = 200;
 
 std::once_flag curlOnce;
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r\n");
@@ -41,7 +38,7 @@ std::string Trim(const std::string& s) {
 std::string HeaderValue(const std::vector<std::string>& lines, const std::string& name) {
   for (size_t i = 1; i < lines.size(); ++i) {
     size_t colon = lines[i].find(':');
-    if (colon != std::string::npos && Lower(Trim(lines[i].substr(0, colon))) == name)
+    if (colon != std::string::npos && ascii::EqualsNoCase(Trim(lines[i].substr(0, colon)), name))
       return Trim(lines[i].substr(colon + 1));
   }
   return {};
@@ -212,7 +209,8 @@ size_t TNetSource::HeaderCallback(char* data, size_t size, size_t count, void* u
   if (self->abort_.load()) return 0;
   std::string line(data, std::min(length, kMaxHeaderLine));
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-  if (line.rfind("HTTP/", 0) == 0 || line.rfind("ICY", 0) == 0) {
+  // "ICY 200 OK" starts an answer; a header such as "ICY-MetaInt" does not.
+  if (line.rfind("HTTP/", 0) == 0 || line.rfind("ICY ", 0) == 0 || line == "ICY") {
     // A new answer (after a redirect or an interim answer) starts over.
     self->lines_.clear();
     self->status_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include "support/AsciiCase.h"
 
 namespace audio::detail {
 
@@ -10,11 +11,7 @@ namespace {
 constexpr size_t kMaxEntries = 64;
 constexpr size_t kMaxEntryLength = 2048;
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-  return out;
-}
+std::string Lower(std::string_view s) { return ascii::Lower(s); }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);

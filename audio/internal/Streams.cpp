@@ -13,6 +13,7 @@
 #include "audio/internal/Playlist.h"
 #include "audio/internal/Registry.h"
 #include "audio/internal/UserStream.h"
+#include "support/AsciiCase.h"
 #include "support/Encoding.h"
 
 namespace audio {
@@ -76,10 +77,7 @@ class TPendingOpen {
   bool cancelled_ = false;
 };
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
+std::string Lower(std::string s) { return ascii::Lower(s); }
 
 // The demuxer for a content type; a few bytes correct servers that call
 // AAC "audio/mpeg" and the reverse. Empty: let libavformat probe.

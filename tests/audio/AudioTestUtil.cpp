@@ -1,5 +1,6 @@
 #include "AudioTestUtil.h"
 
+#include <charconv>
 #include <cmath>
 #include <thread>
 
@@ -11,8 +12,12 @@ namespace fs = std::filesystem;
 
 fs::path Media(const std::string& name) {
   auto sine = [](int hz, double amplitude, int seconds) {
-    return "-f lavfi -i \"aevalsrc=" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
-           "*2*PI*t)|" + std::to_string(amplitude) + "*sin(" + std::to_string(hz) +
+    // Not std::to_string: a run under a Turkish locale would write "0,5".
+    char number[32];
+    const auto end = std::to_chars(number, number + sizeof number, amplitude).ptr;
+    const std::string a(number, end);
+    return "-f lavfi -i \"aevalsrc=" + a + "*sin(" + std::to_string(hz) +
+           "*2*PI*t)|" + a + "*sin(" + std::to_string(hz) +
            "*2*PI*t):s=44100:d=" + std::to_string(seconds) + "\" ";
   };
   return testkit::MediaFile("audio-test-media", name, [&](const fs::path& path) -> std::string {

@@ -1,6 +1,7 @@
 // M3U, M3U8 and PLS playlists read as station records.
 #include <gtest/gtest.h>
 
+#include "Locale.h"
 #include "lists/PlaylistImport.h"
 
 using namespace qor;
@@ -70,4 +71,21 @@ TEST(PlaylistDetect, ContentFirstExtensionSecond) {
   EXPECT_EQ(DetectPlaylistKind("a.doc", "junk"), TPlaylistKind::Unknown);
   EXPECT_EQ(DetectPlaylistKind("a.doc", std::string("\xFF\xFE<\0p\0", 6)), TPlaylistKind::Xml);
   EXPECT_EQ(DetectPlaylistKind("a.XML", "junk"), TPlaylistKind::Xml);
+}
+
+TEST(PlaylistCase, KeysAndMarkersInAnyCaseUnderTheTurkishLocale) {
+  // GTK sets the user's locale; under a Turkish one the C library's
+  // lower case of "I" is not "i", which must not matter to these keys.
+  testkit::TLocaleScope turkish;
+  ASSERT_TRUE(turkish.Active()) << "locale-gen tr_TR.UTF-8";
+  auto pls = ParsePls("[PLAYLIST]\nFILE1=http://127.0.0.1/a\nTITLE1=İstanbul FM\nNumberOfEntries=1\n");
+  ASSERT_EQ(pls.size(), 1u);
+  EXPECT_EQ(pls[0].Url, "http://127.0.0.1/a");
+  EXPECT_EQ(pls[0].Name, u"İstanbul FM");
+  auto m3u = ParseM3U("#EXTM3U\n#EXTINF:1,Kanal I\nFILE:///music/a.mp3\n");
+  ASSERT_EQ(m3u.size(), 1u);
+  EXPECT_EQ(m3u[0].Url, "FILE:///music/a.mp3");
+  EXPECT_EQ(DetectPlaylistKind("LISTE.PLS", "x"), TPlaylistKind::Pls);
+  EXPECT_EQ(DetectPlaylistKind("LISTE.M3U", "x"), TPlaylistKind::M3U);
+  EXPECT_EQ(DetectPlaylistKind("a.txt", "[PLAYLIST]\n"), TPlaylistKind::Pls);
 }

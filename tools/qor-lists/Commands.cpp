@@ -9,6 +9,7 @@
 #include "lists/Package.h"
 #include "lists/PlayList.h"
 #include "lists/PlaylistImport.h"
+#include "support/AsciiCase.h"
 
 namespace qorlists {
 
@@ -90,7 +91,7 @@ std::string Describe(TXmlResult result) {
 
 std::string Extension(const std::string& name) {
   std::string extension = fs::path(name).extension().string();
-  for (auto& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  extension = ascii::Lower(extension);
   return extension;
 }
 
