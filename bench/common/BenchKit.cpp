@@ -19,13 +19,15 @@ namespace benchkit {
 
 using Clock = std::chrono::steady_clock;
 
-std::string MakeMusic() {
+std::string MakeMusic(const std::string& codec, int kbps) {
   auto dir = std::filesystem::temp_directory_path() / ("qor-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
-  auto mp3 = dir / "music.mp3";
+  const bool aac = codec == "aac";
+  auto mp3 = dir / (aac ? "music.aac" : "music.mp3");
   std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i \"sine=f=220:d=30\" -f lavfi -i "
                      "\"anoisesrc=d=30:a=0.05\" -filter_complex amix=inputs=2,aformat=channel_layouts=stereo "
-                     "-ar 44100 -c:a libmp3lame -b:a 128k \"" + mp3.string() + "\"";
+                     "-ar 44100 -c:a " + std::string(aac ? "aac -f adts" : "libmp3lame") + " -b:a " +
+                     std::to_string(kbps) + "k \"" + mp3.string() + "\"";
   std::string bytes;
   if (std::system(make.c_str()) == 0) {
     std::ifstream in(mp3, std::ios::binary);
@@ -75,8 +77,20 @@ TChildRun RunChild(const std::vector<std::string>& argv, bool quietErrors) {
   return result;
 }
 
+namespace {
+TStreamOptions Classic(std::string statusLine, int dropEvery) {
+  TStreamOptions options;
+  options.statusLine = std::move(statusLine);
+  options.dropEvery = dropEvery;
+  return options;
+}
+}  // namespace
+
 TStreamServer::TStreamServer(std::string audio, std::string statusLine, int dropEvery)
-    : audio_(std::move(audio)), statusLine_(std::move(statusLine)), dropEvery_(dropEvery) {
+    : TStreamServer(std::move(audio), Classic(std::move(statusLine), dropEvery)) {}
+
+TStreamServer::TStreamServer(std::string audio, TStreamOptions options)
+    : audio_(std::move(audio)), options_(std::move(options)) {
   fd_ = socket(AF_INET, SOCK_STREAM, 0);
   int one = 1;
   setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -113,24 +127,31 @@ void TStreamServer::Serve(int c) {
     close(c);
     return;
   }
-  const size_t metaInt = 16000, rate = 16000;
-  std::string head = statusLine_ + "\r\nicy-name:Bench\r\nicy-br:128\r\ncontent-type:audio/mpeg\r\nicy-metaint:16000\r\n\r\n";
+  const size_t metaInt = 16000, rate = static_cast<size_t>(options_.kbps) * 125;
+  std::string head = options_.statusLine + "\r\nicy-name:Bench\r\n" +
+                     (options_.sendBitrate ? "icy-br:" + std::to_string(options_.kbps) + "\r\n" : std::string()) +
+                     "content-type:" + options_.contentType + "\r\nicy-metaint:16000\r\n\r\n";
+  markReachedAt_ = 0;
   send(c, head.data(), head.size(), MSG_NOSIGNAL);
   size_t pos = 0, sent = 0, since = 0;
   int title = 0;
   auto start = Clock::now();
   while (!stop_) {
     double t = std::chrono::duration<double>(Clock::now() - start).count();
-    if (dropEvery_ && t >= dropEvery_) break;
-    size_t allowed = 64000 + static_cast<size_t>(t * rate);
+    if (options_.dropEvery && t >= options_.dropEvery) break;
+    size_t allowed = options_.burst + static_cast<size_t>(t * rate);
     if (sent >= allowed) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       continue;
     }
     size_t chunk = std::min<size_t>({allowed - sent, metaInt - since, audio_.size() - pos, size_t{8192}});
+    const size_t mark = options_.markBytes;
+    if (mark > sent) chunk = std::min(chunk, mark - sent);
     if (send(c, audio_.data() + pos, chunk, MSG_NOSIGNAL) <= 0) break;
     pos = (pos + chunk) % audio_.size();
     sent += chunk;
+    if (mark && sent == mark)
+      markReachedAt_ = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
     since += chunk;
     if (since == metaInt) {
       since = 0;
