@@ -3,11 +3,27 @@
 # GTK: they run headless and are tested without a display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+status=0
+
+# Prints the offending include lines and marks the run failed.
+fail() {
+  echo "Layering violation: $1:"
+  echo "$2"
+  status=1
+}
+
 bad=$(grep -rnE '#include\s*[<"](gtk/|gdk/|cairo|pango|widgets/(gtk|paint|controls|tray)/)' \
         support lists audio engine core 2>/dev/null || true)
-if [[ -n "$bad" ]]; then
-  echo "Layering violation: engine-side code includes toolkit or painting headers:"
-  echo "$bad"
-  exit 1
-fi
-echo "layering: ok"
+[[ -z "$bad" ]] || fail "engine-side code includes toolkit or painting headers" "$bad"
+
+# The toolkit knows nothing of stations, audio, the engine or the player's
+# own controls.
+bad=$(grep -rnE '#include\s*[<"](lists|audio|engine|ui)/' widgets 2>/dev/null || true)
+[[ -z "$bad" ]] || fail "the toolkit includes station, audio, engine or player-window headers" "$bad"
+
+# The player window's controls sit on top: nothing below reaches up to them.
+bad=$(grep -rnE '#include\s*[<"]ui/' support lists audio engine 2>/dev/null || true)
+[[ -z "$bad" ]] || fail "engine-side code includes player-window headers" "$bad"
+
+[[ $status -eq 0 ]] && echo "layering: ok"
+exit $status
