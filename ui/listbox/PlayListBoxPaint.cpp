@@ -1,0 +1,91 @@
+// Painting of the station list box: only the rows in view, each with its
+// fill, its number or check box, and its name.
+#include <string>
+
+#include "support/URLUtils.h"
+#include "ui/listbox/PlayListBoxEx.h"
+
+namespace ui {
+
+using namespace widgets;
+
+namespace {
+
+constexpr int kNumberRight = 31;
+constexpr int kNumberNameLeft = 36;
+constexpr int kCheckNameGap = 5;
+
+// Local files are told from network addresses once, on first display.
+int32_t ClassifyAddress(const std::string& url) {
+  TURLComponentStrings parts;
+  if (SplitURL(url, parts) && parts.Scheme == "file") return qor::akLocalFile;
+  return qor::akNetwork;
+}
+
+std::u16string RowNumber(int index) {
+  std::string digits = std::to_string(int64_t{index} + 1) + ".";
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+void TPlayListBoxEx::DoPaint() {
+  TControlEx::DoPaint();
+  if (FUpdating || Count() == 0) return;
+  FActiveIndex = FItems->IndexOfId(FActiveId);
+  if (!Item(FTopIndex)) return;
+  const int last = LastVisibleIndex();
+  for (int row = FTopIndex; row <= last; ++row) PaintRow(row);
+}
+
+void TPlayListBoxEx::PaintRow(int row) {
+  qor::TPlayItem* item = FItems->Item(row);
+  if (!item) return;
+  TCanvasEx& canvas = Canvas();
+  const int rowTop = (row - FTopIndex) * FRowHeight;
+  const int right = Width() - FScrollerWidth;
+
+  if (item->AddressKind == qor::akUnknown) item->AddressKind = ClassifyAddress(item->Url);
+
+  const bool selected = row == FItemIndex;
+  uint32_t fill = 0x00ffffff;
+  uint32_t text = clListText;
+  if (selected) {
+    fill = FPressed ? clListAccent : FFocused ? clListFocusedFill : clListSelectedFill;
+    text = FPressed ? clListPressedText : clListSelectedText;
+  } else if (row == FActiveIndex) {
+    if (FFavouritesMode != 0) text = clListAccent;
+  } else if (item->AddressKind == qor::akLocalFile) {
+    text = clListLocalFileText;
+  }
+  Font().SetStyle(FontStyleRegular);
+  canvas.Brush().SetColor(fill);
+  canvas.FillRect(0, rowTop, right, rowTop + FRowHeight);
+
+  TStringFormatEx& format = canvas.StringFormat();
+  int nameLeft = kNumberNameLeft;
+  if (FShowCheckBoxes) {
+    // The check box column decides the colour of the name as well.
+    const TBitmapEx* box = FCheckEmpty.get();
+    if (item->Ticked) {
+      box = FCheckTicked.get();
+      text = clListAccent;
+    } else if (selected) {
+      box = FCheckEmptyDark.get();
+      text = clListSelectedText;
+    } else {
+      text = clListText;
+    }
+    if (box) canvas.DrawBitmap(*box, FCheckLeft, rowTop + 1);
+    nameLeft = FCheckLeft + FCheckWidth + kCheckNameGap;
+    Font().SetColor(text);
+  } else {
+    Font().SetColor(text);
+    format.SetAlignment(StringAlignmentFar);
+    canvas.TextRect(TRect{0, rowTop, kNumberRight + 1, rowTop + FRowHeight}, RowNumber(row));
+  }
+  format.SetAlignment(StringAlignmentNear);
+  canvas.TextRect(TRect{nameLeft, rowTop, right - 1, rowTop + FRowHeight}, item->Name);
+}
+
+}  // namespace ui
