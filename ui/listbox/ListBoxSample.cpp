@@ -31,6 +31,8 @@ void FillListBoxSample(TPlayListBoxEx& box) {
   }
   box.SetTicked(kSampleTicked, true);
   box.SetActiveId(box.Item(kSamplePlaying)->Id);
+  // Cleared, the box has no valid top row until it scrolls.
+  box.ScrollBy(0);
   box.ScrollBy(-10);
   box.SetItemIndex(kSampleSelected);
 }
