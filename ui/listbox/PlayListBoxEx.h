@@ -19,7 +19,8 @@
 #include <string_view>
 
 #include "lists/PlayList.h"
-#include "ui/listbox/ScrollParts.h"
+#include "ui/controls/Grips.h"
+#include "ui/controls/Tinting.h"
 #include "widgets/paint/ControlEx.h"
 
 namespace ui {
@@ -30,7 +31,7 @@ class TPlayListBoxEx;
 using TCheckEvent = std::function<void(widgets::TObject* Sender, int Index, qor::TPlayItem* Item)>;
 
 // Colours of the rows (0xAARRGGBB).
-constexpr uint32_t clListAccent = 0xffec701f;
+constexpr uint32_t clListAccent = AccentColour;
 constexpr uint32_t clListText = 0xdfffffff;
 constexpr uint32_t clListSelectedText = 0xdf000000;
 constexpr uint32_t clListPressedText = 0xdfffffff;

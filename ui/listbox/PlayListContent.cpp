@@ -1,5 +1,7 @@
 #include "ui/listbox/PlayListContent.h"
 
+#include "ui/controls/Tinting.h"
+
 namespace ui {
 
 using namespace widgets;
@@ -27,13 +29,9 @@ void TPlayListContent::SetColour(uint32_t colour) {
     FColour = 0;
     return;
   }
+  for (int i = 0; i < 3; ++i)
+    if (FSources[i]) FPieces[i] = TintedCopy(*FSources[i], colour, FColour);
   FColour = colour;
-  for (int i = 0; i < 3; ++i) {
-    if (!FSources[i]) continue;
-    FPieces[i] = FSources[i]->Clone();
-    FPieces[i]->Grayscale();
-    FPieces[i]->Tint(colour);
-  }
   SetRedraw(true);
 }
 
