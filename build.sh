@@ -3,6 +3,7 @@
 #   ./build.sh run    install what is missing, build, start the player
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh build  build only (no package installation)
+#   ./build.sh package  build, then the Debian package qor_<version>_<arch>.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 BUILD_DIR=${QOR_BUILD_DIR:-build}
@@ -62,8 +63,14 @@ case "${1:-}" in
   build)
     build
     ;;
+  package)
+    build
+    deb=$(tools/make-deb.sh "$BUILD_DIR")
+    echo "$deb"
+    command -v lintian >/dev/null && lintian "$deb"
+    ;;
   *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|package" >&2
     exit 2
     ;;
 esac

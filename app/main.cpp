@@ -1,6 +1,8 @@
 // The process entry: one application object, run and freed. The desktop
 // program puts the full controller in place of the stand-in and gives it
 // what only a desktop has: the GTK question box and the beep.
+#include <gdk/gdk.h>
+
 #include "app/Application.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
@@ -8,8 +10,13 @@
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
+  // The desktop entry's StartupWMClass names this class: fixed names keep the
+  // launcher and the windows together whatever the executable is called.
+  g_set_prgname("qor");
   // Without a display the program still runs (tray and dialogs stay away).
   bool desktop = widgets::UseGtkBackend(&argc, &argv);
+  // GTK's start-up sets the class from the program name; ours replaces it.
+  if (desktop) gdk_set_program_class("QOR");
   app::TApplication::SetControllerFactory([desktop](app::TApplication& application) {
     app::TMainWindowConfig config;
     config.SettingsFolder = application.SettingsFolder();

@@ -90,7 +90,8 @@ void ClassicIcon(cairo_t* cr, int size) {
 
 std::vector<TSkinImage> ProgramIcons() {
   std::vector<TSkinImage> icons;
-  for (int size : {16, 32, 48, 256}) {
+  // Every size of the hicolor icon theme, so that the desktop never scales.
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
     icons.push_back({"101-" + std::to_string(size), size, size,
                      [](cairo_t* cr, int w, int) { AndroidIcon(cr, w); }});
     icons.push_back({"102-" + std::to_string(size), size, size,
