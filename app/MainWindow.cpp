@@ -9,33 +9,19 @@
 #include "engine/BassRadioPlayer.h"
 #include "engine/Recorder.h"
 #include "platform/Folders.h"
-#include "platform/Resources.h"
 #include "resources/strings/StringTable.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
-#include "widgets/backend/Backend.h"
-#include "widgets/controls/Control.h"
-#include "widgets/menus/Menu.h"
-#include "widgets/tray/TrayIcon.h"
 
 namespace app {
 
 using namespace core;
-using namespace widgets;
 
 TMainWindow::TMainWindow(TOptions& options, TMainWindowConfig config)
     : FOptions(options), FConfig(std::move(config)) {
   SetName(ControllerName);
   OpenAddress = [](const std::string& address) {
     g_app_info_launch_default_for_uri(address.c_str(), nullptr, nullptr);
-  };
-  // The player window's menu: its first submenu at the cursor, owned by
-  // the player window, which gets the chosen command.
-  PopupMenu = [](LRESULT menu, HWND owner) {
-    HMENU popup = GetSubMenu(static_cast<HMENU>(menu), 0);
-    if (!IsMenu(popup)) return;
-    TPoint at = GetCursorPos();
-    TrackPopupMenuEx(popup, TPM_VERTICAL, at.X, at.Y, owner, nullptr);
   };
 }
 
@@ -50,9 +36,7 @@ TMainWindow::~TMainWindow() {
   FBassPlayer = nullptr;
   FCurrentPlayer = nullptr;
   FRecorder.reset();
-  delete FTrayIcon;
-  FTrayIcon = nullptr;
-  if (FIcon) DestroyIcon(FIcon);
+  Desktop.reset();
 }
 
 HWND TMainWindow::PlayerWindowHandle() const {
@@ -71,19 +55,10 @@ std::string TMainWindow::FfmpegPath() const {
   return !FConfig.ProgramFolder.empty() && platform::FileExists(beside) ? beside : "ffmpeg";
 }
 
-HICON TMainWindow::LoadIcon(int size) const {
-  auto png = platform::LoadResourceBytes("/org/kelvarin/qor/icons/" + std::to_string(FIconId) + "-" +
-                                         std::to_string(size) + ".png");
-  return png ? CreateIconFromPng(*png, size) : 0;
-}
-
 void TMainWindow::SetIconId(int value) {
   FIconId = value;
   if (!HandleAllocated() || FClosing) return;
-  if (FTrayIcon) FTrayIcon->SetIcon(LoadIcon(16));
-  HICON old = FIcon;
-  FIcon = LoadIcon(32);
-  if (old) DestroyIcon(old);
+  if (Desktop) Desktop->SetIconId(value);
 }
 
 void TMainWindow::DoBeep() {
@@ -91,16 +66,7 @@ void TMainWindow::DoBeep() {
 }
 
 void TMainWindow::Build() {
-  FIcon = LoadIcon(32);
-
-  if (FConfig.TrayIcon) {
-    FTrayIcon = new TTrayIcon(this);
-    FTrayIcon->SetIcon(LoadIcon(16));
-    FTrayIcon->SetHintText(res::LoadStr(res::IDS_APP_TITLE));
-    FTrayIcon->OnMouseUp = [this](TObject*, UINT keys, int, int) { TrayMouseUp(keys); };
-    FTrayIcon->OnDblClick = [this](TObject*) { TrayDblClick(); };
-    FTrayIcon->SetVisibleTray(true);
-  }
+  if (Desktop) Desktop->Open(FConfig.TrayIcon);
 
   FBassPlayer = new TBassRadioPlayer(this);
   FBassPlayer->SetPrebufferPercent(50);
@@ -258,22 +224,6 @@ void TMainWindow::SiteCountTick() {
   FSiteCountTimer->SetEnabled(true);
 }
 
-void TMainWindow::TrayMouseUp(UINT keys) {
-  if (keys != MK_RBUTTON) return;
-  HWND player = PlayerWindowHandle();
-  if (!player) return;
-  LRESULT menu = SendMessage(player, UM_QUERY_MENU, 1, 0);
-  if (menu && PopupMenu) {
-    SetForegroundWindow(player);
-    ProcessMessages();
-    PopupMenu(menu, player);
-  }
-}
-
-void TMainWindow::TrayDblClick() {
-  if (HWND player = PlayerWindowHandle()) SendMessage(player, UM_TRAY_CLICK, 1, 0);
-}
-
 void TMainWindow::Close() {
   if (FClosing) return;
   FClosing = true;
@@ -293,9 +243,7 @@ void TMainWindow::Close() {
   // A stream still being opened would otherwise hold the closing program
   // until a silent server's time-out: the players wait for their workers.
   audio::CancelPendingOpens();
-  if (FTrayIcon && FTrayIcon->WindowHandle()) SendMessage(FTrayIcon->WindowHandle(), WM_CLOSE);
-  if (FIcon) DestroyIcon(FIcon);
-  FIcon = 0;
+  if (Desktop) Desktop->Close();
   if (FUpdateCheck) FUpdateCheck->WaitAll();
   DestroyHandle();
 }

@@ -7,9 +7,10 @@
 // UM_PLAYER_META.
 //
 // Everything the controller cannot do without a desktop (the player window,
-// the tray menu, the options dialog, the new-version question, opening a
-// web address, the beep) is a hook the program fills in, so the same
-// controller runs headless in the command-line tool and in tests.
+// the tray icon and menu, the window icon, the options dialog, the
+// new-version question, the beep) is a hook or the desktop part that the
+// program fills in, so the same controller runs headless in the
+// command-line tool and in tests and links no GTK, cairo or X11.
 #pragma once
 
 #include <cstdint>
@@ -18,19 +19,15 @@
 #include <string>
 
 #include "app/Controller.h"
+#include "app/ControllerDesktop.h"
 #include "app/Messages.h"
 #include "app/UpdateCheck.h"
-#include "widgets/controls/Icon.h"
 #include "core/Timer.h"
 
 class TBaseRadioPlayer;
 class TBassRadioPlayer;
 class TAVConvRadioPlayer;
 class TRecorder;
-
-namespace widgets {
-class TTrayIcon;
-}
 
 namespace app {
 
@@ -70,13 +67,14 @@ class TMainWindow : public TControllerWindow {
   std::function<core::LRESULT(core::HWND parent, int page)> ShowOptions;
   // Shows the menu that the player window handed out for the tray icon.
   std::function<void(core::LRESULT menu, core::HWND owner)> PopupMenu;
+  // The tray icon and window icon (app/desktop); none when headless.
+  std::unique_ptr<TControllerDesktop> Desktop;
 
   // What the tests and the tool observe (never needed to drive it).
   TBaseRadioPlayer* CurrentPlayer() const { return FCurrentPlayer; }
   TBassRadioPlayer* BassPlayer() const { return FBassPlayer; }
   TAVConvRadioPlayer* AVConvPlayer() const { return FAVConvPlayer; }
   TRecorder* Recorder() const { return FRecorder.get(); }
-  widgets::TTrayIcon* TrayIcon() const { return FTrayIcon; }
   TUpdateCheck* UpdateCheck() const { return FUpdateCheck.get(); }
   core::TMessageWindow* PlayerWindow() const { return FPlayerWindow.get(); }
   core::HWND PlayerWindowHandle() const;
@@ -84,7 +82,6 @@ class TMainWindow : public TControllerWindow {
   const std::u16string& StationName() const { return FStationName; }
   const std::u16string& StationAddress() const { return FStationAddress; }
   int IconId() const { return FIconId; }
-  widgets::HICON IconHandle() const { return FIcon; }
   bool TimerEnabled(std::uintptr_t id) const;
   // The ffmpeg executable: beside the program when there, else on PATH.
   std::string FfmpegPath() const;
@@ -93,7 +90,7 @@ class TMainWindow : public TControllerWindow {
   void WndProc(core::TMessage& message) override;
 
   // The closing sequence (WM_CLOSE, command 40001): timers, player window,
-  // recorder, player, tray icon, icon, background exchanges, then the
+  // recorder, player, the desktop's icons, background exchanges, then the
   // window itself.
   void Close();
 
@@ -111,9 +108,6 @@ class TMainWindow : public TControllerWindow {
   void StartupTick();
   void WidgetTick();
   void SiteCountTick();
-  void TrayMouseUp(core::UINT keys);
-  void TrayDblClick();
-  widgets::HICON LoadIcon(int size) const;
   void DoBeep();
   bool HandleRequest(core::TMessage& m);
   bool HandlePlayerRequest(core::TMessage& m);
@@ -122,7 +116,6 @@ class TMainWindow : public TControllerWindow {
   TOptions& FOptions;
   TMainWindowConfig FConfig;
 
-  widgets::HICON FIcon = 0;
   int FIconId = 101;
   std::unique_ptr<core::TWinTimer> FStartupTimer;
   std::unique_ptr<core::TWinTimer> FWidgetTimer;
@@ -138,7 +131,6 @@ class TMainWindow : public TControllerWindow {
   TBassRadioPlayer* FBassPlayer = nullptr;
   TAVConvRadioPlayer* FAVConvPlayer = nullptr;
   std::unique_ptr<TRecorder> FRecorder;
-  widgets::TTrayIcon* FTrayIcon = nullptr;
   std::unique_ptr<core::TMessageWindow> FPlayerWindow;
   std::string FTags;  // what UM_GET_TAGS points to, until the next request
   std::string FProxy;

@@ -16,12 +16,10 @@
 #include "platform/Folders.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
-#include "widgets/tray/TrayIcon.h"
 
 namespace app {
 
 using namespace core;
-using namespace widgets;
 
 namespace {
 
@@ -75,7 +73,7 @@ bool TMainWindow::HandleRequest(TMessage& m) {
     case 38039:
       m.Result = 0;
       return true;
-    case WM_GETICON: m.Result = static_cast<LRESULT>(FIcon); return true;
+    case WM_GETICON: m.Result = Desktop ? Desktop->WindowIcon() : 0; return true;
     case WM_COMMAND:
       if (m.WParam == CM_CLOSE_CONTROLLER) Close();
       m.Result = 0;
@@ -101,7 +99,7 @@ bool TMainWindow::HandleRequest(TMessage& m) {
     case UM_GET_STRING: m.Result = CopyWide(m.LParam, res::LoadStr(static_cast<int>(m.WParam))); return true;
     case UM_GET_ERROR_TEXT: m.Result = CopyWide(m.LParam, res::LoadStr(IDS_CONNECT_FAILED)); return true;
     case UM_SET_TRAY_HINT:
-      if (FTrayIcon) FTrayIcon->SetHintText(ReadWide(m.LParam, ProtocolTextLimit));
+      if (Desktop) Desktop->SetTrayHint(ReadWide(m.LParam, ProtocolTextLimit));
       return true;
     case UM_REGISTER_CLIENT: FClientWindow = static_cast<HWND>(m.LParam); return true;
     case UM_PLAYER_META:

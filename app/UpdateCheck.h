@@ -121,9 +121,4 @@ class TUpdateCheck {
   long FLastVisitorCount = 0;
 };
 
-// The new-version question as a GTK message dialog (needs a display).
-int GtkQuestion(core::HWND owner, const std::u16string& text, const std::u16string& caption);
-// Answers an open question with "No" (the program is closing).
-void CloseGtkQuestion();
-
 }  // namespace app

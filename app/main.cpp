@@ -1,12 +1,13 @@
 // The process entry: one application object, run and freed. The desktop
-// program puts the full controller in place of the stand-in and gives it
-// what only a desktop has: the GTK question box and the beep.
+// program puts the full controller in place of the stand-in and adds what
+// only a desktop has: the tray icon, the window icon, the GTK question box
+// and the beep.
 #include <gdk/gdk.h>
 
 #include "app/Application.h"
 #include "app/Globals.h"
 #include "app/MainWindow.h"
-#include "widgets/backend/Backend.h"
+#include "app/desktop/Desktop.h"
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
@@ -22,11 +23,7 @@ int main(int argc, char** argv) {
     config.SettingsFolder = application.SettingsFolder();
     config.ProgramFolder = application.ProgramFolder();
     auto controller = std::make_unique<app::TMainWindow>(*app::Globals().Options, config);
-    if (desktop) {
-      controller->Ask = app::GtkQuestion;
-      controller->CloseQuestion = app::CloseGtkQuestion;
-    }
-    controller->Beep = [] { widgets::Backend().Beep(); };
+    app::AddDesktop(*controller, desktop);
     return controller;
   });
   app::TApplication application(argc, argv);

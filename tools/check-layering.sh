@@ -25,5 +25,14 @@ bad=$(grep -rnE '#include\s*[<"](lists|audio|engine|ui)/' widgets 2>/dev/null ||
 bad=$(grep -rnE '#include\s*[<"]ui/' support lists audio engine 2>/dev/null || true)
 [[ -z "$bad" ]] || fail "engine-side code includes player-window headers" "$bad"
 
+# qor-cli is what a recording server runs: it must not need the toolkit.
+# (libX11 may still arrive through the system's FFmpeg and SDL2 builds,
+# never through our own link lines.)
+cli="${QOR_BUILD_DIR:-build}/tools/qor-cli/qor-cli"
+if [[ -x "$cli" ]]; then
+  bad=$( (ldd "$cli" | grep -E 'lib(gtk|gdk)-3'; readelf -d "$cli" | grep NEEDED | grep -E 'gtk|gdk|X11|cairo|pango') || true)
+  [[ -z "$bad" ]] || fail "qor-cli links desktop libraries" "$bad"
+fi
+
 [[ $status -eq 0 ]] && echo "layering: ok"
 exit $status

@@ -12,12 +12,10 @@
 #include "engine/Recorder.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
-#include "widgets/controls/Icon.h"
 
 using namespace ctltest;
 using testkit::PumpUntil;
 using namespace core;
-using namespace widgets;
 using namespace app;
 
 namespace {
@@ -211,7 +209,6 @@ TEST_F(ProtocolTest, PlayerWindowNoticesAndClosing) {
   EXPECT_EQ(F.Send(UM_SHOW_OPTIONS, playerWindow->Handle(), 0), 0);
   EXPECT_EQ(F.Send(UM_OPEN_OPTIONS, 3, playerWindow->Handle()), 0);
   EXPECT_EQ(F.Send(WM_QUERYENDSESSION), 1);
-  EXPECT_TRUE(IsIcon(static_cast<HICON>(F.Send(WM_GETICON))));
 
   playerWindow->Clear();
   HWND controller = F.Controller->WindowHandle();

@@ -1,9 +1,10 @@
-// The controller's tray icon and window icon: what the tray's clicks ask
-// of the player window, the hint, and the icon id.
+// The controller's desktop part: what the tray's clicks ask of the player
+// window, the hint, the icon id, and a controller without it.
 #include <gtest/gtest.h>
 
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
+#include "app/desktop/Desktop.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/Icon.h"
 #include "widgets/menus/Menu.h"
@@ -66,24 +67,27 @@ class MainWindowTrayTest : public ::testing::Test {
     config.QuitOnDestroy = false;
     auto hooks = std::move(F.Controller);
     F.Controller = std::make_unique<TMainWindow>(*F.Options, config);
+    Part = AddDesktop(*F.Controller, false);
     F.Controller->CreatePlayerWindow = hooks->CreatePlayerWindow;
+    F.Controller->Beep = hooks->Beep;
     if (keepMenuHook) F.Controller->PopupMenu = hooks->PopupMenu;
   }
   void Tray(UINT event) {
-    HWND tray = F.Controller->TrayIcon()->WindowHandle();
+    HWND tray = Part->TrayIcon()->WindowHandle();
     SendMessage(tray, WM_TRAYNOTIFY, static_cast<WPARAM>(tray), static_cast<LPARAM>(event));
   }
 
   TNotifyIconData Last;
   TControllerFixture F;
   TClientWindow* Player = nullptr;
+  TDesktopPart* Part = nullptr;
   std::vector<LRESULT> Menus;
 };
 
 TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
   RemakeWithTray(true);
   F.Start();
-  ASSERT_NE(F.Controller->TrayIcon(), nullptr);
+  ASSERT_NE(Part->TrayIcon(), nullptr);
   EXPECT_EQ(Last.szTip, u"QOR");
   EXPECT_TRUE(IsIcon(Last.hIcon));
 
@@ -111,7 +115,7 @@ TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
 
   std::u16string hint(300, u'h');
   F.Send(UM_SET_TRAY_HINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
-  EXPECT_EQ(F.Controller->TrayIcon()->HintText().size(), 260u);
+  EXPECT_EQ(Part->TrayIcon()->HintText().size(), 260u);
 
   // A new icon id replaces the window icon.
   HICON before = static_cast<HICON>(F.Send(WM_GETICON));
@@ -154,6 +158,18 @@ TEST_F(MainWindowTrayTest, DefaultMenuIsTheFirstSubmenuAtTheCursor) {
   }, 2000));
   offscreen->MenuChoice = 0;
   DestroyMenu(bar);
+}
+
+// The session controller alone has no icons and no tray: the requests
+// that would reach them are answered and dropped.
+TEST_F(MainWindowTrayTest, HeadlessControllerHasNoIcons) {
+  F.Start();
+  EXPECT_EQ(F.Send(WM_GETICON), 0);
+  std::u16string hint = u"Radyo";
+  F.Send(UM_SET_TRAY_HINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+  F.Controller->SetIconId(102);
+  EXPECT_EQ(F.Controller->IconId(), 102);
+  EXPECT_EQ(F.Send(WM_GETICON), 0);
 }
 
 }  // namespace

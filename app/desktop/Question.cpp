@@ -4,7 +4,7 @@
 #include <gtk/gtk.h>
 
 #include "app/Messages.h"
-#include "app/UpdateCheck.h"
+#include "app/desktop/Desktop.h"
 #include "support/Encoding.h"
 
 namespace app {

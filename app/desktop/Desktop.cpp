@@ -1,0 +1,93 @@
+#include "app/desktop/Desktop.h"
+
+#include "platform/Resources.h"
+#include "resources/strings/StringTable.h"
+#include "widgets/backend/Backend.h"
+#include "widgets/controls/Control.h"
+#include "widgets/menus/Menu.h"
+#include "widgets/tray/TrayIcon.h"
+
+namespace app {
+
+using namespace core;
+using namespace widgets;
+
+TDesktopPart::TDesktopPart(TMainWindow& controller) : FController(controller) {}
+
+TDesktopPart::~TDesktopPart() {
+  delete FTrayIcon;
+  FTrayIcon = nullptr;
+  if (FIcon) DestroyIcon(FIcon);
+}
+
+HICON TDesktopPart::LoadIcon(int size) const {
+  auto png = platform::LoadResourceBytes("/org/kelvarin/qor/icons/" + std::to_string(FController.IconId()) + "-" +
+                                         std::to_string(size) + ".png");
+  return png ? CreateIconFromPng(*png, size) : 0;
+}
+
+void TDesktopPart::Open(bool trayIcon) {
+  FIcon = LoadIcon(32);
+  if (!trayIcon) return;
+  FTrayIcon = new TTrayIcon(&FController);
+  FTrayIcon->SetIcon(LoadIcon(16));
+  FTrayIcon->SetHintText(res::LoadStr(res::IDS_APP_TITLE));
+  FTrayIcon->OnMouseUp = [this](TObject*, UINT keys, int, int) { TrayMouseUp(keys); };
+  FTrayIcon->OnDblClick = [this](TObject*) { TrayDblClick(); };
+  FTrayIcon->SetVisibleTray(true);
+}
+
+void TDesktopPart::SetIconId(int) {
+  if (FTrayIcon) FTrayIcon->SetIcon(LoadIcon(16));
+  HICON old = FIcon;
+  FIcon = LoadIcon(32);
+  if (old) DestroyIcon(old);
+}
+
+void TDesktopPart::SetTrayHint(const std::u16string& text) {
+  if (FTrayIcon) FTrayIcon->SetHintText(text);
+}
+
+void TDesktopPart::Close() {
+  if (FTrayIcon && FTrayIcon->WindowHandle()) SendMessage(FTrayIcon->WindowHandle(), WM_CLOSE);
+  if (FIcon) DestroyIcon(FIcon);
+  FIcon = 0;
+}
+
+void TDesktopPart::TrayMouseUp(UINT keys) {
+  if (keys != MK_RBUTTON) return;
+  HWND player = FController.PlayerWindowHandle();
+  if (!player) return;
+  LRESULT menu = SendMessage(player, UM_QUERY_MENU, 1, 0);
+  if (menu && FController.PopupMenu) {
+    SetForegroundWindow(player);
+    ProcessMessages();
+    FController.PopupMenu(menu, player);
+  }
+}
+
+void TDesktopPart::TrayDblClick() {
+  if (HWND player = FController.PlayerWindowHandle()) SendMessage(player, UM_TRAY_CLICK, 1, 0);
+}
+
+TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
+  auto part = std::make_unique<TDesktopPart>(controller);
+  TDesktopPart* result = part.get();
+  controller.Desktop = std::move(part);
+  // The player window's menu: its first submenu at the cursor, owned by
+  // the player window, which gets the chosen command.
+  controller.PopupMenu = [](LRESULT menu, HWND owner) {
+    HMENU popup = GetSubMenu(static_cast<HMENU>(menu), 0);
+    if (!IsMenu(popup)) return;
+    TPoint at = GetCursorPos();
+    TrackPopupMenuEx(popup, TPM_VERTICAL, at.X, at.Y, owner, nullptr);
+  };
+  controller.Beep = [] { Backend().Beep(); };
+  if (display) {
+    controller.Ask = GtkQuestion;
+    controller.CloseQuestion = CloseGtkQuestion;
+  }
+  return result;
+}
+
+}  // namespace app
