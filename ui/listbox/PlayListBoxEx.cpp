@@ -302,15 +302,22 @@ void TPlayListBoxEx::WMButtonDown(TMessage& m) {
   if (OnCheck) OnCheck(this, row, item);
 }
 
+// The pointer shape changes at once, and stays as the box's own cursor for
+// the moves that follow.
+void TPlayListBoxEx::ShowCursor(int index) {
+  SetCursor(index);
+  widgets::SetCursor(index);
+}
+
 void TPlayListBoxEx::WMMouseMove(TMessage& m) {
   TControlEx::WMMouseMove(m);
   const int x = GET_X_LPARAM(m.LParam);
   const bool onRow = Item(RowAt(GET_Y_LPARAM(m.LParam))) != nullptr;
   if (FFavouritesMode != 0) {
-    SetCursor(kCursorArrow);
+    ShowCursor(kCursorArrow);
     if (onRow) FPressed = GET_KEYSTATE_WPARAM(m.WParam) == MK_LBUTTON;
   } else if (onRow) {
-    SetCursor(x >= FCheckLeft && x < FCheckLeft + FCheckWidth ? kCursorHand : kCursorArrow);
+    ShowCursor(x >= FCheckLeft && x < FCheckLeft + FCheckWidth ? kCursorHand : kCursorArrow);
   }
 }
 

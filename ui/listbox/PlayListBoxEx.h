@@ -143,6 +143,7 @@ private:
   // The part of MoveSelection and MoveSelectedItem after the clamping.
   void MoveTo(int64_t delta, bool takeEntry);
   void PlaceScroller();
+  void ShowCursor(int index);
   void ThumbMouseDown(widgets::UINT keys, int x, int y);
   void ThumbDrag(widgets::UINT keys, int x, int y);
   int ThumbTravel() const;

@@ -32,7 +32,11 @@ std::u16string RowNumber(int index) {
 void TPlayListBoxEx::DoPaint() {
   TControlEx::DoPaint();
   if (FUpdating || Count() == 0) return;
-  FActiveIndex = FItems->IndexOfId(FActiveId);
+  // The playing row follows its entry through sorting, moves and deletion.
+  // The row found last time is checked first: a scan of the whole database
+  // on every paint would cost more than drawing the rows.
+  const qor::TPlayItem* active = Item(FActiveIndex);
+  if (!active || active->Id != FActiveId) FActiveIndex = FItems->IndexOfId(FActiveId);
   if (!Item(FTopIndex)) return;
   const int last = LastVisibleIndex();
   for (int row = FTopIndex; row <= last; ++row) PaintRow(row);

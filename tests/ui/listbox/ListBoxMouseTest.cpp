@@ -47,6 +47,19 @@ TEST_F(ListBoxMouse, TheCheckBoxColumnTogglesTheTickAndTheNameDoesNot) {
   EXPECT_FALSE(Box.Item(7)->Ticked);
 }
 
+TEST_F(ListBoxMouse, TheCheckBoxColumnShowsTheHand) {
+  Fill(Box, 25);
+  Box.SetShowCheckBoxes(true);
+  Native->MouseMove(X(Box.CheckLeft() + 3), RowY(1));
+  EXPECT_EQ(Native->Cursor, 13);
+  Native->MouseMove(X(120), RowY(1));
+  EXPECT_EQ(Native->Cursor, 0);
+  // The favourites box keeps the arrow.
+  Box.SetFavouritesMode(1);
+  Native->MouseMove(X(Box.CheckLeft() + 3), RowY(1));
+  EXPECT_EQ(Native->Cursor, 0);
+}
+
 TEST_F(ListBoxMouse, AClickBelowTheLastEntryTicksNothing) {
   Fill(Box, 4);
   Box.SetShowCheckBoxes(true);
