@@ -82,6 +82,9 @@ inline constexpr UINT UM_DATABASE_UPDATE = 38058;
 inline constexpr UINT UM_BANNER_READY = 38061;
 inline constexpr UINT UM_LISTENERS = 38062;
 
+// The options sheet closed: wParam 3 after OK, 5 after Cancel.
+inline constexpr UINT UM_OPTIONS_CLOSED = 38026;
+
 // wParam of UM_PLAYER_EVENT besides the player states 0..5.
 inline constexpr core::WPARAM PE_MUTE = 6;
 inline constexpr core::WPARAM PE_ERROR = 0xFFFF;

@@ -8,6 +8,7 @@
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/desktop/Desktop.h"
+#include "ui/dialogs/OptionsSheet.h"
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,11 @@ int main(int argc, char** argv) {
     config.ProgramFolder = application.ProgramFolder();
     auto controller = std::make_unique<app::TMainWindow>(*app::Globals().Options, config);
     app::AddDesktop(*controller, desktop);
+    if (desktop) {
+      controller->ShowOptions = [](core::HWND parent, int page) {
+        return ui::ShowOptionsSheet(*app::Globals().Options, parent, page);
+      };
+    }
     return controller;
   });
   app::TApplication application(argc, argv);

@@ -12,6 +12,13 @@ const std::unordered_map<int, std::u16string>& Table() {
       // The controller's messages.
       {200, u"\"%s\" için yeni sürüm hazır. İndirmek ister misiniz?"},
       {400, u"Bağlantı kurulamadı."},
+      // The folder chooser of the recording options.
+      {157, u"Kayıtların saklanacağı klasörü seçin:"},
+      // The station dialog's add forms.
+      {346, u"URL Adresinden Ekle"},
+      {347, u"Radyo URL:"},
+      {348, u"Youtube URL Ekle"},
+      {349, u"Youtube URL:"},
       // End actions of the scheduled recording and its countdown.
       {350, u"Çalışmaya devam et"},
       {351, u"Radyoyu durdur"},
