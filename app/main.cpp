@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/desktop/Desktop.h"
 #include "ui/dialogs/OptionsSheet.h"
+#include "ui/window/PlayerWindow.h"
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
         return ui::ShowOptionsSheet(*app::Globals().Options, parent, page);
       };
     }
+    controller->CreatePlayerWindow = [](app::TMainWindow& owner) -> std::unique_ptr<core::TMessageWindow> {
+      return ui::MakePlayerWindow(owner.WindowHandle());
+    };
     return controller;
   });
   app::TApplication application(argc, argv);

@@ -195,7 +195,20 @@ std::vector<TSkinImage> SkinImages() {
   auto add = [&](int id, int w, int h, TPainter paint) { images.push_back(Image(id, w, h, paint)); };
 
   // Player window.
-  add(2000, 320, 104, [](cairo_t* cr, int w, int h) { DarkPanel(cr, w, h, 10); });
+  // The player's bar fills only the top of its picture: the list panel
+  // slides out from under it, and a soft shadow below the bar gives it
+  // depth over the lists.
+  add(2000, 320, 104, [](cairo_t* cr, int w, int) {
+    constexpr int bar = 36;
+    cairo_pattern_t* shadow = cairo_pattern_create_linear(0, bar - 3, 0, bar + 7);
+    cairo_pattern_add_color_stop_rgba(shadow, 0, 0, 0, 0, 0.55);
+    cairo_pattern_add_color_stop_rgba(shadow, 1, 0, 0, 0, 0);
+    cairo_rectangle(cr, 8, bar - 3, w - 16, 10);
+    cairo_set_source(cr, shadow);
+    cairo_fill(cr);
+    cairo_pattern_destroy(shadow);
+    DarkPanel(cr, w, bar, 10);
+  });
   add(2001, 20, 20, Ringed([](cairo_t* cr) {
         SetColour(cr, kWhite);
         cairo_move_to(cr, 8, 6);

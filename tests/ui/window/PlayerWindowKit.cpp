@@ -1,0 +1,125 @@
+#include "PlayerWindowKit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "MainLoop.h"
+#include "app/Messages.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "support/Encoding.h"
+#include "support/WIniFiles.h"
+
+namespace uitest {
+
+using namespace core;
+using namespace app;
+
+TStandInController::~TStandInController() { DestroyHandle(); }
+
+int TStandInController::Count(UINT msg) const {
+  int n = 0;
+  for (UINT r : Requests) n += r == msg;
+  return n;
+}
+
+void TStandInController::WndProc(TMessage& m) {
+  Requests.push_back(m.Msg);
+  auto copyBytes = [&](const std::string& text) {
+    if (!m.LParam) return;
+    std::strncpy(reinterpret_cast<char*>(m.LParam), text.c_str(), static_cast<size_t>(m.WParam));
+  };
+  switch (m.Msg) {
+    case UM_GET_PLAY_STATE: m.Result = PlayState; return;
+    case UM_GET_RECORDER_STATE: m.Result = RecorderState; return;
+    case UM_GET_MUTE: m.Result = Mute; return;
+    case UM_GET_META: copyBytes(Meta); return;
+    case UM_GET_CODEC: copyBytes(Codec); return;
+    case UM_GET_TAGS: m.Result = reinterpret_cast<LRESULT>(Tags.c_str()); return;
+    case UM_GET_BITRATE: m.Result = Bitrate; return;
+    case UM_GET_SAMPLE_RATE: m.Result = SampleRate; return;
+    case UM_GET_STEREO: m.Result = Stereo; return;
+    case UM_GET_ERROR_TEXT: {
+      std::u16string text = u" Bağlantı kurulamadı. ";
+      std::memcpy(reinterpret_cast<char16_t*>(m.LParam), text.c_str(), (text.size() + 1) * 2);
+      m.Result = static_cast<LRESULT>(text.size());
+      return;
+    }
+    case UM_PLAY:
+      PlayedName = m.WParam ? reinterpret_cast<const char16_t*>(m.WParam) : u"";
+      PlayedUrl = m.LParam ? reinterpret_cast<const char16_t*>(m.LParam) : u"";
+      return;
+    case UM_SET_TRAY_HINT: TrayHint = reinterpret_cast<const char16_t*>(m.LParam); return;
+    case UM_REGISTER_CLIENT: Client = static_cast<HWND>(m.LParam); return;
+    case UM_SET_VOLUME: Volume = static_cast<int>(m.WParam); return;
+    case WM_CLOSE: ++Closes; m.Result = 0; return;
+    default: m.Result = 0; return;
+  }
+}
+
+TPlayerWindowKit::TPlayerWindowKit() {
+  SettingsFolder = enc::Utf8ToUtf16((Dir / "settings").string() + "/");
+  std::filesystem::create_directories(Dir / "settings");
+  Options = std::make_unique<TOptions>(SettingsFolder + u"options.ini", enc::Utf8ToUtf16(Dir.Path().string()));
+  Config.Controller = Controller.Handle();
+  Config.Options = Options.get();
+  Config.SettingsFolder = SettingsFolder;
+  Config.WatchSession = false;
+}
+
+TPlayerWindowKit::~TPlayerWindowKit() { Window.reset(); }
+
+void TPlayerWindowKit::WriteOptions(const std::string& text) {
+  testkit::TempDir::WriteFile(Dir / "settings" / "options.ini", text);
+}
+
+namespace {
+
+void WriteList(const std::filesystem::path& path, const std::vector<TStation>& stations, bool database) {
+  qor::TPlayList list;
+  for (const auto& s : stations) {
+    auto item = std::make_unique<qor::TPlayItem>();
+    item->SetName(s.Name);
+    item->Url = s.Url;
+    item->Id = s.Id;
+    item->Key = database ? enc::Utf8ToUtf16(std::to_string(s.Id)) : s.Key;
+    list.Add(std::move(item));
+  }
+  ASSERT_TRUE(qor::SaveFavourites(list, path));
+}
+
+}  // namespace
+
+void TPlayerWindowKit::WriteFavourites(const std::vector<TStation>& stations) {
+  WriteList(Dir / "settings" / "playlist.rpf", stations, false);
+}
+
+void TPlayerWindowKit::WriteDatabase(const std::vector<TStation>& stations) {
+  // The database's ids come from its keys, which the favourites writer
+  // keeps; one sealed format serves both.
+  WriteList(Dir / "settings" / "broadcast.rpf", stations, true);
+}
+
+ui::TPlayerWindow& TPlayerWindowKit::Open(bool start) {
+  Window = std::make_unique<ui::TPlayerWindow>(Config);
+  Window->ShowInfoBox = [this](const std::u16string&, const std::u16string&) { ++InfoBoxes; };
+  Window->HandleNeeded();
+  if (start) EXPECT_TRUE(testkit::PumpUntil([&] { return Window->TimerRunning(ui::tmTick); }));
+  return *Window;
+}
+
+void TPlayerWindowKit::Close() {
+  if (Window && Window->HandleAllocated()) SendMessage(Window->WindowHandle(), WM_CLOSE);
+}
+
+std::u16string TPlayerWindowKit::Option(const char16_t* section, const char16_t* key) {
+  TWIniFile ini(SettingsFolder + u"options.ini");
+  return ini.ReadString(section, key, u"<missing>");
+}
+
+void TPlayerWindowKit::Event(WPARAM code, LPARAM value) {
+  SendMessage(Window->WindowHandle(), UM_PLAYER_EVENT, code, value);
+}
+
+}  // namespace uitest

@@ -1,0 +1,72 @@
+// The player window on the offscreen backend, beside a stand-in controller
+// that answers the requests of the message protocol from fields the test
+// sets and records what the window asked for.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "app/Options.h"
+#include "ui/window/PlayerWindow.h"
+
+namespace uitest {
+
+struct TStation {
+  std::u16string Name;
+  std::string Url;
+  int32_t Id = 0;
+  std::u16string Key;
+};
+
+class TStandInController : public core::TMessageWindow {
+ public:
+  ~TStandInController() override;
+  void WndProc(core::TMessage& m) override;
+  int Count(core::UINT msg) const;
+
+  // Answers.
+  int PlayState = 0;
+  int RecorderState = 6;
+  int Mute = 0;
+  std::string Meta;
+  std::string Tags;
+  int Bitrate = 0, SampleRate = 0, Stereo = 0;
+  std::string Codec;
+
+  // What the window told it.
+  std::vector<core::UINT> Requests;
+  std::u16string PlayedName, PlayedUrl;
+  std::u16string TrayHint;
+  core::HWND Client = 0;
+  int Volume = -1;
+  int Closes = 0;
+};
+
+class TPlayerWindowKit {
+ public:
+  TPlayerWindowKit();
+  ~TPlayerWindowKit();
+
+  void WriteOptions(const std::string& text);
+  void WriteFavourites(const std::vector<TStation>& stations);
+  void WriteDatabase(const std::vector<TStation>& stations);
+  // Makes the window and creates its handle; `start` also runs the
+  // start-up sequence.
+  ui::TPlayerWindow& Open(bool start = true);
+  void Close();
+  std::u16string Option(const char16_t* section, const char16_t* key);
+  // Sends a player event as the controller does.
+  void Event(core::WPARAM code, core::LPARAM value = 0);
+
+  testkit::TempDir Dir;
+  std::u16string SettingsFolder;
+  std::unique_ptr<app::TOptions> Options;
+  TStandInController Controller;
+  std::unique_ptr<ui::TPlayerWindow> Window;
+  ui::TPlayerWindowConfig Config;
+  int InfoBoxes = 0;
+};
+
+}  // namespace uitest

@@ -1,0 +1,272 @@
+// TPlayerWindow: the program's visible main window. A 320-pixel-wide,
+// alpha-blended, borderless skin with the play, record, volume and list
+// buttons, the title marquee, and a list panel that slides open with the
+// favourites and the station database.
+//
+// It owns no audio: every playback, volume and recording action is a
+// message to the controller window (app/Messages.h), and every state change
+// of the player comes back as UM_PLAYER_EVENT or UM_PLAYER_META. The
+// controller creates it on its start-up tick; it registers itself as the
+// controller's client and, when it closes, saves the options and the
+// favourites and then closes the controller, which ends the program.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/Timer.h"
+#include "ui/window/PlayerParts.h"
+#include "widgets/controls/Icon.h"
+#include "widgets/paint/ImageEx.h"
+#include "widgets/paint/LabelEx.h"
+#include "widgets/paint/WindowEx.h"
+
+namespace app {
+class TOptions;
+class TSchedule;
+}  // namespace app
+
+namespace ui {
+
+class TPlayerSession;
+
+// What the window needs of the running program.
+struct TPlayerWindowConfig {
+  core::HWND Controller = 0;
+  app::TOptions* Options = nullptr;
+  app::TSchedule* Schedule = nullptr;
+  std::u16string SettingsFolder;  // with a trailing "/"
+  // "-volume" and "-mute" of the command line.
+  bool VolumeGiven = false;
+  std::u16string VolumeValue;
+  bool MuteGiven = false;
+  bool FirstRun = false;
+  // A play request of the command line (plays the last chosen favourite).
+  bool PlayOnStart = false;
+  // Listen for the end of the desktop session (off in tests).
+  bool WatchSession = true;
+};
+
+// Timer ids of the player window.
+inline constexpr std::uintptr_t tmStartup = 1001, tmTrim = 1002, tmTick = 1003, tmVolumeLabel = 1007,
+                                 tmRecording = 1008, tmVolumeShow = 1010, tmVolumeHide = 1011,
+                                 tmCommandRecording = 1012, tmSchedule = 1013;
+
+// Messages handled besides the controller's notices.
+inline constexpr core::UINT UM_MEDIA_COMMAND = 38015;
+inline constexpr core::UINT UM_OPTIONS_CLOSED = 38026;
+
+class TPlayerWindow : public widgets::TWindowEx {
+ public:
+  explicit TPlayerWindow(TPlayerWindowConfig config);
+  ~TPlayerWindow() override;
+
+  // --- operations other parts call ---
+  void PlaySelected();
+  void PlayFromFavourites();
+  void StopPlayback();
+  void PlayNext();
+  void PlayPrevious();
+  void ToggleVisible();
+  void ShowListPanel();
+  void HideListPanel();
+  void ShowBannerBand();
+  void HideBannerBand();
+  void SetVolume(int value);
+  void VolumeStepBy(int direction);
+  bool SaveFavourites();
+  void SaveOptions();
+  // Shows the favourites (1) or the database (0).
+  void SetListMode(int mode);
+
+  // --- state, for the tests and the commands ---
+  int Volume() const { return FVolume; }
+  int RowCount() const { return FRowCount; }
+  int BannerBand() const { return FBand; }
+  int ListMode() const { return FListMode; }
+  int32_t FavouriteIdent() const { return FFavouriteIdent; }
+  int32_t DatabaseIdent() const { return FDatabaseIdent; }
+  const std::u16string& CurrentName() const { return FCurrentName; }
+  const std::u16string& CurrentUrl() const { return FCurrentUrl; }
+  const std::u16string& MarqueeText() const { return FMarqueeText; }
+  const std::u16string& MarqueeHint() const { return FMarqueeHintText; }
+  const std::u16string& Title() const { return FTitle; }
+  bool WasPlaying() const { return FWasPlaying; }
+  bool Closing() const { return FClosing; }
+  bool ListPanelVisible() const;
+  int RecordingWarnings() const { return FRecordingWarnings; }
+  bool TimerRunning(std::uintptr_t id) const;
+
+  TFavouritesBox* Favourites() const { return FFavourites; }
+  TDatabaseBox* Database() const { return FDatabase; }
+  TPlayerButton* PlayButton() const { return FPlayButton; }
+  TPlayerButton* PlaylistButton() const { return FPlaylistButton; }
+  TPlayerButton* CloseButton() const { return FCloseButton; }
+  TPlayerButton* MinimizeButton() const { return FMinimizeButton; }
+  TPlayerButton* FavouritesButton() const { return FFavouritesButton; }
+  TPlayerButton* DatabaseButton() const { return FDatabaseButton; }
+  TPlayerButton* BannerClose() const { return FBannerClose; }
+  TPlayerMarquee* Marquee() const { return FMarquee; }
+  TPlayerThrobber* Throbber() const { return FThrobber; }
+  widgets::TControlEx* ListPanel() const { return FListPanel; }
+  widgets::TControlEx* ListContent() const { return FListContent; }
+  widgets::TControlEx* RecordingPanel() const { return FRecordingPanel; }
+  widgets::TControlEx* NoticePanel() const { return FNoticePanel; }
+  widgets::TControlEx* Banner() const { return FBanner; }
+  widgets::TLabelEx* ListenerCounter() const { return FListeners; }
+  widgets::TLabelEx* VolumeLabel() const { return FVolumeLabel; }
+  widgets::TControlEx* Grip() const { return FGrip; }
+  widgets::TImageEx* RecordButton() const { return FRecordButton; }
+
+  // The recording warning: a message box, or only a beep while one is
+  // open. Replaceable so tests can answer it.
+  std::function<void(const std::u16string& text, const std::u16string& caption)> ShowInfoBox;
+
+  void WndProc(core::TMessage& message) override;
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  friend class TPlayerSession;
+
+  // Building (PlayerWindowBuild.cpp).
+  void ReadOptions();
+  void BuildControls();
+  void BuildRootPanel();
+  void BuildRecordingPanel();
+  void BuildListPanel();
+  void BuildNoticePanel();
+  void BuildDisplay();
+  void LoadLists();
+  void Layout();
+  void WireDrag(widgets::TControl* control);
+  void ShowWindowMenu(int x, int y);
+  void Wheel(int delta);
+  void CreateTimers();
+
+  // Playback and texts (PlayerWindowEvents.cpp).
+  core::LRESULT Send(core::UINT msg, core::WPARAM w = 0, core::LPARAM l = 0) const;
+  bool IsPlaying() const;
+  bool Recording() const;
+  bool WarnIfRecording();
+  void PlayerEvent(core::WPARAM code, core::LPARAM value);
+  void PlayerMeta();
+  void ReadTitle();
+  void SetMarquee(const std::u16string& text, bool restart);
+  void UpdatePlayButton();
+  void PublishTexts();
+  void RebuildHint();
+  void ShowThrobber(bool show);
+  void ApplyPlayNext();
+  std::u16string LoadString(int id) const;
+
+  // Lists (PlayerWindowLists.cpp).
+  void SelectStart(TPlayListBox* box, int32_t& ident, bool takeCurrent);
+  void PlayEntry(bool fromFavourites);
+  TPlayListBox* ShownList() const;
+  bool HandleListKey(std::uint16_t key, widgets::TShiftState shift);
+  bool HandleWindowKey(std::uint16_t key, widgets::TShiftState shift);
+  void ListMouseDown(TPlayListBox* box, core::UINT keys, int x, int y);
+  void ListDblClick(TPlayListBox* box);
+  void TickLinkedEntries();
+  void RepaintLists();
+
+  // Panels (PlayerWindowPanels.cpp).
+  void SlideListPanel(bool open);
+  void SlideFace(widgets::TControlEx* panel, widgets::TControlEx* face, int rest, bool open);
+  void SetBand(int band);
+  void LoadBanner();
+  void Listeners(core::WPARAM count, core::LPARAM previous);
+  void AnimationStep();
+  void GripDown(int y);
+  void GripDrag(int y);
+
+  // Life (PlayerWindowLife.cpp).
+  void StartupSequence();
+  void Tick();
+  void TrimMemory();
+  void CloseWindow();
+  void EndSession();
+  void OptionsChanged();
+  void FadeTo(int target);
+  void ShowVolumeLabel();
+  void HideVolumeLabel();
+
+  TPlayerWindowConfig FConfig;
+  app::TOptions& FOptions;
+
+  // State in the order of the design.
+  int FVolume = 50;
+  int32_t FFavouriteIdent = 0;
+  int32_t FDatabaseIdent = 0;
+  std::u16string FCurrentName;
+  std::u16string FCurrentUrl;
+  std::u16string FMarqueeText;
+  int FSavedLeft = 0, FSavedTop = 0;
+  int FRowCount = 13;
+  int FRecorderState = 6;
+  int FListMode = 1;
+  bool FStartup = false, FAutoPlay = false, FAutoHide = false, FAlwaysTop = false, FHibernate = false,
+       FMediaKeys = false, FSnapToGrid = false, FMessenger = false, FPlaylistVisible = false, FMute = false,
+       FPlayNext = false;
+  int FShowTime = 200, FHideTime = 500, FBuffer = 0, FTimeout = 0, FAttempt = 0;
+  bool FWasPlaying = false;
+  bool FClosing = false;
+  widgets::HICON FLargeIcon = 0;
+
+  // What the texts are made of.
+  std::u16string FTitle;
+  std::u16string FMarqueeHintText;
+  int FBand = 0;
+  bool FInfoBoxOpen = false;
+  int FRecordingWarnings = 0;
+  bool FAnimating = false;
+  int FGripStartTop = 0, FGripStartY = 0;
+  bool FClosed = false;
+
+  std::unique_ptr<core::TWinTimer> FStartupTimer, FTrimTimer, FTickTimer, FVolumeLabelTimer, FRecordingTimer,
+      FVolumeShowTimer, FVolumeHideTimer, FCommandRecordingTimer, FScheduleTimer;
+  std::unique_ptr<TPlayerSession> FSession;
+
+  // Controls (owned by the window through the component tree).
+  widgets::TControlEx* FRoot = nullptr;
+  widgets::TImageEx* FDisplay = nullptr;
+  widgets::TImageEx* FStrip = nullptr;
+  TPlayerButton* FPlayButton = nullptr;
+  widgets::TImageEx* FRecordButton = nullptr;
+  TPlayerVolume* FVolumeControl = nullptr;
+  widgets::TControlEx* FInfoArea = nullptr;
+  TPlayerMarquee* FMarquee = nullptr;
+  widgets::TLabelEx* FVolumeLabel = nullptr;
+  TPlayerButton* FPlaylistButton = nullptr;
+  TPlayerVisualization* FVisualization = nullptr;
+  TPlayerThrobber* FThrobber = nullptr;
+  TPlayerButton* FCloseButton = nullptr;
+  TPlayerButton* FMinimizeButton = nullptr;
+  widgets::TControlEx* FRecordingPanel = nullptr;
+  widgets::TImageEx* FRecordingFace = nullptr;
+  widgets::TControlEx* FNoticePanel = nullptr;
+  widgets::TImageEx* FNoticeFace = nullptr;
+  widgets::TLabelEx* FNoticeText = nullptr;
+  widgets::TControlEx* FListPanel = nullptr;
+  widgets::TControlEx* FListContent = nullptr;
+  widgets::TControlEx* FBanner = nullptr;
+  TPlayerButton* FBannerClose = nullptr;
+  widgets::TControlEx* FSideBar = nullptr;
+  TPlayerButton* FFavouritesButton = nullptr;
+  TPlayerButton* FDatabaseButton = nullptr;
+  TFavouritesBox* FFavourites = nullptr;
+  TDatabaseBox* FDatabase = nullptr;
+  widgets::TControlEx* FBottomBar = nullptr;
+  widgets::TLabelEx* FListeners = nullptr;
+  widgets::TControlEx* FGrip = nullptr;
+};
+
+// The window of the running program (TApplication's folders, options and
+// command line), ready for the controller's CreatePlayerWindow hook.
+std::unique_ptr<TPlayerWindow> MakePlayerWindow(core::HWND controller);
+
+}  // namespace ui

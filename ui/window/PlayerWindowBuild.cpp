@@ -1,0 +1,334 @@
+// Building the player window: the option copies and its controls, in the
+// order in which they stack (later ones lie above earlier ones).
+#include <algorithm>
+
+#include "app/Globals.h"
+#include "app/Messages.h"
+#include "app/Options.h"
+#include "resources/strings/StringTable.h"
+#include "support/Encoding.h"
+#include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/controls/Screen.h"
+#include "widgets/paint/BitmapEx.h"
+
+namespace ui {
+
+using namespace widgets;
+using namespace app;
+
+namespace {
+
+template <typename T>
+T* Make(TControl* parent, int x, int y, int w, int h) {
+  auto* control = new T(parent);
+  control->SetParent(parent);
+  control->SetBounds(x, y, w, h);
+  control->SetVisible(true);
+  return control;
+}
+
+// A label of fixed size (labels size themselves to their text otherwise).
+template <typename T = TLabelEx>
+T* FixedLabel(TControl* parent, int x, int y, int w, int h) {
+  auto* label = new T(parent);
+  label->SetAutoSize(false);
+  label->SetParent(parent);
+  label->SetBounds(x, y, w, h);
+  label->SetVisible(true);
+  return label;
+}
+
+void SetHintText(TControl* control, const std::u16string& hint) {
+  control->SetHint(hint);
+  control->SetShowHint(!hint.empty());
+}
+
+TPlayerButton* Button(TControl* parent, int x, int y, int w, int h, int image, const std::u16string& hint) {
+  auto* button = Make<TPlayerButton>(parent, x, y, w, h);
+  button->SetAutoSize(false);
+  button->SetStretch(true);
+  button->SetImageId(image);
+  button->SetCursor(13);
+  SetHintText(button, hint);
+  return button;
+}
+
+// The dark panel behind the station lists: rounded, nearly opaque, with a
+// thin light rim, so that the lists read well over any desktop.
+void PaintListBackground(TControlEx* content) {
+  cairo_t* cr = content->Canvas().Context();
+  double w = content->Width(), h = content->Height(), r = 8;
+  cairo_new_path(cr);
+  cairo_arc(cr, r, r, r, 3.14159265, 4.71238898);
+  cairo_arc(cr, w - r, r, r, 4.71238898, 0);
+  cairo_arc(cr, w - r, h - r, r, 0, 1.57079633);
+  cairo_arc(cr, r, h - r, r, 1.57079633, 3.14159265);
+  cairo_close_path(cr);
+  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, 0, h);
+  cairo_pattern_add_color_stop_rgba(fill, 0, 0.16, 0.16, 0.16, 0.97);
+  cairo_pattern_add_color_stop_rgba(fill, 1, 0.10, 0.10, 0.10, 0.97);
+  cairo_set_source(cr, fill);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(fill);
+  cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+}
+
+}  // namespace
+
+std::u16string TPlayerWindow::LoadString(int id) const { return res::LoadStr(id); }
+
+void TPlayerWindow::ReadOptions() {
+  FVolume = std::clamp(FOptions.ReadInt(oiVolume), 0, 100);
+  FFavouriteIdent = FOptions.ReadInt(oiPlayIdent);
+  FDatabaseIdent = FOptions.ReadInt(oiDataIdent);
+  FSavedLeft = FOptions.ReadInt(oiLeft);
+  FSavedTop = FOptions.ReadInt(oiTop);
+  if (!PortableBuild) FStartup = FOptions.ReadBool(obStartup);
+  FAutoPlay = FOptions.ReadBool(obAutoPlay);
+  FAutoHide = FOptions.ReadBool(obAutoHide);
+  FAlwaysTop = FOptions.ReadBool(obAlwaysTop);
+  SetAlwaysTop(FAlwaysTop);
+  FHibernate = FOptions.ReadBool(obHibernate);
+  FMediaKeys = FOptions.ReadBool(obMediaKeys);
+  FSnapToGrid = FOptions.ReadBool(obSnapToGrid);
+  FMessenger = FOptions.ReadBool(obMessenger);
+  FPlaylistVisible = FOptions.ReadBool(obPlaylistVisible);
+  FShowTime = FOptions.ReadInt(oiShowTime);
+  FHideTime = FOptions.ReadInt(oiHideTime);
+  FMute = FOptions.ReadBool(obMute);
+  FRowCount = RowsFromOption(FOptions.ReadInt(oiHowMany));
+  FPlayNext = FOptions.ReadBool(obPlayNext);
+  FBuffer = FOptions.ReadInt(oiBuffer);
+  FTimeout = FOptions.ReadInt(oiTimeout);
+  FAttempt = FOptions.ReadInt(oiAttempt);
+}
+
+void TPlayerWindow::WireDrag(TControl* control) {
+  // The background and every control that does not use the click itself
+  // move the whole window, as a caption would.
+  control->OnMouseDown = [this](TObject*, UINT keys, int, int) {
+    if (!(keys & MK_LBUTTON)) return;
+    ReleaseCapture();
+    SendMessage(WindowHandle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  };
+}
+
+void TPlayerWindow::BuildControls() {
+  SetOpacity(0);
+  TPoint at = StartPosition(FSavedLeft, FSavedTop, TDesktop().Width());
+  SetBounds(at.X, at.Y, PlayerWidth, PlayerInitialHeight);
+  BuildRootPanel();
+  BuildRecordingPanel();
+  BuildListPanel();
+  BuildNoticePanel();
+  BuildDisplay();
+  FGrip = Make<TControlEx>(this, 0, Height() - 14, Width(), 4);
+  FGrip->SetCursor(10);
+  SetHintText(FGrip, LoadString(335));
+  FGrip->OnMouseDown = [this](TObject*, UINT keys, int, int y) {
+    if (keys & MK_LBUTTON) GripDown(y);
+  };
+  FGrip->OnDrag = [this](TObject*, UINT keys, int, int y) {
+    if (keys & MK_LBUTTON) GripDrag(y);
+  };
+  FGrip->OnMouseUp = [](TObject*, UINT, int, int) { ReleaseCapture(); };
+}
+
+void TPlayerWindow::BuildRootPanel() {
+  FRoot = Make<TControlEx>(this, 0, 0, PlayerWidth, Height());
+  WireDrag(FRoot);
+  FRoot->OnContextMenu = [this](TObject*, int x, int y) { ShowWindowMenu(x, y); };
+  FRoot->OnMouseWheel = [this](TObject*, UINT, int delta, int, int) { Wheel(delta); };
+}
+
+void TPlayerWindow::BuildRecordingPanel() {
+  FRecordingPanel = Make<TControlEx>(FRoot, (PlayerWidth - 250) / 2, 0, 250, 50);
+  FRecordingPanel->SetVisible(false);
+  WireDrag(FRecordingPanel);
+  FRecordingFace = Make<TImageEx>(FRecordingPanel, 0, 50, 250, 50);
+  FRecordingFace->SetImageId(2040);
+  FRecordingFace->SetTint(0xFF202020);
+  WireDrag(FRecordingFace);
+}
+
+void TPlayerWindow::BuildListPanel() {
+  int height = ListPanelHeight(FRowCount, FBand);
+  FListPanel = Make<TControlEx>(FRoot, (PlayerWidth - ListPanelWidth) / 2, ListPanelTop, ListPanelWidth, height);
+  FListPanel->SetVisible(false);
+  WireDrag(FListPanel);
+  FListContent = Make<TControlEx>(FListPanel, 0, -height, ListPanelWidth, height);
+  FListContent->OnPaint = [this](TObject*) { PaintListBackground(FListContent); };
+  WireDrag(FListContent);
+  FListContent->OnMouseWheel = [this](TObject*, UINT, int delta, int, int) { Wheel(delta); };
+
+  FBanner = Make<TControlEx>(FListContent, 22, 10, ListPanelWidth - 44, 80);
+  FBanner->SetOpacity(25);
+  FBanner->SetVisible(false);
+  FBannerClose = Button(FBanner, FBanner->Width() - 16, 0, 16, 16, 2024, LoadString(368));
+  FBannerClose->OnClick = [this](TObject*, UINT, int, int) {
+    FOptions.WriteBool(obShowBanner, false);
+    FListeners->SetVisible(false);
+    HideBannerBand();
+  };
+
+  FSideBar = Make<TControlEx>(FListContent, 22, SideBarTop(FBand), 20, 180);
+  WireDrag(FSideBar);
+  FFavouritesButton = Button(FSideBar, 0, 0, 20, 20, 2005, LoadString(366));
+  FFavouritesButton->OnClick = [this](TObject*, UINT, int, int) { SetListMode(1); };
+  FDatabaseButton = Button(FSideBar, 0, 32, 20, 20, 2009, LoadString(367));
+  FDatabaseButton->OnClick = [this](TObject*, UINT, int, int) { SetListMode(0); };
+  Button(FSideBar, 0, 64, 18, 18, 2004, LoadString(313));
+  Button(FSideBar, 0, 92, 20, 20, 2010, LoadString(338));
+  auto* options = Button(FSideBar, 0, 122, 20, 20, 2007, LoadString(316));
+  options->OnClick = [this](TObject*, UINT, int, int) {
+    PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0);
+  };
+  auto* schedule = Make<TImageEx>(FSideBar, 0, 154, 20, 20);
+  schedule->SetImageId(2017);
+  SetHintText(schedule, LoadString(345));
+
+  int listWidth = ListPanelWidth - 50 - 20;
+  FFavourites = Make<TFavouritesBox>(FListContent, 50, ListTop(FBand), listWidth, FRowCount * RowHeight);
+  FFavourites->SetCtrlID(999);
+  FFavourites->SetFavouritesMode(1);
+  FDatabase = Make<TDatabaseBox>(FListContent, 50, ListTop(FBand), listWidth, FRowCount * RowHeight);
+  FDatabase->SetCtrlID(996);
+  FDatabase->SetShowCheckBoxes(true);
+  FDatabase->SetVisible(false);
+  for (TPlayListBox* box : {FFavourites, FDatabase}) {
+    box->SetVisibleRows(FRowCount);
+    box->OnMouseDown = [this, box](TObject*, UINT keys, int x, int y) { ListMouseDown(box, keys, x, y); };
+    box->OnDblClick = [this, box](TObject*) { ListDblClick(box); };
+    box->OnMouseWheel = [this, box](TObject*, UINT, int delta, int, int) {
+      box->ScrollBy(delta / 30);
+      RepaintLists();
+    };
+    box->OnKeyDown = [this](TObject*, std::uint16_t& key, TShiftState shift) {
+      if (HandleWindowKey(key, shift)) key = 0;
+    };
+  }
+
+  FBottomBar = Make<TControlEx>(FListContent, 20, BottomBarTop(height), ListPanelWidth - 33, 16);
+  WireDrag(FBottomBar);
+  int w = FBottomBar->Width(), h = FBottomBar->Height();
+  auto* search = Make<TImageEx>(FBottomBar, 0, h - 14, 14, 14);
+  search->SetImageId(2014);
+  SetHintText(search, LoadString(334));
+  FListeners = FixedLabel(FBottomBar, w - 75, h - 15, 35, 17);
+  FListeners->SetAlignment(StringAlignmentFar);
+  FListeners->Font().SetName("Tahoma");
+  FListeners->Font().SetSize(7);
+  FListeners->Font().SetColor(0xBFFFFFFF);
+  FListeners->Shadow().SetEnabled(false);
+  SetHintText(FListeners, u"Online");
+  FListeners->SetVisible(false);
+  auto* facebook = Button(FBottomBar, w - 37, h - 17, 17, 17, 3000, LoadString(361));
+  auto* twitter = Button(FBottomBar, w - 17, h - 17, 17, 17, 3001, LoadString(362));
+  auto* google = Button(FBottomBar, w - 57, h - 17, 17, 17, 3002, LoadString(363));
+  google->SetVisible(false);
+  (void)facebook;
+  (void)twitter;
+}
+
+void TPlayerWindow::BuildNoticePanel() {
+  FNoticePanel = Make<TControlEx>(FRoot, (PlayerWidth - 220) / 2, 75, 220, 50);
+  FNoticePanel->SetOpacity(239);
+  FNoticePanel->SetVisible(false);
+  WireDrag(FNoticePanel);
+  FNoticeFace = Make<TImageEx>(FNoticePanel, 0, -50, 220, 50);
+  FNoticeFace->SetImageId(2050);
+  WireDrag(FNoticeFace);
+  auto* icon = Make<TImageEx>(FNoticeFace, 20, 14, 16, 16);
+  icon->SetImageId(2051);
+  FNoticeText = FixedLabel(FNoticeFace, 40, 15, 220 - 75, 15);
+  FNoticeText->Font().SetName("Tahoma");
+  FNoticeText->Font().SetSize(8);
+  FNoticeText->Font().SetColor(0xEF202020);
+  FNoticeText->Shadow().SetEnabled(false);
+  auto* close = Make<TImageEx>(FNoticeFace, 220 - 24, 50 - 29, 12, 12);
+  close->SetImageId(2003);
+  SetHintText(close, LoadString(324));
+  close->OnClick = [this](TObject*, UINT, int, int) { SlideFace(FNoticePanel, FNoticeFace, -50, false); };
+}
+
+void TPlayerWindow::BuildDisplay() {
+  FDisplay = Make<TImageEx>(FRoot, 0, 40, 320, 104);
+  FDisplay->SetImageId(2000);
+  FDisplay->SetTint(0xFF000000);
+  FDisplay->SetEnabled(false);
+  FStrip = Make<TImageEx>(FRoot, 10, 43, 300, 20);
+  FStrip->SetImageId(2012);
+  FStrip->SetImageOpacity(50);
+  FStrip->SetEnabled(false);
+
+  FPlayButton = Button(FRoot, 20, 52, 20, 20, 2001, LoadString(307));
+  FPlayButton->OnClick = [this](TObject*, UINT, int, int) { StopPlayback(); };
+  FRecordButton = Make<TImageEx>(FRoot, 42, 53, 18, 18);
+  FRecordButton->SetImageId(2008);
+  FRecordButton->SetTint(0xFFFFFFFF);
+  FRecordButton->SetCursor(13);
+  SetHintText(FRecordButton, LoadString(310));
+  FVolumeControl = Make<TPlayerVolume>(FRoot, 64, 52, 20, 20);
+  FVolumeControl->SetImageId(2011);
+  SetHintText(FVolumeControl, LoadString(311));
+  FVolumeControl->OnClick = [this](TObject*, UINT, int, int) {
+    Send(UM_SET_MUTE, Send(UM_GET_MUTE) ? 0 : 1);
+  };
+
+  FInfoArea = Make<TControlEx>(FRoot, 86, 55, 153, 18);
+  WireDrag(FInfoArea);
+  FMarquee = FixedLabel<TPlayerMarquee>(FInfoArea, 0, 0, 153, 18);
+  FMarquee->Font().SetName("Arial");
+  FMarquee->Font().SetSize(8);
+  FMarquee->Font().SetStyle(FontStyleBold);
+  FMarquee->Font().SetColor(0xEFFFFFFF);
+  FMarquee->Shadow().SetEnabled(false);
+  FMarquee->SetShowHint(true);
+  WireDrag(FMarquee);
+  FVolumeLabel = Make<TLabelEx>(FInfoArea, 0, 0, 60, 18);
+  FVolumeLabel->Font().SetName("Arial");
+  FVolumeLabel->Font().SetSize(8);
+  FVolumeLabel->Font().SetStyle(FontStyleBold);
+  FVolumeLabel->Font().SetColor(0xEFFFFFFF);
+  FVolumeLabel->SetVisible(false);
+
+  FPlaylistButton = Button(FRoot, 243, 52, 20, 20, 2010, LoadString(312));
+  FPlaylistButton->OnClick = [this](TObject*, UINT, int, int) {
+    if (ListPanelVisible()) HideListPanel();
+    else ShowListPanel();
+  };
+  FVisualization = Make<TPlayerVisualization>(FRoot, 265, 52, 20, 19);
+  FThrobber = Make<TPlayerThrobber>(FRoot, 265, 53, 18, 18);
+  FThrobber->SetAutoSize(false);
+  FThrobber->SetImageId(5003);
+  FThrobber->SetVisible(false);
+  FCloseButton = Button(FRoot, 288, 50, 11, 11, 9000, LoadString(156));
+  FCloseButton->OnClick = [this](TObject*, UINT, int, int) { PostMessage(WindowHandle(), WM_CLOSE); };
+  FMinimizeButton = Button(FRoot, 288, 63, 11, 11, 9001, LoadString(158));
+  FMinimizeButton->OnClick = [this](TObject*, UINT, int, int) {
+    if (ShowTaskBar() && NativeWindow()) NativeWindow()->Minimize();
+    else SetVisible(false);
+  };
+}
+
+void TPlayerWindow::Layout() {
+  int height = ListPanelHeight(FRowCount, FBand);
+  SetHeight(FullHeight(FRowCount, FBand));
+  FRoot->SetHeight(Height());
+  FListPanel->SetHeight(height);
+  FListContent->SetHeight(height);
+  if (FListContent->Top() != 0) FListContent->SetTop(-height);
+  FSideBar->SetTop(SideBarTop(FBand));
+  for (TPlayListBox* box : {FFavourites, FDatabase}) {
+    box->SetTop(ListTop(FBand));
+    box->SetHeight(FRowCount * RowHeight);
+    box->SetVisibleRows(FRowCount);
+  }
+  FBottomBar->SetTop(BottomBarTop(height));
+  FGrip->SetBounds(0, GripTop(Height()), Width(), 4);
+}
+
+}  // namespace ui

@@ -1,0 +1,271 @@
+// The life of the player window: the start-up sequence, the periodic
+// ticks, volume, keys and wheel, options changed, and closing in its fixed
+// order with the options and the favourites saved.
+#include <glib.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/Messages.h"
+#include "app/Globals.h"
+#include "app/Options.h"
+#include "app/Schedule.h"
+#include "resources/strings/StringTable.h"
+#include "support/Encoding.h"
+#include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerTexts.h"
+#include "ui/window/PlayerSession.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/controls/DropFiles.h"
+#include "widgets/controls/Screen.h"
+#include "widgets/menus/Menu.h"
+
+namespace ui {
+
+using namespace widgets;
+using namespace app;
+
+namespace {
+
+constexpr DWORD IdleBeforeTrimMs = 10000;
+
+}  // namespace
+
+void TPlayerWindow::FadeTo(int target) {
+  // Steps of 4 every 2 ms, each shown at once.
+  int opacity = Opacity();
+  while (!FClosed && (target > opacity ? opacity < 252 : opacity > 4)) {
+    opacity += target > opacity ? 4 : -4;
+    SetOpacity(static_cast<std::uint8_t>(std::clamp(opacity, 0, 255)));
+    InvalidateTree();
+    ProcessMessages();
+    g_usleep(2000);
+  }
+  SetOpacity(static_cast<std::uint8_t>(target > 128 ? 255 : 0));
+  InvalidateTree();
+}
+
+void TPlayerWindow::StartupSequence() {
+  FStartupTimer->SetEnabled(false);
+  // 1. Dropped files, and a place inside the work area.
+  DragAcceptFiles(WindowHandle(), true);
+  TPoint at = PlaceInWorkArea({Left(), Top()}, Width(), Height(), TScreen().WorkArea());
+  SetBounds(at.X, at.Y, Width(), Height());
+  // 2. - 3.
+  if (FConfig.VolumeGiven) {
+    char* end = nullptr;
+    std::string text = enc::Utf16ToUtf8(FConfig.VolumeValue);
+    long value = std::strtol(text.c_str(), &end, 10);
+    SetVolume(end != text.c_str() ? static_cast<int>(value) : FVolume);
+  } else {
+    SetVolume(FVolume);
+  }
+  if (FConfig.MuteGiven || FMute) Send(UM_SET_MUTE, 1);
+  // 4.
+  if (!FAutoHide) {
+    SetVisible(true);
+    FadeTo(255);
+  }
+  // 5.
+  if (FPlaylistVisible) {
+    ShowListPanel();
+    if (FOptions.ReadBool(obShowBanner)) ShowBannerBand();
+  }
+  // 6.
+  FTickTimer->SetEnabled(true);
+  // 7. With a play request from the command line, as with autoplay, the
+  // last chosen favourite plays.
+  if (FAutoPlay || FConfig.PlayOnStart) StopPlayback();
+  // 9. A first run writes its settings at once.
+  if (FConfig.FirstRun) {
+    SaveOptions();
+    SaveFavourites();
+  }
+}
+
+void TPlayerWindow::Tick() {
+  FTickTimer->SetEnabled(false);
+  InvalidateTree();
+  FTickTimer->SetEnabled(true);
+}
+
+void TPlayerWindow::TrimMemory() {
+  if (GetTickCount() - GetLastInputTime() <= IdleBeforeTrimMs) return;
+  malloc_trim(0);
+  ProcessMessages();
+}
+
+void TPlayerWindow::SetVolume(int value) {
+  FVolume = std::clamp(value, 0, 100);
+  Send(UM_SET_VOLUME, static_cast<WPARAM>(FVolume));
+}
+
+void TPlayerWindow::VolumeStepBy(int direction) {
+  SetVolume(ui::VolumeStep(FVolume, direction));
+  ShowVolumeLabel();
+}
+
+void TPlayerWindow::ShowVolumeLabel() {
+  FVolumeLabel->SetCaption(VolumeText(FVolume));
+  FVolumeLabel->SetVisible(true);
+  FMarquee->SetVisible(false);
+  FVolumeLabelTimer->SetEnabled(false);
+  FVolumeLabelTimer->SetEnabled(true);
+  InvalidateTree();
+}
+
+void TPlayerWindow::HideVolumeLabel() {
+  FVolumeLabelTimer->SetEnabled(false);
+  FVolumeLabel->SetVisible(false);
+  FMarquee->SetVisible(true);
+  InvalidateTree();
+}
+
+void TPlayerWindow::Wheel(int delta) {
+  if (delta == 0) return;
+  if (ListPanelVisible()) {
+    TPoint cursor = GetCursorPos();
+    TRect panel;
+    GetWindowRect(FListPanel->WindowHandle(), panel);
+    if (panel.Contains(cursor.X, cursor.Y)) {
+      ShownList()->ScrollBy(delta / 30);
+      RepaintLists();
+      return;
+    }
+  }
+  VolumeStepBy(delta > 0 ? 1 : -1);
+}
+
+bool TPlayerWindow::HandleWindowKey(std::uint16_t key, TShiftState shift) {
+  if ((shift & ssCtrl) && key == 'P') {
+    if (!IsPlaying()) StopPlayback();
+    return true;
+  }
+  if ((shift & ssCtrl) && key == 'S') {
+    if (IsPlaying()) StopPlayback();
+    return true;
+  }
+  if (key == VK_LEFT || key == VK_RIGHT) {
+    VolumeStepBy(key == VK_RIGHT ? 1 : -1);
+    return true;
+  }
+  if (key == VK_TAB) return ListPanelVisible();
+  return HandleListKey(key, shift);
+}
+
+void TPlayerWindow::ToggleVisible() {
+  bool show = !Visible();
+  SetVisible(show);
+  if (show) {
+    SetOpacity(255);
+    SetForegroundWindow(WindowHandle());
+    InvalidateTree();
+  }
+}
+
+void TPlayerWindow::ShowWindowMenu(int x, int y) {
+  HMENU menu = CreatePopupMenu();
+  bool playing = IsPlaying();
+  AppendMenuW(menu, MF_STRING, 1, LoadString(playing ? 308 : 307));
+  AppendMenuW(menu, MF_STRING | (ListPanelVisible() ? MF_CHECKED : 0), 2, LoadString(312));
+  AppendMenuW(menu, MF_SEPARATOR, 0, u"");
+  AppendMenuW(menu, MF_STRING, 3, LoadString(316));
+  AppendMenuW(menu, MF_SEPARATOR, 0, u"");
+  AppendMenuW(menu, MF_STRING, 4, LoadString(156) + u"\tAlt+F4");
+  (void)x;
+  (void)y;
+  TPoint at = GetCursorPos();
+  UINT chosen = TrackPopupMenuEx(menu, TPM_VERTICAL | TPM_RETURNCMD, at.X, at.Y, WindowHandle());
+  DestroyMenu(menu);
+  switch (chosen) {
+    case 1: StopPlayback(); break;
+    case 2: ListPanelVisible() ? HideListPanel() : ShowListPanel(); break;
+    case 3: PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0); break;
+    case 4: PostMessage(WindowHandle(), WM_CLOSE); break;
+    default: break;
+  }
+}
+
+void TPlayerWindow::OptionsChanged() {
+  if (!PortableBuild) FStartup = FOptions.ReadBool(obStartup);
+  FAutoPlay = FOptions.ReadBool(obAutoPlay);
+  FAutoHide = FOptions.ReadBool(obAutoHide);
+  FAlwaysTop = FOptions.ReadBool(obAlwaysTop);
+  SetAlwaysTop(FAlwaysTop);
+  FHibernate = FOptions.ReadBool(obHibernate);
+  FMediaKeys = FOptions.ReadBool(obMediaKeys);
+  FSnapToGrid = FOptions.ReadBool(obSnapToGrid);
+  FMessenger = FOptions.ReadBool(obMessenger);
+  FPlaylistVisible = FOptions.ReadBool(obPlaylistVisible);
+  FMute = FOptions.ReadBool(obMute);
+  FBuffer = FOptions.ReadInt(oiBuffer);
+  FTimeout = FOptions.ReadInt(oiTimeout);
+  FAttempt = FOptions.ReadInt(oiAttempt);
+  Send(UM_SET_BUFFER, 0, FBuffer);
+  Send(UM_SET_TIMEOUT, 0, FTimeout);
+  Send(UM_SET_ATTEMPTS, 0, FAttempt);
+}
+
+void TPlayerWindow::SaveOptions() {
+  try {
+    FOptions.WriteBool(obFirstRun, false);
+    FOptions.WriteInt(oiVolume, FVolume);
+    FOptions.WriteInt(oiPlayIdent, FFavouriteIdent);
+    FOptions.WriteInt(oiDataIdent, FDatabaseIdent);
+    FOptions.WriteInt(oiLeft, Left());
+    FOptions.WriteInt(oiTop, Top());
+    if (!PortableBuild) FOptions.WriteBool(obStartup, FStartup);
+    FOptions.WriteBool(obAutoPlay, FAutoPlay);
+    FOptions.WriteBool(obAutoHide, FAutoHide);
+    FOptions.WriteBool(obAlwaysTop, FAlwaysTop);
+    FOptions.WriteBool(obHibernate, FHibernate);
+    FOptions.WriteBool(obMediaKeys, FMediaKeys);
+    FOptions.WriteBool(obSnapToGrid, FSnapToGrid);
+    FOptions.WriteBool(obMessenger, FMessenger);
+    FOptions.WriteBool(obPlaylistVisible, FPlaylistVisible);
+    FOptions.WriteInt(oiShowTime, FShowTime);
+    FOptions.WriteInt(oiHideTime, FHideTime);
+    FOptions.WriteBool(obMute, FMute);
+    FOptions.WriteInt(oiHowMany, FRowCount);
+    FOptions.WriteBool(obPlayNext, FPlayNext);
+    FOptions.WriteInt(oiBuffer, FBuffer);
+    FOptions.WriteInt(oiTimeout, FTimeout);
+    FOptions.WriteInt(oiAttempt, FAttempt);
+  } catch (const std::exception&) {
+    // A settings folder that cannot be written loses this run's changes
+    // only; the program still closes.
+  }
+  std::error_code ignored;
+  std::filesystem::create_directories(enc::Utf16ToUtf8(FConfig.SettingsFolder), ignored);
+  try {
+    FOptions.UpdateFile();
+    if (FConfig.Schedule) FConfig.Schedule->UpdateFile();
+  } catch (const std::exception&) {
+  }
+}
+
+void TPlayerWindow::EndSession() {
+  SaveOptions();
+  SaveFavourites();
+}
+
+void TPlayerWindow::CloseWindow() {
+  if (FClosing) return;
+  FClosing = true;
+  FadeTo(0);
+  FClosed = true;
+  SetVisible(false);
+  FSession.reset();
+  for (auto* timer : {&FStartupTimer, &FTrimTimer, &FTickTimer, &FVolumeLabelTimer, &FRecordingTimer,
+                      &FVolumeShowTimer, &FVolumeHideTimer, &FCommandRecordingTimer, &FScheduleTimer})
+    timer->reset();
+  Send(UM_REGISTER_CLIENT, 0, 0);
+  SaveOptions();
+  SaveFavourites();
+  DragAcceptFiles(WindowHandle(), false);
+  // The controller ends the program.
+  PostMessage(FConfig.Controller, WM_CLOSE);
+}
+
+}  // namespace ui

@@ -1,0 +1,164 @@
+// The sliding parts of the player window: the list panel, the recording
+// and notice faces, the banner band and the size grip. Animations run
+// inline on the user-interface thread and pump messages between their
+// steps, so a command may arrive meanwhile: each one first checks that its
+// panel is not already where it is going.
+#include <glib.h>
+
+#include <cmath>
+
+#include "app/Options.h"
+#include "support/Encoding.h"
+#include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerWindow.h"
+
+namespace ui {
+
+using namespace widgets;
+using namespace app;
+
+namespace {
+
+// Long enough for the eye to follow a slide of ten steps.
+constexpr int SlideStepMs = 12;
+
+}  // namespace
+
+void TPlayerWindow::AnimationStep() {
+  InvalidateTree();
+  ProcessMessages();
+  g_usleep(SlideStepMs * 1000);
+}
+
+bool TPlayerWindow::ListPanelVisible() const { return FListPanel && FListPanel->Visible(); }
+
+void TPlayerWindow::ShowListPanel() { SlideListPanel(true); }
+
+void TPlayerWindow::HideListPanel() { SlideListPanel(false); }
+
+void TPlayerWindow::SlideListPanel(bool open) {
+  if (open == ListPanelVisible() || FClosed) return;
+  Layout();
+  int h = FListContent->Height();
+  int step = std::max(1, h / 10);
+  int fade = static_cast<int>(std::lround(255.0 / std::max(1, h / 10)));
+  if (open) {
+    FListContent->SetTop(-h);
+    FListContent->SetOpacity(0);
+    FListPanel->SetVisible(true);
+    for (int top = -h; top < 0 && !FClosed; top += step) {
+      FListContent->SetTop(top);
+      FListContent->SetOpacity(static_cast<std::uint8_t>(std::min(255, FListContent->Opacity() + fade)));
+      AnimationStep();
+    }
+    FListContent->SetTop(0);
+    FListContent->SetOpacity(255);
+    ShownList()->SetFocus();
+  } else {
+    for (int top = 0; top > -h && !FClosed; top -= step) {
+      FListContent->SetTop(top);
+      FListContent->SetOpacity(static_cast<std::uint8_t>(std::max(0, FListContent->Opacity() - fade)));
+      AnimationStep();
+    }
+    FListContent->SetTop(-h);
+    FListPanel->SetVisible(false);
+  }
+  InvalidateTree();
+}
+
+void TPlayerWindow::SlideFace(TControlEx* panel, TControlEx* face, int rest, bool open) {
+  if (open == panel->Visible() || FClosed) return;
+  int direction = rest > 0 ? -10 : 10;  // towards 0 when opening
+  int fade = static_cast<int>(std::lround(255.0 / (50 / 10)));
+  if (open) {
+    face->SetTop(rest);
+    face->SetOpacity(0);
+    panel->SetVisible(true);
+    for (int top = rest; top != 0 && !FClosed; top += direction) {
+      face->SetTop(top);
+      face->SetOpacity(static_cast<std::uint8_t>(std::min(255, face->Opacity() + fade)));
+      AnimationStep();
+    }
+    face->SetTop(0);
+    face->SetOpacity(255);
+  } else {
+    for (int top = 0; top != rest && !FClosed; top -= direction) {
+      face->SetTop(top);
+      face->SetOpacity(static_cast<std::uint8_t>(std::max(0, face->Opacity() - fade)));
+      AnimationStep();
+    }
+    panel->SetVisible(false);
+    if (panel == FNoticePanel && FFavourites->Visible() && ListPanelVisible()) FFavourites->SetFocus();
+  }
+  InvalidateTree();
+}
+
+void TPlayerWindow::SetBand(int band) {
+  FBand = band;
+  Layout();
+  InvalidateTree();
+  ProcessMessages();
+}
+
+void TPlayerWindow::ShowBannerBand() {
+  if (FBand > 0 || FClosed) return;
+  for (int band = BannerBandStep; band <= BannerBandMax && !FClosed; band += BannerBandStep) {
+    SetBand(band);
+    g_usleep(SlideStepMs * 1000);
+  }
+  LoadBanner();
+  FBanner->SetOpacity(0);
+  FBanner->SetVisible(true);
+  for (int opacity = 0; opacity <= 250 && !FClosed; opacity += 10) {
+    FBanner->SetOpacity(static_cast<std::uint8_t>(opacity));
+    AnimationStep();
+  }
+  FBanner->SetOpacity(255);
+  InvalidateTree();
+}
+
+void TPlayerWindow::HideBannerBand() {
+  if (FBand == 0 || FClosed) return;
+  for (int opacity = 255; opacity >= 5 && !FClosed; opacity -= 10) {
+    FBanner->SetOpacity(static_cast<std::uint8_t>(opacity));
+    AnimationStep();
+  }
+  FBanner->SetOpacity(0);
+  FBanner->SetVisible(false);
+  for (int band = BannerBandMax; band >= BannerBandStep && !FClosed; band -= BannerBandStep) {
+    SetBand(band);
+    g_usleep(SlideStepMs * 1000);
+  }
+  SetBand(0);
+}
+
+void TPlayerWindow::LoadBanner() {
+  // The banner document itself is read by the banner panel; here only the
+  // file's presence decides whether there is something to show.
+}
+
+void TPlayerWindow::Listeners(WPARAM count, LPARAM previous) {
+  if (count > 0) {
+    FListeners->Font().SetColor(static_cast<LPARAM>(count) > previous ? 0xBF00FF00 : 0xBFFFFFFF);
+    FListeners->SetCaption(enc::Utf8ToUtf16(std::to_string(count)));
+  }
+  FListeners->SetVisible(FOptions.ReadBool(obShowBanner) && !FListeners->Caption().empty());
+  Invalidate();
+}
+
+void TPlayerWindow::GripDown(int y) {
+  SetCapture(FGrip->WindowHandle());
+  FGripStartTop = FGrip->Top();
+  FGripStartY = FGrip->ClientToScreen({0, y}).Y;
+}
+
+void TPlayerWindow::GripDrag(int y) {
+  int screenY = FGrip->ClientToScreen({0, y}).Y;
+  int rows = GripRows(FGripStartTop, screenY - FGripStartY, FBand, FRowCount);
+  if (rows == FRowCount) return;
+  FRowCount = rows;
+  Layout();
+  InvalidateTree();
+}
+
+}  // namespace ui
