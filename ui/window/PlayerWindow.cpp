@@ -1,5 +1,9 @@
 #include "ui/window/PlayerWindow.h"
 
+#include <gtk/gtk.h>
+
+#include "support/Encoding.h"
+
 #include "app/Application.h"
 #include "app/Globals.h"
 #include "app/Messages.h"
@@ -25,6 +29,7 @@ TPlayerWindow::TPlayerWindow(TPlayerWindowConfig config) : FConfig(std::move(con
 }
 
 TPlayerWindow::~TPlayerWindow() {
+  *FAlive = false;
   FSession.reset();
   DestroyHandle();
   if (FLargeIcon) DestroyIcon(FLargeIcon);
@@ -176,6 +181,21 @@ void TPlayerWindow::WndProc(TMessage& m) {
   TWindowEx::WndProc(m);
 }
 
+namespace {
+
+// The recording warning as the desktop shows it: a modal information box
+// above every window.
+void GtkInfoBox(const std::u16string& text, const std::u16string& caption) {
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s",
+                                          enc::Utf16ToUtf8(text).c_str());
+  gtk_window_set_title(GTK_WINDOW(box), enc::Utf16ToUtf8(caption).c_str());
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
+}
+
+}  // namespace
+
 std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
   TGlobals& globals = Globals();
   TPlayerWindowConfig config;
@@ -194,7 +214,9 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
   }
   config.PlayOnStart = globals.PlayOnStart.Requested;
   if (!config.Options) return nullptr;
-  return std::make_unique<TPlayerWindow>(std::move(config));
+  auto window = std::make_unique<TPlayerWindow>(std::move(config));
+  if (!Backend().IsOffscreen()) window->ShowInfoBox = GtkInfoBox;
+  return window;
 }
 
 }  // namespace ui

@@ -175,12 +175,16 @@ class TPlayerWindow : public widgets::TWindowEx {
   void RepaintLists();
 
   // Panels (PlayerWindowPanels.cpp).
-  void SlideListPanel(bool open);
-  void SlideFace(widgets::TControlEx* panel, widgets::TControlEx* face, int rest, bool open);
-  void SetBand(int band);
+  // The animations pump messages between their steps: false when the
+  // window was freed meanwhile (nothing of it may be touched then).
+  bool Pump(int pauseMs);
+  bool SlideListPanel(bool open);
+  bool SlideFace(widgets::TControlEx* panel, widgets::TControlEx* face, int rest, bool open);
+  bool SetBand(int band);
+  bool OpenBannerBand();
+  bool CloseBannerBand();
   void LoadBanner();
   void Listeners(core::WPARAM count, core::LPARAM previous);
-  void AnimationStep();
   void GripDown(int y);
   void GripDrag(int y);
 
@@ -191,7 +195,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   void CloseWindow();
   void EndSession();
   void OptionsChanged();
-  void FadeTo(int target);
+  bool FadeTo(int target);
   void ShowVolumeLabel();
   void HideVolumeLabel();
 
@@ -226,6 +230,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   bool FAnimating = false;
   int FGripStartTop = 0, FGripStartY = 0;
   bool FClosed = false;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
   std::unique_ptr<core::TWinTimer> FStartupTimer, FTrimTimer, FTickTimer, FVolumeLabelTimer, FRecordingTimer,
       FVolumeShowTimer, FVolumeHideTimer, FCommandRecordingTimer, FScheduleTimer;

@@ -48,8 +48,10 @@ bool TPlayerWindow::WarnIfRecording() {
     return true;
   }
   FInfoBoxOpen = true;
+  std::shared_ptr<bool> alive = FAlive;
   if (ShowInfoBox) ShowInfoBox(LoadString(329), LoadString(res::IDS_APP_TITLE));
-  FInfoBoxOpen = false;
+  // The box runs its own loop, in which the program may have closed.
+  if (*alive) FInfoBoxOpen = false;
   return true;
 }
 

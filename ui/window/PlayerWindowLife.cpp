@@ -32,18 +32,17 @@ constexpr DWORD IdleBeforeTrimMs = 10000;
 
 }  // namespace
 
-void TPlayerWindow::FadeTo(int target) {
+bool TPlayerWindow::FadeTo(int target) {
   // Steps of 4 every 2 ms, each shown at once.
   int opacity = Opacity();
   while (!FClosed && (target > opacity ? opacity < 252 : opacity > 4)) {
     opacity += target > opacity ? 4 : -4;
     SetOpacity(static_cast<std::uint8_t>(std::clamp(opacity, 0, 255)));
-    InvalidateTree();
-    ProcessMessages();
-    g_usleep(2000);
+    if (!Pump(2)) return false;
   }
   SetOpacity(static_cast<std::uint8_t>(target > 128 ? 255 : 0));
   InvalidateTree();
+  return true;
 }
 
 void TPlayerWindow::StartupSequence() {
@@ -65,12 +64,12 @@ void TPlayerWindow::StartupSequence() {
   // 4.
   if (!FAutoHide) {
     SetVisible(true);
-    FadeTo(255);
+    if (!FadeTo(255)) return;
   }
   // 5.
   if (FPlaylistVisible) {
-    ShowListPanel();
-    if (FOptions.ReadBool(obShowBanner)) ShowBannerBand();
+    if (!SlideListPanel(true)) return;
+    if (FOptions.ReadBool(obShowBanner) && !OpenBannerBand()) return;
   }
   // 6.
   FTickTimer->SetEnabled(true);
@@ -176,8 +175,10 @@ void TPlayerWindow::ShowWindowMenu(int x, int y) {
   (void)x;
   (void)y;
   TPoint at = GetCursorPos();
+  std::shared_ptr<bool> alive = FAlive;
   UINT chosen = TrackPopupMenuEx(menu, TPM_VERTICAL | TPM_RETURNCMD, at.X, at.Y, WindowHandle());
   DestroyMenu(menu);
+  if (!*alive) return;
   switch (chosen) {
     case 1: StopPlayback(); break;
     case 2: ListPanelVisible() ? HideListPanel() : ShowListPanel(); break;
@@ -253,7 +254,7 @@ void TPlayerWindow::EndSession() {
 void TPlayerWindow::CloseWindow() {
   if (FClosing) return;
   FClosing = true;
-  FadeTo(0);
+  if (!FadeTo(0)) return;
   FClosed = true;
   SetVisible(false);
   FSession.reset();

@@ -24,10 +24,15 @@ constexpr int SlideStepMs = 12;
 
 }  // namespace
 
-void TPlayerWindow::AnimationStep() {
+bool TPlayerWindow::Pump(int pauseMs) {
+  // Pumping may deliver the controller's close, which frees this window:
+  // only the shared flag may be looked at afterwards.
+  std::shared_ptr<bool> alive = FAlive;
   InvalidateTree();
   ProcessMessages();
-  g_usleep(SlideStepMs * 1000);
+  if (!*alive) return false;
+  if (pauseMs > 0) g_usleep(static_cast<gulong>(pauseMs) * 1000);
+  return true;
 }
 
 bool TPlayerWindow::ListPanelVisible() const { return FListPanel && FListPanel->Visible(); }
@@ -36,8 +41,8 @@ void TPlayerWindow::ShowListPanel() { SlideListPanel(true); }
 
 void TPlayerWindow::HideListPanel() { SlideListPanel(false); }
 
-void TPlayerWindow::SlideListPanel(bool open) {
-  if (open == ListPanelVisible() || FClosed) return;
+bool TPlayerWindow::SlideListPanel(bool open) {
+  if (open == ListPanelVisible() || FClosed) return true;
   Layout();
   int h = FListContent->Height();
   int step = std::max(1, h / 10);
@@ -49,7 +54,7 @@ void TPlayerWindow::SlideListPanel(bool open) {
     for (int top = -h; top < 0 && !FClosed; top += step) {
       FListContent->SetTop(top);
       FListContent->SetOpacity(static_cast<std::uint8_t>(std::min(255, FListContent->Opacity() + fade)));
-      AnimationStep();
+      if (!Pump(SlideStepMs)) return false;
     }
     FListContent->SetTop(0);
     FListContent->SetOpacity(255);
@@ -58,16 +63,17 @@ void TPlayerWindow::SlideListPanel(bool open) {
     for (int top = 0; top > -h && !FClosed; top -= step) {
       FListContent->SetTop(top);
       FListContent->SetOpacity(static_cast<std::uint8_t>(std::max(0, FListContent->Opacity() - fade)));
-      AnimationStep();
+      if (!Pump(SlideStepMs)) return false;
     }
     FListContent->SetTop(-h);
     FListPanel->SetVisible(false);
   }
   InvalidateTree();
+  return true;
 }
 
-void TPlayerWindow::SlideFace(TControlEx* panel, TControlEx* face, int rest, bool open) {
-  if (open == panel->Visible() || FClosed) return;
+bool TPlayerWindow::SlideFace(TControlEx* panel, TControlEx* face, int rest, bool open) {
+  if (open == panel->Visible() || FClosed) return true;
   int direction = rest > 0 ? -10 : 10;  // towards 0 when opening
   int fade = static_cast<int>(std::lround(255.0 / (50 / 10)));
   if (open) {
@@ -77,7 +83,7 @@ void TPlayerWindow::SlideFace(TControlEx* panel, TControlEx* face, int rest, boo
     for (int top = rest; top != 0 && !FClosed; top += direction) {
       face->SetTop(top);
       face->SetOpacity(static_cast<std::uint8_t>(std::min(255, face->Opacity() + fade)));
-      AnimationStep();
+      if (!Pump(SlideStepMs)) return false;
     }
     face->SetTop(0);
     face->SetOpacity(255);
@@ -85,51 +91,54 @@ void TPlayerWindow::SlideFace(TControlEx* panel, TControlEx* face, int rest, boo
     for (int top = 0; top != rest && !FClosed; top -= direction) {
       face->SetTop(top);
       face->SetOpacity(static_cast<std::uint8_t>(std::max(0, face->Opacity() - fade)));
-      AnimationStep();
+      if (!Pump(SlideStepMs)) return false;
     }
     panel->SetVisible(false);
     if (panel == FNoticePanel && FFavourites->Visible() && ListPanelVisible()) FFavourites->SetFocus();
   }
   InvalidateTree();
+  return true;
 }
 
-void TPlayerWindow::SetBand(int band) {
+bool TPlayerWindow::SetBand(int band) {
   FBand = band;
   Layout();
-  InvalidateTree();
-  ProcessMessages();
+  return Pump(SlideStepMs);
 }
 
-void TPlayerWindow::ShowBannerBand() {
-  if (FBand > 0 || FClosed) return;
+void TPlayerWindow::ShowBannerBand() { OpenBannerBand(); }
+
+void TPlayerWindow::HideBannerBand() { CloseBannerBand(); }
+
+bool TPlayerWindow::OpenBannerBand() {
+  if (FBand > 0 || FClosed) return true;
   for (int band = BannerBandStep; band <= BannerBandMax && !FClosed; band += BannerBandStep) {
-    SetBand(band);
-    g_usleep(SlideStepMs * 1000);
+    if (!SetBand(band)) return false;
   }
   LoadBanner();
   FBanner->SetOpacity(0);
   FBanner->SetVisible(true);
   for (int opacity = 0; opacity <= 250 && !FClosed; opacity += 10) {
     FBanner->SetOpacity(static_cast<std::uint8_t>(opacity));
-    AnimationStep();
+    if (!Pump(SlideStepMs)) return false;
   }
   FBanner->SetOpacity(255);
   InvalidateTree();
+  return true;
 }
 
-void TPlayerWindow::HideBannerBand() {
-  if (FBand == 0 || FClosed) return;
+bool TPlayerWindow::CloseBannerBand() {
+  if (FBand == 0 || FClosed) return true;
   for (int opacity = 255; opacity >= 5 && !FClosed; opacity -= 10) {
     FBanner->SetOpacity(static_cast<std::uint8_t>(opacity));
-    AnimationStep();
+    if (!Pump(SlideStepMs)) return false;
   }
   FBanner->SetOpacity(0);
   FBanner->SetVisible(false);
   for (int band = BannerBandMax; band >= BannerBandStep && !FClosed; band -= BannerBandStep) {
-    SetBand(band);
-    g_usleep(SlideStepMs * 1000);
+    if (!SetBand(band)) return false;
   }
-  SetBand(0);
+  return SetBand(0);
 }
 
 void TPlayerWindow::LoadBanner() {
