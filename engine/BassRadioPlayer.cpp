@@ -108,7 +108,11 @@ void TBassRadioPlayer::CollectWorker(TWorkerThread* finished) {
   // must stop it, not abandon a connection that is already made.
   State = psBuffering;
   PrebufferBusy = false;
+  FBufferingSince = std::chrono::steady_clock::now();
   PrebufferTimer->SetEnabled(true);
+  // A stream whose pre-buffer arrived while it was being opened plays now,
+  // not a timer interval later.
+  PrebufferTick();
 }
 
 void TBassRadioPlayer::PrebufferTick() {
@@ -124,13 +128,34 @@ void TBassRadioPlayer::PrebufferTick() {
     if (Channel == 0 || State != psBuffering) return;
   }
   if (FBufferPercent < PrebufferPercent) {
-    PrebufferBusy = false;
-    return;
+    // However slowly the bytes come, buffering ends within the time-out:
+    // with something buffered the stream plays (and stalls if it must),
+    // with nothing it failed.
+    const auto waited = std::chrono::steady_clock::now() - FBufferingSince;
+    if (waited < std::chrono::milliseconds(std::max(NetTimeout, 1000))) {
+      PrebufferBusy = false;
+      return;
+    }
+    if (FBufferPercent <= 0) {
+      FailBuffering(audio::ERROR_TIMEOUT);
+      return;
+    }
   }
   PrebufferTimer->SetEnabled(false);
   ApplyVolume();
   SetMetadataSync();
   StartPlayback();
+}
+
+void TBassRadioPlayer::FailBuffering(int32_t error) {
+  PrebufferTimer->SetEnabled(false);
+  PrebufferBusy = true;
+  audio::ChannelStop(Channel);
+  audio::StreamFree(Channel);
+  Channel = 0;
+  LastError = error;
+  State = psStopped;
+  Fire(OnError);
 }
 
 void TBassRadioPlayer::SetMetadataSync() {

@@ -4,6 +4,7 @@
 // delivers in-stream metadata on the user-interface thread.
 #pragma once
 
+#include <chrono>
 #include <mutex>
 
 #include "engine/PlayerThread.h"
@@ -53,12 +54,16 @@ class TBassRadioPlayer : public TBaseRadioPlayer {
  private:
   void Configure();
   void PrebufferTick();
+  // The pre-buffer did not fill within the time-out and nothing at all
+  // arrived: the stream is given up as a failed attempt.
+  void FailBuffering(int32_t error);
   void MetadataTick();
   void SetMetadataSync();
   static void MetadataSync(audio::HSYNC handle, audio::DWORD channel, audio::DWORD data, void* user);
 
   bool FConfigured = false;
   int32_t FBufferPercent = 0;
+  std::chrono::steady_clock::time_point FBufferingSince{};
   std::string FOpenedAddress;
   uint32_t FAttemptsMade = 0;
 };

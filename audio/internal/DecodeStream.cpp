@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cstdlib>
 
 #include "audio/internal/Core.h"
 
@@ -102,7 +103,20 @@ int64_t TDecodeStream::SeekMemory(void* opaque, int64_t offset, int whence) {
 }
 
 int TDecodeStream::Interrupt(void* opaque) {
-  return static_cast<TDecodeStream*>(opaque)->Aborting() ? 1 : 0;
+  auto* self = static_cast<TDecodeStream*>(opaque);
+  return self->Aborting() || self->OpenTimedOut() ? 1 : 0;
+}
+
+bool TDecodeStream::OpenTimedOut() const {
+  return opening_.load() && openDeadline_ != Clock::time_point{} && Clock::now() >= openDeadline_;
+}
+
+int TDecodeStream::DeadlineError() const {
+  // Plenty of bytes and not one decodable frame among them is no audio
+  // stream; a trickle that never made a frame is a time-out.
+  constexpr uint64_t kPlenty = 8 * 1024;
+  const uint64_t arrived = net_ ? net_->Downloaded() : packetBytes_.load();
+  return arrived >= kPlenty ? ERROR_FILEFORM : ERROR_TIMEOUT;
 }
 
 int TDecodeStream::OpenFile(const std::string& path) {
@@ -120,16 +134,27 @@ int TDecodeStream::OpenNet(std::unique_ptr<TNetSource> net, const std::string& f
   live_ = net_->ContentLength() < 0;
   const std::string& tags = net_->HeaderTags();
   SetTag(net_->IsIcy() ? TAG_ICY : TAG_HTTP, tags);
-  // While opening, a server that goes quiet is a failure, not a stall.
-  net_->SetReadDeadline(static_cast<int>(Config().netTimeout.load()));
+  // While opening, a server that goes quiet or trickles is a failure, not
+  // a stall.
+  if (openDeadline_ == Clock::time_point{})
+    openDeadline_ = Clock::now() + std::chrono::milliseconds(Config().netTimeout.load());
+  net_->SetReadDeadline(openDeadline_);
+  opening_ = true;
   int error = OpenDemuxer(true);
   if (error == ERROR_OK) error = DecodeFirstFrame();
-  if (error != ERROR_OK && net_->TimedOut()) error = ERROR_TIMEOUT;
-  net_->SetReadDeadline(0);
-  if (net_->IcyBitrate() > 0 && net_->IcyBitrate() <= 1000) bitrateKbps_ = net_->IcyBitrate();
-  if (error == ERROR_OK && codec_ && codec_->bit_rate > 0) {
-    bitrateKbps_ = static_cast<int>(std::clamp<int64_t>(codec_->bit_rate / 1000, 8, 1000));
-    net_->SizeBufferForBitrate(bitrateKbps_.load());
+  if (error != ERROR_OK && !Aborting() && (net_->TimedOut() || OpenTimedOut())) error = DeadlineError();
+  opening_ = false;
+  net_->ClearReadDeadline();
+  // The buffer holds its length in time at the stream's real bit rate:
+  // the server's word first, then the codec's; otherwise the first frames
+  // tell (LearnBitrate), until then the buffer keeps its first guess.
+  int kbps = 0;
+  if (net_->IcyBitrate() > 0 && net_->IcyBitrate() <= 1000) kbps = net_->IcyBitrate();
+  else if (error == ERROR_OK && codec_ && codec_->bit_rate > 0)
+    kbps = static_cast<int>(std::clamp<int64_t>(codec_->bit_rate / 1000, 8, 1000));
+  if (kbps > 0) {
+    bitrateKbps_ = kbps;
+    net_->SizeBufferForBitrate(kbps);
   }
   return error;
 }
@@ -139,10 +164,17 @@ int TDecodeStream::OpenDirect(const std::string& url, DOWNLOADPROC* proc, void* 
   filename = url;
   proc_ = proc;
   user_ = user;
+  if (openDeadline_ == Clock::time_point{})
+    openDeadline_ = Clock::now() + std::chrono::milliseconds(Config().netTimeout.load());
+  opening_ = true;
   int error = OpenDemuxer(true);
-  if (error != ERROR_OK) return error;
-  live_ = format_->duration == AV_NOPTS_VALUE || format_->duration <= 0;
-  return DecodeFirstFrame();
+  if (error == ERROR_OK) {
+    live_ = format_->duration == AV_NOPTS_VALUE || format_->duration <= 0;
+    error = DecodeFirstFrame();
+  }
+  if (error != ERROR_OK && !Aborting() && OpenTimedOut()) error = DeadlineError();
+  opening_ = false;
+  return error;
 }
 
 int TDecodeStream::OpenDemuxer(bool first) {
@@ -344,6 +376,7 @@ bool TDecodeStream::QueueFrame(AVFrame* frame, bool wait) {
   uint8_t* out[1] = {reinterpret_cast<uint8_t*>(converted_.data())};
   int made = swr_convert(swr_, out, outMax, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
   if (made <= 0) return true;
+  decodedFrames_ += static_cast<uint64_t>(made);
   return FillPcm(converted_.data(), static_cast<size_t>(made), wait);
 }
 
@@ -393,14 +426,51 @@ void TDecodeStream::Start() {
   thread_ = std::thread([this] { Run(); });
 }
 
+void TDecodeStream::LearnBitrate() {
+  if (kind_ != TKind::Net || freq <= 0) return;
+  // Measured over a quarter second of frames first, then again over each
+  // doubling up to eight seconds: VBR AAC needs a longer average, and the
+  // buffer should not wait for a pre-buffer sized by the first guess.
+  const uint64_t frames = decodedFrames_.load();
+  if (nextLearnAt_ == 0) {
+    if (bitrateKbps_.load() > 0) return;  // the server or the codec said
+    nextLearnAt_ = static_cast<uint64_t>(freq) / 4;
+  }
+  if (frames < nextLearnAt_ || nextLearnAt_ > static_cast<uint64_t>(freq) * 8) return;
+  nextLearnAt_ *= 2;
+  const double kbps = packetBytes_.load() * 8.0 * freq / static_cast<double>(frames) / 1000.0;
+  const int rounded = static_cast<int>(std::clamp(kbps + 0.5, 8.0, 1000.0));
+  if (std::abs(rounded - bitrateKbps_.load()) * 50 <= rounded) return;  // within 2 %
+  bitrateKbps_ = rounded;
+  net_->SizeBufferForBitrate(rounded);
+}
+
+uint64_t TDecodeStream::DecoderBacklog() {
+  const uint64_t taken = net_->ReadTotal();
+  const uint64_t frames = decodedFrames_.load();
+  if (frames == 0) return taken;
+  const double bytesPerFrame = static_cast<double>(packetBytes_.load()) / static_cast<double>(frames);
+  const auto played = static_cast<uint64_t>(static_cast<double>(framesTaken_.load()) * bytesPerFrame);
+  return taken > played ? taken - played : 0;
+}
+
 bool TDecodeStream::SourceReadyToResume() {
   // After running dry, a network stream waits until half a second is
   // buffered (download buffer and decoded audio together) before it plays
   // on: resuming on the first few packets would only stall again on a
   // connection that barely keeps up.
   if (kind_ != TKind::Net || net_->Ended()) return true;
-  const double bytesPerSecond = bitrateKbps_.load() * 125.0;
-  const double buffered = net_->Buffered() / bytesPerSecond + static_cast<double>(QueuedFrames()) / freq;
+  const double decoded = freq > 0 ? static_cast<double>(QueuedFrames()) / freq : 0.0;
+  const int kbps = bitrateKbps_.load();
+  if (kbps <= 0) {
+    // Without a bit rate the download buffer cannot be read as time; the
+    // decoded audio alone must reach the half second (or all the decoder
+    // keeps, when that is less).
+    const double keeps = freq > 0 ? static_cast<double>(HighWater()) / freq : 0.5;
+    return decoded >= std::min(0.5, keeps);
+  }
+  const double bytesPerSecond = kbps * 125.0;
+  const double buffered = net_->Buffered() / bytesPerSecond + decoded;
   return buffered >= std::min(0.5, net_->BufferSize() / bytesPerSecond / 2);
 }
 
@@ -441,6 +511,7 @@ void TDecodeStream::Run() {
       bool ok = DecodePacket(packet_, true);
       av_packet_unref(packet_);
       if (!ok) break;
+      LearnBitrate();
       AVStream* stream = format_->streams[streamIndex_];
       if (stream->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED) {
         stream->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
@@ -489,11 +560,16 @@ QWORD TDecodeStream::FilePosition(DWORD mode) {
       // with nothing left, the fill is unknown, which starts it too).
       const bool endedLive = net_->Ended() && net_->ContentLength() < 0;
       const QWORD buffered = net_->Buffered();
+      // What arrived and has not played counts, wherever it waits: in the
+      // download buffer, or already taken by the demuxer and decoder. Only
+      // then is a fill of 50 % half the buffer length of audio received.
+      const QWORD size = net_->BufferSize();
+      const QWORD held = std::min<QWORD>(buffered + DecoderBacklog(), std::max<QWORD>(size, buffered));
       switch (mode) {
         case FILEPOS_CURRENT:
         case FILEPOS_DOWNLOAD: return net_->Downloaded();
-        case FILEPOS_END: return endedLive && buffered > 0 ? buffered : net_->BufferSize();
-        case FILEPOS_BUFFER: return endedLive && buffered == 0 ? fail(ERROR_ENDED) : buffered;
+        case FILEPOS_END: return endedLive && buffered > 0 ? buffered : size;
+        case FILEPOS_BUFFER: return endedLive && buffered == 0 ? fail(ERROR_ENDED) : endedLive ? buffered : held;
         case FILEPOS_START: return 0;
         case FILEPOS_CONNECTED: return net_->Connected() ? 1 : 0;
         default: return fail(ERROR_ILLTYPE);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -33,6 +34,10 @@ class TDecodeStream : public TChannel {
   // content type (empty: probe).
   int OpenNet(std::unique_ptr<TNetSource> net, const std::string& formatName);
   int OpenDirect(const std::string& url, DOWNLOADPROC* proc, void* user);
+  // The opening must have decoded its first audio by then, however the
+  // bytes arrive; after it ERROR_TIMEOUT (or ERROR_FILEFORM when plenty
+  // came and none of it was audio). Set before OpenNet or OpenDirect.
+  void SetOpenDeadline(std::chrono::steady_clock::time_point until) { openDeadline_ = until; }
 
   // Starts the decoder thread once the channel is published.
   void Start();
@@ -66,6 +71,9 @@ class TDecodeStream : public TChannel {
   void UpdateCommentTags();
   static int ReadPacket(void* opaque, uint8_t* buffer, int size);
   static int Interrupt(void* opaque);
+  bool OpenTimedOut() const;
+  // The error of an open that ran past its deadline.
+  int DeadlineError() const;
   static int ReadMemory(void* opaque, uint8_t* buffer, int size);
   static int64_t SeekMemory(void* opaque, int64_t offset, int whence);
   const uint8_t* memory_ = nullptr;
@@ -91,10 +99,21 @@ class TDecodeStream : public TChannel {
   int swrInChannels_ = 0;
   int streamIndex_ = -1;
   bool live_ = false;
+  std::chrono::steady_clock::time_point openDeadline_{};
+  std::atomic<bool> opening_{false};
   std::vector<float> converted_;
 
+  // The stream's bit rate once known (icy-br, the codec, or measured over
+  // the first decoded frames); 0 while unknown.
+  void LearnBitrate();
+  // Undecoded bytes taken from the download buffer whose audio has not
+  // been played yet: the demuxer's and decoder's share of the buffer.
+  uint64_t DecoderBacklog();
+
   std::atomic<uint64_t> packetBytes_{0};
-  std::atomic<int> bitrateKbps_{128};
+  std::atomic<uint64_t> decodedFrames_{0};
+  std::atomic<int> bitrateKbps_{0};
+  uint64_t nextLearnAt_ = 0;  // decoded frames at which the rate is measured next (decoder thread)
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
   std::thread thread_;

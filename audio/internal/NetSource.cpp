@@ -272,6 +272,7 @@ void TNetSource::HeadersDone() {
                         static_cast<size_t>(options_.bufferMs) / 1000);
   }
   connected_ = true;
+  answered_ = true;
   if (options_.proc && (options_.flags & STREAM_STATUS)) CallProc(headerTags_.c_str(), 0);
   std::lock_guard lock(stateMutex_);
   phase_ = TPhase::Ready;
@@ -302,15 +303,6 @@ void TNetSource::PushAudio(const char* data, size_t length) {
   if (options_.proc) CallProc(data, static_cast<DWORD>(length));
   downloaded_ += length;
   connectionBytes_ += length;
-  if (!lowWaterSet_ && connectionBytes_ >= 32 * 1024) {
-    // Once the stream flows, wake for a quarter second of audio at a time
-    // instead of for every packet: the buffer holds seconds anyway, and
-    // a radio stream costs a few wake-ups a second instead of dozens.
-    lowWaterSet_ = true;
-    int bytes = (icyBitrate_ > 0 && icyBitrate_ <= 512 ? icyBitrate_ : 64) * 125 / 4;
-    int fd = socket_.load();
-    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
-  }
   std::unique_lock lock(bufferMutex_);
   while (length > 0 && !abort_.load()) {
     if (count_ == ring_.size()) {
@@ -331,14 +323,33 @@ void TNetSource::PushAudio(const char* data, size_t length) {
   }
   writerBlocked_ = false;
   lastData_ = Clock::now();
+  if (!lowWaterSet_ && contentLength_ < 0 && count_ >= ring_.size() / 2) {
+    // Once the pre-buffer is in, wake for a quarter second of audio at a
+    // time instead of for every packet: the buffer holds seconds anyway,
+    // and a radio stream costs a few wake-ups a second instead of dozens.
+    // Not before: every byte of the pre-buffer is a moment the listener
+    // waits for.
+    lowWaterSet_ = true;
+    const int quarter = static_cast<int>(ring_.size() * 250 / static_cast<size_t>(std::max(options_.bufferMs, 1000)));
+    const int bytes = std::clamp(quarter, 512, 64 * 1024);
+    int fd = socket_.load();
+    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
+  }
 }
 
 int TNetSource::ProgressCallback(void* userData, int64_t, int64_t, int64_t, int64_t) {
   auto* self = static_cast<TNetSource*>(userData);
   if (self->abort_.load()) return 1;
   if (self->writerBlocked_.load()) return 0;
+  const auto now = Clock::now();
   // No byte for the time-out: the server is gone even if the socket is not.
-  if (Clock::now() - self->lastData_ > std::chrono::milliseconds(self->options_.timeoutMs)) return 1;
+  if (now - self->lastData_ > std::chrono::milliseconds(self->options_.timeoutMs)) return 1;
+  // Headers that trickle in keep no open waiting past its deadline.
+  if (!self->answered_.load() && self->options_.openDeadline != Clock::time_point{} &&
+      now >= self->options_.openDeadline) {
+    self->lastData_ = now - std::chrono::milliseconds(self->options_.timeoutMs);
+    return 1;
+  }
   return 0;
 }
 
@@ -385,12 +396,21 @@ uint64_t TNetSource::BufferSize() {
   return ring_.size();
 }
 
+uint64_t TNetSource::ReadTotal() {
+  std::lock_guard lock(bufferMutex_);
+  return readTotal_;
+}
+
 int TNetSource::Read(uint8_t* buffer, int size) {
   std::unique_lock lock(bufferMutex_);
-  const int deadlineMs = readDeadlineMs_.load();
-  const auto deadline = Clock::now() + std::chrono::milliseconds(deadlineMs);
+  const auto deadlineRep = readDeadline_.load();
+  const auto deadline = Clock::time_point(Clock::duration(deadlineRep));
   while (true) {
     if (abort_.load()) return -1;
+    if (deadlineRep != 0 && Clock::now() >= deadline) {
+      timedOut_ = true;
+      return 0;
+    }
     if (!breaks_.empty() && breaks_.front() <= readTotal_) {
       breaks_.pop_front();
       breakSeen_ = true;
@@ -408,11 +428,9 @@ int TNetSource::Read(uint8_t* buffer, int size) {
       return static_cast<int>(n);
     }
     if (ended_.load()) return 0;
-    if (deadlineMs > 0 && Clock::now() >= deadline) {
-      timedOut_ = true;
-      return 0;
-    }
-    dataCv_.wait_for(lock, std::chrono::milliseconds(100));
+    auto wait = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(100));
+    if (deadlineRep != 0) wait = std::min(wait, std::max(deadline - Clock::now(), Clock::duration(0)));
+    dataCv_.wait_for(lock, wait);
   }
 }
 

@@ -35,6 +35,9 @@ class TNetSource {
     int reconnectMs = 30000;
     std::string proxy;
     std::string agent;
+    // The answer's headers must be complete by then (none: only the
+    // time-out without data applies).
+    std::chrono::steady_clock::time_point openDeadline{};
   };
 
   explicit TNetSource(TOptions options);
@@ -62,12 +65,16 @@ class TNetSource {
 
   // Decoder side. Read gives audio bytes, waiting for them; it returns
   // 0 at the end of the stream or at a break left by a reconnection (then
-  // TakeBreak is true), -1 when aborted. With a deadline set it also gives
-  // 0 once nothing arrived for that long (then TimedOut is true).
+  // TakeBreak is true), -1 when aborted. Once a deadline set has passed it
+  // gives 0 however much arrives (then TimedOut is true): while opening, a
+  // server that trickles bytes must not hold the open for ever.
   int Read(uint8_t* buffer, int size);
-  void SetReadDeadline(int ms) { readDeadlineMs_ = ms; }
+  void SetReadDeadline(std::chrono::steady_clock::time_point until) { readDeadline_ = until.time_since_epoch().count(); }
+  void ClearReadDeadline() { readDeadline_ = 0; }
   bool TimedOut() const { return timedOut_.load(); }
   bool TakeBreak() { return breakSeen_.exchange(false); }
+  // Audio bytes the decoder has taken so far.
+  uint64_t ReadTotal();
   // Waits until `bytes` are buffered, the download ended or `ms` passed;
   // returns a copy of what is buffered (up to `bytes`) without taking it.
   std::string Peek(size_t bytes, int ms);
@@ -122,6 +129,7 @@ class TNetSource {
   TIcyParser icyParser_;
   std::chrono::steady_clock::time_point lastData_;
   std::atomic<bool> writerBlocked_{false};
+  std::atomic<bool> answered_{false};
 
   // Results of the first answer (written before Connect returns).
   std::string contentType_;
@@ -141,7 +149,7 @@ class TNetSource {
   uint64_t readTotal_ = 0;
   uint64_t writeTotal_ = 0;
   std::deque<uint64_t> breaks_;
-  std::atomic<int> readDeadlineMs_{0};
+  std::atomic<std::chrono::steady_clock::rep> readDeadline_{0};
   std::atomic<bool> timedOut_{false};
   std::atomic<bool> breakSeen_{false};
 

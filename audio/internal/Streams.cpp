@@ -8,6 +8,7 @@
 
 #include "audio/Audio.h"
 #include "audio/internal/Core.h"
+#include "audio/internal/ContentSniff.h"
 #include "audio/internal/DecodeStream.h"
 #include "audio/internal/NetSource.h"
 #include "audio/internal/Playlist.h"
@@ -79,44 +80,6 @@ class TPendingOpen {
 
 std::string Lower(std::string s) { return ascii::Lower(s); }
 
-// The demuxer for a content type; a few bytes correct servers that call
-// AAC "audio/mpeg" and the reverse. Empty: let libavformat probe.
-std::string FormatFor(const std::string& contentType, const std::string& head) {
-  std::string type = Lower(contentType.substr(0, contentType.find(';')));
-  type.erase(std::remove(type.begin(), type.end(), ' '), type.end());
-  std::string format;
-  if (type == "audio/mpeg" || type == "audio/mp3" || type == "audio/mpeg3" || type == "audio/x-mpeg" ||
-      type == "audio/mpg")
-    format = "mp3";
-  else if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac" || type == "audio/x-aacp")
-    format = "aac";
-  else if (type == "application/ogg" || type == "audio/ogg" || type == "audio/x-ogg" ||
-           type == "audio/vorbis" || type == "audio/opus")
-    format = "ogg";
-  else if (type == "audio/flac" || type == "audio/x-flac")
-    format = "flac";
-  else if (type == "audio/ac3" || type == "audio/x-ac3")
-    format = "ac3";
-  else if (type == "video/mp2t")
-    format = "mpegts";
-  else if (type == "audio/wav" || type == "audio/x-wav" || type == "audio/wave")
-    format = "wav";
-  else if (type == "audio/x-ms-wma" || type == "video/x-ms-asf" || type == "application/vnd.ms-asf")
-    format = "asf";
-  if ((format == "mp3" || format == "aac") && head.rfind("ID3", 0) != 0) {
-    for (size_t i = 0; i + 1 < head.size(); ++i) {
-      const auto b0 = static_cast<unsigned char>(head[i]);
-      const auto b1 = static_cast<unsigned char>(head[i + 1]);
-      if (b0 != 0xFF || (b1 & 0xE0) != 0xE0) continue;
-      if ((b1 & 0xF6) == 0xF0) return "aac";
-      if ((b1 & 0x06) != 0) return "mp3";
-    }
-  }
-  if (head.rfind("OggS", 0) == 0) return "ogg";
-  if (head.rfind("fLaC", 0) == 0) return "flac";
-  return format;
-}
-
 bool OpenedByLibavformat(const std::string& url) {
   std::string lower = Lower(url);
   for (const char* scheme : {"rtmp://", "rtmps://", "rtmpt://", "rtmpe://", "rtmpte://", "rtsp://",
@@ -163,6 +126,13 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   }
   auto& config = Config();
   const int timeout = static_cast<int>(config.netTimeout.load());
+  // Everything up to the first decoded audio shares one time-out, however
+  // slowly the server trickles its answer.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
+  const auto remaining = [&] {
+    return static_cast<int>(std::max<int64_t>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count()));
+  };
   TNetSource::TOptions options;
   options.url = url;
   options.offset = offset;
@@ -174,6 +144,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   options.reconnectMs = static_cast<int>(config.netReconnect.load());
   options.proxy = config.Proxy();
   options.agent = config.Agent();
+  options.openDeadline = deadline;
   // Made before connecting, so that no metadata that arrives early is lost;
   // declared before the source, so that it outlives the source's thread.
   auto stream = std::make_shared<TDecodeStream>(NewHandle(), flags, TDecodeStream::TKind::Net);
@@ -191,7 +162,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
     SetError(error);
     return 0;
   }
-  const std::string head = net->Peek(2048, timeout);
+  const std::string head = net->Peek(2048, remaining());
   if (pending.Cancelled()) {
     SetError(ERROR_ENDED);
     return 0;
@@ -213,7 +184,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
       SetError(ERROR_FILEFORM);
       return 0;
     }
-    std::string text = net->ReadWhole(kMaxPlaylistBytes, timeout);
+    std::string text = net->ReadWhole(kMaxPlaylistBytes, remaining());
     std::string base = net->EffectiveUrl();
     net->Abort();
     net->Join();
@@ -230,6 +201,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
     return 0;
   }
   TNetSource* source = net.get();
+  stream->SetOpenDeadline(deadline);
   error = stream->OpenNet(std::move(net), FormatFor(source->ContentType(), head));
   if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {

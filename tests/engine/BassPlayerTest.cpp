@@ -18,6 +18,7 @@
 
 using namespace playertest;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -320,4 +321,30 @@ TEST_F(BassPlayer, ConfiguresTheLibraryOnceWhenItIsAvailable) {
   EXPECT_EQ(audio::GetConfig(audio::CONFIG_NET_PLAYLIST), 1u);
   EXPECT_EQ(audio::GetConfig(audio::CONFIG_NET_BUFFER), 1500u);
   EXPECT_EQ(audio::GetConfig(audio::CONFIG_NET_TIMEOUT), 3500u);
+}
+
+TEST_F(BassPlayer, APrebufferThatNeverFillsEndsWithinTheTimeOut) {
+  // A few seconds' worth would fill the buffer; the server sends a tenth
+  // of that and then nothing, with the connection left open.
+  TLiveOptions options;
+  options.burst = 8000;
+  options.stallAfter = 8000;
+  Live("/starved", options);
+  TBassRadioPlayer player;
+  player.SetNetTimeout(1500);
+  TEventLog log(player);
+  player.Address = server.Url("/starved");
+  const auto start = Clock::now();
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return log.Has("play") || player.State == psStopped; })) << log.Timeline();
+  const auto waited = Clock::now() - start;
+  // What arrived plays (and stalls) instead of "buffering" for ever.
+  EXPECT_TRUE(log.Has("play")) << log.Joined();
+  EXPECT_GE(waited, 1400ms);
+  EXPECT_LT(waited, 1500ms + 2500ms);
+  auto events = log.Events();
+  ASSERT_GE(events.size(), 3u);
+  EXPECT_EQ(events[events.size() - 2].rfind("buffering:", 0), 0u) << log.Joined();
+  EXPECT_LT(player.BufferPercent(), player.PrebufferPercent);
+  player.Stop();
 }

@@ -1,0 +1,87 @@
+// The download buffer of an internet stream measured in what a listener
+// waits for: its size follows the stream's real bit rate, its fill counts
+// every byte that arrived and has not played, and a stream whose bit rate
+// is not known yet still resumes after a stall.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "AudioTestUtil.h"
+
+using namespace audio;
+using audiotest::Media;
+using audiotest::WaitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Answers with `headers`, sends `first` bytes of `audio` at once, then
+// waits until `resume` is set and sends the rest paced at `rate` bytes a
+// second.
+void ServeWithGap(const testkit::FixtureServer& server, testkit::Connection& c, const std::string& headers,
+                  const std::string& audio, size_t first, std::atomic<bool>& resume, size_t rate) {
+  if (!c.Write("HTTP/1.0 200 OK\r\n" + headers + "\r\n") || !c.Write(std::string_view(audio).substr(0, first))) return;
+  while (!resume.load())
+    if (!server.SleepFor(10ms)) return;
+  for (size_t at = first; !server.Stopping();) {
+    const size_t chunk = rate / 50;
+    if (!c.Write(std::string_view(audio).substr(at % audio.size(), chunk))) return;
+    at += chunk;
+    server.SleepFor(20ms);
+  }
+}
+
+}  // namespace
+
+TEST(Prebuffer, BufferFollowsTheRealBitRateAndCountsWhatTheDecoderHolds) {
+  audiotest::TLibrary library;
+  // 128 kbit/s AAC, announced without icy-br: the rate comes from the frames.
+  const std::string aac = testkit::ReadBytes(Media("sine440.aac"));
+  ASSERT_GT(aac.size(), 100000u);
+  const double realBytesPerSecond = aac.size() / 10.0;
+  testkit::FixtureServer server;
+  std::atomic<bool> resume{false};
+  constexpr size_t kFirst = 48000;
+  server.Route("/aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeWithGap(server, c, "Content-Type: audio/aac\r\n", aac, kFirst, resume, 16000);
+  });
+  HSTREAM h = StreamCreateURL(server.Url("/aac").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_DOWNLOAD) == kFirst; }, 5s));
+  // The buffer holds its length (5 s in these tests) at the real rate,
+  // not at a rate assumed for every stream.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const double end = static_cast<double>(StreamGetFilePosition(h, FILEPOS_END));
+        return end > realBytesPerSecond * 5 * 0.85 && end < realBytesPerSecond * 5 * 1.15;
+      },
+      3s))
+      << StreamGetFilePosition(h, FILEPOS_END) << " for " << realBytesPerSecond << " bytes a second";
+  // Before playback nothing has played: the fill is everything received,
+  // although the decoder took its share out of the download buffer.
+  EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_BUFFER), kFirst);
+  resume = true;
+  EXPECT_TRUE(StreamFree(h));
+}
+
+TEST(Prebuffer, AacWithoutAKnownBitRateStallsAndPlaysOnWhenTheDataReturns) {
+  audiotest::TLibrary library;
+  const std::string aac = testkit::ReadBytes(Media("sine440.aac"));
+  testkit::FixtureServer server;
+  std::atomic<bool> resume{false};
+  // Less than the quarter second of frames the rate is measured over, so
+  // the stream stalls while its bit rate is still unknown.
+  constexpr size_t kFirst = 2500;
+  server.Route("/aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    ServeWithGap(server, c, "Content-Type: audio/aac\r\n", aac, kFirst, resume, 32000);
+  });
+  HSTREAM h = StreamCreateURL(server.Url("/aac").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 5s)) << ChannelIsActive(h);
+  const QWORD stalledAt = ChannelGetPosition(h, POS_DECODE);
+  resume = true;
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 5s)) << ChannelIsActive(h);
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > stalledAt; }, 3s));
+  EXPECT_TRUE(StreamFree(h));
+}
