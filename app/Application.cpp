@@ -18,6 +18,7 @@
 #include "engine/RadioPlayer.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Folders.h"
+#include "platform/OpenTarget.h"
 #include "resources/strings/StringTable.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
@@ -55,6 +56,12 @@ class TApplication::TEndpoint : public platform::TInstanceReceiver {
     if (core::IsWindow(window)) result = core::SendMessage(window, msg, wParam, lParam);
     if (!core::IsWindow(window) && FApp.FInstanceServer) FApp.FInstanceServer->Close();
     return result;
+  }
+
+  std::intptr_t InstanceOpen(const std::string& target) override {
+    if (!FApp.FMainWindow || !core::IsWindow(FApp.FMainWindow->WindowHandle())) return 0;
+    FApp.FMainWindow->OpenTarget(W(target));
+    return 1;
   }
 
   bool InstanceEnabled() override { return FApp.FMainWindow && FApp.FMainWindow->Enabled(); }
@@ -105,6 +112,11 @@ int TApplication::Run() {
     return 0;
   }
 
+  // Before anything changes the current folder, which relative paths mean.
+  FTargets.clear();
+  for (const auto& target : FParameters->Targets())
+    if (auto resolved = platform::ResolveOpenTarget(U(target)); !resolved.empty()) FTargets.push_back(resolved);
+
   int exitCode = 0;
   try {
     if (FParameters->Record().Present) {
@@ -126,10 +138,13 @@ int TApplication::Run() {
 
     bool other = OtherInstanceExists();
     if (!FSingleInstance || !other) Initialize();
-    if (FSingleInstance && other)
+    if (FSingleInstance && other) {
       ActivateOther();
-    else
+    } else {
+      if (FMainWindow)
+        for (const auto& target : FTargets) FMainWindow->OpenTarget(W(target));
       RunMessageLoop();
+    }
   } catch (const std::exception& e) {
     *FErr << "QOR: " << e.what() << "\n";
     exitCode = 1;
@@ -222,6 +237,8 @@ void TApplication::ActivateOther() {
   if (!window || !platform::IsInstanceWindowEnabled(*window)) return;
   platform::SendInstanceMessage(*window, core::WM_NULL, 0, 0);
   platform::SendInstanceMessage(*window, UM_ACTIVATE, 0, 0);
+  // What this start was asked to open goes to the running instance.
+  for (const auto& target : FTargets) platform::SendInstanceOpen(*window, target);
 }
 
 void TApplication::Initialize() {

@@ -88,6 +88,8 @@ class TApplication {
   std::unique_ptr<TEndpoint> FEndpoint;
   std::unique_ptr<platform::TInstanceServer> FInstanceServer;
   std::string FRuntimeFolder;
+  // Files and addresses of the command line, resolved at start (UTF-8).
+  std::vector<std::string> FTargets;
   TListSource FListSource;
   std::ostream* FErr;
   bool FSettingsErrorShown = false;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/MessageWindow.h"
 
@@ -30,6 +31,9 @@ class TControllerWindow : public core::TMessageWindow {
   virtual bool Enabled() const { return true; }
   // Applies the program icon id (101 or 102).
   virtual void SetIconId(int) {}
+  // A file or address to open, from this program's command line or from
+  // another instance's (already resolved: absolute path or address).
+  virtual void OpenTarget(const std::u16string&) {}
 };
 
 using TControllerFactory = std::function<std::unique_ptr<TControllerWindow>(TApplication&)>;

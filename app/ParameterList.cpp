@@ -31,6 +31,15 @@ bool TParameterList::HelpRequested() const {
   return false;
 }
 
+std::vector<std::u16string> TParameterList::Targets() const {
+  std::vector<std::u16string> targets;
+  for (int i = 0; i < Count(); ++i) {
+    const std::u16string& line = Get(i);
+    if (!line.empty() && line[0] != u'-' && line != u"/?") targets.push_back(line);
+  }
+  return targets;
+}
+
 double TParameterList::DurationValue() const {
   TSwitch duration = Duration();
   TDateTime value = 0;

@@ -37,6 +37,9 @@ class TParameterList : public TWStringList {
   TSwitch Administrator() const { return Find(u"-administrator"); }
   // "--help", "-help", "-h", "-?" or "/?".
   bool HelpRequested() const;
+  // The arguments that are no switches (not starting with "-", not "/?"):
+  // files and addresses to open, in order.
+  std::vector<std::u16string> Targets() const;
 
   // The values the player window reads when it opens: "-duration" as a
   // fraction of a day, -1 when absent or not a time of the long format;

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -22,6 +24,7 @@ constexpr std::uint32_t kMagic = 0x4D524F51;  // "QORM"
 constexpr std::uint32_t kKindPing = 0;
 constexpr std::uint32_t kKindSend = 1;
 constexpr std::uint32_t kKindEnabled = 2;
+constexpr std::uint32_t kKindOpen = 3;  // WParam: length of the UTF-8 text after the frame
 
 // Fixed-size little-endian frames; both ends are the same program on the
 // same machine, but the layout is spelled out so it never depends on
@@ -211,6 +214,19 @@ void TInstanceServer::ServeOne() {
   r.LParam = static_cast<std::int64_t>(Get64(request + 20));
   std::int64_t result = 0;
   TInstanceReceiver& receiver = FReceiver;
+  std::string text;
+  if (r.Kind == kKindOpen) {
+    // The length comes from outside: bounded before anything is read.
+    if (r.WParam > MaxInstanceTextSize) {
+      ::close(fd);
+      return;
+    }
+    text.resize(static_cast<std::size_t>(r.WParam));
+    if (!text.empty() && !ReadExactly(fd, reinterpret_cast<unsigned char*>(text.data()), text.size(), 2000)) {
+      ::close(fd);
+      return;
+    }
+  }
   switch (r.Kind) {
     case kKindSend:
       result = receiver.InstanceMessage(r.Msg, static_cast<std::uintptr_t>(r.WParam),
@@ -218,6 +234,9 @@ void TInstanceServer::ServeOne() {
       break;
     case kKindEnabled:
       result = receiver.InstanceEnabled() ? 1 : 0;
+      break;
+    case kKindOpen:
+      result = receiver.InstanceOpen(text);
       break;
     case kKindPing:
     default:
@@ -274,7 +293,7 @@ std::optional<std::string> FindInstanceWindow(const std::string& folder, const s
 namespace {
 
 TSendStatus Exchange(const std::string& window, std::uint32_t kind, std::uint32_t msg, std::uintptr_t wParam,
-                     std::intptr_t lParam, std::int64_t& result, int timeoutMs) {
+                     std::intptr_t lParam, std::int64_t& result, int timeoutMs, std::string_view text = {}) {
   int fd = -1;
   switch (Connect(window, fd)) {
     case TConnect::Ok: break;
@@ -290,7 +309,8 @@ TSendStatus Exchange(const std::string& window, std::uint32_t kind, std::uint32_
   Put64(request + 20, static_cast<std::uint64_t>(lParam));
   unsigned char reply[kReplySize];
   TSendStatus status = TSendStatus::Ok;
-  if (!WriteAll(fd, request, sizeof request, timeoutMs)) {
+  if (!WriteAll(fd, request, sizeof request, timeoutMs) ||
+      !WriteAll(fd, reinterpret_cast<const unsigned char*>(text.data()), text.size(), timeoutMs)) {
     status = TSendStatus::Failed;
   } else if (!WaitFor(fd, POLLIN, timeoutMs)) {
     status = TSendStatus::TimedOut;
@@ -310,6 +330,16 @@ TSendStatus SendInstanceMessage(const std::string& window, std::uint32_t msg, st
   std::int64_t value = 0;
   TSendStatus status = Exchange(window, kKindSend, msg, wParam, lParam, value, timeoutMs);
   if (result) *result = status == TSendStatus::Ok ? static_cast<std::intptr_t>(value) : 0;
+  return status;
+}
+
+TSendStatus SendInstanceOpen(const std::string& window, const std::string& target, std::intptr_t* result,
+                             int timeoutMs) {
+  if (result) *result = 0;
+  if (target.size() > MaxInstanceTextSize) return TSendStatus::Failed;
+  std::int64_t value = 0;
+  TSendStatus status = Exchange(window, kKindOpen, 0, target.size(), 0, value, timeoutMs, target);
+  if (result && status == TSendStatus::Ok) *result = static_cast<std::intptr_t>(value);
   return status;
 }
 

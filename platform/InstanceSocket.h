@@ -28,6 +28,8 @@ class TInstanceReceiver {
   virtual std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
   // Whether the window accepts input (a disabled window is left alone).
   virtual bool InstanceEnabled() { return true; }
+  // A file or address that another instance was asked to open (UTF-8).
+  virtual std::intptr_t InstanceOpen(const std::string& /*target*/) { return 0; }
 };
 
 class TInstanceServer {
@@ -74,6 +76,14 @@ enum class TSendStatus { Ok, NoWindow, Failed, TimedOut };
 // Sends one message and waits up to timeoutMs for the answer.
 TSendStatus SendInstanceMessage(const std::string& window, std::uint32_t msg, std::uintptr_t wParam,
                                 std::intptr_t lParam, std::intptr_t* result = nullptr, int timeoutMs = 20000);
+// Longest text SendInstanceOpen carries; servers refuse longer ones unread.
+inline constexpr std::size_t MaxInstanceTextSize = 64 * 1024;
+
+// Hands a file path or an address to the window's InstanceOpen and waits
+// for its answer. Failed without sending when the text is too long.
+TSendStatus SendInstanceOpen(const std::string& window, const std::string& target, std::intptr_t* result = nullptr,
+                             int timeoutMs = 20000);
+
 // Asks whether the window is enabled; false when it does not answer.
 bool IsInstanceWindowEnabled(const std::string& window, int timeoutMs = 5000);
 

@@ -33,6 +33,11 @@ struct TRecorder : TInstanceReceiver {
     return msg == UM_ACTIVATE_MESSAGE ? 77 : static_cast<std::intptr_t>(w + 1);
   }
   bool InstanceEnabled() override { return Enabled; }
+  std::vector<std::string> Opened;
+  std::intptr_t InstanceOpen(const std::string& target) override {
+    Opened.push_back(target);
+    return static_cast<std::intptr_t>(target.size()) + 1;
+  }
 };
 
 // Runs work on another thread (the other process, in effect) while this
@@ -162,6 +167,62 @@ TEST(PlatformInstanceSocketTest, SilentPeerTimesOutAndBadFolderFails) {
   EXPECT_FALSE(nowhere.ErrorText().empty());
   TInstanceServer tooLong(Folder(dir) + std::string(200, 'x') + "/", receiver);
   EXPECT_TRUE(tooLong.Failed());
+}
+
+TEST(PlatformInstanceSocketTest, OpenCarriesTextsWhole) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  TInstanceServer server(Folder(dir), receiver);
+  ASSERT_FALSE(server.Failed()) << server.ErrorText();
+  const std::string path = "/home/kullanıcı/Müzik/Şarkılar listesi.rpf";
+  const std::string address = "http://127.0.0.1:8000/stream?a=1&b=" + std::string(5000, 'x');
+  std::intptr_t r1 = 0, r2 = 0, r3 = 0, r4 = 7;
+  TSendStatus tooLong{};
+  RunClient([&] {
+    SendInstanceOpen(server.Path(), path, &r1);
+    SendInstanceOpen(server.Path(), address, &r2);
+    SendInstanceOpen(server.Path(), "", &r3);
+    tooLong = SendInstanceOpen(server.Path(), std::string(MaxInstanceTextSize + 1, 'a'), &r4);
+  });
+  ASSERT_EQ(receiver.Opened.size(), 3u);
+  EXPECT_EQ(receiver.Opened[0], path);
+  EXPECT_EQ(receiver.Opened[1], address);
+  EXPECT_EQ(receiver.Opened[2], "");
+  EXPECT_EQ(r1, static_cast<std::intptr_t>(path.size()) + 1);
+  EXPECT_EQ(r2, static_cast<std::intptr_t>(address.size()) + 1);
+  EXPECT_EQ(r3, 1);
+  EXPECT_EQ(tooLong, TSendStatus::Failed);
+  EXPECT_EQ(r4, 0);
+  EXPECT_TRUE(receiver.Calls.empty());
+}
+
+TEST(PlatformInstanceSocketTest, HugeClaimedTextLengthIsRefusedUnread) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  TInstanceServer server(Folder(dir), receiver);
+  ASSERT_FALSE(server.Failed()) << server.ErrorText();
+  ssize_t answered = -2;
+  TSendStatus after{};
+  RunClient([&] {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, server.Path().c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+      // "QORM", kind 3 (open), message 0, a text length of 2^40, lParam 0.
+      unsigned char frame[28] = {0x51, 0x4F, 0x52, 0x4D, 3};
+      frame[12 + 5] = 1;
+      ::send(fd, frame, sizeof frame, MSG_NOSIGNAL);
+      unsigned char reply[16];
+      answered = ::recv(fd, reply, sizeof reply, 0);
+    }
+    ::close(fd);
+    after = SendInstanceOpen(server.Path(), "http://127.0.0.1/");
+  });
+  EXPECT_EQ(answered, 0) << "the server hangs up without an answer";
+  EXPECT_EQ(after, TSendStatus::Ok) << "and goes on serving";
+  ASSERT_EQ(receiver.Opened.size(), 1u);
+  EXPECT_EQ(receiver.Opened[0], "http://127.0.0.1/");
 }
 
 }  // namespace

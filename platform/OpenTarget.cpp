@@ -1,0 +1,53 @@
+#include "platform/OpenTarget.h"
+
+#include <glib.h>
+
+namespace platform {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (g_ascii_tolower(text[i]) != prefix[i]) return false;
+  return true;
+}
+
+// "scheme://" with an RFC 3986 scheme: a letter, then letters, digits, + - .
+bool HasScheme(std::string_view text) {
+  auto colon = text.find("://");
+  if (colon == std::string_view::npos || colon == 0 || !g_ascii_isalpha(text[0])) return false;
+  for (std::size_t i = 1; i < colon; ++i)
+    if (!g_ascii_isalnum(text[i]) && text[i] != '+' && text[i] != '-' && text[i] != '.') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string ResolveOpenTarget(const std::string& argument) {
+  if (argument.empty()) return {};
+  if (StartsWithNoCase(argument, "file://")) {
+    // GLib reads the scheme in lower case only.
+    std::string uri = "file" + argument.substr(4);
+    gchar* host = nullptr;
+    gchar* path = g_filename_from_uri(uri.c_str(), &host, nullptr);
+    // A file on another machine is not ours to open.
+    bool local = !host || !host[0] || g_ascii_strcasecmp(host, "localhost") == 0 ||
+                 g_ascii_strcasecmp(host, g_get_host_name()) == 0;
+    std::string result = path && local ? path : "";
+    g_free(path);
+    g_free(host);
+    return result;
+  }
+  if (HasScheme(argument)) return argument;
+  gchar* absolute = g_canonicalize_filename(argument.c_str(), nullptr);
+  std::string result = absolute;
+  g_free(absolute);
+  return result;
+}
+
+bool IsWebAddress(std::string_view target) {
+  return StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://");
+}
+
+}  // namespace platform
