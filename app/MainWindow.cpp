@@ -9,6 +9,7 @@
 #include "engine/BassRadioPlayer.h"
 #include "engine/Recorder.h"
 #include "platform/Folders.h"
+#include "platform/OpenTarget.h"
 #include "resources/strings/StringTable.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
@@ -140,6 +141,24 @@ void TMainWindow::Play(const char16_t* name, const char16_t* address) {
     FWidgetTimer->SetEnabled(false);
     FWidgetTimer->SetEnabled(true);
   }
+}
+
+void TMainWindow::OpenTarget(const std::u16string& target) {
+  if (FClosing || target.empty()) return;
+  if (platform::IsWebAddress(enc::Utf16ToUtf8(target))) {
+    Stop();
+    Play(target.c_str(), target.c_str());
+    return;
+  }
+  FFilesToOpen.push_back(target);
+  DeliverFiles();
+}
+
+void TMainWindow::DeliverFiles() {
+  if (FFilesToOpen.empty() || !IsWindow(FClientWindow) || !OpenFiles) return;
+  auto files = std::move(FFilesToOpen);
+  FFilesToOpen.clear();
+  OpenFiles(FClientWindow, files);
 }
 
 void TMainWindow::StartPlayer() {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Controller.h"
 #include "app/ControllerDesktop.h"
@@ -67,6 +68,9 @@ class TMainWindow : public TControllerWindow {
   std::function<core::LRESULT(core::HWND parent, int page)> ShowOptions;
   // Shows the menu that the player window handed out for the tray icon.
   std::function<void(core::LRESULT menu, core::HWND owner)> PopupMenu;
+  // Gives files to open to the player window as if they had been dropped
+  // on it (app/desktop makes the drop); without it they are dropped.
+  std::function<void(core::HWND playerWindow, const std::vector<std::u16string>& files)> OpenFiles;
   // The tray icon and window icon (app/desktop); none when headless.
   std::unique_ptr<TControllerDesktop> Desktop;
 
@@ -87,6 +91,9 @@ class TMainWindow : public TControllerWindow {
   std::string FfmpegPath() const;
 
   void SetIconId(int value) override;
+  // An http(s) address plays at once, as a station of that name; a file
+  // goes to the player window as a drop, once the player window is there.
+  void OpenTarget(const std::u16string& target) override;
   void WndProc(core::TMessage& message) override;
 
   // The closing sequence (WM_CLOSE, command 40001): timers, player window,
@@ -109,6 +116,7 @@ class TMainWindow : public TControllerWindow {
   void WidgetTick();
   void SiteCountTick();
   void DoBeep();
+  void DeliverFiles();
   bool HandleRequest(core::TMessage& m);
   bool HandlePlayerRequest(core::TMessage& m);
   bool HandleRecorderRequest(core::TMessage& m);
@@ -134,6 +142,7 @@ class TMainWindow : public TControllerWindow {
   std::unique_ptr<core::TMessageWindow> FPlayerWindow;
   std::string FTags;  // what UM_GET_TAGS points to, until the next request
   std::string FProxy;
+  std::vector<std::u16string> FFilesToOpen;  // until a player window registers
   bool FClosing = false;
 };
 

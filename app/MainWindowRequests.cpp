@@ -101,7 +101,10 @@ bool TMainWindow::HandleRequest(TMessage& m) {
     case UM_SET_TRAY_HINT:
       if (Desktop) Desktop->SetTrayHint(ReadWide(m.LParam, ProtocolTextLimit));
       return true;
-    case UM_REGISTER_CLIENT: FClientWindow = static_cast<HWND>(m.LParam); return true;
+    case UM_REGISTER_CLIENT:
+      FClientWindow = static_cast<HWND>(m.LParam);
+      DeliverFiles();
+      return true;
     case UM_PLAYER_META:
       m.Result = IsWindow(FClientWindow) ? SendMessage(FClientWindow, UM_PLAYER_META, m.WParam, m.LParam) : 0;
       return true;

@@ -39,7 +39,13 @@ std::string ResolveOpenTarget(const std::string& argument) {
     g_free(host);
     return result;
   }
-  if (HasScheme(argument)) return argument;
+  if (HasScheme(argument)) {
+    // Schemes are case-insensitive, but not every part of the player reads
+    // them so: hand them on in their canonical lower case.
+    std::string address = argument;
+    for (std::size_t i = 0; address[i] != ':'; ++i) address[i] = g_ascii_tolower(address[i]);
+    return address;
+  }
   gchar* absolute = g_canonicalize_filename(argument.c_str(), nullptr);
   std::string result = absolute;
   g_free(absolute);

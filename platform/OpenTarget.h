@@ -10,7 +10,8 @@
 
 namespace platform {
 
-// file:// URIs become local paths; other addresses ("scheme://...") are kept;
+// file:// URIs become local paths; other addresses ("scheme://...") are kept
+// with the scheme in lower case;
 // relative paths are made absolute against the current folder. Empty when
 // a file URI cannot be turned into a local path.
 std::string ResolveOpenTarget(const std::string& argument);

@@ -3,7 +3,9 @@
 #include "platform/Resources.h"
 #include "resources/strings/StringTable.h"
 #include "widgets/backend/Backend.h"
+#include "support/Encoding.h"
 #include "widgets/controls/Control.h"
+#include "widgets/controls/DropFiles.h"
 #include "widgets/menus/Menu.h"
 #include "widgets/tray/TrayIcon.h"
 
@@ -83,6 +85,14 @@ TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
     TrackPopupMenuEx(popup, TPM_VERTICAL, at.X, at.Y, owner, nullptr);
   };
   controller.Beep = [] { Backend().Beep(); };
+  // Files opened from the desktop or the command line arrive as a drop
+  // does. Posted: the instance that handed them over need not wait for
+  // whatever the player window asks about them.
+  controller.OpenFiles = [](HWND player, const std::vector<std::u16string>& files) {
+    std::vector<std::string> paths;
+    for (const auto& file : files) paths.push_back(enc::Utf16ToUtf8(file));
+    PostMessage(player, WM_DROPFILES, static_cast<WPARAM>(CreateDrop(paths, TPoint{0, 0})), 0);
+  };
   if (display) {
     controller.Ask = GtkQuestion;
     controller.CloseQuestion = CloseGtkQuestion;

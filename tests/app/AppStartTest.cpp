@@ -44,6 +44,10 @@ TEST(AppStartTest, SwitchesMatchWholeOrBeforeEquals) {
   EXPECT_TRUE(bytes.Mute().Present);
   EXPECT_TRUE(bytes.HelpRequested());
   EXPECT_EQ(bytes.Name().Value, u"Şehir") << "arguments that are not UTF-8 are read as Windows-1254";
+  EXPECT_TRUE(bytes.Targets().empty());
+
+  TParameterList open({u"-mute", u"/?", u"http://a/", u"", u"liste.rpf", u"-play"});
+  EXPECT_EQ(open.Targets(), (std::vector<std::u16string>{u"http://a/", u"liste.rpf"}));
 }
 
 std::optional<std::string> TestBundle(const std::string& name) {

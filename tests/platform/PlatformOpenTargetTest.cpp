@@ -17,6 +17,7 @@ TEST(PlatformOpenTargetTest, UrisPathsAndAddressesResolve) {
   EXPECT_EQ(ResolveOpenTarget("file://otherhost/tmp/a.pls"), "") << "not a local file";
   EXPECT_EQ(ResolveOpenTarget("http://127.0.0.1:8000/stream"), "http://127.0.0.1:8000/stream");
   EXPECT_EQ(ResolveOpenTarget("rtmp://host/live"), "rtmp://host/live");
+  EXPECT_EQ(ResolveOpenTarget("HTTPS://Host/Path"), "https://Host/Path");
   EXPECT_EQ(ResolveOpenTarget("/tmp/../tmp/x.m3u"), "/tmp/x.m3u");
   EXPECT_EQ(ResolveOpenTarget(""), "");
 
