@@ -216,6 +216,44 @@ TEST_F(OptionsSheetTest, RecordingPageFollowsTheRateAndOpusRulesAndStoresTheDesk
   EXPECT_EQ(options_->ReadInt(app::oiBitrate), 8);
 }
 
+TEST_F(OptionsSheetTest, TheFolderChooserStartsAtTheDesktopWhenTheFolderIsGoneAndFillsTheEdit) {
+  std::filesystem::create_directories(dir_ / "Masaüstü");
+  std::filesystem::create_directories(dir_ / "Kayıtlar");
+  TOptionsSheet sheet(*options_, 0, ui::opRecording);
+  sheet.Show();
+  GtkWidget* page = sheet.Page(ui::opRecording);
+  SetText(page, 1000, (dir_ / "silinmiş").string());
+  std::string startedAt, title;
+  WhenShown(
+      [] {
+        GList* tops = gtk_window_list_toplevels();
+        GtkWidget* chooser = nullptr;
+        for (GList* t = tops; t; t = t->next)
+          if (GTK_IS_FILE_CHOOSER_DIALOG(t->data)) chooser = GTK_WIDGET(t->data);
+        g_list_free(tops);
+        return chooser;
+      },
+      [&](GtkWidget* chooser) {
+        title = gtk_window_get_title(GTK_WINDOW(chooser));
+        // The chooser reads its folders in the background.
+        auto current = [chooser] {
+          gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser));
+          std::string text = folder ? folder : "";
+          g_free(folder);
+          return text;
+        };
+        testkit::PumpUntil([&] { return !current().empty(); });
+        startedAt = current();
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), (dir_ / "Kayıtlar").c_str());
+        testkit::PumpUntil([&] { return current() == (dir_ / "Kayıtlar").string(); });
+        gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+      });
+  Click(page, 1001);
+  EXPECT_EQ(title, "Kayıtların saklanacağı klasörü seçin:");
+  EXPECT_EQ(startedAt, (dir_ / "Masaüstü").string());
+  EXPECT_EQ(Text(page, 1000), (dir_ / "Kayıtlar").string());
+}
+
 TEST_F(OptionsSheetTest, TheFfmpegLogoOpensTheProjectPageWithTheReferrer) {
   options_->WriteStr(app::osFolder, u"/home/kullanici/Müzik/QOR");
   TOptionsSheet sheet(*options_, 0, ui::opRecording);
