@@ -129,6 +129,23 @@ GtkWidget* NewGroup(const std::string& heading, GtkWidget* body) {
   return box;
 }
 
+GtkWidget* NewFormGrid() {
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+  gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+  return grid;
+}
+
+void AttachFormRow(GtkWidget* grid, int row, const char* caption, GtkWidget* field) {
+  GtkWidget* label = gtk_label_new(caption);
+  gtk_label_set_xalign(GTK_LABEL(label), 1);
+  gtk_style_context_add_class(gtk_widget_get_style_context(label), "dim-label");
+  gtk_label_set_mnemonic_widget(GTK_LABEL(label), field);
+  gtk_widget_set_hexpand(field, TRUE);
+  gtk_grid_attach(GTK_GRID(grid), label, 0, row, 1, 1);
+  gtk_grid_attach(GTK_GRID(grid), field, 1, row, 1, 1);
+}
+
 TModalDialog::~TModalDialog() {
   if (FDialog) gtk_widget_destroy(FDialog);
 }

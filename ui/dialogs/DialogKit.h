@@ -58,6 +58,11 @@ GtkWidget* AddButton(GtkWidget* dialog, const std::string& caption, int response
 // A bold heading over an indented group, in the place of a group box.
 GtkWidget* NewGroup(const std::string& heading, GtkWidget* body);
 
+// A two-column form: right-aligned dim captions, fields that take the
+// rest of the width.
+GtkWidget* NewFormGrid();
+void AttachFormRow(GtkWidget* grid, int row, const char* caption, GtkWidget* field);
+
 // A dialog of the player window with its answer handled in one place, so
 // that the blocking run (Run) and a test that presses the buttons of a
 // dialog it only showed (Show, Respond) take the same path.

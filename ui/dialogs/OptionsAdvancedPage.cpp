@@ -48,23 +48,6 @@ constexpr THotkeyRow HotkeyRows[] = {
     {1003, app::ohShowHide, "QOR'yı göster / gizle:"},
 };
 
-GtkWidget* NewFormGrid() {
-  GtkWidget* grid = gtk_grid_new();
-  gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
-  gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
-  return grid;
-}
-
-void AttachRow(GtkWidget* grid, int row, const char* caption, GtkWidget* field) {
-  GtkWidget* label = gtk_label_new(caption);
-  gtk_label_set_xalign(GTK_LABEL(label), 1);
-  gtk_style_context_add_class(gtk_widget_get_style_context(label), "dim-label");
-  gtk_label_set_mnemonic_widget(GTK_LABEL(label), field);
-  gtk_widget_set_hexpand(field, TRUE);
-  gtk_grid_attach(GTK_GRID(grid), label, 0, row, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), field, 1, row, 1, 1);
-}
-
 class TAdvancedPage : public TOptionsPage {
  public:
   explicit TAdvancedPage(app::TOptions& options) : FOptions(options) {
@@ -77,13 +60,13 @@ class TAdvancedPage : public TOptionsPage {
       gtk_entry_set_width_chars(GTK_ENTRY(field), 10);
       gtk_entry_set_input_purpose(GTK_ENTRY(field), GTK_INPUT_PURPOSE_DIGITS);
       gtk_entry_set_activates_default(GTK_ENTRY(field), TRUE);
-      AttachRow(numbers, row++, n.Caption, field);
+      AttachFormRow(numbers, row++, n.Caption, field);
     }
     gtk_box_pack_start(GTK_BOX(FRoot), NewGroup("Bağlantı", numbers), FALSE, FALSE, 0);
 
     GtkWidget* keys = NewFormGrid();
     row = 0;
-    for (const THotkeyRow& h : HotkeyRows) AttachRow(keys, row++, h.Caption, NewHotkeyField(h.Id));
+    for (const THotkeyRow& h : HotkeyRows) AttachFormRow(keys, row++, h.Caption, NewHotkeyField(h.Id));
     GtkWidget* note = gtk_label_new("Bir alana tıklayıp tuş bileşimine basın; Geri tuşu kısayolu kaldırır.");
     gtk_label_set_xalign(GTK_LABEL(note), 0);
     gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);

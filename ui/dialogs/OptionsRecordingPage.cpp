@@ -51,9 +51,7 @@ class TRecordingPage : public TOptionsPage {
     SetId(FEncoder, 1005);
     gtk_box_pack_start(GTK_BOX(formatBox), FEncoder, FALSE, FALSE, 0);
 
-    GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    GtkWidget* grid = NewFormGrid();
     gtk_widget_set_margin_start(grid, 24);
     FFormat = AddList(grid, 0, 1009, "Biçim:");
     for (const TRecorderFormat& format : TRecorder::Formats)
@@ -119,15 +117,9 @@ class TRecordingPage : public TOptionsPage {
   }
 
   static GtkWidget* AddList(GtkWidget* grid, int row, int id, const char* caption) {
-    GtkWidget* label = gtk_label_new(caption);
-    gtk_label_set_xalign(GTK_LABEL(label), 1);
-    gtk_style_context_add_class(gtk_widget_get_style_context(label), "dim-label");
     GtkWidget* list = gtk_combo_box_text_new();
     SetId(list, id);
-    gtk_widget_set_hexpand(list, TRUE);
-    gtk_label_set_mnemonic_widget(GTK_LABEL(label), list);
-    gtk_grid_attach(GTK_GRID(grid), label, 0, row, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), list, 1, row, 1, 1);
+    AttachFormRow(grid, row, caption, list);
     return list;
   }
 
