@@ -59,7 +59,15 @@ std::string TMainWindow::FfmpegPath() const {
 void TMainWindow::SetIconId(int value) {
   FIconId = value;
   if (!HandleAllocated() || FClosing) return;
-  if (Desktop) Desktop->SetIconId(value);
+  if (!Desktop) return;
+  Desktop->SetIconId(value);
+  // The player window made its icon when it opened; a later choice reaches
+  // it as the controller's new icon (the controller keeps owning it).
+  LRESULT icon = Desktop->WindowIcon();
+  if (icon && IsWindow(FClientWindow)) {
+    SendMessage(FClientWindow, WM_SETICON, ICON_BIG, icon);
+    SendMessage(FClientWindow, WM_SETICON, ICON_SMALL, icon);
+  }
 }
 
 void TMainWindow::DoBeep() {

@@ -124,6 +124,14 @@ TEST_F(MainWindowTrayTest, ClicksHintAndIcons) {
   EXPECT_TRUE(IsIcon(after));
   EXPECT_NE(after, before);
   EXPECT_FALSE(IsIcon(before)) << "the old icon is destroyed";
+  // The player window (the registered client) shows it too.
+  auto entries = F.Client.Entries();
+  std::vector<std::pair<WPARAM, LPARAM>> icons;
+  for (const auto& e : entries)
+    if (e.Msg == WM_SETICON) icons.push_back({e.W, e.L});
+  ASSERT_EQ(icons.size(), 2u);
+  EXPECT_EQ(icons[0], std::make_pair(ICON_BIG, static_cast<LPARAM>(after)));
+  EXPECT_EQ(icons[1], std::make_pair(ICON_SMALL, static_cast<LPARAM>(after)));
 
   // Closing takes the icon out of the notification area.
   F.Destroy();
