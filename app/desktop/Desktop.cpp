@@ -1,5 +1,7 @@
 #include "app/desktop/Desktop.h"
 
+#include <glib.h>
+
 #include "platform/Resources.h"
 #include "resources/strings/StringTable.h"
 #include "widgets/backend/Backend.h"
@@ -86,12 +88,26 @@ TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
   };
   controller.Beep = [] { Backend().Beep(); };
   // Files opened from the desktop or the command line arrive as a drop
-  // does. Posted: the instance that handed them over need not wait for
-  // whatever the player window asks about them.
+  // does. From the idle loop: the instance that handed them over need not
+  // wait for whatever the player window asks about them.
   controller.OpenFiles = [](HWND player, const std::vector<std::u16string>& files) {
+    struct TDelivery {
+      HWND Player;
+      HDROP Drop;
+    };
     std::vector<std::string> paths;
     for (const auto& file : files) paths.push_back(enc::Utf16ToUtf8(file));
-    PostMessage(player, WM_DROPFILES, static_cast<WPARAM>(CreateDrop(paths, TPoint{0, 0})), 0);
+    auto* delivery = new TDelivery{player, CreateDrop(paths, TPoint{0, 0})};
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        [](gpointer data) -> gboolean {
+          auto* d = static_cast<TDelivery*>(data);
+          if (IsWindow(d->Player)) SendMessage(d->Player, WM_DROPFILES, static_cast<WPARAM>(d->Drop), 0);
+          // The receiver normally finishes it; one that did not must not leak.
+          DragFinish(d->Drop);
+          return G_SOURCE_REMOVE;
+        },
+        delivery, [](gpointer data) { delete static_cast<TDelivery*>(data); });
   };
   if (display) {
     controller.Ask = GtkQuestion;
