@@ -78,6 +78,8 @@ GdkPixbuf* LoadResourcePixbuf(const std::string& path) {
   return picture;
 }
 
+bool HaveDisplay() { return gdk_display_get_default() != nullptr; }
+
 bool TDialogSlot::ActivateIfOpen() {
   if (!FOpen) return false;
   gtk_window_present(GTK_WINDOW(FOpen));

@@ -35,6 +35,10 @@ std::string Str(int id);
 // or nullptr.
 GdkPixbuf* LoadResourcePixbuf(const std::string& path);
 
+// Whether GTK has a display to show dialogs on (the program runs on
+// without one, and its dialogs then answer Cancel).
+bool HaveDisplay();
+
 // At most one dialog of a kind is open: while it is, a second request only
 // brings it to the front.
 class TDialogSlot {

@@ -62,7 +62,7 @@ int THibernationNotice::Finish(int) {
 }
 
 void ShowHibernationNotice(app::TOptions& options, core::HWND parent) {
-  if (gSlot.ActivateIfOpen()) return;
+  if (!HaveDisplay() || gSlot.ActivateIfOpen()) return;
   THibernationNotice notice(options, parent);
   notice.Run();
 }

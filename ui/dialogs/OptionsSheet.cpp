@@ -105,7 +105,7 @@ void TOptionsSheet::Closed() {
 }
 
 core::LRESULT ShowOptionsSheet(app::TOptions& options, core::HWND parent, int startPage) {
-  if (gSlot.ActivateIfOpen()) return 0;
+  if (!HaveDisplay() || gSlot.ActivateIfOpen()) return 0;
   TOptionsSheet sheet(options, parent, startPage);
   return sheet.Run();
 }

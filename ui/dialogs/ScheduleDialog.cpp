@@ -170,6 +170,7 @@ void TScheduleDialog::Closed() {
 
 int ShowScheduleDialog(core::HWND parent, app::TSchedule& schedule, const std::vector<std::u16string>& favourites,
                        std::function<void()> onChanged) {
+  if (!HaveDisplay()) return IDCANCEL;
   if (gSlot.ActivateIfOpen()) return 0;
   TScheduleDialog dialog(parent, schedule, favourites, std::move(onChanged));
   return dialog.Run();

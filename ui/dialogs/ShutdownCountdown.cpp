@@ -103,7 +103,8 @@ int TShutdownCountdown::Finish(int response) {
 }
 
 int ShutdownCountdown(core::HWND parent, unsigned tickMs) {
-  if (gSlot.ActivateIfOpen()) return 2;
+  // Without a display nobody could cancel: the action does not go ahead.
+  if (!HaveDisplay() || gSlot.ActivateIfOpen()) return 2;
   TShutdownCountdown countdown(parent, tickMs);
   return countdown.Run();
 }

@@ -70,6 +70,7 @@ int TStationDialog::Finish(int response) {
 }
 
 TStationAnswer EditStationDialog(core::HWND parent, const TStationForm& form) {
+  if (!HaveDisplay()) return {IDCANCEL, form.Name, form.Address};
   if (gSlot.ActivateIfOpen()) return {};
   TStationDialog dialog(parent, form);
   dialog.Run();

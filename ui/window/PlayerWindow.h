@@ -80,6 +80,8 @@ class TPlayerWindow : public widgets::TWindowEx {
   void SaveOptions();
   // Shows the favourites (1) or the database (0).
   void SetListMode(int mode);
+  // The scheduled-recording dialog (command 40009, the schedule button).
+  void OpenScheduleDialog();
 
   // --- state, for the tests and the commands ---
   int Volume() const { return FVolume; }
@@ -119,6 +121,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TLabelEx* VolumeLabel() const { return FVolumeLabel; }
   widgets::TControlEx* Grip() const { return FGrip; }
   widgets::TImageEx* RecordButton() const { return FRecordButton; }
+  widgets::TImageEx* ScheduleButton() const { return FScheduleButton; }
 
   // The recording warning: a message box, or only a beep while one is
   // open. Replaceable so tests can answer it.
@@ -195,6 +198,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   void CloseWindow();
   void EndSession();
   void OptionsChanged();
+
+  // Dialogs (PlayerWindowDialogs.cpp).
+  void TintScheduleButton();
+  void ScheduleChanged();
   bool FadeTo(int target);
   void ShowVolumeLabel();
   void HideVolumeLabel();
@@ -242,6 +249,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TImageEx* FStrip = nullptr;
   TPlayerButton* FPlayButton = nullptr;
   widgets::TImageEx* FRecordButton = nullptr;
+  widgets::TImageEx* FScheduleButton = nullptr;
   TPlayerVolume* FVolumeControl = nullptr;
   widgets::TControlEx* FInfoArea = nullptr;
   TPlayerMarquee* FMarquee = nullptr;

@@ -186,9 +186,11 @@ void TPlayerWindow::BuildListPanel() {
   options->OnClick = [this](TObject*, UINT, int, int) {
     PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0);
   };
-  auto* schedule = Make<TImageEx>(FSideBar, 0, 154, 20, 20);
-  schedule->SetImageId(2017);
-  SetHintText(schedule, LoadString(345));
+  FScheduleButton = Make<TImageEx>(FSideBar, 0, 154, 20, 20);
+  FScheduleButton->SetImageId(2017);
+  SetHintText(FScheduleButton, LoadString(345));
+  FScheduleButton->OnClick = [this](TObject*, UINT, int, int) { OpenScheduleDialog(); };
+  TintScheduleButton();
 
   int listWidth = ListPanelWidth - 50 - 20;
   FFavourites = Make<TFavouritesBox>(FListContent, 50, ListTop(FBand), listWidth, FRowCount * RowHeight);

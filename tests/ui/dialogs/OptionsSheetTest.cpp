@@ -7,6 +7,7 @@
 
 #include "DialogTestKit.h"
 #include "MainLoop.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "core/MessageWindow.h"
 #include "platform/Autostart.h"
@@ -303,6 +304,35 @@ TEST_F(OptionsSheetTest, ASecondRequestActivatesTheOpenSheet) {
   EXPECT_TRUE(reentered);
   EXPECT_EQ(parent_.Closed, std::vector<core::WPARAM>{3});
   EXPECT_TRUE(hotkeyCalls_.empty());
+}
+
+TEST_F(OptionsSheetTest, TheControllerOpensTheSheetThroughItsHookAndASecondRequestOnlyActivatesIt) {
+  app::TMainWindowConfig config;
+  config.SettingsFolder = enc::Utf8ToUtf16(dir_.Path().string() + "/");
+  config.TrayIcon = false;
+  config.BackgroundRequests = false;
+  config.QuitOnDestroy = false;
+  app::TMainWindow controller(*options_, config);
+  controller.ShowOptions = [this](core::HWND parent, int page) {
+    return ui::ShowOptionsSheet(*options_, parent, page);
+  };
+  core::HWND handle = controller.Handle();
+  core::LRESULT second = -1;
+  int startPage = -1;
+  WhenShown([] { return TOptionsSheet::Current() ? TOptionsSheet::Current()->Dialog() : nullptr; },
+            [&](GtkWidget* dialog) {
+              startPage = gtk_notebook_get_current_page(GTK_NOTEBOOK(TOptionsSheet::Current()->Notebook()));
+              second = core::SendMessage(handle, app::UM_SHOW_OPTIONS, parent_.Handle(), ui::opGeneral);
+              SetText(TOptionsSheet::Current()->Page(ui::opAdvanced), 1006, "4");
+              Click(dialog, ui::IDOK);
+            });
+  core::LRESULT first = core::SendMessage(handle, app::UM_SHOW_OPTIONS, parent_.Handle(), ui::opAdvanced);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 0);
+  EXPECT_EQ(startPage, ui::opAdvanced);
+  EXPECT_EQ(options_->ReadInt(app::oiAttempt), 4);
+  EXPECT_EQ(parent_.Closed, std::vector<core::WPARAM>{3});
+  controller.Close();
 }
 
 TEST_F(OptionsSheetTest, TheSheetIsModalToTheToolkitWindowItOpensOver) {
