@@ -3,7 +3,7 @@
 namespace app {
 
 void PrintHelp(std::ostream& out) {
-  out << "Kullanım: qor [seçenekler]\n"
+  out << "Kullanım: qor [seçenekler] [DOSYA-YA-DA-ADRES...]\n"
          "\n"
          "QOR internet radyolarını çalar ve kaydeder. Seçenekler:\n"
          "  -play[=AD]            Açılışta en son seçilen radyoyu çal.\n"
@@ -20,6 +20,10 @@ void PrintHelp(std::ostream& out) {
          "  -enablelog            Ayar klasöründe qor.log günlük dosyasını aç.\n"
          "  -administrator        Yönetici kipinde başla.\n"
          "  --help                Bu yardımı göster.\n"
+         "\n"
+         "Bir http(s) adresi hemen çalınır; bir liste dosyası ya da çalma listesi,\n"
+         "üzerine bırakılmış gibi çalıcı penceresine gider. QOR zaten çalışıyorsa\n"
+         "(tek örnek seçeneği açıkken) ikisi de çalışan QOR'a iletilir.\n"
          "\n"
          "Ayarlar: $XDG_CONFIG_HOME/Kelvarin/QOR/ (yoksa ~/.config/Kelvarin/QOR/).\n";
 }
