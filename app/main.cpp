@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
       controller->ShowOptions = [](core::HWND parent, int page) {
         return ui::ShowOptionsSheet(*app::Globals().Options, parent, page);
       };
+      controller->CloseQuestion = [closeQuestion = controller->CloseQuestion] {
+        if (closeQuestion) closeQuestion();
+        ui::CloseOpenDialogs();
+      };
     }
     controller->CreatePlayerWindow = [](app::TMainWindow& owner) -> std::unique_ptr<core::TMessageWindow> {
       return ui::MakePlayerWindow(owner.WindowHandle());

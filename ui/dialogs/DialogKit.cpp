@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "platform/Resources.h"
 #include "resources/strings/StringTable.h"
@@ -79,6 +80,22 @@ GdkPixbuf* LoadResourcePixbuf(const std::string& path) {
 }
 
 bool HaveDisplay() { return gdk_display_get_default() != nullptr; }
+
+namespace {
+std::vector<TDialogSlot*>& Slots() {
+  static std::vector<TDialogSlot*> slots;
+  return slots;
+}
+}  // namespace
+
+TDialogSlot::TDialogSlot() { Slots().push_back(this); }
+
+TDialogSlot::~TDialogSlot() { std::erase(Slots(), this); }
+
+void CloseOpenDialogs() {
+  for (TDialogSlot* slot : Slots())
+    if (GtkWidget* open = slot->Open()) gtk_dialog_response(GTK_DIALOG(open), GTK_RESPONSE_DELETE_EVENT);
+}
 
 bool TDialogSlot::ActivateIfOpen() {
   if (!FOpen) return false;

@@ -43,6 +43,8 @@ bool HaveDisplay();
 // brings it to the front.
 class TDialogSlot {
  public:
+  TDialogSlot();
+  ~TDialogSlot();
   // True (and the open dialog presented) when one is open.
   bool ActivateIfOpen();
   // Remembers the dialog until it is destroyed.
@@ -59,6 +61,11 @@ class TDialogSlot {
 GtkWidget* NewDialog(const std::string& caption, GtkWindow* parent, int id);
 // A button in the action area, named id, answering `response`.
 GtkWidget* AddButton(GtkWidget* dialog, const std::string& caption, int response, int id);
+// The program is closing: every open dialog is answered as by Escape
+// (the options sheet and the schedule write nothing, the countdown does
+// not go ahead), so that no modal loop outlives its window.
+void CloseOpenDialogs();
+
 // A bold heading over an indented group, in the place of a group box.
 GtkWidget* NewGroup(const std::string& heading, GtkWidget* body);
 

@@ -204,3 +204,38 @@ TEST_F(PlayerDialogsTest, CountdownCancelledStopsAndItsOwnTimerProceeds) {
 
 }  // namespace
 }  // namespace testdialogs
+
+namespace testdialogs {
+namespace {
+
+TEST_F(PlayerDialogsTest, ClosingTheProgramAnswersOpenDialogsAsEscape) {
+  int countdown = -1;
+  WhenShown(
+      [] {
+        GList* tops = gtk_window_list_toplevels();
+        GtkWidget* found = nullptr;
+        for (GList* t = tops; t; t = t->next)
+          if (g_strcmp0(gtk_widget_get_name(GTK_WIDGET(t->data)), "104") == 0) found = GTK_WIDGET(t->data);
+        g_list_free(tops);
+        return found;
+      },
+      [&](GtkWidget* dialog) {
+        SetTicked(dialog, 1000, true);
+        // A countdown opened over it as well (as when the end action comes
+        // while the dialog is open); both go.
+              g_idle_add(
+            [](gpointer) -> gboolean {
+              ui::CloseOpenDialogs();
+              return G_SOURCE_REMOVE;
+            },
+            nullptr);
+        countdown = ui::ShutdownCountdown(0, 1000);
+      });
+  int result = ui::ShowScheduleDialog(0, *schedule_, {u"Power FM"}, [] { ADD_FAILURE() << "written"; });
+  EXPECT_EQ(result, ui::IDCANCEL);
+  EXPECT_EQ(countdown, 2);
+  EXPECT_FALSE(schedule_->ReadEnabled());
+}
+
+}  // namespace
+}  // namespace testdialogs
