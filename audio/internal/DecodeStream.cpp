@@ -183,6 +183,7 @@ int TDecodeStream::OpenDemuxer(bool first) {
   if (!format_) return ERROR_MEM;
   format_->interrupt_callback.callback = &TDecodeStream::Interrupt;
   format_->interrupt_callback.opaque = this;
+  if (kind_ != TKind::File) format_->max_index_size = kStreamIndexBytes;
   AVDictionary* options = nullptr;
   const AVInputFormat* input = nullptr;
   std::string url = location_;
@@ -513,6 +514,7 @@ void TDecodeStream::Run() {
       if (!ok) break;
       LearnBitrate();
       AVStream* stream = format_->streams[streamIndex_];
+      indexEntries_ = avformat_index_get_entries_count(stream);
       if (stream->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED) {
         stream->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
         UpdateCommentTags();

@@ -57,6 +57,15 @@ class TDecodeStream : public TChannel {
   void Join() override;
 
   TNetSource* Net() { return net_.get(); }
+  // libavformat adds a seek index entry for every MP3 or AAC frame it reads
+  // (24 bytes, some 40 a second) and by default keeps up to 1 MiB of them
+  // per stream: a radio left playing would fill that for nothing, as a
+  // stream is never sought. Streams keep this many bytes of entries; files
+  // keep the default, since they start again from the beginning.
+  static constexpr unsigned kStreamIndexBytes = 1024;
+  // Entries of the demuxer's seek index of the audio stream, as of the
+  // last packet read.
+  int IndexEntries() const { return indexEntries_.load(); }
   // New shoutcast metadata (download thread): the META tag and syncs.
   void OnMeta(const std::string& text);
 
@@ -116,6 +125,7 @@ class TDecodeStream : public TChannel {
   uint64_t nextLearnAt_ = 0;  // decoded frames at which the rate is measured next (decoder thread)
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
+  std::atomic<int> indexEntries_{0};
   std::thread thread_;
 };
 
