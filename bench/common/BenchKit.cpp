@@ -127,6 +127,7 @@ void TStreamServer::Serve(int c) {
     close(c);
     return;
   }
+  ++connections_;
   const size_t metaInt = 16000, rate = static_cast<size_t>(options_.kbps) * 125;
   std::string head = options_.statusLine + "\r\nicy-name:Bench\r\n" +
                      (options_.sendBitrate ? "icy-br:" + std::to_string(options_.kbps) + "\r\n" : std::string()) +
@@ -155,7 +156,11 @@ void TStreamServer::Serve(int c) {
     since += chunk;
     if (since == metaInt) {
       since = 0;
-      std::string meta = "StreamTitle='Bench - Title " + std::to_string(title++ / 4) + "';";
+      const long number =
+          options_.titleEvery
+              ? static_cast<long>(std::chrono::duration<double>(Clock::now() - started_).count() / options_.titleEvery)
+              : title++ / 4;
+      std::string meta = "StreamTitle='Bench - Title " + std::to_string(number) + "';";
       size_t blocks = (meta.size() + 15) / 16;
       meta.resize(blocks * 16, '\0');
       meta.insert(meta.begin(), static_cast<char>(blocks));

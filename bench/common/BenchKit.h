@@ -6,6 +6,7 @@
 #include <sys/time.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -43,6 +44,10 @@ struct TStreamOptions {
   // The time at which the newest connection had sent this many audio
   // bytes is kept for MarkReachedAt (0: no mark).
   size_t markBytes = 0;
+  // The title changes every fourth metadata block of a connection, or,
+  // when set, every that many seconds since the server started, across
+  // reconnects.
+  int titleEvery = 0;
 };
 
 // A live stream: `audio` looped, paced at its bit rate after a burst, with
@@ -61,6 +66,8 @@ class TStreamServer {
   // When the newest connection had sent `markBytes` audio bytes, as
   // steady-clock nanoseconds; 0 until then.
   int64_t MarkReachedAt() const { return markReachedAt_.load(); }
+  // Connections served so far (the first one and every reconnect).
+  int Connections() const { return connections_.load(); }
 
  private:
   void Accept();
@@ -69,6 +76,8 @@ class TStreamServer {
   std::string audio_;
   TStreamOptions options_;
   std::atomic<int64_t> markReachedAt_{0};
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::atomic<int> connections_{0};
   int fd_ = -1;
   uint16_t port_ = 0;
   std::atomic<bool> stop_{false};

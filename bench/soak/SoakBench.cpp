@@ -1,0 +1,289 @@
+// soak_bench [minutes] [direct|ffmpeg|both|cli] [drop seconds]
+//
+// A radio left playing for days must not grow. This serves a 128 kbit/s MP3
+// stream from 127.0.0.1 in real time, with a new title every 10 s and the
+// connection dropped every 2 minutes, and plays it for the given time
+// (default 10 minutes) with the direct player and with the ffmpeg player,
+// both at once, each in a process of its own on a server of its own. The
+// played process runs the real controller, players and audio library on
+// the no-sound device, with a client in the player window's place that
+// plays again whenever the station stops (the ffmpeg player ends with its
+// decoder when the connection drops; the direct player reconnects by
+// itself). "cli" plays with qor-cli instead (direct player only: qor-cli
+// ends when the station stops).
+//
+// Every 10 s it samples the played process's anonymous resident memory
+// (RssAnon) and its proportional set size (PSS), with the anonymous part of
+// the latter; at the end it prints the least-squares slope of each in KB
+// per minute after the first minute, and checks the goal on the two
+// anonymous figures: at most 2 KB a minute. The whole PSS also counts the
+// pages of shared libraries, whose share moves whenever other processes map
+// or drop the same libraries, so it is shown but not checked. The
+// ffmpeg player's decoder is a process of its own that starts anew on
+// every reconnect, so it is not counted.
+//
+// "soak_bench --serve [minutes] [drop seconds]" only runs the stream server and prints its
+// address, for looking at a player under heaptrack or massif by hand.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SoakPlayer.h"
+#include "bench/common/BenchKit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTitleEvery = 10;   // seconds
+constexpr int kDropEvery = 120;   // seconds, unless given
+constexpr int kSampleEvery = 10;  // seconds
+constexpr double kGoalKbPerMinute = 2.0;
+
+// The number after `key` in a /proc file of `pid`, in KB; -1 when absent.
+long ProcKb(pid_t pid, const char* file, const char* key) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+  return -1;
+}
+
+struct TSample {
+  double minutes;
+  long anonKb, pssKb, pssAnonKb;
+};
+
+// Least-squares slope of `value` over the samples after the first minute,
+// in KB per minute.
+template <typename Value>
+double Slope(const std::vector<TSample>& samples, Value value) {
+  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (const auto& s : samples) {
+    if (s.minutes < 1.0) continue;
+    const double y = static_cast<double>(value(s));
+    n += 1;
+    sx += s.minutes;
+    sy += y;
+    sxx += s.minutes * s.minutes;
+    sxy += s.minutes * y;
+  }
+  const double d = n * sxx - sx * sx;
+  return n >= 2 && d != 0 ? (n * sxy - sx * sy) / d : 0.0;
+}
+
+// One qor-cli playing one server's stream; what it prints is counted by a
+// reader thread.
+struct TPlayer {
+  std::string name;
+  std::unique_ptr<benchkit::TStreamServer> server;
+  pid_t pid = -1;
+  int out = -1;
+  std::thread reader;
+  int titles = 0, playing = 0, stopped = 0;
+  bool cli = false;
+  std::vector<TSample> samples;
+  int status = -1;
+  bool exitedEarly = false;
+};
+
+void ReadEvents(TPlayer& p) {
+  std::string pending;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(p.out, buffer, sizeof buffer)) > 0) {
+    pending.append(buffer, static_cast<size_t>(n));
+    for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
+      std::string line = pending.substr(0, eol);
+      // Lines of the soak player and of qor-cli alike.
+      if (line.find("title") != std::string::npos) ++p.titles;
+      else if (line.find("playing") != std::string::npos) ++p.playing;
+      else if (line.find("stopped") != std::string::npos) ++p.stopped;
+      if (getenv("QOR_BENCH_VERBOSE")) std::fprintf(stderr, "%s: %s\n", p.name.c_str(), line.c_str());
+    }
+  }
+  close(p.out);
+}
+
+// A settings, data and runtime folder of the run's own, so that the bench
+// never reads or changes the user's options or meets a running player.
+fs::path PrivateFolders() {
+  std::string pattern = (fs::temp_directory_path() / "qor-soak-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) return {};
+  fs::path root = pattern;
+  for (const char* name : {"config", "data", "runtime"}) fs::create_directory(root / name);
+  fs::permissions(root / "runtime", fs::perms::owner_all);
+  return root;
+}
+
+bool Start(TPlayer& p, const std::string& address, int seconds, const fs::path& root) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return false;
+  const fs::path home = root / p.name;
+  for (const char* name : {"config", "data", "runtime"}) fs::create_directories(home / name);
+  fs::permissions(home / "runtime", fs::perms::owner_all);
+  p.pid = fork();
+  if (p.pid == 0) {
+    dup2(pipeFds[1], 1);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    if (!getenv("QOR_BENCH_VERBOSE")) {
+      FILE* devnull = std::fopen("/dev/null", "w");
+      if (devnull) dup2(fileno(devnull), 2);
+    }
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
+    if (p.cli) {
+      // A backstop only: the bench ends the run itself.
+      const std::string limit = std::to_string(seconds + 120);
+      execl(QOR_CLI_PATH, QOR_CLI_PATH, "play", address.c_str(), "--seconds", limit.c_str(), "--no-sound",
+            static_cast<char*>(nullptr));
+    } else {
+      const std::string options = (home / "options.ini").string();
+      execl("/proc/self/exe", "soak_bench", "--player", address.c_str(), options.c_str(), static_cast<char*>(nullptr));
+    }
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  if (p.pid < 0) {
+    close(pipeFds[0]);
+    return false;
+  }
+  p.out = pipeFds[0];
+  p.reader = std::thread([&p] { ReadEvents(p); });
+  return true;
+}
+
+void Finish(TPlayer& p) {
+  if (p.pid <= 0) return;
+  int status = 0;
+  if (waitpid(p.pid, &status, WNOHANG) == 0) {
+    kill(p.pid, SIGTERM);
+    waitpid(p.pid, &status, 0);
+  } else {
+    p.exitedEarly = true;
+  }
+  p.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (p.reader.joinable()) p.reader.join();
+}
+
+benchkit::TStreamOptions SoakStream(int dropEvery) {
+  benchkit::TStreamOptions options;
+  options.statusLine = "ICY 200 OK";
+  options.dropEvery = dropEvery;
+  options.titleEvery = kTitleEvery;
+  return options;
+}
+
+int Serve(int minutes, int dropEvery) {
+  const std::string music = benchkit::MakeMusic();
+  if (music.empty()) return 2;
+  benchkit::TStreamServer server(music, SoakStream(dropEvery));
+  std::printf("%s\n", server.Url().c_str());
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::minutes(minutes));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 4 && std::string(argv[1]) == "--player") return soak::RunPlayer(argv[2], argv[3]);
+  if (argc >= 2 && std::string(argv[1]) == "--serve")
+    return Serve(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 60, argc >= 4 ? std::max(5, std::atoi(argv[3])) : kDropEvery);
+  const int minutes = argc >= 2 ? std::max(2, std::atoi(argv[1])) : 10;
+  const std::string which = argc >= 3 ? argv[2] : "both";
+  const int dropEvery = argc >= 4 ? std::max(5, std::atoi(argv[3])) : kDropEvery;
+  const int seconds = minutes * 60;
+
+  const std::string music = benchkit::MakeMusic();
+  if (music.empty()) {
+    std::fprintf(stderr, "ffmpeg could not make the test stream\n");
+    return 2;
+  }
+  const fs::path root = PrivateFolders();
+  if (root.empty()) {
+    std::fprintf(stderr, "cannot make a temporary folder\n");
+    return 2;
+  }
+  std::vector<std::unique_ptr<TPlayer>> players;
+  for (const char* name : {"direct", "ffmpeg", "cli"}) {
+    if (which == "both" ? std::string(name) == "cli" : which != name) continue;
+    auto p = std::make_unique<TPlayer>();
+    p->name = name;
+    p->cli = p->name == "cli";
+    p->server = std::make_unique<benchkit::TStreamServer>(music, SoakStream(dropEvery));
+    // The ffmpeg player is picked by the address's "ffmpeg+" prefix.
+    const std::string address = (p->name == "ffmpeg" ? "ffmpeg+" : "") + p->server->Url();
+    if (!Start(*p, address, seconds, root)) {
+      std::fprintf(stderr, "qor-cli could not start\n");
+      return 2;
+    }
+    players.push_back(std::move(p));
+  }
+  std::printf("Soak: plays a 128 kbit/s MP3 stream for %d min (title every %d s, connection dropped "
+              "every %d s), sampled every %d s.\n",
+              minutes, kTitleEvery, dropEvery, kSampleEvery);
+  std::fflush(stdout);
+
+  const auto start = Clock::now();
+  for (int tick = 1; tick * kSampleEvery <= seconds; ++tick) {
+    std::this_thread::sleep_until(start + std::chrono::seconds(tick * kSampleEvery));
+    const double at = std::chrono::duration<double>(Clock::now() - start).count() / 60.0;
+    bool any = false;
+    for (auto& p : players) {
+      long anon = ProcKb(p->pid, "status", "RssAnon:");
+      long pss = ProcKb(p->pid, "smaps_rollup", "Pss:");
+      long pssAnon = ProcKb(p->pid, "smaps_rollup", "Pss_Anon:");
+      if (anon < 0 || pss < 0) continue;
+      any = true;
+      p->samples.push_back({at, anon, pss, pssAnon});
+      if (tick % 6 == 0)
+        std::printf("%6.1f min  %-6s RssAnon %7ld KB  PSS %7ld KB (anonymous %7ld)  titles %4d  connects %3d\n", at,
+                    p->name.c_str(), anon, pss, pssAnon, p->titles, p->server->Connections());
+    }
+    std::fflush(stdout);
+    if (!any) break;
+  }
+  for (auto& p : players) Finish(*p);
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
+
+  std::printf("%-8s %8s %11s %8s %9s %8s %13s %8s %7s %9s\n", "player", "samples", "RssAnon KB", "KB/min", "PSS KB",
+              "KB/min", "PSS anon KB", "KB/min", "titles", "connects");
+  bool ok = true;
+  for (auto& p : players) {
+    const double anonSlope = Slope(p->samples, [](const TSample& s) { return s.anonKb; });
+    const double pssSlope = Slope(p->samples, [](const TSample& s) { return s.pssKb; });
+    const double pssAnonSlope = Slope(p->samples, [](const TSample& s) { return s.pssAnonKb; });
+    const TSample last = p->samples.empty() ? TSample{} : p->samples.back();
+    std::printf("%-8s %8zu %11ld %8.2f %9ld %8.2f %13ld %8.2f %7d %9d\n", p->name.c_str(), p->samples.size(),
+                last.anonKb, anonSlope, last.pssKb, pssSlope, last.pssAnonKb, pssAnonSlope, p->titles,
+                p->server->Connections());
+    if (p->exitedEarly) {
+      std::printf("FAIL: the %s player's qor-cli ended early (status %d)\n", p->name.c_str(), p->status);
+      ok = false;
+      continue;
+    }
+    const bool flat = anonSlope <= kGoalKbPerMinute && pssAnonSlope <= kGoalKbPerMinute;
+    std::printf("%s: %s player grows at most %.0f KB a minute (RssAnon %.2f, PSS anonymous %.2f)\n",
+                flat ? "ok" : "MISS", p->name.c_str(), kGoalKbPerMinute, anonSlope, pssAnonSlope);
+    ok = ok && flat;
+  }
+  return ok ? 0 : 1;
+}
