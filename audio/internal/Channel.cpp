@@ -15,6 +15,7 @@ extern "C" {
 namespace audio::detail {
 
 namespace {
+// The longest window read from the history (an 8192-point spectrum).
 constexpr size_t kHistoryFrames = 8192;
 }
 
@@ -31,7 +32,8 @@ void TChannel::SetupQueue(size_t highWaterFrames) {
   // before it plays on, so that a trickle of data does not stutter.
   resumeFrames_ = static_cast<size_t>(freq) / 4;
   if (highWaterFrames) resumeFrames_ = std::min(resumeFrames_, highWaterFrames / 2);
-  history_.Reset(chans, kHistoryFrames);
+  // Beyond the longest window, what is queued ahead of the device.
+  history_.Reset(chans, kHistoryFrames + static_cast<size_t>(freq) * 2 * kOutputLatencyMs / 1000);
   deviceQueue_.Reset(2, 4096);
 }
 
@@ -173,6 +175,18 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   }
 }
 
+void TChannel::Scheduled(int64_t aheadFrames, int deviceRate) {
+  const int64_t frames = aheadFrames + static_cast<int64_t>(deviceQueue_.Frames());
+  std::lock_guard lock(historyMutex_);
+  newestDue_ = std::chrono::steady_clock::now() + std::chrono::microseconds(frames * 1000000 / std::max(deviceRate, 1));
+}
+
+size_t TChannel::NotYetPlayedLocked() const {
+  const auto left = newestDue_ - std::chrono::steady_clock::now();
+  if (left <= left.zero()) return 0;
+  return static_cast<size_t>(std::chrono::duration<double>(left).count() * freq);
+}
+
 void TChannel::ProcessBlock(float* data, size_t frames) {
   {
     std::lock_guard lock(fxMutex_);
@@ -282,7 +296,7 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
     size_t got;
     {
       std::lock_guard lock(historyMutex_);
-      got = history_.PeekLast(recent.data(), static_cast<size_t>(n));
+      got = history_.PeekLast(recent.data(), static_cast<size_t>(n), NotYetPlayedLocked());
     }
     ComputeSpectrum(recent.data(), got, chans, n, static_cast<float*>(buffer));
     return static_cast<DWORD>(n / 2 * sizeof(float));
@@ -294,7 +308,7 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
   std::vector<float> recent(std::min(frames, kHistoryFrames) * chans);
   {
     std::lock_guard lock(historyMutex_);
-    frames = history_.PeekLast(recent.data(), std::min(frames, kHistoryFrames));
+    frames = history_.PeekLast(recent.data(), std::min(frames, kHistoryFrames), NotYetPlayedLocked());
     recent.resize(frames * chans);
   }
   if (asFloat) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -69,6 +70,9 @@ class TChannel {
   void MixInto(float* mix, int frames, int deviceRate);
   // True once after the channel ended and everything was played.
   bool TakeFinished() { return finished_.exchange(false); }
+  // After a mix pass: what this channel gave last plays once `aheadFrames`
+  // frames at `deviceRate` have played.
+  void Scheduled(int64_t aheadFrames, int deviceRate);
 
   // ---- queries
   virtual const char* Tags(DWORD type);
@@ -145,6 +149,8 @@ class TChannel {
 
  private:
   void ProcessBlock(float* data, size_t frames);
+  // History frames given to the mixer that have not played yet.
+  size_t NotYetPlayedLocked() const;
   void ToDevice(const float* data, size_t frames, int deviceRate);
 
   std::mutex mutex_;
@@ -166,7 +172,11 @@ class TChannel {
   int swrRate_ = 0;
 
   std::mutex historyMutex_;
+  // The newest frames given to the mixer; the recent data and the spectrum
+  // are read from it at the frame that plays now, `newestDue_` before the
+  // newest one.
   TPcmRing history_;
+  std::chrono::steady_clock::time_point newestDue_;  // under historyMutex_
 
   std::mutex syncMutex_;
   struct TSync {

@@ -28,6 +28,7 @@ BOOL ChannelPlay(DWORD handle, BOOL restart) {
   auto channel = Channel(handle);
   if (!channel) return 0;
   if (!channel->Play(restart != 0)) return 0;
+  WakeOutput();
   SetError(ERROR_OK);
   return 1;
 }

@@ -10,6 +10,9 @@
 
 namespace audio::detail {
 
+// What the mixer keeps queued ahead of the device.
+inline constexpr int kOutputLatencyMs = 100;
+
 // Sets the calling thread's error code (read by ErrorGetCode).
 void SetError(int code);
 int LastError();

@@ -184,6 +184,11 @@ std::vector<std::shared_ptr<TEncoder>> TakeEncoders(DWORD handle) {
   return taken;
 }
 
+void WakeOutput() {
+  std::lock_guard lock(State().mutex);
+  if (State().output) State().output->Wake();
+}
+
 void AddFx(HFX fx, DWORD channel) {
   std::lock_guard lock(State().mutex);
   State().fx[fx] = channel;

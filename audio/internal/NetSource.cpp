@@ -306,10 +306,11 @@ void TNetSource::PushAudio(const char* data, size_t length) {
   std::unique_lock lock(bufferMutex_);
   while (length > 0 && !abort_.load()) {
     if (count_ == ring_.size()) {
-      // Full: the decoder is behind (or not playing yet). Waiting here
-      // lets TCP slow the server down; the stall check must not count it.
+      // Full: the decoder is behind (or paused, or not playing yet).
+      // Waiting here lets TCP slow the server down; the stall check must
+      // not count it. Reading and aborting wake it, nothing else need.
       writerBlocked_ = true;
-      spaceCv_.wait_for(lock, std::chrono::milliseconds(100));
+      spaceCv_.wait(lock, [&] { return abort_.load() || count_ < ring_.size(); });
       continue;
     }
     size_t tail = (head_ + count_) % ring_.size();

@@ -11,8 +11,13 @@
 namespace audio::detail {
 
 namespace {
-constexpr int kLatencyMs = 100;
 constexpr int kMaxBlock = 1024;
+// The mixer sleeps until this much is left queued: half the latency with a
+// device, whose own thread takes the queue in blocks of 1024 frames and
+// must never find it empty; a little with the no-sound device, whose queue
+// only exists on the clock.
+constexpr int kDeviceLowWaterMs = kOutputLatencyMs / 2;
+constexpr int kClockLowWaterMs = 10;
 }  // namespace
 
 TOutput::TOutput(TSnapshot snapshot, TFinished finished)
@@ -74,29 +79,48 @@ void TOutput::Close() {
   }
 }
 
+void TOutput::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    ++wakes_;
+  }
+  cv_.notify_all();
+}
+
+int64_t TOutput::Ahead(int64_t& produced, int64_t clockFrames) const {
+  if (device_) return SDL_GetQueuedAudioSize(device_) / (2 * sizeof(float));
+  // The no-sound device plays on the clock. Time that passed with nothing
+  // to play (or with the process held up) is not made up for.
+  if (produced < clockFrames) produced = clockFrames;
+  return produced - clockFrames;
+}
+
 void TOutput::MixerLoop() {
   pthread_setname_np(pthread_self(), "audio-mixer");
   using Clock = std::chrono::steady_clock;
-  const int64_t target = static_cast<int64_t>(rate_) * kLatencyMs / 1000;
+  const int64_t target = static_cast<int64_t>(rate_) * kOutputLatencyMs / 1000;
+  const int64_t lowWater = static_cast<int64_t>(rate_) * (device_ ? kDeviceLowWaterMs : kClockLowWaterMs) / 1000;
   const auto start = Clock::now();
   int64_t produced = 0;
   std::vector<float> mix(kMaxBlock * 2);
   while (!quit_.load()) {
-    // The clock paces the no-sound device and drivers that take data
-    // faster than real time; a real device is paced by its own queue.
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    int64_t allow = static_cast<int64_t>(elapsed * rate_) + target - produced;
-    if (allow > target) {
-      // After a long pause of the process the clock is not caught up.
-      produced += allow - target;
-      allow = target;
+    uint64_t seen;
+    {
+      std::lock_guard lock(mutex_);
+      seen = wakes_;
     }
-    if (device_) {
-      int64_t queued = SDL_GetQueuedAudioSize(device_) / (2 * sizeof(float));
-      allow = std::min(allow, target - queued);
-    }
-    if (allow > 0) {
-      auto channels = snapshot_();
+    auto channels = snapshot_();
+    // Stalled channels count: the clock runs on while they wait for data.
+    const bool playing = std::any_of(channels.begin(), channels.end(), [](const auto& channel) {
+      const DWORD active = channel->IsActive();
+      return active == ACTIVE_PLAYING || active == ACTIVE_STALLED;
+    });
+    const auto clockFrames = [&] {
+      return static_cast<int64_t>(std::chrono::duration<double>(Clock::now() - start).count() * rate_);
+    };
+    int64_t ahead = Ahead(produced, clockFrames());
+    if (playing) {
+      int64_t allow = target - ahead;
       while (allow > 0) {
         const int n = static_cast<int>(std::min<int64_t>(allow, kMaxBlock));
         std::fill(mix.begin(), mix.begin() + n * 2, 0.0f);
@@ -105,14 +129,21 @@ void TOutput::MixerLoop() {
         if (device_) SDL_QueueAudio(device_, mix.data(), static_cast<Uint32>(n * 2 * sizeof(float)));
         produced += n;
         allow -= n;
+        ahead += n;
       }
+      for (auto& channel : channels) channel->Scheduled(ahead, rate_);
       for (auto& channel : channels)
         if (channel->TakeFinished()) finished_(channel);
     }
+    channels.clear();
     std::unique_lock lock(mutex_);
-    // A quarter of the latency: often enough to keep the queue topped up,
-    // rarely enough to cost nothing while idle.
-    cv_.wait_for(lock, std::chrono::milliseconds(kLatencyMs / 4), [&] { return quit_.load(); });
+    const auto woken = [&] { return quit_.load() || wakes_ != seen; };
+    if (!playing) {
+      cv_.wait(lock, woken);
+    } else {
+      const int64_t sleepFrames = std::max<int64_t>(ahead - lowWater, rate_ / 1000);
+      cv_.wait_for(lock, std::chrono::microseconds(sleepFrames * 1000000 / rate_), woken);
+    }
   }
 }
 

@@ -1,12 +1,15 @@
 // The output: an SDL audio device (or none, for the "no sound" device) and
-// the mixer thread that pulls every playing channel on a steady clock,
-// keeping about 100 ms queued ahead of the device.
+// the mixer thread that pulls every playing channel, keeping about 100 ms
+// queued ahead of the device. The mixer sleeps until that queue runs low
+// (by the SDL queue's level, or by the clock for the no-sound device) and
+// blocks while nothing plays, until a channel starts.
 #pragma once
 
 #include <SDL2/SDL.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -31,8 +34,14 @@ class TOutput {
   void Close();
   int Rate() const { return rate_; }
 
+  // A channel started playing: the mixer looks at once instead of at the
+  // end of its sleep (or of its block, when nothing played).
+  void Wake();
+
  private:
   void MixerLoop();
+  // Frames mixed and not played yet.
+  int64_t Ahead(int64_t& produced, int64_t clockFrames) const;
 
   TSnapshot snapshot_;
   TFinished finished_;
@@ -42,6 +51,7 @@ class TOutput {
   std::atomic<bool> quit_{false};
   std::mutex mutex_;
   std::condition_variable cv_;
+  uint64_t wakes_ = 0;  // under mutex_
   std::thread mixer_;
 };
 

@@ -55,11 +55,13 @@ class TPcmRing {
     return frames;
   }
 
-  // The newest `frames` frames (or all there are), oldest first.
-  size_t PeekLast(float* out, size_t frames) const {
-    frames = std::min(frames, count_);
+  // The newest `frames` frames (or all there are), oldest first, leaving
+  // out the `skip` newest.
+  size_t PeekLast(float* out, size_t frames, size_t skip = 0) const {
+    const size_t before = count_ - std::min(skip, count_);
+    frames = std::min(frames, before);
     if (frames == 0) return 0;
-    size_t start = (head_ + count_ - frames) % capacity_;
+    size_t start = (head_ + before - frames) % capacity_;
     size_t first = std::min(frames, capacity_ - start);
     std::memcpy(out, &data_[start * channels_], first * channels_ * sizeof(float));
     if (frames > first)

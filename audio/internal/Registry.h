@@ -21,6 +21,10 @@ void AddChannel(const std::shared_ptr<TChannel>& channel);
 // encoders that asked to go with it. False when there is no such channel.
 bool FreeChannel(DWORD handle);
 
+// A channel started playing: the mixer, which sleeps while nothing plays,
+// takes it up at once.
+void WakeOutput();
+
 void AddEncoder(const std::shared_ptr<TEncoder>& encoder);
 std::shared_ptr<TEncoder> FindEncoder(HENCODE handle);
 // Removes and returns the encoder `handle`, or all encoders of the channel

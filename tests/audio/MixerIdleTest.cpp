@@ -1,0 +1,97 @@
+// The mixer thread sleeps while nothing plays, on the no-sound device and
+// on a real (SDL) device alike: no wake-ups at all while the library is
+// idle or the only stream is paused, and a stream that starts or resumes
+// afterwards plays at once. Its wake-ups are read from the kernel's count
+// of the thread's context switches, which stays put while it blocks.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <fstream>
+#include <string>
+
+#include "AudioTestUtil.h"
+
+using namespace audio;
+using audiotest::Media;
+using audiotest::WaitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Context switches of the thread named `name` in this process; -1 when no
+// such thread runs.
+long Switches(const std::string& name) {
+  long result = -1;
+  if (DIR* d = opendir("/proc/self/task")) {
+    while (dirent* e = readdir(d)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string task = std::string("/proc/self/task/") + e->d_name;
+      std::ifstream comm(task + "/comm");
+      std::string line;
+      if (!std::getline(comm, line) || line != name) continue;
+      std::ifstream status(task + "/status");
+      result = 0;
+      while (std::getline(status, line))
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+          result += std::atol(line.c_str() + line.find(':') + 1);
+    }
+    closedir(d);
+  }
+  return result;
+}
+
+// Waits until the mixer has not woken for a while (a pass that was under
+// way when the last stream stopped may still end), then checks that it
+// stays asleep. A mixer that polls never gets that far: its count moves
+// every few milliseconds.
+void ExpectMixerAsleep(const char* when) {
+  long settled = -1;
+  const bool quiet = WaitFor(
+      [&] {
+        const long before = Switches("audio-mixer");
+        std::this_thread::sleep_for(300ms);
+        settled = Switches("audio-mixer");
+        return before >= 0 && before == settled;
+      },
+      15s);
+  ASSERT_TRUE(quiet) << "the mixer keeps waking " << when;
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(Switches("audio-mixer"), settled) << "the mixer woke " << when;
+}
+
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+void SleepsWhenIdleAndPlaysAtOnce(int device) {
+  audiotest::TLibrary library(device);
+  ASSERT_TRUE(library.ok) << ErrorGetCode();
+  // The thread names itself once it runs.
+  ASSERT_TRUE(WaitFor([] { return Switches("audio-mixer") >= 0; }, 5s));
+  ExpectMixerAsleep("with no stream");
+
+  const std::u16string path = Wide(Media("sine440.mp3").string());
+  HSTREAM h = StreamCreateFile(0, path.c_str(), 0, 0, UNICODE);
+  ASSERT_NE(h, 0u);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= 44100 * 4 / 2; }, 10s));
+  const std::vector<float> playing = audiotest::RecentSamples(h, 4096, 2);
+  EXPECT_GT(audiotest::ToneAmplitude(playing, 2, 44100, 440), 0.1);
+
+  ASSERT_TRUE(ChannelPause(h));
+  ExpectMixerAsleep("while the only stream is paused");
+  const QWORD pausedAt = ChannelGetPosition(h, POS_BYTE);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= pausedAt + 44100 * 4 / 4; }, 10s));
+
+  StreamFree(h);
+  ExpectMixerAsleep("after the stream was freed");
+}
+
+}  // namespace
+
+TEST(MixerIdle, NoSoundMixerSleepsWhileNothingPlaysAndPlaysAtOnce) { SleepsWhenIdleAndPlaysAtOnce(0); }
+
+TEST(MixerIdle, DeviceMixerSleepsWhileNothingPlaysAndPlaysAtOnce) {
+  // The test environment selects SDL's dummy driver.
+  SleepsWhenIdleAndPlaysAtOnce(-1);
+}
