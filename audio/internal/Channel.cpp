@@ -39,6 +39,7 @@ void TChannel::SetupQueue(size_t highWaterFrames) {
 
 bool TChannel::Play(bool restart) {
   if (restart && Restart()) {
+    starting_ = true;
     state_ = ACTIVE_PLAYING;
     return true;
   }
@@ -49,8 +50,16 @@ bool TChannel::Play(bool restart) {
     SetError(ERROR_ENDED);
     return false;
   }
+  starting_ = true;
   state_ = ACTIVE_PLAYING;
   return true;
+}
+
+bool TChannel::ReadyToStart(int64_t deviceFrames, int deviceRate) {
+  if (!starting_.exchange(false)) return true;
+  std::lock_guard lock(mutex_);
+  const auto wanted = static_cast<size_t>(deviceFrames * freq / std::max(deviceRate, 1));
+  return queue_.Frames() >= wanted || sourceEnded_.load();
 }
 
 bool TChannel::Pause() {

@@ -70,6 +70,11 @@ class TChannel {
   void MixInto(float* mix, int frames, int deviceRate);
   // True once after the channel ended and everything was played.
   bool TakeFinished() { return finished_.exchange(false); }
+  // Whether the mixer takes the channel into a pass of `deviceFrames`. A
+  // channel that has just started with less queued than that (its decoder
+  // has only begun) is held back once, for a short pass, instead of playing
+  // a few milliseconds and stalling.
+  bool ReadyToStart(int64_t deviceFrames, int deviceRate);
   // After a mix pass: what this channel gave last plays once `aheadFrames`
   // frames at `deviceRate` have played.
   void Scheduled(int64_t aheadFrames, int deviceRate);
@@ -163,6 +168,7 @@ class TChannel {
   std::atomic<bool> sourceEnded_{false};
   std::atomic<bool> finished_{false};
   std::atomic<bool> flushDevice_{false};
+  std::atomic<bool> starting_{false};
 
   // Mixer-only data.
   std::vector<float> chunk_;

@@ -18,6 +18,14 @@ constexpr int kMaxBlock = 1024;
 // only exists on the clock.
 constexpr int kDeviceLowWaterMs = kOutputLatencyMs / 2;
 constexpr int kClockLowWaterMs = 10;
+// How long a stream that started without enough data is held back.
+constexpr int kHoldBackMs = 10;
+
+// Stalled channels count: the clock runs on while they wait for data.
+bool Plays(TChannel& channel) {
+  const DWORD active = channel.IsActive();
+  return active == ACTIVE_PLAYING || active == ACTIVE_STALLED;
+}
 }  // namespace
 
 TOutput::TOutput(TSnapshot snapshot, TFinished finished)
@@ -110,29 +118,41 @@ void TOutput::MixerLoop() {
       seen = wakes_;
     }
     auto channels = snapshot_();
-    // Stalled channels count: the clock runs on while they wait for data.
-    const bool playing = std::any_of(channels.begin(), channels.end(), [](const auto& channel) {
-      const DWORD active = channel->IsActive();
-      return active == ACTIVE_PLAYING || active == ACTIVE_STALLED;
-    });
+    const bool playing =
+        std::any_of(channels.begin(), channels.end(), [](const auto& channel) { return Plays(*channel); });
     const auto clockFrames = [&] {
       return static_cast<int64_t>(std::chrono::duration<double>(Clock::now() - start).count() * rate_);
     };
     int64_t ahead = Ahead(produced, clockFrames());
+    bool heldBack = false;
     if (playing) {
-      int64_t allow = target - ahead;
+      const int64_t wanted = target - ahead;
+      std::vector<std::shared_ptr<TChannel>> mixing;
+      bool mixingPlays = false;
+      for (auto& channel : channels) {
+        const bool plays = Plays(*channel);
+        if (plays && wanted > 0 && !channel->ReadyToStart(wanted, rate_)) {
+          heldBack = true;
+          continue;
+        }
+        mixingPlays = mixingPlays || plays;
+        mixing.push_back(channel);
+      }
+      // Only a stream that waits for its first data: no silence is queued
+      // in front of it.
+      int64_t allow = mixingPlays ? wanted : 0;
       while (allow > 0) {
         const int n = static_cast<int>(std::min<int64_t>(allow, kMaxBlock));
         std::fill(mix.begin(), mix.begin() + n * 2, 0.0f);
-        for (auto& channel : channels) channel->MixInto(mix.data(), n, rate_);
+        for (auto& channel : mixing) channel->MixInto(mix.data(), n, rate_);
         for (int i = 0; i < n * 2; ++i) mix[i] = std::clamp(mix[i], -1.0f, 1.0f);
         if (device_) SDL_QueueAudio(device_, mix.data(), static_cast<Uint32>(n * 2 * sizeof(float)));
         produced += n;
         allow -= n;
         ahead += n;
       }
-      for (auto& channel : channels) channel->Scheduled(ahead, rate_);
-      for (auto& channel : channels)
+      for (auto& channel : mixing) channel->Scheduled(ahead, rate_);
+      for (auto& channel : mixing)
         if (channel->TakeFinished()) finished_(channel);
     }
     channels.clear();
@@ -141,7 +161,8 @@ void TOutput::MixerLoop() {
     if (!playing) {
       cv_.wait(lock, woken);
     } else {
-      const int64_t sleepFrames = std::max<int64_t>(ahead - lowWater, rate_ / 1000);
+      int64_t sleepFrames = std::max<int64_t>(ahead - lowWater, rate_ / 1000);
+      if (heldBack) sleepFrames = std::min<int64_t>(sleepFrames, rate_ * kHoldBackMs / 1000);
       cv_.wait_for(lock, std::chrono::microseconds(sleepFrames * 1000000 / rate_), woken);
     }
   }

@@ -94,7 +94,9 @@ TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
   ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_BUFFER) * 100 / end >= 50; }, 5s));
   EXPECT_GE(StreamGetFilePosition(h, FILEPOS_CURRENT), StreamGetFilePosition(h, FILEPOS_BUFFER));
   ASSERT_TRUE(ChannelPlay(h, 0));
-  EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
+  // The mixer takes the stream up at once: on a loaded machine a decoder
+  // that has not caught up yet shows as a short stall first.
+  EXPECT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 5s));
   ASSERT_TRUE(WaitFor([&] { return meta.count >= 2; }, 8s));
   const char* title = ChannelGetTags(h, TAG_META);
   ASSERT_NE(title, nullptr);
