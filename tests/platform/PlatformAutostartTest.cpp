@@ -80,6 +80,18 @@ TEST(PlatformAutostartTest, BadProgramPathsAndUnwritableFoldersFail) {
   EXPECT_EQ(platform::AutostartFile(), platform::HomeFolder() + "/.config/autostart/qor.desktop");
 }
 
+TEST(PlatformAutostartTest, TheEntryPassesTheDesktopValidator) {
+  if (!testkit::RunCommand("command -v desktop-file-validate >/dev/null")) GTEST_SKIP() << "no desktop-file-validate";
+  testkit::TempDir dir;
+  testkit::EnvScope config("XDG_CONFIG_HOME", dir.Path().c_str());
+  ASSERT_TRUE(platform::SetAutostart(true, "qor-klasik", "/opt/QOR 5/100% \"qor\""));
+  int status = -1;
+  std::string command = "desktop-file-validate " + testkit::ShellQuote(platform::AutostartFile()) + " 2>&1";
+  std::string said = testkit::RunAndRead(command, &status);
+  EXPECT_EQ(status, 0) << said;
+  EXPECT_EQ(said, "");
+}
+
 TEST(PlatformAutostartTest, PercentSignsAreDoubledForTheFieldCodes) {
   EXPECT_EQ(platform::QuoteExecArgument("/a/100%/qor"), "\"/a/100%%/qor\"");
   EXPECT_EQ(platform::QuoteExecArgument("/usr/bin/qor"), "\"/usr/bin/qor\"");
