@@ -140,6 +140,8 @@ void TPlayerWindow::WndProc(TMessage& m) {
           case tmTrim: TrimMemory(); break;
           case tmTick: Tick(); break;
           case tmVolumeLabel: HideVolumeLabel(); break;
+          case tmVolumeShow: VolumeSlider(true); break;
+          case tmVolumeHide: VolumeSlider(false); break;
           default: break;
         }
       }

@@ -11,6 +11,7 @@
 // favourites and then closes the controller, which ends the program.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -119,7 +120,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TControlEx* Banner() const { return FBanner; }
   widgets::TLabelEx* ListenerCounter() const { return FListeners; }
   widgets::TLabelEx* VolumeLabel() const { return FVolumeLabel; }
-  widgets::TControlEx* Grip() const { return FGrip; }
+  TGrabber* Grip() const { return FGrip; }
+  TPlayerVolume* VolumeControl() const { return FVolumeControl; }
+  TThumbEx* VolumeThumb() const { return FVolumeThumb; }
+  TPlayerVisualization* Visualization() const { return FVisualization; }
   widgets::TImageEx* RecordButton() const { return FRecordButton; }
   widgets::TImageEx* ScheduleButton() const { return FScheduleButton; }
 
@@ -176,6 +180,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   void ListDblClick(TPlayListBox* box);
   void TickLinkedEntries();
   void RepaintLists();
+  void DatabaseCheck(int index);
 
   // Panels (PlayerWindowPanels.cpp).
   // The animations pump messages between their steps: false when the
@@ -204,6 +209,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   void ScheduleChanged();
   bool FadeTo(int target);
   void ShowVolumeLabel();
+  void VolumeSlider(bool open);
   void HideVolumeLabel();
 
   TPlayerWindowConfig FConfig;
@@ -230,12 +236,15 @@ class TPlayerWindow : public widgets::TWindowEx {
 
   // What the texts are made of.
   std::u16string FTitle;
+  std::array<float, TVisualization::SpectrumSize> FSpectrum{};
   std::u16string FMarqueeHintText;
   int FBand = 0;
   bool FInfoBoxOpen = false;
   int FRecordingWarnings = 0;
   bool FAnimating = false;
   int FGripStartTop = 0, FGripStartY = 0;
+  int FThumbStartLeft = 0, FThumbStartX = 0;
+  bool FThumbDragging = false;
   bool FClosed = false;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
@@ -251,6 +260,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TImageEx* FRecordButton = nullptr;
   widgets::TImageEx* FScheduleButton = nullptr;
   TPlayerVolume* FVolumeControl = nullptr;
+  TThumbEx* FVolumeThumb = nullptr;
   widgets::TControlEx* FInfoArea = nullptr;
   TPlayerMarquee* FMarquee = nullptr;
   widgets::TLabelEx* FVolumeLabel = nullptr;
@@ -275,7 +285,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   TDatabaseBox* FDatabase = nullptr;
   widgets::TControlEx* FBottomBar = nullptr;
   widgets::TLabelEx* FListeners = nullptr;
-  widgets::TControlEx* FGrip = nullptr;
+  TGrabber* FGrip = nullptr;
 };
 
 // The window of the running program (TApplication's folders, options and

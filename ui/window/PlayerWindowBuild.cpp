@@ -7,6 +7,7 @@
 #include "app/Options.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
+#include "ui/listbox/ListBoxInput.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerWindow.h"
 #include "widgets/controls/Screen.h"
@@ -46,34 +47,11 @@ void SetHintText(TControl* control, const std::u16string& hint) {
 
 TPlayerButton* Button(TControl* parent, int x, int y, int w, int h, int image, const std::u16string& hint) {
   auto* button = Make<TPlayerButton>(parent, x, y, w, h);
-  button->SetAutoSize(false);
-  button->SetStretch(true);
-  button->SetImageId(image);
+  button->SetImage(image);
+  button->SetBounds(x, y, w, h);
   button->SetCursor(13);
   SetHintText(button, hint);
   return button;
-}
-
-// The dark panel behind the station lists: rounded, nearly opaque, with a
-// thin light rim, so that the lists read well over any desktop.
-void PaintListBackground(TControlEx* content) {
-  cairo_t* cr = content->Canvas().Context();
-  double w = content->Width(), h = content->Height(), r = 8;
-  cairo_new_path(cr);
-  cairo_arc(cr, r, r, r, 3.14159265, 4.71238898);
-  cairo_arc(cr, w - r, r, r, 4.71238898, 0);
-  cairo_arc(cr, w - r, h - r, r, 0, 1.57079633);
-  cairo_arc(cr, r, h - r, r, 1.57079633, 3.14159265);
-  cairo_close_path(cr);
-  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, 0, h);
-  cairo_pattern_add_color_stop_rgba(fill, 0, 0.16, 0.16, 0.16, 0.97);
-  cairo_pattern_add_color_stop_rgba(fill, 1, 0.10, 0.10, 0.10, 0.97);
-  cairo_set_source(cr, fill);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(fill);
-  cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
 }
 
 }  // namespace
@@ -125,7 +103,7 @@ void TPlayerWindow::BuildControls() {
   BuildListPanel();
   BuildNoticePanel();
   BuildDisplay();
-  FGrip = Make<TControlEx>(this, 0, Height() - 14, Width(), 4);
+  FGrip = Make<TGrabber>(this, 0, Height() - 14, Width(), 4);
   FGrip->SetCursor(10);
   SetHintText(FGrip, LoadString(335));
   FGrip->OnMouseDown = [this](TObject*, UINT keys, int, int y) {
@@ -159,8 +137,9 @@ void TPlayerWindow::BuildListPanel() {
   FListPanel = Make<TControlEx>(FRoot, (PlayerWidth - ListPanelWidth) / 2, ListPanelTop, ListPanelWidth, height);
   FListPanel->SetVisible(false);
   WireDrag(FListPanel);
-  FListContent = Make<TControlEx>(FListPanel, 0, -height, ListPanelWidth, height);
-  FListContent->OnPaint = [this](TObject*) { PaintListBackground(FListContent); };
+  auto* content = Make<TPlayListContent>(FListPanel, 0, -height, ListPanelWidth, height);
+  content->SetColour(0xFF202020);
+  FListContent = content;
   WireDrag(FListContent);
   FListContent->OnMouseWheel = [this](TObject*, UINT, int delta, int, int) { Wheel(delta); };
 
@@ -200,12 +179,13 @@ void TPlayerWindow::BuildListPanel() {
   FDatabase->SetCtrlID(996);
   FDatabase->SetShowCheckBoxes(true);
   FDatabase->SetVisible(false);
+  FDatabase->OnCheck = [this](TObject*, int index, qor::TPlayItem*) { DatabaseCheck(index); };
   for (TPlayListBox* box : {FFavourites, FDatabase}) {
     box->SetVisibleRows(FRowCount);
     box->OnMouseDown = [this, box](TObject*, UINT keys, int x, int y) { ListMouseDown(box, keys, x, y); };
     box->OnDblClick = [this, box](TObject*) { ListDblClick(box); };
     box->OnMouseWheel = [this, box](TObject*, UINT, int delta, int, int) {
-      box->ScrollBy(delta / 30);
+      ScrollListBoxByWheel(*box, delta);
       RepaintLists();
     };
     box->OnKeyDown = [this](TObject*, std::uint16_t& key, TShiftState shift) {
@@ -231,8 +211,8 @@ void TPlayerWindow::BuildListPanel() {
   auto* twitter = Button(FBottomBar, w - 17, h - 17, 17, 17, 3001, LoadString(362));
   auto* google = Button(FBottomBar, w - 57, h - 17, 17, 17, 3002, LoadString(363));
   google->SetVisible(false);
-  (void)facebook;
-  (void)twitter;
+  facebook->SetGlowColour(0xFF5D80CB);
+  twitter->SetGlowColour(0xFF00ACED);
 }
 
 void TPlayerWindow::BuildNoticePanel() {
@@ -274,20 +254,49 @@ void TPlayerWindow::BuildDisplay() {
   FRecordButton->SetCursor(13);
   SetHintText(FRecordButton, LoadString(310));
   FVolumeControl = Make<TPlayerVolume>(FRoot, 64, 52, 20, 20);
-  FVolumeControl->SetImageId(2011);
+  FVolumeControl->SetVolume(FVolume);
   SetHintText(FVolumeControl, LoadString(311));
-  FVolumeControl->OnClick = [this](TObject*, UINT, int, int) {
-    Send(UM_SET_MUTE, Send(UM_GET_MUTE) ? 0 : 1);
+  FVolumeControl->OnMuteClick = [this](TObject*, std::uint8_t& state) {
+    Send(UM_SET_MUTE, state ? 0 : 1);
+    state = static_cast<std::uint8_t>(Send(UM_GET_MUTE) ? 1 : 0);
   };
+  FVolumeControl->OnVolumeClick = [this](TObject*, int& volume) {
+    SetVolume(volume);
+    volume = FVolume;
+  };
+  FVolumeThumb = Make<TThumbEx>(FVolumeControl, FVolume + 25, 5, 14, 14);
+  FVolumeThumb->SetImageId(2031);
+  SetHintText(FVolumeThumb, LoadString(311));
+  FVolumeThumb->OnMouseDown = [this](TObject*, UINT keys, int x, int) {
+    if (!(keys & MK_LBUTTON)) return;
+    FThumbStartLeft = FVolumeThumb->Left();
+    FThumbStartX = FVolumeThumb->ClientToScreen({x, 0}).X;
+    FThumbDragging = true;
+  };
+  FVolumeThumb->OnDrag = [this](TObject*, UINT keys, int x, int) {
+    if (!(keys & MK_LBUTTON) || !FThumbDragging) return;
+    SetVolume(FThumbStartLeft + (FVolumeThumb->ClientToScreen({x, 0}).X - FThumbStartX) - 25);
+    InvalidateTree();
+  };
+  FVolumeThumb->OnMouseUp = [this](TObject*, UINT, int, int) { FThumbDragging = false; };
+  for (TControl* part : {static_cast<TControl*>(FVolumeControl), static_cast<TControl*>(FVolumeThumb)}) {
+    part->OnMouseEnter = [this](TObject*) {
+      FVolumeHideTimer->SetEnabled(false);
+      if (!FVolumeControl->Expanded()) FVolumeShowTimer->SetEnabled(true);
+    };
+    part->OnMouseLeave = [this](TObject*) {
+      FVolumeShowTimer->SetEnabled(false);
+      if (FVolumeControl->Expanded()) FVolumeHideTimer->SetEnabled(true);
+    };
+  }
 
   FInfoArea = Make<TControlEx>(FRoot, 86, 55, 153, 18);
   WireDrag(FInfoArea);
-  FMarquee = FixedLabel<TPlayerMarquee>(FInfoArea, 0, 0, 153, 18);
+  FMarquee = Make<TPlayerMarquee>(FInfoArea, 0, 0, 153, 18);
   FMarquee->Font().SetName("Arial");
   FMarquee->Font().SetSize(8);
   FMarquee->Font().SetStyle(FontStyleBold);
   FMarquee->Font().SetColor(0xEFFFFFFF);
-  FMarquee->Shadow().SetEnabled(false);
   FMarquee->SetShowHint(true);
   WireDrag(FMarquee);
   FVolumeLabel = Make<TLabelEx>(FInfoArea, 0, 0, 60, 18);
@@ -304,12 +313,13 @@ void TPlayerWindow::BuildDisplay() {
   };
   FVisualization = Make<TPlayerVisualization>(FRoot, 265, 52, 20, 19);
   FThrobber = Make<TPlayerThrobber>(FRoot, 265, 53, 18, 18);
-  FThrobber->SetAutoSize(false);
-  FThrobber->SetImageId(5003);
+  FThrobber->SetImage(5003);
   FThrobber->SetVisible(false);
   FCloseButton = Button(FRoot, 288, 50, 11, 11, 9000, LoadString(156));
+  FCloseButton->SetGlowColour(0xFFFF0000);
   FCloseButton->OnClick = [this](TObject*, UINT, int, int) { PostMessage(WindowHandle(), WM_CLOSE); };
   FMinimizeButton = Button(FRoot, 288, 63, 11, 11, 9001, LoadString(158));
+  FMinimizeButton->SetGlowColour(0xFF00FF00);
   FMinimizeButton->OnClick = [this](TObject*, UINT, int, int) {
     if (ShowTaskBar() && NativeWindow()) NativeWindow()->Minimize();
     else SetVisible(false);

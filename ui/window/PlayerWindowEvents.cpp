@@ -67,14 +67,14 @@ void TPlayerWindow::StopPlayback() {
 
 void TPlayerWindow::SetMarquee(const std::u16string& text, bool restart) {
   FMarqueeText = text;
-  FMarquee->SetCaption(text);
-  (void)restart;
+  if (FMarquee->Caption() != text) FMarquee->SetCaption(text);
+  if (restart) FMarquee->Reset(0);
   Invalidate();
 }
 
 void TPlayerWindow::UpdatePlayButton() {
   bool playing = IsPlaying();
-  FPlayButton->SetImageId(playing ? 2002 : 2001);
+  FPlayButton->SetImage(playing ? 2002 : 2001);
   FPlayButton->SetHint(LoadString(playing ? 308 : 307));
 }
 
@@ -137,7 +137,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       break;
     case 1:  // playing
       ShowThrobber(false);
-      FPlayButton->SetImageId(2002);
+      FPlayButton->SetImage(2002);
       FPlayButton->SetHint(LoadString(308));
       ReadTitle();
       SetMarquee(DisplayText(FCurrentName, FTitle), true);
@@ -148,7 +148,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
     case 2:  // stalled
     case 5:  // buffering
       ShowThrobber(true);
-      FPlayButton->SetImageId(2002);
+      FPlayButton->SetImage(2002);
       FPlayButton->SetHint(LoadString(308));
       SetMarquee(BufferingText(code == 5 ? static_cast<int>(value) : static_cast<int>(Send(UM_GET_BUFFER_PERCENT))),
                  false);
@@ -159,12 +159,12 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       break;
     case 4:  // connecting
       ShowThrobber(true);
-      FPlayButton->SetImageId(2002);
+      FPlayButton->SetImage(2002);
       FPlayButton->SetHint(LoadString(308));
       SetMarquee(ConnectingText(FCurrentName), true);
       break;
     case PE_MUTE:
-      if (FVolumeControl) FVolumeControl->SetImageId(value ? 2013 : 2011);
+      if (FVolumeControl->GetMuted() != (value ? 1 : 0)) FVolumeControl->SetMuted(value ? 1 : 0);
       break;
     case PE_ERROR: {
       ShowThrobber(false);

@@ -13,6 +13,7 @@
 #include "app/Schedule.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
+#include "ui/listbox/ListBoxInput.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerTexts.h"
 #include "ui/window/PlayerSession.h"
@@ -85,8 +86,32 @@ void TPlayerWindow::StartupSequence() {
 
 void TPlayerWindow::Tick() {
   FTickTimer->SetEnabled(false);
-  InvalidateTree();
+  if (Visible()) {
+    if (FVisualization->Visible()) {
+      // The controller fills the block only while a stream plays.
+      std::fill(FSpectrum.begin(), FSpectrum.end(), 0.0f);
+      Send(UM_GET_SPECTRUM, 0x80000000, reinterpret_cast<LPARAM>(FSpectrum.data()));
+      FVisualization->SetSpectrum(FSpectrum.data(), FSpectrum.size());
+    }
+    if (FThrobber->Visible()) FThrobber->Advance();
+    // The volume thumb repaints by itself while it is dragged.
+    if (!FThumbDragging) InvalidateTree();
+  }
   FTickTimer->SetEnabled(true);
+}
+
+void TPlayerWindow::VolumeSlider(bool open) {
+  (open ? FVolumeShowTimer : FVolumeHideTimer)->SetEnabled(false);
+  if (open == FVolumeControl->Expanded()) return;
+  if (open) {
+    FVolumeControl->Expand();
+    FInfoArea->SetOpacity(48);
+    HideVolumeLabel();
+  } else {
+    FVolumeControl->Collapse();
+    FInfoArea->SetOpacity(255);
+  }
+  InvalidateTree();
 }
 
 void TPlayerWindow::TrimMemory() {
@@ -98,6 +123,8 @@ void TPlayerWindow::TrimMemory() {
 void TPlayerWindow::SetVolume(int value) {
   FVolume = std::clamp(value, 0, 100);
   Send(UM_SET_VOLUME, static_cast<WPARAM>(FVolume));
+  if (FVolumeThumb) FVolumeThumb->SetLeft(FVolume + 25);
+  if (FVolumeControl) FVolumeControl->SetVolume(FVolume);
 }
 
 void TPlayerWindow::VolumeStepBy(int direction) {
@@ -106,6 +133,8 @@ void TPlayerWindow::VolumeStepBy(int direction) {
 }
 
 void TPlayerWindow::ShowVolumeLabel() {
+  // The open slider shows the value itself.
+  if (FVolumeControl->Expanded()) return;
   FVolumeLabel->SetCaption(VolumeText(FVolume));
   FVolumeLabel->SetVisible(true);
   FMarquee->SetVisible(false);
@@ -128,7 +157,7 @@ void TPlayerWindow::Wheel(int delta) {
     TRect panel;
     GetWindowRect(FListPanel->WindowHandle(), panel);
     if (panel.Contains(cursor.X, cursor.Y)) {
-      ShownList()->ScrollBy(delta / 30);
+      ScrollListBoxByWheel(*ShownList(), delta);
       RepaintLists();
       return;
     }

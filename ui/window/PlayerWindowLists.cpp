@@ -141,12 +141,8 @@ bool TPlayerWindow::HandleListKey(std::uint16_t key, TShiftState shift) {
     // Ctrl moves the selected favourite itself.
     if (FListMode != 1) return true;
     int from = box->ItemIndex();
-    box->MoveSelection(delta);
-    int to = box->ItemIndex();
-    if (from >= 0 && to >= 0 && from != to) {
-      box->Items().Exchange(from, to);
-      SaveFavourites();
-    }
+    box->MoveSelectedItem(delta);
+    if (from != box->ItemIndex()) SaveFavourites();
   } else {
     box->MoveSelection(delta);
   }
@@ -154,7 +150,28 @@ bool TPlayerWindow::HandleListKey(std::uint16_t key, TShiftState shift) {
   return true;
 }
 
-void TPlayerWindow::RepaintLists() { Invalidate(); }
+void TPlayerWindow::RepaintLists() { InvalidateTree(); }
+
+void TPlayerWindow::DatabaseCheck(int index) {
+  // A tick makes the station a favourite; taking it away removes the
+  // favourites that were taken from it.
+  auto* entry = FDatabase->Item(index);
+  if (!entry) return;
+  if (entry->Ticked) {
+    if (entry->Key.empty() || FFavourites->IndexOfKey(entry->Key) < 0) {
+      auto item = std::make_unique<qor::TPlayItem>(*entry);
+      item->Ticked = false;
+      item->Id = entry->Id;
+      FFavourites->AddItem(std::move(item));
+    }
+  } else {
+    for (int i = FFavourites->Count() - 1; i >= 0; --i)
+      if (!entry->Key.empty() && FFavourites->Item(i)->Key == entry->Key) FFavourites->DeleteItem(i);
+    FFavourites->ScrollBy(0);
+  }
+  SaveFavourites();
+  RepaintLists();
+}
 
 bool TPlayerWindow::SaveFavourites() {
   std::error_code ignored;
