@@ -162,11 +162,6 @@ void TPlayerWindow::WndProc(TMessage& m) {
     case WM_SYSKEYDOWN: {
       auto key = static_cast<std::uint16_t>(m.WParam);
       TShiftState shift = KeyDataToShiftState(m.LParam);
-      if (m.Msg == WM_SYSKEYDOWN && key == VK_F1 + 3) {
-        PostMessage(WindowHandle(), WM_CLOSE);
-        m.Result = 0;
-        return;
-      }
       if (!FClosed && HandleWindowKey(key, shift)) {
         m.Result = 0;
         return;

@@ -115,6 +115,14 @@ void TControl::DefaultHandler(TMessage& m) {
       m.Result = 0;
       return;
     }
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the top-level window, whichever control has the keys.
+      if (m.WParam == VK_F1 + 3) {
+        if (TControl* top = TopLevel()) PostMessage(top->WindowHandle(), WM_CLOSE);
+        m.Result = 0;
+        return;
+      }
+      break;
     case WM_APPCOMMAND:
     case WM_CONTEXTMENU:
       if (FParent) {

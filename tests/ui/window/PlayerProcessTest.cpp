@@ -1,0 +1,206 @@
+// The player window of the real program on the X display: it appears, the
+// list panel opens, a favourite on a 127.0.0.1 stream plays and stops, and
+// closing leaves the run's options for the next start. The pointer and
+// keyboard are driven with xdotool, the window found by its title.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+#include "FixtureServer.h"
+#include "LiveStream.h"
+#include "MainWindowTestKit.h"
+#include "Media.h"
+#include "QorProcess.h"
+#include "TempDir.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "support/Encoding.h"
+#include "support/WIniFiles.h"
+
+namespace {
+
+// Output of a program on the search path, or nothing when it failed.
+std::optional<std::string> RunTool(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  gchar* out = nullptr;
+  gint status = -1;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr,
+                         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr, &out,
+                         nullptr, &status, nullptr);
+  std::string text = out ? out : "";
+  g_free(out);
+  if (!ok || status != 0) return std::nullopt;
+  return text;
+}
+
+bool Have(const char* program) {
+  gchar* path = g_find_program_in_path(program);
+  bool found = path != nullptr;
+  g_free(path);
+  return found;
+}
+
+template <typename F>
+bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+struct TGeometry {
+  int X = -1, Y = -1, Width = 0, Height = 0;
+};
+
+class PlayerProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !Have("xdotool")) GTEST_SKIP() << "needs an X display and xdotool";
+    FEnv.ConfigHome = FDir / "config";
+    FEnv.RuntimeDir = FDir / "run";
+    std::filesystem::create_directories(FEnv.RuntimeDir);
+    std::filesystem::create_directories(FEnv.SettingsFolder());
+    FMp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
+    ASSERT_FALSE(FMp3.empty());
+    FServer.Route("/live", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+      testkit::LiveStreamOptions o;
+      o.statusLine = "ICY 200 OK";
+      o.metaInt = 8192;
+      o.title = [](int) { return std::string("\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek"); };
+      testkit::ServeLiveStream(FServer, c, FMp3, o);
+    });
+    qor::TPlayList favourites;
+    for (auto [name, id] : {std::pair{u"Test Radyo", 0x21}, std::pair{u"İkinci", 0x22}}) {
+      auto item = std::make_unique<qor::TPlayItem>();
+      item->SetName(name);
+      item->Url = FServer.Url("/live");
+      item->Id = id;
+      favourites.Add(std::move(item));
+    }
+    ASSERT_TRUE(qor::SaveFavourites(favourites, FEnv.SettingsFolder() / "playlist.rpf"));
+    // No banner band and no autoplay, so that the test opens the panel and
+    // starts the station itself; the first start has no stored place.
+    testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
+                                "[player]\nautoplay=0\nplayident=0x22\n[playlist]\nvisible=0\n"
+                                "[application]\nshowbanner=0\nfirstrun=0\n");
+  }
+
+  std::u16string Option(const char16_t* section, const char16_t* key) {
+    TWIniFile ini(enc::Utf8ToUtf16((FEnv.SettingsFolder() / "options.ini").string()));
+    return ini.ReadString(section, key, u"<missing>");
+  }
+
+  // The program's visible window titled "QOR..." and its place.
+  std::string FindWindow() {
+    std::string id;
+    WaitFor([&] {
+      auto found = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^QOR"});
+      if (!found || found->empty()) return false;
+      id = found->substr(0, found->find('\n'));
+      return true;
+    });
+    return id;
+  }
+  TGeometry Geometry(const std::string& id) {
+    TGeometry g;
+    auto text = RunTool({"xdotool", "getwindowgeometry", "--shell", id});
+    if (!text) return g;
+    std::istringstream in(*text);
+    for (std::string line; std::getline(in, line);) {
+      auto eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      int value = std::atoi(line.c_str() + eq + 1);
+      std::string key = line.substr(0, eq);
+      if (key == "X") g.X = value;
+      if (key == "Y") g.Y = value;
+      if (key == "WIDTH") g.Width = value;
+      if (key == "HEIGHT") g.Height = value;
+    }
+    return g;
+  }
+  std::string Title(const std::string& id) {
+    auto text = RunTool({"xdotool", "getwindowname", id});
+    return text ? text->substr(0, text->find('\n')) : "";
+  }
+  void Click(const TGeometry& g, int x, int y, int times = 1) {
+    RunTool({"xdotool", "mousemove", std::to_string(g.X + x), std::to_string(g.Y + y)});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    RunTool({"xdotool", "click", "--repeat", std::to_string(times), "--delay", "60", "1"});
+  }
+  int ScreenWidth() {
+    auto text = RunTool({"xdotool", "getdisplaygeometry"});
+    return text ? std::atoi(text->c_str()) : 0;
+  }
+
+  testkit::TempDir FDir;
+  apptest::TQorEnv FEnv;
+  testkit::FixtureServer FServer;
+  std::string FMp3;
+};
+
+TEST_F(PlayerProcessTest, PlaysAFavouriteAndTheNextStartRestoresPlaceAndStation) {
+  TGeometry placed;
+  {
+    apptest::TQorProcess qor(FEnv, {});
+    std::string id = FindWindow();
+    ASSERT_FALSE(id.empty()) << qor.Stderr();
+    // Centred at the top on the first start.
+    TGeometry g = Geometry(id);
+    EXPECT_EQ(g.X, (ScreenWidth() - 320) / 2);
+    EXPECT_EQ(g.Y, 0);
+    EXPECT_EQ(g.Width, 320);
+
+    // The playlist button opens the list panel: the window takes its full
+    // height for 13 rows.
+    Click(g, 253, 62);
+    ASSERT_TRUE(WaitFor([&] { return Geometry(id).Height == 13 * 15 + 112; })) << Geometry(id).Height;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the slide ends
+
+    // A double-click on the first favourite plays it (the controller names
+    // the station in the title).
+    Click(g, 15 + 50 + 60, 75 - 3 + 7, 2);
+    ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR - Test Radyo"; })) << Title(id);
+
+    // The play button now stops it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Click(g, 30, 62);
+    ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR"; })) << Title(id);
+
+    // Alt+F4 ends the program.
+    RunTool({"xdotool", "mousemove", std::to_string(g.X + 150), std::to_string(g.Y + 58)});
+    RunTool({"xdotool", "key", "alt+F4"});
+    ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
+    placed = g;
+  }
+  EXPECT_EQ(Option(u"player", u"left"), enc::Utf8ToUtf16(std::to_string(placed.X)));
+  EXPECT_EQ(Option(u"player", u"top"), u"0");
+  EXPECT_EQ(Option(u"player", u"playident"), u"33");  // 0x21, the one played
+  EXPECT_EQ(Option(u"player", u"volume"), u"25");
+  EXPECT_EQ(Option(u"playlist", u"howmany"), u"13");
+
+  // A second start comes back at the same place with the same station,
+  // and the play button plays it.
+  {
+    apptest::TQorProcess qor(FEnv, {});
+    std::string id = FindWindow();
+    ASSERT_FALSE(id.empty()) << qor.Stderr();
+    TGeometry g = Geometry(id);
+    EXPECT_EQ(g.X, placed.X);
+    EXPECT_EQ(g.Y, placed.Y);
+    Click(g, 30, 62);
+    ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR - Test Radyo"; })) << Title(id);
+    Click(g, 293, 55);  // the close button
+    ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
+  }
+}
+
+}  // namespace
