@@ -21,7 +21,9 @@ inline constexpr int CentreLeft = 65535;
 // The full window height for R rows and banner band B.
 constexpr int FullHeight(int rows, int band) { return rows * RowHeight + band + 112; }
 constexpr int ListPanelHeight(int rows, int band) { return rows * RowHeight + band + 38; }
-constexpr int ListTop(int band) { return band - 3; }
+// Two pixels below the band, so that the first row does not slip under the
+// player's bar; the last row then ends where the bottom bar begins.
+constexpr int ListTop(int band) { return band + 2; }
 constexpr int SideBarTop(int band) { return band + 5; }
 constexpr int BottomBarTop(int contentHeight) { return contentHeight - 36; }
 constexpr int GripTop(int windowHeight) { return windowHeight - 14; }

@@ -13,6 +13,7 @@
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerSession.h"
 #include "widgets/controls/ToolTip.h"
+#include "widgets/menus/Menu.h"
 #include "widgets/paint/BitmapEx.h"
 
 namespace ui {
@@ -33,6 +34,7 @@ TPlayerWindow::~TPlayerWindow() {
   FSession.reset();
   DestroyHandle();
   if (FLargeIcon) DestroyIcon(FLargeIcon);
+  if (FPlayerMenu) DestroyMenu(FPlayerMenu);
 }
 
 void TPlayerWindow::CreateHandle() {
@@ -56,6 +58,8 @@ void TPlayerWindow::CreateHandle() {
   // 3. The shared hint window belongs to this window.
   if (!TToolTip::Instance()) new TToolTip(this);
   if (TToolTip::Instance()) TToolTip::Instance()->SetEnableTip(true);
+  // 2. The window menu.
+  BuildMenu();
   // 4. - 6.
   ReadOptions();
   Send(UM_REGISTER_CLIENT, 0, static_cast<LPARAM>(WindowHandle()));
@@ -107,8 +111,14 @@ void TPlayerWindow::WndProc(TMessage& m) {
       m.Result = 0;
       return;
     case UM_QUERY_MENU:
-      m.Result = 0;
+      m.Result = m.WParam == 1 && !FClosed ? static_cast<LRESULT>(PlayerMenu()) : 0;
       return;
+    case WM_COMMAND:
+      if (!FClosed && Command(m.WParam)) {
+        m.Result = 0;
+        return;
+      }
+      break;
     case UM_TRAY_CLICK:
       if (m.WParam == 1 && !FClosed) ToggleVisible();
       m.Result = 0;

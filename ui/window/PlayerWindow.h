@@ -55,6 +55,12 @@ inline constexpr std::uintptr_t tmStartup = 1001, tmTrim = 1002, tmTick = 1003, 
                                  tmRecording = 1008, tmVolumeShow = 1010, tmVolumeHide = 1011,
                                  tmCommandRecording = 1012, tmSchedule = 1013;
 
+// Commands of the window menu.
+inline constexpr core::WPARAM cmAbout = 40000, cmClose = 40001, cmOptions = 40002, cmAlwaysTop = 40003,
+                              cmHibernate = 40004, cmShowHide = 40005, cmCopyTitle = 40006, cmRecord = 40007,
+                              cmAddStation = 40008, cmSchedule = 40009, cmBanner = 40010, cmAddAddress = 40020,
+                              cmAddVideo = 40021;
+
 // Messages handled besides the controller's notices.
 inline constexpr core::UINT UM_MEDIA_COMMAND = 38015;
 inline constexpr core::UINT UM_OPTIONS_CLOSED = 38026;
@@ -101,6 +107,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   bool ListPanelVisible() const;
   int RecordingWarnings() const { return FRecordingWarnings; }
   bool TimerRunning(std::uintptr_t id) const;
+  // The window menu with its check marks up to date; its first sub-menu
+  // is what the window and the tray show.
+  std::uintptr_t PlayerMenu();
 
   TFavouritesBox* Favourites() const { return FFavourites; }
   TDatabaseBox* Database() const { return FDatabase; }
@@ -150,7 +159,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   void LoadLists();
   void Layout();
   void WireDrag(widgets::TControl* control);
+  // The window menu (PlayerWindowMenu.cpp).
+  void BuildMenu();
   void ShowWindowMenu(int x, int y);
+  bool Command(core::WPARAM id);
   void Wheel(int delta);
   void CreateTimers();
 
@@ -233,6 +245,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   bool FWasPlaying = false;
   bool FClosing = false;
   widgets::HICON FLargeIcon = 0;
+  std::uintptr_t FPlayerMenu = 0;
 
   // What the texts are made of.
   std::u16string FTitle;

@@ -192,31 +192,6 @@ void TPlayerWindow::ToggleVisible() {
   }
 }
 
-void TPlayerWindow::ShowWindowMenu(int x, int y) {
-  HMENU menu = CreatePopupMenu();
-  bool playing = IsPlaying();
-  AppendMenuW(menu, MF_STRING, 1, LoadString(playing ? 308 : 307));
-  AppendMenuW(menu, MF_STRING | (ListPanelVisible() ? MF_CHECKED : 0), 2, LoadString(312));
-  AppendMenuW(menu, MF_SEPARATOR, 0, u"");
-  AppendMenuW(menu, MF_STRING, 3, LoadString(316));
-  AppendMenuW(menu, MF_SEPARATOR, 0, u"");
-  AppendMenuW(menu, MF_STRING, 4, LoadString(156) + u"\tAlt+F4");
-  (void)x;
-  (void)y;
-  TPoint at = GetCursorPos();
-  std::shared_ptr<bool> alive = FAlive;
-  UINT chosen = TrackPopupMenuEx(menu, TPM_VERTICAL | TPM_RETURNCMD, at.X, at.Y, WindowHandle());
-  DestroyMenu(menu);
-  if (!*alive) return;
-  switch (chosen) {
-    case 1: StopPlayback(); break;
-    case 2: ListPanelVisible() ? HideListPanel() : ShowListPanel(); break;
-    case 3: PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0); break;
-    case 4: PostMessage(WindowHandle(), WM_CLOSE); break;
-    default: break;
-  }
-}
-
 void TPlayerWindow::OptionsChanged() {
   if (!PortableBuild) FStartup = FOptions.ReadBool(obStartup);
   FAutoPlay = FOptions.ReadBool(obAutoPlay);

@@ -1,7 +1,9 @@
 // The player window of the real program on the X display: it appears, the
 // list panel opens, a favourite on a 127.0.0.1 stream plays and stops, and
 // closing leaves the run's options for the next start. The pointer and
-// keyboard are driven with xdotool, the window found by its title.
+// keyboard are driven with xdotool, the window found by its title. The
+// program gets an X server of its own, so that the windows of other tests
+// that run meanwhile neither hide it nor take its clicks.
 #include <glib.h>
 #include <gtest/gtest.h>
 
@@ -13,9 +15,11 @@
 
 #include "FixtureServer.h"
 #include "LiveStream.h"
+#include "ChildProcess.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
 #include "QorProcess.h"
+#include "Shell.h"
 #include "TempDir.h"
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
@@ -64,7 +68,20 @@ struct TGeometry {
 class PlayerProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || !Have("xdotool")) GTEST_SKIP() << "needs an X display and xdotool";
+    gchar* xvfb = g_find_program_in_path("Xvfb");
+    std::string server = xvfb ? xvfb : "";
+    g_free(xvfb);
+    if (server.empty() || !Have("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    FXvfb = std::make_unique<testkit::ChildProcess>(
+        server, std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        testkit::ChildProcess::EnvChanges{}, FDir.Path());
+    std::string display;
+    ASSERT_TRUE(WaitFor([&] {
+      display = FXvfb->Stdout();
+      return display.find('\n') != std::string::npos;
+    })) << "the X server did not start";
+    display = ":" + display.substr(0, display.find('\n'));
+    FDisplay = std::make_unique<testkit::EnvScope>("DISPLAY", display.c_str());
     FEnv.ConfigHome = FDir / "config";
     FEnv.RuntimeDir = FDir / "run";
     std::filesystem::create_directories(FEnv.RuntimeDir);
@@ -142,6 +159,8 @@ class PlayerProcessTest : public ::testing::Test {
   }
 
   testkit::TempDir FDir;
+  std::unique_ptr<testkit::ChildProcess> FXvfb;
+  std::unique_ptr<testkit::EnvScope> FDisplay;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
   std::string FMp3;
@@ -167,7 +186,7 @@ TEST_F(PlayerProcessTest, PlaysAFavouriteAndTheNextStartRestoresPlaceAndStation)
 
     // A double-click on the first favourite plays it (the controller names
     // the station in the title).
-    Click(g, 15 + 50 + 60, 75 - 3 + 7, 2);
+    Click(g, 15 + 50 + 60, 75 + 2 + 7, 2);
     ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR - Test Radyo"; })) << Title(id);
 
     // The play button now stops it.

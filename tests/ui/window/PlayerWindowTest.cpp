@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "ui/window/PlayerLayout.h"
 #include "widgets/backend/Offscreen.h"
+#include "widgets/menus/Menu.h"
 
 namespace {
 
@@ -287,6 +288,29 @@ TEST_F(PlayerWindowTest, EndOfSessionSavesAndListenersFollowTheBanner) {
   Kit.Options->WriteBool(obShowBanner, false);
   SendMessage(w.WindowHandle(), UM_LISTENERS, 0, 0);
   EXPECT_FALSE(w.ListenerCounter()->Visible());
+}
+
+TEST_F(PlayerWindowTest, TheWindowMenuServesTheTrayAndItsCommands) {
+  auto& w = Kit.Open();
+  auto* backend = widgets::OffscreenBackend();
+  // The tray asks for the menu; the window's right click shows its first
+  // sub-menu.
+  auto menu = static_cast<widgets::HMENU>(SendMessage(w.WindowHandle(), UM_QUERY_MENU, 1));
+  ASSERT_TRUE(widgets::IsMenu(menu));
+  EXPECT_EQ(SendMessage(w.WindowHandle(), UM_QUERY_MENU, 0), 0);
+  backend->MenuChoice = ui::cmAlwaysTop;
+  int shown = backend->MenusShown;
+  Native()->Click(5, 100, 3);
+  EXPECT_EQ(backend->MenusShown, shown + 1);
+  EXPECT_EQ(backend->LastMenu, widgets::GetSubMenu(menu, 0));
+  EXPECT_TRUE(testkit::PumpUntil([&] { return w.AlwaysTop(); }));
+  EXPECT_EQ(Kit.Option(u"player", u"alwaystop"), u"1");
+  // The check mark follows.
+  w.PlayerMenu();
+  EXPECT_EQ(widgets::CheckMenuItem(widgets::GetSubMenu(menu, 0), ui::cmAlwaysTop, widgets::MF_CHECKED),
+            widgets::MF_CHECKED);
+  SendMessage(w.WindowHandle(), WM_COMMAND, ui::cmClose);
+  EXPECT_TRUE(testkit::PumpUntil([&] { return Kit.Controller.Closes == 1; }));
 }
 
 }  // namespace

@@ -1,0 +1,125 @@
+// The player window on the GTK backend beside the real controller, which
+// plays a 127.0.0.1 ICY stream through the audio library's silent output:
+// clicks come from the X pointer (xdotool), the texts are read in-process.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "FixtureServer.h"
+#include "LiveStream.h"
+#include "MainLoop.h"
+#include "MainWindowTestKit.h"
+#include "Media.h"
+#include "app/Messages.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/gtk/GtkBackend.h"
+
+namespace {
+
+using namespace core;
+
+bool Xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"xdotool"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  gint status = -1;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
+                         &status, nullptr);
+  return ok && status == 0;
+}
+
+class PlayerGtkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gchar* xdotool = g_find_program_in_path("xdotool");
+    bool have = xdotool != nullptr;
+    g_free(xdotool);
+    if (!std::getenv("DISPLAY") || !have || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
+  }
+  void TearDown() override {
+    ProcessMessages();
+    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+  }
+  // Clicks at a point of the window (its client coordinates).
+  void Click(ui::TPlayerWindow& w, int x, int y, int times = 1) {
+    Xdotool({"mousemove", std::to_string(w.Left() + x), std::to_string(w.Top() + y)});
+    testkit::PumpFor(100);
+    Xdotool({"click", "--repeat", std::to_string(times), "--delay", "60", "1"});
+  }
+};
+
+TEST_F(PlayerGtkTest, TheMarqueeShowsTheTurkishTitleOfAPlayingFavourite) {
+  std::string mp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
+  ASSERT_FALSE(mp3.empty());
+  testkit::FixtureServer server;
+  server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::LiveStreamOptions o;
+    o.statusLine = "ICY 200 OK";
+    o.metaInt = 8192;
+    // Old servers send the title in Windows-1254.
+    o.title = [](int) { return std::string("\xDE" "ebnem - \xC7i\xE7" "ek"); };
+    testkit::ServeLiveStream(server, c, mp3, o);
+  });
+
+  ctltest::TControllerFixture fx;
+  ASSERT_TRUE(fx.AudioOk);
+  qor::TPlayList favourites;
+  auto item = std::make_unique<qor::TPlayItem>();
+  item->SetName(u"Test Radyo");
+  item->Url = server.Url("/live");
+  item->Id = 0x21;
+  favourites.Add(std::move(item));
+  ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
+  fx.Options->WriteBool(app::obAutoPlay, false);
+  fx.Options->WriteBool(app::obPlaylistVisible, false);
+  fx.Options->WriteBool(app::obShowBanner, false);
+  // Away from where the program's own windows appear in other tests.
+  fx.Options->WriteInt(app::oiLeft, 40);
+  fx.Options->WriteInt(app::oiTop, 600);
+
+  ui::TPlayerWindow* window = nullptr;
+  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
+    ui::TPlayerWindowConfig config;
+    config.Controller = owner.WindowHandle();
+    config.Options = fx.Options.get();
+    config.SettingsFolder = fx.SettingsFolder;
+    config.WatchSession = false;
+    auto made = std::make_unique<ui::TPlayerWindow>(config);
+    window = made.get();
+    return made;
+  };
+  fx.Start();
+  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow& w = *window;
+  EXPECT_EQ(fx.Controller->ClientWindow(), w.WindowHandle());
+  ASSERT_TRUE(w.NativeWindow() && w.NativeWindow()->NativeHandle());
+
+  Click(w, 253, 62);  // the playlist button
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.ListPanelVisible() && w.ListContent()->Top() == 0; }));
+  Click(w, 15 + 50 + 60, 75 + 2 + 7, 2);  // the first favourite
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.MarqueeText() == u"Test Radyo  ♫  Şebnem - Çiçek"; }, 30000))
+;
+  EXPECT_EQ(fx.Controller->StationName(), u"Test Radyo");
+  EXPECT_EQ(w.PlayButton()->ImageId(), 2002);
+  EXPECT_NE(w.MarqueeHint().find(u"Kbps"), std::u16string::npos);
+
+  Click(w, 30, 62);  // the play button stops
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.MarqueeText() == u"Test Radyo"; }));
+  EXPECT_EQ(fx.Send(app::UM_GET_PLAY_STATE), 0);
+
+  // The close button ends the controller too, which frees the window.
+  int left = w.Left();
+  Click(w, 293, 55);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !fx.Controller->HandleAllocated(); }, 20000));
+  EXPECT_EQ(fx.Options->ReadInt(app::oiPlayIdent), 0x21);
+  EXPECT_EQ(fx.Options->ReadInt(app::oiLeft), left);
+  EXPECT_EQ(fx.Options->ReadInt(app::oiHowMany), 13);
+}
+
+}  // namespace
