@@ -64,6 +64,17 @@ std::string Caption(GtkWidget* root, int id) {
 
 void Click(GtkWidget* root, int id) { gtk_button_clicked(GTK_BUTTON(Control(root, id))); }
 
+GtkWidget* OpenToplevel(int id) {
+  std::string name = std::to_string(id);
+  GList* tops = gtk_window_list_toplevels();
+  GtkWidget* found = nullptr;
+  for (GList* t = tops; t; t = t->next)
+    if (name == gtk_widget_get_name(GTK_WIDGET(t->data)) && gtk_widget_get_visible(GTK_WIDGET(t->data)))
+      found = GTK_WIDGET(t->data);
+  g_list_free(tops);
+  return found;
+}
+
 namespace {
 
 struct TWaiter {

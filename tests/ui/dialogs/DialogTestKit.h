@@ -46,6 +46,9 @@ int Rows(GtkWidget* root, int id);
 std::string Caption(GtkWidget* root, int id);
 void Click(GtkWidget* root, int id);
 
+// The visible top-level window named id (a dialog), or nullptr.
+GtkWidget* OpenToplevel(int id);
+
 // Runs `act` from inside the loop once `find` gives a mapped window (e.g.
 // while a blocking dialog run is waiting); fails the test when none comes.
 void WhenShown(std::function<GtkWidget*()> find, std::function<void(GtkWidget*)> act);

@@ -151,14 +151,7 @@ TEST_F(PlayerDialogsTest, ASecondScheduleRequestActivatesTheOpenDialog) {
   int second = -1;
   GtkWidget* first = nullptr;
   WhenShown(
-      [&] {
-        GList* tops = gtk_window_list_toplevels();
-        GtkWidget* found = nullptr;
-        for (GList* t = tops; t; t = t->next)
-          if (g_strcmp0(gtk_widget_get_name(GTK_WIDGET(t->data)), "104") == 0) found = GTK_WIDGET(t->data);
-        g_list_free(tops);
-        return found;
-      },
+      [] { return OpenToplevel(104); },
       [&](GtkWidget* dialog) {
         first = dialog;
         second = ui::ShowScheduleDialog(0, *schedule_, {u"Power FM"}, nullptr);
@@ -211,14 +204,7 @@ namespace {
 TEST_F(PlayerDialogsTest, ClosingTheProgramAnswersOpenDialogsAsEscape) {
   int countdown = -1;
   WhenShown(
-      [] {
-        GList* tops = gtk_window_list_toplevels();
-        GtkWidget* found = nullptr;
-        for (GList* t = tops; t; t = t->next)
-          if (g_strcmp0(gtk_widget_get_name(GTK_WIDGET(t->data)), "104") == 0) found = GTK_WIDGET(t->data);
-        g_list_free(tops);
-        return found;
-      },
+      [] { return OpenToplevel(104); },
       [&](GtkWidget* dialog) {
         SetTicked(dialog, 1000, true);
         // A countdown opened over it as well (as when the end action comes

@@ -11,17 +11,6 @@ namespace {
 
 using PlayerWindowDialogsTest = testwidgets::GtkDisplayTest;
 
-GtkWidget* OpenToplevel(int id) {
-  GList* tops = gtk_window_list_toplevels();
-  GtkWidget* found = nullptr;
-  for (GList* t = tops; t; t = t->next)
-    if (g_strcmp0(gtk_widget_get_name(GTK_WIDGET(t->data)), std::to_string(id).c_str()) == 0 &&
-        gtk_widget_get_visible(GTK_WIDGET(t->data)))
-      found = GTK_WIDGET(t->data);
-  g_list_free(tops);
-  return found;
-}
-
 TEST_F(PlayerWindowDialogsTest, TheScheduleButtonOpensTheDialogOnceAndOkTintsItAndArmsTheTimer) {
   uitest::TPlayerWindowKit kit;
   kit.WriteFavourites({{u"Power FM", "http://127.0.0.1:9/power", 1}, {u"Kral FM", "http://127.0.0.1:9/kral", 2}});
