@@ -1,0 +1,82 @@
+// Nothing of a player polls while there is nothing to watch: once a player
+// is stopped, has failed or has played to the end, the user-interface loop
+// sleeps until something else wakes it. Each case lets the loop settle,
+// then runs it for half a second with one wake-up of its own at the end and
+// counts the iterations: a 100 ms (or faster) poll left running adds several.
+#include <glib.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "PlayerTestKit.h"
+#include "Shell.h"
+#include "TempDir.h"
+#include "engine/AVConvRadioPlayer.h"
+#include "engine/BassRadioPlayer.h"
+
+using namespace playertest;
+
+namespace {
+
+// Iterations of the user-interface loop over `ms`, its own wake-up included.
+int LoopIterations(int ms) {
+  PumpFor(300);  // what the last step posted or armed runs out first
+  bool done = false;
+  g_timeout_add(static_cast<guint>(ms), [](gpointer flag) -> gboolean {
+    *static_cast<bool*>(flag) = true;
+    return G_SOURCE_REMOVE;
+  }, &done);
+  int iterations = 0;
+  while (!done) {
+    g_main_context_iteration(nullptr, TRUE);
+    ++iterations;
+  }
+  return iterations;
+}
+
+class PlayerIdle : public TLiveStreamTest {};
+
+}  // namespace
+
+TEST_F(PlayerIdle, DirectPlayerPollsNothingBeforeAfterStopAfterFailureOrAtTheEnd) {
+  TBassRadioPlayer player;
+  player.Resolvers = {};
+  EXPECT_EQ(LoopIterations(500), 1) << "a player that never played";
+
+  Live("/live");
+  ASSERT_TRUE(PlayTo(player, server.Url("/live")));
+  player.Stop();
+  EXPECT_EQ(LoopIterations(500), 1) << "after Stop";
+
+  // A failed attempt (nothing listens there any more).
+  player.Address = "http://127.0.0.1:9/none";
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psStopped; }, 15000));
+  EXPECT_NE(player.LastError, 0);
+  EXPECT_EQ(LoopIterations(500), 1) << "after a failed attempt";
+
+  // A file that plays to its end.
+  ASSERT_TRUE(PlayTo(player, "file://" + Media("short.mp3").string()));
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psStopped; }, 8000));
+  EXPECT_EQ(LoopIterations(500), 1) << "after the end of a file";
+}
+
+TEST_F(PlayerIdle, FfmpegPlayerPollsNothingAfterStopOrAtTheEnd) {
+  testkit::TempDir runtime;
+  testkit::EnvScope runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path().c_str()};
+  TAVConvRadioPlayer player;
+  player.Resolvers = {};
+  player.PrebufferBytes = 262144;
+  EXPECT_EQ(LoopIterations(500), 1) << "a player that never played";
+
+  Live("/live");
+  ASSERT_TRUE(PlayTo(player, server.Url("/live")));
+  player.Stop();
+  EXPECT_EQ(LoopIterations(500), 1) << "after Stop";
+
+  // A clip whose decoder ends: its output plays out and the player stops.
+  ASSERT_TRUE(PlayTo(player, Media("short.mp3").string()));
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psStopped; }, 8000));
+  EXPECT_EQ(LoopIterations(500), 1) << "after the decoder ended";
+}
