@@ -179,6 +179,7 @@ void TPlayerWindow::WndProc(TMessage& m) {
       break;
     }
     case WM_MOUSEWHEEL:
+      // Every control passes the wheel up to here.
       if (!FClosed) Wheel(static_cast<std::int16_t>(m.WParam >> 16));
       m.Result = 0;
       return;

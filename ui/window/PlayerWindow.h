@@ -150,6 +150,8 @@ class TPlayerWindow : public widgets::TWindowEx {
 
   // Building (PlayerWindowBuild.cpp).
   void ReadOptions();
+  // The copies that the options dialog may change.
+  void ReadOptionCopies();
   void BuildControls();
   void BuildRootPanel();
   void BuildRecordingPanel();

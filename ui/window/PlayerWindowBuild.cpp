@@ -7,7 +7,6 @@
 #include "app/Options.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
-#include "ui/listbox/ListBoxInput.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerWindow.h"
 #include "widgets/controls/Screen.h"
@@ -64,6 +63,14 @@ void TPlayerWindow::ReadOptions() {
   FDatabaseIdent = FOptions.ReadInt(oiDataIdent);
   FSavedLeft = FOptions.ReadInt(oiLeft);
   FSavedTop = FOptions.ReadInt(oiTop);
+  FShowTime = FOptions.ReadInt(oiShowTime);
+  FHideTime = FOptions.ReadInt(oiHideTime);
+  FRowCount = RowsFromOption(FOptions.ReadInt(oiHowMany));
+  FPlayNext = FOptions.ReadBool(obPlayNext);
+  ReadOptionCopies();
+}
+
+void TPlayerWindow::ReadOptionCopies() {
   if (!PortableBuild) FStartup = FOptions.ReadBool(obStartup);
   FAutoPlay = FOptions.ReadBool(obAutoPlay);
   FAutoHide = FOptions.ReadBool(obAutoHide);
@@ -74,11 +81,7 @@ void TPlayerWindow::ReadOptions() {
   FSnapToGrid = FOptions.ReadBool(obSnapToGrid);
   FMessenger = FOptions.ReadBool(obMessenger);
   FPlaylistVisible = FOptions.ReadBool(obPlaylistVisible);
-  FShowTime = FOptions.ReadInt(oiShowTime);
-  FHideTime = FOptions.ReadInt(oiHideTime);
   FMute = FOptions.ReadBool(obMute);
-  FRowCount = RowsFromOption(FOptions.ReadInt(oiHowMany));
-  FPlayNext = FOptions.ReadBool(obPlayNext);
   FBuffer = FOptions.ReadInt(oiBuffer);
   FTimeout = FOptions.ReadInt(oiTimeout);
   FAttempt = FOptions.ReadInt(oiAttempt);
@@ -119,7 +122,6 @@ void TPlayerWindow::BuildRootPanel() {
   FRoot = Make<TControlEx>(this, 0, 0, PlayerWidth, Height());
   WireDrag(FRoot);
   FRoot->OnContextMenu = [this](TObject*, int x, int y) { ShowWindowMenu(x, y); };
-  FRoot->OnMouseWheel = [this](TObject*, UINT, int delta, int, int) { Wheel(delta); };
 }
 
 void TPlayerWindow::BuildRecordingPanel() {
@@ -141,7 +143,6 @@ void TPlayerWindow::BuildListPanel() {
   content->SetColour(0xFF202020);
   FListContent = content;
   WireDrag(FListContent);
-  FListContent->OnMouseWheel = [this](TObject*, UINT, int delta, int, int) { Wheel(delta); };
 
   FBanner = Make<TControlEx>(FListContent, 22, 10, ListPanelWidth - 44, 80);
   FBanner->SetOpacity(25);
@@ -184,10 +185,6 @@ void TPlayerWindow::BuildListPanel() {
     box->SetVisibleRows(FRowCount);
     box->OnMouseDown = [this, box](TObject*, UINT keys, int x, int y) { ListMouseDown(box, keys, x, y); };
     box->OnDblClick = [this, box](TObject*) { ListDblClick(box); };
-    box->OnMouseWheel = [this, box](TObject*, UINT, int delta, int, int) {
-      ScrollListBoxByWheel(*box, delta);
-      RepaintLists();
-    };
     box->OnKeyDown = [this](TObject*, std::uint16_t& key, TShiftState shift) {
       if (HandleWindowKey(key, shift)) key = 0;
     };

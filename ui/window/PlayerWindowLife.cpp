@@ -193,20 +193,7 @@ void TPlayerWindow::ToggleVisible() {
 }
 
 void TPlayerWindow::OptionsChanged() {
-  if (!PortableBuild) FStartup = FOptions.ReadBool(obStartup);
-  FAutoPlay = FOptions.ReadBool(obAutoPlay);
-  FAutoHide = FOptions.ReadBool(obAutoHide);
-  FAlwaysTop = FOptions.ReadBool(obAlwaysTop);
-  SetAlwaysTop(FAlwaysTop);
-  FHibernate = FOptions.ReadBool(obHibernate);
-  FMediaKeys = FOptions.ReadBool(obMediaKeys);
-  FSnapToGrid = FOptions.ReadBool(obSnapToGrid);
-  FMessenger = FOptions.ReadBool(obMessenger);
-  FPlaylistVisible = FOptions.ReadBool(obPlaylistVisible);
-  FMute = FOptions.ReadBool(obMute);
-  FBuffer = FOptions.ReadInt(oiBuffer);
-  FTimeout = FOptions.ReadInt(oiTimeout);
-  FAttempt = FOptions.ReadInt(oiAttempt);
+  ReadOptionCopies();
   Send(UM_SET_BUFFER, 0, FBuffer);
   Send(UM_SET_TIMEOUT, 0, FTimeout);
   Send(UM_SET_ATTEMPTS, 0, FAttempt);

@@ -223,6 +223,10 @@ TEST_F(PlayerWindowTest, ListPanelOpensDoubleClickPlaysAndTheGripKeeps13Rows) {
   ClickOn(w.FavouritesButton());
   EXPECT_TRUE(w.Favourites()->Visible());
 
+  // The wheel over the list scrolls it and leaves the volume alone.
+  int volume = w.Volume();
+  Native()->Wheel(row.X, row.Y, -120);
+  EXPECT_EQ(w.Volume(), volume);
   ClickOn(w.PlaylistButton());
   EXPECT_FALSE(w.ListPanelVisible());
   // The window keeps its full height.
@@ -288,6 +292,29 @@ TEST_F(PlayerWindowTest, EndOfSessionSavesAndListenersFollowTheBanner) {
   Kit.Options->WriteBool(obShowBanner, false);
   SendMessage(w.WindowHandle(), UM_LISTENERS, 0, 0);
   EXPECT_FALSE(w.ListenerCounter()->Visible());
+}
+
+TEST_F(PlayerWindowTest, CommandLineVolumeAndMuteAndChangedOptions) {
+  Kit.Config.VolumeGiven = true;
+  Kit.Config.VolumeValue = u"70";
+  Kit.Config.MuteGiven = true;
+  auto& w = Kit.Open();
+  EXPECT_EQ(w.Volume(), 70);
+  EXPECT_EQ(Kit.Controller.Volume, 70);
+  EXPECT_EQ(Kit.Controller.Count(UM_SET_MUTE), 1);
+  // The controller reports the mute state back: the speaker follows.
+  Kit.Event(PE_MUTE, 1);
+  EXPECT_EQ(w.VolumeControl()->GetMuted(), 1);
+  // Changed options reach the controller's players.
+  Kit.Options->WriteInt(oiBuffer, 7000);
+  SendMessage(w.WindowHandle(), ui::UM_OPTIONS_CLOSED, 2);
+  EXPECT_EQ(Kit.Controller.Count(UM_SET_BUFFER), 0);
+  SendMessage(w.WindowHandle(), ui::UM_OPTIONS_CLOSED, 3);
+  EXPECT_EQ(Kit.Controller.Count(UM_SET_BUFFER), 1);
+  EXPECT_EQ(Kit.Controller.Count(UM_SET_ATTEMPTS), 1);
+  // The wheel over the display steps the volume.
+  Native()->Wheel(150, 60, -120);
+  EXPECT_EQ(w.Volume(), 65);
 }
 
 TEST_F(PlayerWindowTest, TheWindowMenuServesTheTrayAndItsCommands) {
