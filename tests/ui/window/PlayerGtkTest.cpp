@@ -9,6 +9,7 @@
 #include "FixtureServer.h"
 #include "LiveStream.h"
 #include "MainLoop.h"
+#include "PlayerWindowKit.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
 #include "app/Messages.h"
@@ -55,17 +56,9 @@ class PlayerGtkTest : public ::testing::Test {
 };
 
 TEST_F(PlayerGtkTest, TheMarqueeShowsTheTurkishTitleOfAPlayingFavourite) {
-  std::string mp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
-  ASSERT_FALSE(mp3.empty());
   testkit::FixtureServer server;
-  server.Route("/live", [&](const testkit::HttpRequest&, testkit::Connection& c) {
-    testkit::LiveStreamOptions o;
-    o.statusLine = "ICY 200 OK";
-    o.metaInt = 8192;
-    // Old servers send the title in Windows-1254.
-    o.title = [](int) { return std::string("\xDE" "ebnem - \xC7i\xE7" "ek"); };
-    testkit::ServeLiveStream(server, c, mp3, o);
-  });
+  // Old servers send the title in Windows-1254.
+  ASSERT_TRUE(uitest::RouteIcyStation(server, "\xDE" "ebnem - \xC7i\xE7" "ek"));
 
   ctltest::TControllerFixture fx;
   ASSERT_TRUE(fx.AudioOk);

@@ -18,6 +18,7 @@
 #include "ChildProcess.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
+#include "PlayerWindowKit.h"
 #include "QorProcess.h"
 #include "Shell.h"
 #include "TempDir.h"
@@ -86,15 +87,7 @@ class PlayerProcessTest : public ::testing::Test {
     FEnv.RuntimeDir = FDir / "run";
     std::filesystem::create_directories(FEnv.RuntimeDir);
     std::filesystem::create_directories(FEnv.SettingsFolder());
-    FMp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
-    ASSERT_FALSE(FMp3.empty());
-    FServer.Route("/live", [this](const testkit::HttpRequest&, testkit::Connection& c) {
-      testkit::LiveStreamOptions o;
-      o.statusLine = "ICY 200 OK";
-      o.metaInt = 8192;
-      o.title = [](int) { return std::string("\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek"); };
-      testkit::ServeLiveStream(FServer, c, FMp3, o);
-    });
+    ASSERT_TRUE(uitest::RouteIcyStation(FServer, "\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek"));
     qor::TPlayList favourites;
     for (auto [name, id] : {std::pair{u"Test Radyo", 0x21}, std::pair{u"İkinci", 0x22}}) {
       auto item = std::make_unique<qor::TPlayItem>();
@@ -163,7 +156,6 @@ class PlayerProcessTest : public ::testing::Test {
   std::unique_ptr<testkit::EnvScope> FDisplay;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
-  std::string FMp3;
 };
 
 TEST_F(PlayerProcessTest, PlaysAFavouriteAndTheNextStartRestoresPlaceAndStation) {

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "LiveStream.h"
 #include "MainLoop.h"
+#include "MainWindowTestKit.h"
+#include "Media.h"
 #include "app/Messages.h"
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
@@ -15,6 +18,19 @@ namespace uitest {
 
 using namespace core;
 using namespace app;
+
+bool RouteIcyStation(testkit::FixtureServer& server, const std::string& title) {
+  auto mp3 = std::make_shared<std::string>(testkit::ReadBytes(ctltest::Media("tone.mp3")));
+  if (mp3->empty()) return false;
+  server.Route("/live", [&server, mp3, title](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::LiveStreamOptions o;
+    o.statusLine = "ICY 200 OK";
+    o.metaInt = 8192;
+    o.title = [title](int) { return title; };
+    testkit::ServeLiveStream(server, c, *mp3, o);
+  });
+  return true;
+}
 
 TStandInController::~TStandInController() { DestroyHandle(); }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FixtureServer.h"
 #include "TempDir.h"
 #include "app/Options.h"
 #include "ui/window/PlayerWindow.h"
@@ -19,6 +20,11 @@ struct TStation {
   int32_t Id = 0;
   std::u16string Key;
 };
+
+// Serves the controller kit's tone as an ICY station at "/live" of the
+// server, with `title` in every metadata block; false when the tone is
+// missing.
+bool RouteIcyStation(testkit::FixtureServer& server, const std::string& title);
 
 class TStandInController : public core::TMessageWindow {
  public:
