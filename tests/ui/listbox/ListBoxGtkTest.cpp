@@ -34,43 +34,60 @@ constexpr int kBoxX = 50, kBoxY = 12, kBoxW = 218;
 
 class ListBoxGtk : public testwidgets::GtkDisplayTest {};
 
+// The list panel of the player window with the database box, in a window
+// of its own.
+struct TBuiltInListWindow {
+  static constexpr int Height = kRows * 15 + 38;
+  testkit::TempDir Dir;
+  widgets::TWindowEx Window;
+  ui::TPlayListContent Content;
+  ui::TPlayListBoxEx Box;
+  std::string Xid;
+
+  TBuiltInListWindow() {
+    Window.SetBounds(300, 200, 290, Height);
+    Content.SetColour(0xff202020);
+    Content.SetParent(&Window);
+    Content.SetBounds(0, 0, 290, Height);
+    Content.SetVisible(true);
+    Box.SetParent(&Content);
+    Box.SetBounds(kBoxX, kBoxY, kBoxW, kRows * 15);
+    Box.SetVisibleRows(kRows);
+    Box.SetShowCheckBoxes(true);
+    Box.SetVisible(true);
+  }
+  // The 713 stations, from the program's own resources.
+  bool Load() {
+    std::optional<std::string> broadcast = app::ResourceListSource()("BROADCAST");
+    if (!broadcast) return false;
+    testkit::TempDir::WriteFile(Dir / "broadcast.rpf", *broadcast);
+    if (!Box.LoadDatabase(Dir / "broadcast.rpf")) return false;
+    Box.ScrollBy(0);
+    Box.SelectAndShowPage(0);
+    return Box.Count() == 713;
+  }
+  bool Show() {
+    Window.SetVisible(true);
+    auto* widget = static_cast<GtkWidget*>(Window.NativeWindow()->NativeHandle());
+    if (!widget || !PumpUntil([&] { return gtk_widget_get_mapped(widget); })) return false;
+    Settle();
+    Xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(widget)));
+    return true;
+  }
+};
+
 TEST_F(ListBoxGtk, TheWheelAndTheThumbScrollTheBuiltInStations) {
   if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
-  std::optional<std::string> broadcast = app::ResourceListSource()("BROADCAST");
-  ASSERT_TRUE(broadcast) << "the built-in station database is not linked in";
-  testkit::TempDir dir;
-  testkit::TempDir::WriteFile(dir / "broadcast.rpf", *broadcast);
-
-  const int height = kRows * 15 + 38;
-  widgets::TWindowEx window;
-  window.SetBounds(300, 200, 290, height);
-  ui::TPlayListContent content;
-  content.SetColour(0xff202020);
-  content.SetParent(&window);
-  content.SetBounds(0, 0, 290, height);
-  content.SetVisible(true);
-  ui::TPlayListBoxEx box;
-  box.SetParent(&content);
-  box.SetBounds(kBoxX, kBoxY, kBoxW, kRows * 15);
-  box.SetVisibleRows(kRows);
-  box.SetShowCheckBoxes(true);
-  box.SetVisible(true);
-  ASSERT_TRUE(box.LoadDatabase(dir / "broadcast.rpf"));
-  ASSERT_EQ(box.Count(), 713);
-  box.ScrollBy(0);
-  box.SelectAndShowPage(0);
+  TBuiltInListWindow scene;
+  ASSERT_TRUE(scene.Load()) << "the built-in station database, 713 stations";
+  ui::TPlayListBoxEx& box = scene.Box;
   // The owner's part: the wheel scrolls and the window redraws.
   box.OnMouseWheel = [&](widgets::TObject*, widgets::UINT, int delta, int, int) {
     ui::ScrollListBoxByWheel(box, delta);
-    window.InvalidateTree();
+    scene.Window.InvalidateTree();
   };
-
-  window.SetVisible(true);
-  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
-  ASSERT_NE(widget, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
-  Settle();
-  const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(widget)));
+  ASSERT_TRUE(scene.Show());
+  const std::string& xid = scene.Xid;
   auto at = [](int x, int y) { return std::vector<std::string>{std::to_string(x), std::to_string(y)}; };
   auto xdotool = [&](std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
@@ -107,9 +124,10 @@ TEST_F(ListBoxGtk, TheWheelAndTheThumbScrollTheBuiltInStations) {
   EXPECT_EQ(box.Thumb()->Top(), 62);
 
   if (const char* path = std::getenv("QOR_LISTBOX_SCREENSHOT")) {
-    window.InvalidateTree();
+    scene.Window.InvalidateTree();
     Settle();
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), 280, 180, 330, height + 40);
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), 280, 180, 330,
+                                                 TBuiltInListWindow::Height + 40);
     ASSERT_NE(shot, nullptr);
     EXPECT_TRUE(gdk_pixbuf_save(shot, path, "png", nullptr, nullptr));
     g_object_unref(shot);
