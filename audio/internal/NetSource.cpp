@@ -324,12 +324,14 @@ void TNetSource::PushAudio(const char* data, size_t length) {
   }
   writerBlocked_ = false;
   lastData_ = Clock::now();
-  if (!lowWaterSet_ && contentLength_ < 0 && count_ >= ring_.size() / 2) {
+  if (!lowWaterSet_ && contentLength_ < 0 && connectionBytes_ >= ring_.size() / 2) {
     // Once the pre-buffer is in, wake for a quarter second of audio at a
     // time instead of for every packet: the buffer holds seconds anyway,
     // and a radio stream costs a few wake-ups a second instead of dozens.
     // Not before: every byte of the pre-buffer is a moment the listener
-    // waits for.
+    // waits for. What arrived counts, not what the download buffer holds:
+    // the decoder takes its share at once, and once playing, a buffer
+    // longer than the server's burst never gets half full again.
     lowWaterSet_ = true;
     const int quarter = static_cast<int>(ring_.size() * 250 / static_cast<size_t>(std::max(options_.bufferMs, 1000)));
     const int bytes = std::clamp(quarter, 512, 64 * 1024);
