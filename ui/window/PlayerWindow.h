@@ -182,6 +182,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   void RebuildHint();
   void ShowThrobber(bool show);
   void ApplyPlayNext();
+  // The record button: start or stop, with the recording panel sliding in
+  // and out (what the panel shows while recording is still to come).
+  void ToggleRecording();
+  void RecordingStopped();
   std::u16string LoadString(int id) const;
 
   // Lists (PlayerWindowLists.cpp).

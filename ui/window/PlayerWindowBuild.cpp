@@ -250,6 +250,7 @@ void TPlayerWindow::BuildDisplay() {
   FRecordButton->SetTint(0xFFFFFFFF);
   FRecordButton->SetCursor(13);
   SetHintText(FRecordButton, LoadString(310));
+  FRecordButton->OnClick = [this](TObject*, UINT, int, int) { ToggleRecording(); };
   FVolumeControl = Make<TPlayerVolume>(FRoot, 64, 52, 20, 20);
   FVolumeControl->SetVolume(FVolume);
   SetHintText(FVolumeControl, LoadString(311));

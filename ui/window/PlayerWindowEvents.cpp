@@ -65,6 +65,28 @@ void TPlayerWindow::StopPlayback() {
   }
 }
 
+void TPlayerWindow::ToggleRecording() {
+  if (Recording()) {
+    Send(UM_STOP_RECORDING);
+    RecordingStopped();
+    return;
+  }
+  if (!IsPlaying()) return;
+  if (Send(UM_START_RECORDING) != 0) {
+    if (ShowInfoBox) ShowInfoBox(LoadString(328), LoadString(res::IDS_APP_TITLE));
+    return;
+  }
+  FRecorderState = 7;
+  FRecordButton->SetTint(0xFFFF0000);
+  SlideFace(FRecordingPanel, FRecordingFace, 50, true);
+}
+
+void TPlayerWindow::RecordingStopped() {
+  FRecorderState = 6;
+  FRecordButton->SetTint(0xFFFFFFFF);
+  SlideFace(FRecordingPanel, FRecordingFace, 50, false);
+}
+
 void TPlayerWindow::SetMarquee(const std::u16string& text, bool restart) {
   FMarqueeText = text;
   if (FMarquee->Caption() != text) FMarquee->SetCaption(text);
@@ -131,7 +153,10 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       SetMarquee(FCurrentName, true);
       UpdatePlayButton();
       // The recording ends with its stream; its file is kept.
-      if (Recording()) Send(UM_STOP_RECORDING);
+      if (Recording()) {
+        Send(UM_STOP_RECORDING);
+        RecordingStopped();
+      }
       PublishTexts();
       if (FPlayNext && FWasPlaying) ApplyPlayNext();
       break;

@@ -70,6 +70,11 @@ void TStandInController::WndProc(TMessage& m) {
     case UM_REGISTER_CLIENT: Client = static_cast<HWND>(m.LParam); return;
     case UM_SET_VOLUME: Volume = static_cast<int>(m.WParam); return;
     case WM_CLOSE: ++Closes; m.Result = 0; return;
+    case UM_START_RECORDING:
+      m.Result = RecordRefused ? 1 : 0;
+      if (!RecordRefused) RecorderState = 7;
+      return;
+    case UM_STOP_RECORDING: RecorderState = 6; return;
     default: m.Result = 0; return;
   }
 }

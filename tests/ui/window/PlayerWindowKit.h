@@ -35,6 +35,7 @@ class TStandInController : public core::TMessageWindow {
   // Answers.
   int PlayState = 0;
   int RecorderState = 6;
+  bool RecordRefused = false;
   int Mute = 0;
   std::string Meta;
   std::string Tags;

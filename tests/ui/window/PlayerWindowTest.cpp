@@ -144,13 +144,30 @@ TEST_F(PlayerWindowTest, TheRecordingWarningShowsOnceThenBeeps) {
   EXPECT_EQ(Kit.Controller.Count(UM_STOP), 0);
 }
 
-TEST_F(PlayerWindowTest, TheStoppedEventWhileRecordingKeepsTheFile) {
+TEST_F(PlayerWindowTest, TheRecordButtonSlidesThePanelAndTheStoppedEventKeepsTheFile) {
   Kit.WriteFavourites({{u"Radyo", "http://127.0.0.1:1/a", 6}});
-  Kit.Open();
-  Kit.Controller.RecorderState = 7;
+  auto& w = Kit.Open();
+  // Nothing to record while stopped.
+  ClickOn(w.RecordButton());
+  EXPECT_EQ(Kit.Controller.Count(UM_START_RECORDING), 0);
+  Kit.Controller.PlayState = 1;
+  ClickOn(w.RecordButton());
+  EXPECT_EQ(Kit.Controller.Count(UM_START_RECORDING), 1);
+  EXPECT_TRUE(w.RecordingPanel()->Visible());
+  EXPECT_EQ(w.RecordButton()->TintColor(), 0xFFFF0000u);
+  // The stream stops: the recording ends and its file is kept.
+  Kit.Controller.PlayState = 0;
   Kit.Event(0);
   EXPECT_EQ(Kit.Controller.Count(UM_STOP_RECORDING), 1);
   EXPECT_EQ(Kit.Controller.Count(UM_CANCEL_RECORDING), 0);
+  EXPECT_FALSE(w.RecordingPanel()->Visible());
+  EXPECT_EQ(w.RecordButton()->TintColor(), 0xFFFFFFFFu);
+  // A refused start shows the recorder's error box.
+  Kit.Controller.PlayState = 1;
+  Kit.Controller.RecordRefused = true;
+  ClickOn(w.RecordButton());
+  EXPECT_EQ(Kit.InfoBoxes, 1);
+  EXPECT_FALSE(w.RecordingPanel()->Visible());
 }
 
 TEST_F(PlayerWindowTest, PlayNextOnlyForLocalFilesThatAreNotTheLast) {
