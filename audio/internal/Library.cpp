@@ -1,4 +1,6 @@
 // Initialisation, configuration, plug-ins and the handle registry.
+#include <malloc.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -26,6 +28,7 @@ namespace detail {
 namespace {
 
 thread_local int lastError = ERROR_OK;
+constexpr int kMmapThreshold = 128 * 1024;
 std::atomic<DWORD> handleCounter{0};
 
 // Releasing a channel waits for its threads and an encoder's program; that
@@ -221,6 +224,13 @@ BOOL Init(int device, DWORD freq, DWORD, void*, const void*) {
   // The library reports through error codes; decoder chatter on the
   // terminal helps nobody.
   av_log_set_level(AV_LOG_QUIET);
+#ifdef __GLIBC__
+  // A radio plays for days and makes its big buffers anew with every
+  // stream (download ring, decoded queue, push streams of up to 30 s):
+  // they go straight back to the system when freed, instead of glibc
+  // raising its threshold and keeping the largest one ever freed as heap.
+  mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
+#endif
   if (device < -1) {
     SetError(ERROR_DEVICE);
     return 0;
