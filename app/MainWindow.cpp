@@ -46,7 +46,7 @@ HWND TMainWindow::PlayerWindowHandle() const {
 }
 
 bool TMainWindow::TimerEnabled(std::uintptr_t id) const {
-  for (const auto* timer : {&FStartupTimer, &FWidgetTimer, &FSiteCountTimer})
+  for (const auto* timer : {&FStartupTimer, &FWidgetTimer, &FSiteCountTimer, &FRecorderCheckTimer})
     if (*timer && (*timer)->Id() == id) return (*timer)->Enabled();
   return false;
 }
@@ -94,6 +94,9 @@ void TMainWindow::Build() {
   FCurrentPlayer = FBassPlayer;
 
   FRecorder = std::make_unique<TRecorder>();
+  // A failure may be met on the download thread; it is handled here.
+  FRecorder->OnFailure = [self = WindowHandle()] { PostMessage(self, UM_RECORDING_FAILED); };
+  FRecorderCheckTimer = std::make_unique<TWinTimer>(WindowHandle(), RecorderCheckTimerMs, RecorderCheckTimerId);
 
   if (FConfig.BackgroundRequests)
     FUpdateCheck = std::make_unique<TUpdateCheck>(TUpdateHost{
@@ -258,6 +261,7 @@ void TMainWindow::Close() {
   FStartupTimer.reset();
   FWidgetTimer.reset();
   FSiteCountTimer.reset();
+  FRecorderCheckTimer.reset();
   if (HWND player = PlayerWindowHandle()) SendMessage(player, WM_CLOSE);
   FPlayerWindow.reset();
   // The recording is ended before the recorder goes, so that its file is
@@ -293,6 +297,7 @@ void TMainWindow::WndProc(TMessage& m) {
         if (m.WParam == StartupTimerId) StartupTick();
         else if (m.WParam == WidgetTimerId) WidgetTick();
         else if (m.WParam == SiteCountTimerId) SiteCountTick();
+        else if (m.WParam == RecorderCheckTimerId && FRecorder) FRecorder->CheckEncoder();
       }
       m.Result = 0;
       return;

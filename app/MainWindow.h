@@ -111,6 +111,8 @@ class TMainWindow : public TControllerWindow {
   void SetVolume(int value);
   void SetMute(std::uint8_t value);
   core::LRESULT StartRecording();
+  void StopRecording();
+  void RecordingFailed();
   void SetPlayerCaption(const std::u16string& caption);
   void StartupTick();
   void WidgetTick();
@@ -128,6 +130,7 @@ class TMainWindow : public TControllerWindow {
   std::unique_ptr<core::TWinTimer> FStartupTimer;
   std::unique_ptr<core::TWinTimer> FWidgetTimer;
   std::unique_ptr<core::TWinTimer> FSiteCountTimer;
+  std::unique_ptr<core::TWinTimer> FRecorderCheckTimer;
   core::HWND FClientWindow = 0;
   std::uint8_t FMute = 0;
   int FVolumeBeforeMute = 50;

@@ -206,14 +206,18 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
       case UM_PAUSE_RECORDING:
       case UM_GET_RECORDED_SIZE:
       case UM_CANCEL_RECORDING: return true;
-      case UM_GET_RECORDING_FILE: m.Result = CopyWide(m.LParam, u""); return true;
+      case UM_RECORDING_FAILED: return true;
+      case UM_GET_RECORDING_FILE:
+      case UM_GET_RECORDING_ERROR: m.Result = CopyWide(m.LParam, u""); return true;
       default: return false;
     }
   }
   switch (m.Msg) {
     case UM_GET_RECORDER_STATE: m.Result = FRecorder->State.load(); return true;
     case UM_START_RECORDING: m.Result = StartRecording(); return true;
-    case UM_STOP_RECORDING: FRecorder->Stop(); return true;
+    case UM_STOP_RECORDING: StopRecording(); return true;
+    case UM_RECORDING_FAILED: RecordingFailed(); return true;
+    case UM_GET_RECORDING_ERROR: m.Result = CopyWide(m.LParam, enc::Utf8ToUtf16(FRecorder->FailureText())); return true;
     case UM_PAUSE_RECORDING:
       if (m.WParam) FRecorder->Pause();
       else FRecorder->Resume();
@@ -222,7 +226,7 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
       m.Result = static_cast<LRESULT>(static_cast<std::uint32_t>(FRecorder->RecordedSize() & 0xFFFFFFFF));
       return true;
     case UM_CANCEL_RECORDING: {
-      FRecorder->Stop();
+      StopRecording();
       std::error_code ec;
       if (!FRecorder->FileName.empty()) std::filesystem::remove(enc::Utf16ToUtf8(FRecorder->FileName), ec);
       return true;
@@ -230,6 +234,21 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
     case UM_GET_RECORDING_FILE: m.Result = CopyWide(m.LParam, FRecorder->FileName); return true;
     default: return false;
   }
+}
+
+void TMainWindow::StopRecording() {
+  if (FRecorderCheckTimer) FRecorderCheckTimer->SetEnabled(false);
+  FRecorder->Stop();
+}
+
+void TMainWindow::RecordingFailed() {
+  // Posted by the recorder; a recording stopped or restarted meanwhile is
+  // not the one that failed.
+  const int failure = FRecorder->Failure();
+  if (failure == 0 || FRecorder->State != rsRecording) return;
+  StopRecording();
+  if (IsWindow(FClientWindow))
+    SendMessage(FClientWindow, UM_RECORDING_FAILED, static_cast<WPARAM>(static_cast<intptr_t>(failure)), 0);
 }
 
 LRESULT TMainWindow::StartRecording() {
@@ -268,8 +287,9 @@ LRESULT TMainWindow::StartRecording() {
   if (fileName.empty()) return 1;
 
   // A second start while recording ends the first recording cleanly.
-  if (FRecorder->State == rsRecording) FRecorder->Stop();
+  if (FRecorder->State == rsRecording) StopRecording();
   FRecorder->EncodeMode = convert;
+  FRecorder->RawAac = !convert && extension == u".aac";
   if (convert) FRecorder->Codec = enc::Utf16ToUtf8(TRecorder::Format(format).Encoder);
   FRecorder->FileName = fileName;
   FRecorder->SourceChannel = p->Channel;
@@ -285,7 +305,9 @@ LRESULT TMainWindow::StartRecording() {
       FRecorder->SampleRateIndex = TRecorder::SampleRateCount - 1;
   }
   try {
-    return FRecorder->Start();
+    const LRESULT result = FRecorder->Start();
+    if (result == REC_START_OK && convert) FRecorderCheckTimer->SetEnabled(true);
+    return result;
   } catch (const std::exception&) {
     // A raw file that cannot be created: refused like any other failure.
     return 1;

@@ -77,6 +77,20 @@ inline constexpr UINT UM_SET_TIMEOUT = 38038;
 inline constexpr UINT UM_GET_ATTEMPTS = 38040;
 inline constexpr UINT UM_SET_ATTEMPTS = 38041;
 
+// Recording failures; these two go beyond the original protocol, so that
+// a recording that cannot write never fails silently. The controller
+// sends UM_RECORDING_FAILED to the client once a recording has stopped
+// because it could not write (disk full, folder gone, encoder ended):
+// W is the cause (an errno value, or -1 when the encoder ended while the
+// stream played), L is 0; what was written stays on disk and the recorder
+// is idle again. The window shows the reason, which UM_GET_RECORDING_ERROR
+// copies into the wide buffer L (at most 260 characters; result: its
+// length; empty while the last recording had no failure). The reason of a
+// refused UM_START_RECORDING (a file name the system refused) reads the
+// same way.
+inline constexpr UINT UM_RECORDING_FAILED = 38070;
+inline constexpr UINT UM_GET_RECORDING_ERROR = 38071;
+
 // Notices of the update check to the player window.
 inline constexpr UINT UM_DATABASE_UPDATE = 38058;
 inline constexpr UINT UM_BANNER_READY = 38061;
@@ -96,6 +110,9 @@ inline constexpr core::WPARAM CM_CLOSE_CONTROLLER = 40001;
 inline constexpr std::uintptr_t StartupTimerId = 1001;
 inline constexpr std::uintptr_t WidgetTimerId = 1004;
 inline constexpr std::uintptr_t SiteCountTimerId = 1009;
+// Watches an encoding recording for an encoder that ended on its own.
+inline constexpr std::uintptr_t RecorderCheckTimerId = 1012;
+inline constexpr UINT RecorderCheckTimerMs = 1000;
 inline constexpr UINT StartupTimerMs = 50;
 inline constexpr UINT WidgetTimerMs = 300000;
 inline constexpr UINT SiteCountTimerMs = 15000;

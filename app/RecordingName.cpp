@@ -96,8 +96,24 @@ std::u16string RecordingFileName(const std::u16string& folder, const std::u16str
   if (unique.empty()) return {};
   std::u16string path = folder;
   if (!path.empty() && path.back() != u'/') path += u'/';
-  if (useStationName && !stationName.empty()) path += CleanFileNamePart(stationName) + u" - ";
-  if (!title.empty()) path += CleanFileNamePart(title) + u" - ";
+  std::u16string station = useStationName ? CleanFileNamePart(stationName) : std::u16string();
+  std::u16string song = CleanFileNamePart(title);
+  // A file name holds at most 255 bytes: the title gives way first, then
+  // the station name; the unique number and the extension always stay.
+  const auto bytes = [](const std::u16string& text) { return enc::Utf16ToUtf8(text).size(); };
+  const auto nameBytes = [&] {
+    return (station.empty() ? 0 : bytes(station) + 3) + (song.empty() ? 0 : bytes(song) + 3) + bytes(unique);
+  };
+  for (std::u16string* part : {&song, &station}) {
+    while (nameBytes() > kMaxFileNameBytes && !part->empty()) {
+      part->pop_back();
+      // Never half a surrogate pair, nor a part that ends in blanks.
+      if (!part->empty() && part->back() >= 0xD800 && part->back() <= 0xDBFF) part->pop_back();
+      while (!part->empty() && part->back() == u' ') part->pop_back();
+    }
+  }
+  if (!station.empty()) path += station + u" - ";
+  if (!song.empty()) path += song + u" - ";
   return path + unique;
 }
 

@@ -3,6 +3,7 @@
 // format's extension, e.g. "/home/u/Desktop/Radyo X - Artist - Song - 3f2a.mp3".
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace app {
@@ -20,10 +21,15 @@ std::u16string CleanFileNamePart(std::u16string text);
 // unique name could be reserved.
 std::u16string UniqueRecordingName(const std::u16string& folder, const std::u16string& extension);
 
+// The longest file name (without its folder) the file systems take.
+inline constexpr size_t kMaxFileNameBytes = 255;
+
 // The whole path: folder (a separator is added when missing), then the
 // cleaned station name and " - " when useStationName and the name is not
 // empty, then the cleaned title and " - " when it is not empty, then the
-// unique name. Empty when no unique name could be reserved.
+// unique name. The title, then the station name, are cut so that the file
+// name takes at most kMaxFileNameBytes in UTF-8. Empty when no unique name
+// could be reserved.
 std::u16string RecordingFileName(const std::u16string& folder, const std::u16string& extension, bool useStationName,
                                  const std::u16string& stationName, const std::u16string& title);
 

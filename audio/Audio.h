@@ -185,6 +185,11 @@ using ENCODEPROC = void(HENCODE handle, DWORD channel, const void* buffer, DWORD
 BOOL Init(int device, DWORD freq, DWORD flags, void* win, const void* clsid);
 BOOL Free();
 int ErrorGetCode();
+// What lies behind the calling thread's last error, in a few English words
+// ("HTTP 404", "connection refused", "redirect loop", "not audio", ...);
+// empty when the library knows no more than the code. The codes stay those
+// of the contract; this only names the cause.
+const char* ErrorGetDetail();
 BOOL SetConfig(DWORD option, DWORD value);
 DWORD GetConfig(DWORD option);
 BOOL SetConfigPtr(DWORD option, const void* value);

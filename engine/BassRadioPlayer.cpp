@@ -73,6 +73,7 @@ bool TBassRadioPlayer::Play() {
   if (handled) return result;
   if (!FConfigured) Configure();
   LastError = PLAYER_ERROR_NONE;
+  LastErrorDetail.clear();
   FBufferPercent = 0;
   State = psConnecting;
   Fire(OnConnecting);
@@ -95,8 +96,10 @@ void TBassRadioPlayer::CollectWorker(TWorkerThread* finished) {
   // Neither a stream nor a code (a resolver raised): still a failed attempt.
   if (handle == 0 && error == 0) error = PLAYER_ERROR_WORKER_FAILED;
   if (handle != 0 && error != 0) error = 0;
+  std::string detail = worker->ErrorDetail;
   ReapThread(worker);
   LastError = error;
+  LastErrorDetail = error != 0 ? detail : std::string();
   if (error != 0) {
     State = psStopped;
     Fire(OnError);
@@ -154,6 +157,7 @@ void TBassRadioPlayer::FailBuffering(int32_t error) {
   audio::StreamFree(Channel);
   Channel = 0;
   LastError = error;
+  LastErrorDetail = "time-out: the buffer did not fill";
   State = psStopped;
   Fire(OnError);
 }

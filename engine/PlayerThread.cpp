@@ -71,6 +71,7 @@ void TPlayerThread::OpenInternet(const std::string& address) {
       return;
     }
     ErrorCode = audio::ErrorGetCode();
+    ErrorDetail = audio::ErrorGetDetail();
     std::this_thread::sleep_for(std::chrono::milliseconds(RetryDelayMs));
     if (static_cast<int32_t>(AttemptsMade) >= attempts || Abandoned()) return;
   }
@@ -86,7 +87,11 @@ void TPlayerThread::OpenFile(const std::string& path) {
   audio::HSTREAM handle = audio::StreamCreateFile(0, widePath.c_str(), 0, 0, kFileFlags);
   std::lock_guard<std::mutex> guard(FHandOver);
   StreamHandle = handle;
-  if (handle == 0) ErrorCode = audio::ErrorGetCode();
+  if (handle == 0) {
+    ErrorCode = audio::ErrorGetCode();
+    ErrorDetail = audio::ErrorGetDetail();
+    if (ErrorDetail.empty() && ErrorCode == audio::ERROR_FILEOPEN) ErrorDetail = "the file could not be opened";
+  }
 }
 
 void TPlayerThread::Finish() {

@@ -60,6 +60,7 @@ class TPlayerThread : public TWorkerThread {
   // Results.
   audio::HSTREAM StreamHandle = 0;
   int32_t ErrorCode = 0;
+  std::string ErrorDetail;     // the library's words for the cause
   std::string OpenedAddress;   // the address or path actually opened
   uint32_t AttemptsMade = 0;
   bool OpenedAsFile = false;

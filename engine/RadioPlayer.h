@@ -63,6 +63,9 @@ class TBaseRadioPlayer : public core::TComponent {
   ~TBaseRadioPlayer() override;
 
   int32_t LastError = PLAYER_ERROR_NONE;
+  // The cause behind LastError in a few words when the library named it
+  // ("HTTP 404", "connection refused", "not audio"); empty otherwise.
+  std::string LastErrorDetail;
   audio::DWORD Channel = 0;
   int32_t State = psStopped;
   std::string StationName;

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <system_error>
 
+#include "audio/Frames.h"
 #include "support/Encoding.h"
 
 const TRecorderFormat TRecorder::Formats[FormatCount] = {
@@ -121,13 +123,21 @@ std::u16string TRecorder::CommandLine() const {
 int TRecorder::Start() {
   FBytesWritten = 0;
   CloseRawFile();
+  FFailure = 0;
   if (!EncodeMode.load()) {
     std::string path = enc::Utf16ToUtf8(FileName);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw std::system_error(errno, std::generic_category(), "Cannot create file \"" + path + "\"");
+    if (fd < 0) {
+      const int error = errno;
+      FFailure = error;
+      throw std::system_error(error, std::generic_category(), "Cannot create file \"" + path + "\"");
+    }
     {
       std::lock_guard<std::mutex> guard(FFileLock);
       FRawFile = fd;
+      // Joining a stream mid-frame would give every file a broken start.
+      FAligning = true;
+      FPending.clear();
     }
     Paused = false;
     EncoderHandle = 0;
@@ -145,20 +155,86 @@ int TRecorder::Start() {
 
 int TRecorder::WriteRaw(const void* buffer, int length) {
   if (buffer == nullptr || length <= 0) return 0;
-  std::lock_guard<std::mutex> guard(FFileLock);
-  if (FRawFile < 0 || State.load() != rsRecording) return 0;
-  const char* p = static_cast<const char*>(buffer);
+  bool failed = false;
+  int written = 0;
+  {
+    std::lock_guard<std::mutex> guard(FFileLock);
+    if (FRawFile < 0 || State.load() != rsRecording || FFailure.load() != 0) return 0;
+    const char* p = static_cast<const char*>(buffer);
+    if (FAligning) {
+      // Held until two consecutive frame headers show where a frame
+      // starts; a stream that never shows one is written as it comes.
+      constexpr size_t kMaxHeld = 64 * 1024;
+      FPending.append(p, static_cast<size_t>(length));
+      // A stream that begins with its tag begins properly.
+      const size_t start = FPending.compare(0, 3, "ID3") == 0 ? 0 : audio::FirstFrameStart(FPending, RawAac);
+      if (start == std::string::npos && FPending.size() < kMaxHeld) return length;
+      FAligning = false;
+      std::string held;
+      held.swap(FPending);
+      const size_t from = start == std::string::npos ? 0 : start;
+      written = WriteAll(held.data() + from, static_cast<int>(held.size() - from));
+      failed = written < static_cast<int>(held.size() - from);
+      if (!failed) written = length;
+    } else {
+      written = WriteAll(p, length);
+      failed = written < length;
+    }
+  }
+  if (failed) Fail(errno != 0 ? errno : EIO);
+  return written;
+}
+
+int TRecorder::WriteAll(const char* data, int length) {
   int written = 0;
   while (written < length) {
-    ssize_t n = ::write(FRawFile, p + written, static_cast<size_t>(length - written));
+    ssize_t n = ::write(FRawFile, data + written, static_cast<size_t>(length - written));
     if (n < 0) {
       if (errno == EINTR) continue;
       break;  // disk full or gone: what was written so far counts
+    }
+    if (n == 0) {
+      errno = EIO;
+      break;
     }
     written += static_cast<int>(n);
   }
   FBytesWritten += static_cast<uint64_t>(written);
   return written;
+}
+
+void TRecorder::Fail(int failure) {
+  int none = 0;
+  if (!FFailure.compare_exchange_strong(none, failure)) return;
+  if (OnFailure) OnFailure();
+}
+
+void TRecorder::CheckEncoder() {
+  if (State.load() != rsRecording || !EncodeMode.load() || EncoderHandle == 0 || FFailure.load() != 0) return;
+  if (audio::Encode_IsActive(EncoderHandle) != audio::ACTIVE_STOPPED) return;
+  // An encoder freed with its channel (the stream ended) is no failure of
+  // the recording; one that ended under a playing channel could not write.
+  const audio::DWORD channel = audio::ChannelIsActive(SourceChannel);
+  if (channel == audio::ACTIVE_STOPPED) return;
+  Fail(FailureEncoderEnded);
+}
+
+std::string TRecorder::FailureText() const { return FailureText(FFailure.load()); }
+
+std::string TRecorder::FailureText(int failure) {
+  switch (failure) {
+    case 0: return {};
+    case FailureEncoderEnded:
+      return "Kodlayıcı dosyayı yazamadı (the encoder stopped writing the file: disk full or folder gone?)";
+    case ENOSPC:
+    case EDQUOT: return "Diskte yer kalmadı (no space left on the disk)";
+    case ENOENT: return "Kayıt klasörü yok (the recording folder is gone)";
+    case EACCES:
+    case EPERM:
+    case EROFS: return "Kayıt klasörüne yazılamıyor (the recording folder cannot be written)";
+    case ENAMETOOLONG: return "Dosya adı çok uzun (the file name is too long)";
+    default: return std::string("Kayıt yazılamadı (") + std::strerror(failure) + ")";
+  }
 }
 
 void TRecorder::Pause() {
@@ -182,6 +258,14 @@ void TRecorder::Stop() {
 
 void TRecorder::CloseRawFile() {
   std::lock_guard<std::mutex> guard(FFileLock);
+  // Bytes still held for the frame search are part of the recording.
+  if (FRawFile >= 0 && FAligning && !FPending.empty() && FFailure.load() == 0) {
+    const size_t start = audio::FirstFrameStart(FPending, RawAac);
+    const size_t from = start == std::string::npos ? 0 : start;
+    WriteAll(FPending.data() + from, static_cast<int>(FPending.size() - from));
+  }
+  FAligning = false;
+  FPending.clear();
   if (FRawFile >= 0) {
     ::close(FRawFile);
     FRawFile = -1;

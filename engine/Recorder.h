@@ -12,10 +12,15 @@
 // and Stop on the user-interface thread. In raw mode the blocks arrive on
 // the library's download thread through WriteRaw; a lock around the file
 // keeps Stop from closing it under a block being written.
+//
+// A recording that cannot write (disk full, folder gone, name refused)
+// keeps what it wrote, remembers why (Failure, FailureText) and fires
+// OnFailure once; the owner then stops it and tells its client.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -56,6 +61,24 @@ class TRecorder : public TRecorderLink {
   std::u16string FileName;
   bool Paused = false;
   std::string Codec = "libmp3lame";
+  // Raw mode: the stream is AAC (ADTS) rather than MP3, for finding the
+  // first frame boundary.
+  bool RawAac = false;
+
+  // Fired once per recording, on the thread that met the failure (the
+  // download thread in raw mode): it must only hand the news over.
+  std::function<void()> OnFailure;
+
+  // Why the recording failed; 0 while it did not. An errno value, or
+  // FailureEncoderEnded when the encoder stopped on its own.
+  static constexpr int FailureEncoderEnded = -1;
+  int Failure() const { return FFailure.load(); }
+  // The reason in words (Turkish, then English), empty while none.
+  std::string FailureText() const;
+  static std::string FailureText(int failure);
+  // Encoding mode: notices an encoder that ended while its channel still
+  // plays (ffmpeg could not write). Call while recording.
+  void CheckEncoder();
 
   // REC_START_OK when recording has begun, REC_START_ENCODER_FAILED when
   // the encoder could not be started (State then stays as it was). Raises
@@ -96,7 +119,14 @@ class TRecorder : public TRecorderLink {
  private:
   void CloseRawFile();
 
+  void Fail(int failure);
+  int WriteAll(const char* data, int length);
+
   mutable std::mutex FFileLock;
   int FRawFile = -1;
   std::atomic<uint64_t> FBytesWritten{0};
+  std::atomic<int> FFailure{0};
+  // Raw mode: bytes held until the first frame boundary is found.
+  bool FAligning = false;
+  std::string FPending;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "audio/Frames.h"
 #include "support/AsciiCase.h"
 
 namespace audio::detail {
@@ -106,3 +107,14 @@ std::string FormatFor(const std::string& contentType, std::string_view head) {
 }
 
 }  // namespace audio::detail
+
+namespace audio {
+
+std::size_t FirstFrameStart(std::string_view bytes, bool aac) {
+  const std::string format = aac ? "aac" : "mp3";
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+    if (static_cast<unsigned char>(bytes[i]) == 0xFF && detail::TwoFramesAt(bytes, i, format)) return i;
+  return std::string_view::npos;
+}
+
+}  // namespace audio

@@ -15,6 +15,8 @@ inline constexpr int kOutputLatencyMs = 100;
 
 // Sets the calling thread's error code (read by ErrorGetCode).
 void SetError(int code);
+// Sets the code and what caused it (ErrorGetDetail).
+void SetError(int code, std::string detail);
 int LastError();
 
 struct TConfig {

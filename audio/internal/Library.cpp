@@ -28,6 +28,7 @@ namespace detail {
 namespace {
 
 thread_local int lastError = ERROR_OK;
+thread_local std::string lastDetail;
 constexpr int kMmapThreshold = 128 * 1024;
 std::atomic<DWORD> handleCounter{0};
 
@@ -95,7 +96,15 @@ TState& State() {
 
 }  // namespace
 
-void SetError(int code) { lastError = code; }
+void SetError(int code) {
+  lastError = code;
+  lastDetail.clear();
+}
+
+void SetError(int code, std::string detail) {
+  lastError = code;
+  lastDetail = std::move(detail);
+}
 int LastError() { return lastError; }
 
 TConfig& Config() {
@@ -213,6 +222,8 @@ void RemoveFxOwner(HFX fx) {
 using namespace detail;
 
 int ErrorGetCode() { return LastError(); }
+
+const char* ErrorGetDetail() { return lastDetail.c_str(); }
 
 BOOL Init(int device, DWORD freq, DWORD, void*, const void*) {
   auto& s = State();

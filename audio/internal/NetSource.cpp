@@ -67,6 +67,25 @@ int ErrorFromCurl(CURLcode rc, bool stalled) {
   }
 }
 
+std::string DetailFromCurl(CURLcode rc, bool stalled) {
+  switch (rc) {
+    case CURLE_OK: return "the server closed the connection without an answer";
+    case CURLE_COULDNT_CONNECT: return "connection refused";
+    case CURLE_COULDNT_RESOLVE_HOST: return "host not found";
+    case CURLE_COULDNT_RESOLVE_PROXY: return "proxy not found";
+    case CURLE_TOO_MANY_REDIRECTS: return "redirect loop";
+    case CURLE_OPERATION_TIMEDOUT: return "time-out: the server did not answer";
+    case CURLE_ABORTED_BY_CALLBACK: return stalled ? "time-out: the server did not answer" : "aborted";
+    case CURLE_UNSUPPORTED_PROTOCOL: return "redirected to an address that is not http";
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING: return "the server closed the connection without an answer";
+    default: break;
+  }
+  if (ErrorFromCurl(rc, stalled) == ERROR_SSL) return "secure connection failed";
+  return curl_easy_strerror(rc);
+}
+
 }  // namespace
 
 TNetSource::TNetSource(TOptions options) : options_(std::move(options)) {
@@ -156,6 +175,7 @@ void TNetSource::Run() {
       if (phase_ == TPhase::Pending) {
         const bool stalled = Clock::now() - lastData_ >= std::chrono::milliseconds(options_.timeoutMs);
         connectError_ = rc == CURLE_OK ? ERROR_FILEOPEN : ErrorFromCurl(rc, stalled);
+        connectDetail_ = DetailFromCurl(rc, stalled);
         phase_ = TPhase::Failed;
       }
       if (phase_ == TPhase::Failed) break;
@@ -241,6 +261,13 @@ void TNetSource::HeadersDone() {
   if (!ok) {
     std::lock_guard lock(stateMutex_);
     connectError_ = ERROR_FILEOPEN;
+    connectDetail_ = status_ >= 300 && status_ < 400 ? "HTTP " + std::to_string(status_) + " without a usable address"
+                                                      : "HTTP " + std::to_string(status_);
+    if (!lines_.empty() && lines_[0].size() > 4 && lines_[0].size() < 200) {
+      // The reason phrase the server gave ("HTTP/1.1 404 Not Found").
+      const size_t space = lines_[0].find(' ', lines_[0].find(' ') + 1);
+      if (space != std::string::npos) connectDetail_ += " " + lines_[0].substr(space + 1);
+    }
     phase_ = TPhase::Failed;
     stateCv_.notify_all();
     return;

@@ -55,6 +55,8 @@ class TNetSource {
   // ERROR_OK, or the error (FILEOPEN, TIMEOUT, SSL, ...).
   int Connect();
 
+  // After a failed Connect: the cause in a few words ("HTTP 404", ...).
+  std::string ErrorDetail() const { return connectDetail_; }
   // After Connect: the answer.
   std::string ContentType() const { return contentType_; }
   std::string EffectiveUrl() const { return effectiveUrl_; }
@@ -118,6 +120,7 @@ class TNetSource {
   std::condition_variable stateCv_;
   enum class TPhase { Pending, Ready, Failed } phase_ = TPhase::Pending;
   int connectError_ = ERROR_OK;
+  std::string connectDetail_;
 
   // Per-connection parsing (download thread only).
   std::vector<std::string> lines_;

@@ -90,6 +90,19 @@ bool OpenedByLibavformat(const std::string& url) {
          path.size() > 5 && path.compare(path.size() - 5, 5, ".m3u8") == 0;
 }
 
+// What an open that failed with `code` after the answer tells the user.
+std::string OpenDetail(int code) {
+  switch (code) {
+    case ERROR_TIMEOUT: return "time-out: no audio arrived";
+    case ERROR_FILEFORM:
+    case ERROR_NOTAUDIO: return "not audio";
+    case ERROR_CODEC: return "no decoder for the stream's codec";
+    case ERROR_FORMAT: return "unsupported sample format";
+    case ERROR_ENDED: return "cancelled";
+    default: return {};
+  }
+}
+
 HSTREAM Publish(const std::shared_ptr<TDecodeStream>& stream) {
   AddChannel(stream);
   stream->Start();
@@ -105,7 +118,7 @@ HSTREAM OpenDirect(std::string url, DWORD flags, DOWNLOADPROC* proc, void* user)
   if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
     stream->RequestAbort();
-    SetError(error);
+    SetError(error, OpenDetail(error));
     return 0;
   }
   return Publish(stream);
@@ -159,7 +172,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   int error = net->Connect();
   if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
-    SetError(error);
+    SetError(error, error == ERROR_ENDED ? OpenDetail(error) : net->ErrorDetail());
     return 0;
   }
   const std::string head = net->Peek(2048, remaining());
@@ -169,7 +182,8 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   }
   if (head.empty()) {
     // Answered, then nothing: closed at once, or silent for the time-out.
-    SetError(net->Ended() ? ERROR_FILEFORM : ERROR_TIMEOUT);
+    if (net->Ended()) SetError(ERROR_FILEFORM, "the server closed the connection before any data");
+    else SetError(ERROR_TIMEOUT, OpenDetail(ERROR_TIMEOUT));
     return 0;
   }
   TPlaylistKind kind = DetectPlaylist(net->ContentType(), net->EffectiveUrl(), head);
@@ -206,7 +220,7 @@ HSTREAM OpenUrl(const std::string& url, DWORD offset, DWORD flags, DOWNLOADPROC*
   if (pending.Cancelled()) error = ERROR_ENDED;
   if (error != ERROR_OK) {
     stream->RequestAbort();
-    SetError(error);
+    SetError(error, OpenDetail(error));
     return 0;
   }
   // Pre-buffering inside the call, when asked for.

@@ -43,6 +43,31 @@ TEST(RecordingNameTest, StreamTitleRule) {
   EXPECT_EQ(StreamTitle("", ""), u"");
 }
 
+TEST(RecordingNameTest, LongNamesAreCutTo255BytesKeepingTheNumberAndExtension) {
+  testkit::TempDir dir;
+  std::u16string folder = enc::Utf8ToUtf16(dir.Path().string());
+  // 3,000 characters, most of them two bytes in UTF-8.
+  std::u16string title;
+  while (title.size() < 3000) title += u"Şarkı ğüzel ";
+  std::u16string path = RecordingFileName(folder, u".aac", true, u"Radyo İstanbul", title);
+  ASSERT_FALSE(path.empty());
+  const std::string name = fs::path(enc::Utf16ToUtf8(path)).filename().string();
+  EXPECT_LE(name.size(), kMaxFileNameBytes);
+  EXPECT_GT(name.size(), kMaxFileNameBytes - 8) << "the title is cut, not dropped";
+  EXPECT_EQ(name.rfind("Radyo İstanbul - Şarkı ğüzel", 0), 0u) << name;
+  EXPECT_EQ(fs::path(name).extension(), ".aac");
+  EXPECT_EQ(enc::Utf8ToUtf16(name).find(u"\uFFFD"), std::u16string::npos);
+  EXPECT_EQ(enc::Utf16ToUtf8(enc::Utf8ToUtf16(name)), name) << "no letter is cut in half";
+  // The name is one the system takes.
+  testkit::TempDir::WriteFile(enc::Utf16ToUtf8(path), "x");
+  EXPECT_TRUE(fs::exists(enc::Utf16ToUtf8(path)));
+  // A station name alone that long gives way too.
+  std::u16string station(400, u'Ç');
+  path = RecordingFileName(folder, u".mp3", true, station, u"");
+  EXPECT_LE(fs::path(enc::Utf16ToUtf8(path)).filename().string().size(), kMaxFileNameBytes);
+  EXPECT_EQ(fs::path(enc::Utf16ToUtf8(path)).extension(), ".mp3");
+}
+
 TEST(RecordingNameTest, FileNameRule) {
   testkit::TempDir dir;
   std::u16string folder = enc::Utf8ToUtf16(dir.Path().string());

@@ -10,6 +10,7 @@ fs::path Media(const std::string& name) {
     using testkit::SineInput;
     if (name == "tone.mp3") return ff + SineInput(440, 44100, 2, 20) + "-c:a libmp3lame -b:a 128k " + path.string();
     if (name == "short.mp3") return ff + SineInput(440, 44100, 2, 1) + "-c:a libmp3lame -b:a 128k " + path.string();
+    if (name == "tone.aac") return ff + SineInput(440, 44100, 2, 3) + "-c:a aac -b:a 128k -f adts " + path.string();
     if (name == "tone.ogg")
       return ff + SineInput(440, 44100, 2, 3) + "-c:a libvorbis -metadata TITLE=Song -metadata ARTIST=Maker " +
              path.string();

@@ -26,7 +26,7 @@ using testkit::PumpFor;
 using testkit::PumpUntil;
 
 // Media made once per build folder with ffmpeg: "tone.mp3" (20 s, 44100 Hz
-// stereo, 128 kbit/s), "short.mp3" (1 s), "tone.ogg" (with TITLE and
+// stereo, 128 kbit/s), "short.mp3" (1 s), "tone.aac" (3 s, ADTS), "tone.ogg" (with TITLE and
 // ARTIST tags), "mono.wav" (2 s, 22050 Hz mono).
 std::filesystem::path Media(const std::string& name);
 using testkit::ReadBytes;

@@ -13,6 +13,7 @@
 #include "Shell.h"
 #include "TempDir.h"
 #include "engine/BassRadioPlayer.h"
+#include "audio/Frames.h"
 #include "engine/Recorder.h"
 #include "support/Encoding.h"
 
@@ -273,6 +274,59 @@ TEST(RecorderRaw, StopNeverClosesTheFileUnderAWritingThread) {
   EXPECT_EQ(recorder.WriteRaw(block.data(), 10), 0);
   recorder.Stop();
   EXPECT_EQ(recorder.RecordedSize(), 10);
+}
+
+TEST(RecorderRaw, StartsAtAFrameBoundaryWhateverTheFirstBlock) {
+  const std::string mp3 = ReadBytes(Media("short.mp3"));
+  const std::string aac = ReadBytes(Media("tone.aac"));
+  ASSERT_GT(mp3.size(), 12000u);
+  ASSERT_GT(aac.size(), 12000u);
+  testkit::TempDir dir;
+  for (bool isAac : {false, true}) {
+    SCOPED_TRACE(isAac ? "aac" : "mp3");
+    const std::string& source = isAac ? aac : mp3;
+    TRecorder recorder;
+    recorder.EncodeMode = false;
+    recorder.RawAac = isAac;
+    const fs::path file = dir / (isAac ? "mid.aac" : "mid.mp3");
+    recorder.FileName = enc::Utf8ToUtf16(file.string());
+    ASSERT_EQ(recorder.Start(), REC_START_OK);
+    // The recording begins in the middle of a frame, in small blocks.
+    const std::string joined = source.substr(5001);
+    for (size_t at = 0; at < joined.size(); at += 700)
+      EXPECT_EQ(recorder.WriteRaw(joined.data() + at, static_cast<int>(std::min<size_t>(700, joined.size() - at))),
+                static_cast<int>(std::min<size_t>(700, joined.size() - at)));
+    recorder.Stop();
+    const std::string recorded = ReadBytes(file);
+    EXPECT_EQ(audio::FirstFrameStart(recorded, isAac), 0u);
+    EXPECT_GT(recorded.size(), joined.size() - 2000);
+    EXPECT_EQ(recorded, joined.substr(joined.size() - recorded.size())) << "only the broken start is dropped";
+    EXPECT_EQ(DecodeErrors(file), "");
+    EXPECT_EQ(recorder.Failure(), 0);
+  }
+}
+
+TEST(RecorderRaw, AFullDiskStopsWritingAndIsReportedOnce) {
+  TRecorder recorder;
+  std::atomic<int> reports{0};
+  recorder.OnFailure = [&] { ++reports; };
+  recorder.EncodeMode = false;
+  recorder.FileName = u"/dev/full";  // every write fails with "no space left"
+  ASSERT_EQ(recorder.Start(), REC_START_OK);
+  const std::string mp3 = ReadBytes(Media("short.mp3"));
+  for (int i = 0; i < 5; ++i) recorder.WriteRaw(mp3.data() + i * 2000, 2000);
+  EXPECT_EQ(recorder.Failure(), ENOSPC);
+  EXPECT_EQ(reports.load(), 1);
+  EXPECT_NE(recorder.FailureText().find("no space left"), std::string::npos) << recorder.FailureText();
+  EXPECT_EQ(recorder.WriteRaw(mp3.data(), 100), 0) << "nothing more is tried after the failure";
+  recorder.Stop();
+  EXPECT_EQ(recorder.State.load(), rsIdle);
+  // A new recording starts clean.
+  testkit::TempDir dir;
+  recorder.FileName = enc::Utf8ToUtf16((dir / "next.mp3").string());
+  ASSERT_EQ(recorder.Start(), REC_START_OK);
+  EXPECT_EQ(recorder.Failure(), 0);
+  recorder.Stop();
 }
 
 TEST(RecorderRaw, FileThatCannotBeCreatedRaisesAndStaysIdle) {

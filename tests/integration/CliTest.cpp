@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <map>
@@ -171,6 +172,106 @@ TEST_F(CliTest, CtrlCEndsARecordingWithACompleteFile) {
   // An MP4 file is readable only when its index was written at the end.
   EXPECT_EQ(testkit::ProbeCodec(file), "aac");
   EXPECT_GT(testkit::ProbeDuration(file), 1.0);
+}
+
+// Files that grow past `bytes` cannot be written by the processes started
+// meanwhile (a disk that fills, as the recorder and ffmpeg meet it).
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = FOld;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldSignal);
+  }
+
+ private:
+  rlimit FOld{};
+  sighandler_t FOldSignal = SIG_DFL;
+};
+
+TEST_F(CliTest, ARecordingThatCannotWriteExitsOneWithTheReasonAndKeepsWhatWasWritten) {
+  fs::path folder = Home.Path() / "full";
+  fs::create_directories(folder);
+  constexpr rlim_t kRoom = 48000;
+  std::unique_ptr<TCliProcess> raw, encoded;
+  {
+    TFileSizeLimit full(kRoom);
+    raw = Run({"record", "Test Radyo", "--duration", "00:00:30", "--format", "raw", "--folder", (folder / "raw").string(),
+               "--no-sound"});
+    encoded = Run({"record", "Test Radyo", "--duration", "00:00:30", "--format", "mp3", "--folder",
+                   (folder / "mp3").string(), "--no-sound"});
+  }
+  for (auto* run : {raw.get(), encoded.get()}) {
+    ASSERT_EQ(run->Wait(std::chrono::seconds(40)), 1) << run->Stderr();
+    EXPECT_NE(run->Stderr().find("Kayıt yazılamadı"), std::string::npos) << run->Stderr();
+    fs::path file = LastLine(run->Stdout());
+    ASSERT_TRUE(fs::exists(file)) << run->Stdout();
+    EXPECT_GT(fs::file_size(file), 0u);
+    EXPECT_LE(fs::file_size(file), kRoom);
+    // What was written before the disk filled stays readable.
+    EXPECT_EQ(testkit::ProbeCodec(file), "mp3") << file;
+  }
+  EXPECT_NE(raw->Stderr().find("File too large"), std::string::npos) << raw->Stderr();
+}
+
+TEST_F(CliTest, PlayExitsOneWhenTheStreamEndsAndReportsAStallOnce) {
+  // Four seconds of music as a file of known length: a little over half
+  // of it at once (the pre-buffer of such a stream is half the file), then
+  // nothing for four seconds, then the rest, and then its end.
+  Server.Route("/gap", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+    const std::string body = mp3.substr(0, 64000);
+    if (!c.Write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " + std::to_string(body.size()) +
+                 "\r\n\r\n"))
+      return;
+    const size_t first = 36000;
+    if (!c.Write(std::string_view(body).substr(0, first)) || !Server.SleepFor(std::chrono::milliseconds(4000))) return;
+    c.Write(std::string_view(body).substr(first));
+  });
+  auto p = Run({"play", Server.Url("/gap"), "--no-sound"});
+  ASSERT_EQ(p->Wait(std::chrono::seconds(60)), 1) << p->Stdout() << p->Stderr();
+  const std::string out = p->Stdout();
+  size_t stalls = 0;
+  for (size_t at = out.find("Takıldı"); at != std::string::npos; at = out.find("Takıldı", at + 1)) ++stalls;
+  EXPECT_EQ(stalls, 1u) << out;
+  EXPECT_NE(out.find("Takıldı (stalled).\nÇalıyor (playing)."), std::string::npos) << out;
+  EXPECT_NE(p->Stderr().find("Yayın sona erdi"), std::string::npos) << p->Stderr();
+}
+
+TEST_F(CliTest, FailuresNameTheirCause) {
+  Server.Route("/missing", [](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 404, "text/plain", "no");
+  });
+  Server.Route("/loop", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 302, "text/plain", "", {{"Location", Server.Url("/loop")}});
+  });
+  Server.Route("/junk", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+    if (!c.Write("ICY 200 OK\r\ncontent-type:audio/mpeg\r\n\r\n")) return;
+    std::string junk(4096, '\x5a');
+    while (c.Write(junk) && Server.SleepFor(std::chrono::milliseconds(5))) {
+    }
+  });
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {Server.Url("/missing"), "HTTP 404"},
+      {Server.Url("/loop"), "redirect loop"},
+      {Server.Url("/junk"), "not audio"},
+      {"http://127.0.0.1:1/closed", "connection refused"},
+  };
+  std::vector<std::unique_ptr<TCliProcess>> runs;
+  for (const auto& [address, cause] : cases) runs.push_back(Run({"play", address, "--no-sound"}));
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].first);
+    ASSERT_EQ(runs[i]->Wait(std::chrono::seconds(40)), 1) << runs[i]->Stderr();
+    const std::string err = runs[i]->Stderr();
+    EXPECT_NE(err.find("Bağlantı kurulamadı. (" + cases[i].second), std::string::npos) << err;
+  }
+  // The codes stay those of the player: the library's file-open error.
+  EXPECT_NE(runs[0]->Stderr().find(", 2)"), std::string::npos) << runs[0]->Stderr();
 }
 
 }  // namespace

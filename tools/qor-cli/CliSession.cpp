@@ -39,6 +39,13 @@ void TCliSession::WndProc(TMessage& m) {
       Finish(0, {});
       return;
     case app::UM_PLAYER_EVENT: Event(m.WParam, m.LParam); return;
+    case app::UM_RECORDING_FAILED: {
+      const std::string reason = RecordingError();
+      Line("Kayıt durdu (the recording stopped).");
+      FRecording = false;  // the controller stopped it, keeping what was written
+      Finish(1, "Kayıt yazılamadı (the recording could not be written): " + reason);
+      return;
+    }
     case app::UM_PLAYER_META:
       if (m.LParam) Title(app::StreamTitle(reinterpret_cast<const char*>(m.LParam), {}));
       return;
@@ -68,11 +75,14 @@ void TCliSession::Event(WPARAM code, LPARAM value) {
   switch (code) {
     case psStopped:
       Line("Durdu (stopped).");
-      if (FPlayed) Finish(FArgs.Command == TCommand::Record ? 1 : 0, FArgs.Command == TCommand::Record
-                                                                       ? "Yayın kesildi, kayıt eksik kaldı (the stream ended before the recording time)."
-                                                                       : std::string());
+      // Asked to play for a while or until interrupted, an end is a failure.
+      if (FPlayed)
+        Finish(1, FArgs.Command == TCommand::Record
+                      ? "Yayın kesildi, kayıt eksik kaldı (the stream ended before the recording time)."
+                      : "Yayın sona erdi (the stream ended).");
       return;
     case psPlaying:
+      FStalled = false;
       Line("Çalıyor (playing).");
       if (!FPlayed) {
         FPlayed = true;
@@ -80,7 +90,11 @@ void TCliSession::Event(WPARAM code, LPARAM value) {
         if (FArgs.Command == TCommand::Record) StartRecording();
       }
       return;
-    case psStalled: Line("Takıldı (stalled)."); return;
+    case psStalled:
+      // The player reports a stall on every poll while it lasts.
+      if (!FStalled) Line("Takıldı (stalled).");
+      FStalled = true;
+      return;
     case psPaused: Line("Duraklatıldı (paused)."); return;
     case psConnecting: Line("Bağlanıyor (connecting)..."); return;
     case psBuffering:
@@ -92,7 +106,11 @@ void TCliSession::Event(WPARAM code, LPARAM value) {
       std::u16string text(app::ProtocolTextLimit + 1, u'\0');
       Send(app::UM_GET_ERROR_TEXT, 0, reinterpret_cast<LPARAM>(text.data()));
       int32_t error = static_cast<int32_t>(value);
-      Finish(1, enc::Utf16ToUtf8(text.c_str()) + " (" + PlayerErrorText(error) + ", " + std::to_string(error) + ")");
+      // The code stays the contract's; the cause is named when known.
+      std::string cause;
+      if (TBaseRadioPlayer* player = FController.CurrentPlayer()) cause = player->LastErrorDetail;
+      if (cause.empty()) cause = PlayerErrorText(error);
+      Finish(1, enc::Utf16ToUtf8(text.c_str()) + " (" + cause + ", " + std::to_string(error) + ")");
       return;
     }
     default: Line("Olay (event) " + std::to_string(code) + ": " + std::to_string(value)); return;
@@ -108,7 +126,9 @@ void TCliSession::Title(const std::u16string& title) {
 void TCliSession::StartRecording() {
   LRESULT result = Send(app::UM_START_RECORDING);
   if (result != 0) {
-    Finish(1, "Kayıt başlatılamadı (the recording could not start; check the folder and ffmpeg).");
+    const std::string reason = RecordingError();
+    Finish(1, "Kayıt başlatılamadı (the recording could not start): " +
+                  (reason.empty() ? std::string("the folder cannot be made or ffmpeg did not start") : reason));
     return;
   }
   FRecording = true;
@@ -117,6 +137,12 @@ void TCliSession::StartRecording() {
   Send(app::UM_GET_RECORDING_FILE, 0, reinterpret_cast<LPARAM>(file.data()));
   FState.RecordingFile = file.c_str();
   Line("Kayıt başladı (recording): " + enc::Utf16ToUtf8(FState.RecordingFile));
+}
+
+std::string TCliSession::RecordingError() {
+  std::u16string text(app::ProtocolTextLimit + 1, u'\0');
+  Send(app::UM_GET_RECORDING_ERROR, 0, reinterpret_cast<LPARAM>(text.data()));
+  return enc::Utf16ToUtf8(text.c_str());
 }
 
 void TCliSession::Tick() {

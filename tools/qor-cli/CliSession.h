@@ -42,6 +42,7 @@ class TCliSession : public core::TMessageWindow {
   void Title(const std::u16string& title);
   void Tick();
   void StartRecording();
+  std::string RecordingError();
   void Finish(int code, const std::string& reason);
   core::LRESULT Send(core::UINT msg, core::WPARAM w = 0, core::LPARAM l = 0);
   void Line(const std::string& text);
@@ -60,6 +61,7 @@ class TCliSession : public core::TMessageWindow {
   std::chrono::steady_clock::time_point FSince;
   std::u16string FLastTitle;
   int FLastBuffering = -1;
+  bool FStalled = false;  // "Takıldı" is printed once per stall
 };
 
 }  // namespace cli
