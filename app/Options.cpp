@@ -1,5 +1,7 @@
 #include "app/Options.h"
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -108,6 +110,13 @@ int TOptions::ReadInt(TOptionInt index) const {
     case oiBitrate: return value < 0 || value > MaxBitrateIndex ? DefaultBitrateIndex : value;
     case oiFrequency: return value < 0 || value > MaxFrequencyIndex ? DefaultFrequencyIndex : value;
     case oiFormat: return value < 0 || value > MaxFormatIndex ? DefaultFormatIndex : value;
+    // Hand-edited network values must not make the player wait for ever or
+    // hammer a server: 0 or less means the default (as the options dialog
+    // stores it), anything else is held to a sane range.
+    case oiBuffer: return value <= 0 ? 10000 : std::clamp(value, 1000, 60000);
+    case oiTimeout: return value <= 0 ? 15000 : std::clamp(value, 1000, 60000);
+    case oiAttempt: return value <= 0 ? 1 : std::min(value, 10);
+    case oiVolume: return std::clamp(value, 0, 100);
     default: return value;
   }
 }

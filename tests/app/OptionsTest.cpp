@@ -104,6 +104,26 @@ TEST(OptionsTest, StoredValuesHexAndRecorderRanges) {
   EXPECT_EQ(options.ReadInt(oiFormat), 7);
 }
 
+TEST(OptionsTest, NetworkValuesAreHeldToSaneRanges) {
+  testkit::TempDir dir;
+  auto file = dir / "options.ini";
+  testkit::TempDir::WriteFile(file, "[player]\nbuffer=2147483647\ntimeout=0\nattempt=999999\nvolume=-5\n");
+  TOptions options(enc::Utf8ToUtf16(file.string()), u"/desk");
+  EXPECT_EQ(options.ReadInt(oiBuffer), 60000);
+  EXPECT_EQ(options.ReadInt(oiTimeout), 15000);
+  EXPECT_EQ(options.ReadInt(oiAttempt), 10);
+  EXPECT_EQ(options.ReadInt(oiVolume), 0);
+  testkit::TempDir::WriteFile(file, "[player]\nbuffer=-5\ntimeout=50\nattempt=-3\nvolume=300\n");
+  EXPECT_EQ(options.ReadInt(oiBuffer), 10000);
+  EXPECT_EQ(options.ReadInt(oiTimeout), 1000);
+  EXPECT_EQ(options.ReadInt(oiAttempt), 1);
+  EXPECT_EQ(options.ReadInt(oiVolume), 100);
+  testkit::TempDir::WriteFile(file, "[player]\nbuffer=4000\ntimeout=8000\nattempt=3\n");
+  EXPECT_EQ(options.ReadInt(oiBuffer), 4000);
+  EXPECT_EQ(options.ReadInt(oiTimeout), 8000);
+  EXPECT_EQ(options.ReadInt(oiAttempt), 3);
+}
+
 TEST(OptionsTest, CorruptOrUnreadableFileGivesDefaults) {
   testkit::TempDir dir;
   auto path = dir / "options.ini";
