@@ -123,8 +123,11 @@ void TMainWindow::AttachEvents(TBaseRadioPlayer* player) {
   player->OnConnecting = [this](TObject*) { Notify(psConnecting, 0); };
   player->OnBuffering = [this](TObject*, int32_t percent) { Notify(psBuffering, percent); };
   player->OnError = [this, player](TObject*) { Notify(PE_ERROR, player->LastError); };
-  player->OnMetadata = [this](TObject*, const std::string& text) {
-    if (HandleAllocated()) SendMessage(WindowHandle(), UM_PLAYER_META, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // Both players raise the same event for a new title; it reaches the
+  // client once, straight from here. A player that is not the current one
+  // has been stopped and has nothing to tell.
+  player->OnMetadata = [this, player](TObject*, const std::string& text) {
+    if (player == FCurrentPlayer) RelayMeta(0, reinterpret_cast<LPARAM>(text.c_str()));
   };
   // The decoder's lines arrive on its reading thread; nothing to do here.
   player->OnOutputLine = [](TObject*, const std::string&) {};
@@ -132,6 +135,10 @@ void TMainWindow::AttachEvents(TBaseRadioPlayer* player) {
 
 void TMainWindow::Notify(WPARAM code, LPARAM value) {
   if (IsWindow(FClientWindow)) SendMessage(FClientWindow, UM_PLAYER_EVENT, code, value);
+}
+
+LRESULT TMainWindow::RelayMeta(WPARAM w, LPARAM l) {
+  return IsWindow(FClientWindow) ? SendMessage(FClientWindow, UM_PLAYER_META, w, l) : 0;
 }
 
 void TMainWindow::SetPlayerCaption(const std::u16string& caption) {
@@ -178,6 +185,11 @@ void TMainWindow::StartPlayer() {
   TBaseRadioPlayer* player = choice.Kind == TPlayerKind::Bass ? static_cast<TBaseRadioPlayer*>(FBassPlayer)
                                                               : static_cast<TBaseRadioPlayer*>(FAVConvPlayer);
   if (!player) return;
+  // Two stations never play at once: the player not chosen is stopped
+  // before the other starts, so that UM_STOP always reaches what plays.
+  TBaseRadioPlayer* other = player == FBassPlayer ? static_cast<TBaseRadioPlayer*>(FAVConvPlayer)
+                                                  : static_cast<TBaseRadioPlayer*>(FBassPlayer);
+  if (other && other->State != psStopped) other->Stop();
   FCurrentPlayer = player;
   player->StationName = enc::Utf16ToUtf8(FStationName);
   std::string address = choice.Address;

@@ -105,6 +105,7 @@ class TMainWindow : public TControllerWindow {
   void Build();
   void AttachEvents(TBaseRadioPlayer* player);
   void Notify(core::WPARAM code, core::LPARAM value);
+  core::LRESULT RelayMeta(core::WPARAM w, core::LPARAM l);
   void Play(const char16_t* name, const char16_t* address);
   void StartPlayer();
   void Stop();

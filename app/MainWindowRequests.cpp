@@ -106,7 +106,7 @@ bool TMainWindow::HandleRequest(TMessage& m) {
       DeliverFiles();
       return true;
     case UM_PLAYER_META:
-      m.Result = IsWindow(FClientWindow) ? SendMessage(FClientWindow, UM_PLAYER_META, m.WParam, m.LParam) : 0;
+      m.Result = RelayMeta(m.WParam, m.LParam);
       return true;
     case UM_OPEN_OPTIONS:
       m.Result = m.WParam == 3 && ShowOptions ? ShowOptions(static_cast<HWND>(m.LParam), 0) : 0;

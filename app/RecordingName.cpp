@@ -6,57 +6,14 @@
 #include <atomic>
 #include <cstdio>
 
+#include "engine/RadioPlayerTags.h"
 #include "support/Encoding.h"
 #include "core/Messages.h"
 
 namespace app {
 
-namespace {
-
-std::string TrimSpaces(std::string text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
-
-// The text after `key` up to the first ";"; empty when no ";" follows, as
-// the stations that end their tags properly are the ones we can trust.
-std::string ValueAfter(const std::string& text, const std::string& key) {
-  size_t at = text.find(key);
-  if (at == std::string::npos) return {};
-  std::string rest = text.substr(at + key.size());
-  size_t semi = rest.find(';');
-  if (semi == std::string::npos) return {};
-  return rest.substr(0, semi);
-}
-
-std::string Unquote(std::string value) {
-  if (!value.empty() && value.front() == '\'') value.erase(0, 1);
-  if (!value.empty() && value.back() == '\'') value.pop_back();
-  return TrimSpaces(value);
-}
-
-}  // namespace
-
 std::u16string StreamTitle(const std::string& metaTag, const std::string& headerTags) {
-  std::string title;
-  if (metaTag.find("StreamTitle=") != std::string::npos) {
-    title = Unquote(ValueAfter(metaTag, "StreamTitle="));
-  } else {
-    if (headerTags.find("title=") != std::string::npos) title = Unquote(ValueAfter(headerTags, "title="));
-    if (headerTags.find("author=") != std::string::npos) {
-      std::string author = ValueAfter(headerTags, "author=");
-      if (!title.empty()) title += " - ";
-      title += TrimSpaces(author);
-    }
-  }
-  if (title.empty()) return {};
-  std::string clean;
-  for (char c : title)
-    if (static_cast<unsigned char>(c) >= 32) clean += c;
-  if (!clean.empty() && clean.back() == '-') clean.pop_back();
-  return enc::BytesToWide(TrimSpaces(clean));
+  return enc::Utf8ToUtf16(TitleFromTags(metaTag, headerTags));
 }
 
 std::u16string CleanFileNamePart(std::u16string text) {

@@ -8,9 +8,11 @@
 
 namespace app {
 
-// The title of the current song for file names, from the latest in-stream
-// metadata ("StreamTitle='...';") or else from the header tags ("title=",
-// "author="). Texts that are not UTF-8 are read as Windows-1254.
+// The title of the current song for file names and for clients, from the
+// latest in-stream metadata ("StreamTitle='...';") or else from the header
+// tags ("title=", "author="): the players' own title parser (quoted titles
+// run to their closing "';", character references are decoded, texts that
+// are not UTF-8 are read as Windows-1254).
 std::u16string StreamTitle(const std::string& metaTag, const std::string& headerTags);
 
 // Each of \ / : * ? " < > | becomes "-".

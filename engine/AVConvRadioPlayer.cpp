@@ -62,6 +62,7 @@ TAVConvRadioPlayer::TAVConvRadioPlayer(core::TComponent* AOwner)
   PrebufferTimer = MakeTimer(1, [this] { PrebufferTick(); });
   ProcessWatchTimer = MakeTimer(100, [this] { ProcessWatchTick(); });
   ReaderTimer = MakeTimer(33, [this] { ReaderTick(); });
+  MetadataTimer = MakeTimer(50, [this] { MetadataTick(); });
 }
 
 TAVConvRadioPlayer::~TAVConvRadioPlayer() {
@@ -75,6 +76,7 @@ TAVConvRadioPlayer::~TAVConvRadioPlayer() {
   PrebufferTimer->SetEnabled(false);
   ProcessWatchTimer->SetEnabled(false);
   ReaderTimer->SetEnabled(false);
+  MetadataTimer->SetEnabled(false);
 }
 
 std::vector<std::string> TAVConvRadioPlayer::DecoderParameters(const std::string& address,
@@ -239,6 +241,8 @@ void TAVConvRadioPlayer::PrebufferTick() {
   StartPlayback();
   if (State == psPlaying) RetryCount = 0;
   if (Channel == 0) return;
+  // A title the decoder printed while opening is told now that it plays.
+  if (!GetMetaTag().empty()) MetadataTimer->SetEnabled(true);
   ReaderBusy = false;
   ReaderTimer->SetEnabled(true);
 }
@@ -293,6 +297,7 @@ void TAVConvRadioPlayer::Stop() {
   ReaderBusy = true;
   ReaderTimer->SetEnabled(false);
   ProcessWatchTimer->SetEnabled(false);
+  MetadataTimer->SetEnabled(false);
   if (Process && Process->Running()) {
     Process->Terminate(0);
     Process->WaitOnExit();
@@ -324,7 +329,12 @@ void TAVConvRadioPlayer::OutputLine(TPipeThread*, const std::string& line) {
     std::string title;
     if (TitleFromLine(line, title)) {
       std::lock_guard<std::mutex> guard(FInfoLock);
-      FTitle = title;
+      // ffmpeg repeats the metadata block when a stream is re-described;
+      // only a new title is an event.
+      if (title != FTitle) {
+        FTitle = title;
+        MetadataTimer->SetEnabled(true);
+      }
     }
   }
   if (OnOutputLine) OnOutputLine(this, line);
@@ -379,6 +389,17 @@ int32_t TAVConvRadioPlayer::BitrateFromInfo(const std::string& info) {
 std::string TAVConvRadioPlayer::StreamInfo() const {
   std::lock_guard<std::mutex> guard(FInfoLock);
   return FStreamInfo;
+}
+
+void TAVConvRadioPlayer::MetadataTick() {
+  MetadataTimer->SetEnabled(false);
+  // Before playback the title waits for the start (see PrebufferTick).
+  if (Channel != 0 && OnMetadata) OnMetadata(this, GetMetaTag());
+}
+
+std::string TAVConvRadioPlayer::GetMetaTag() {
+  std::lock_guard<std::mutex> guard(FInfoLock);
+  return FTitle.empty() ? std::string() : "StreamTitle='" + FTitle + "';";
 }
 
 std::string TAVConvRadioPlayer::GetTitle() {

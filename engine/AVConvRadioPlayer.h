@@ -5,7 +5,8 @@
 // then plays like any other channel (volume, pause, equalizer, recording
 // and spectrum all work on it). The decoder's diagnostic output is read
 // line by line on a thread of its own and gives the stream's codec, sample
-// rate, channel layout, bit rate and title.
+// rate, channel layout, bit rate and title; a new title raises OnMetadata
+// on the user-interface thread, as the other player does.
 #pragma once
 
 #include <memory>
@@ -30,6 +31,10 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   int64_t GetStreamPosition() override;
   bool IsStereo() override;
   std::string GetTitle() override;
+  // The decoder's latest title in the in-stream form of the other player,
+  // "StreamTitle='...';", so that clients read one format; OnMetadata
+  // carries it whenever the title changes.
+  std::string GetMetaTag() override;
   std::string GetCodecName() override;
   bool Play() override;
   void Stop() override;
@@ -84,12 +89,14 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   void PrebufferTick();
   void ReaderTick();
   void ProcessWatchTick();
+  void MetadataTick();
   void OutputLine(TPipeThread* sender, const std::string& line);
   bool DecoderRunning();
 
   std::unique_ptr<core::TTimer> PrebufferTimer;
   std::unique_ptr<core::TTimer> ProcessWatchTimer;
   std::unique_ptr<core::TTimer> ReaderTimer;
+  std::unique_ptr<core::TTimer> MetadataTimer;  // armed by the output thread
   bool PrebufferBusy = false;
   bool FRestarting = false;  // Play is the restart after an ended decoder
   bool ReaderBusy = false;

@@ -16,15 +16,32 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
+// Whether `at` starts the next tag ("StreamUrl=...") or the end of the text.
+bool StartsTagOrEnds(const std::string& text, std::size_t at) {
+  std::size_t i = at;
+  auto keyChar = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+  };
+  while (i < text.size() && keyChar(text[i])) ++i;
+  return at == text.size() || (i > at && i < text.size() && text[i] == '=');
+}
+
 // The text after `key` up to the first ";" after it; empty when there is
 // no ";" (the value is not complete). A quoted value runs to its closing
-// "';", so that character references such as "&#350;" inside a title do
-// not cut it short.
+// "';": the first one followed by the next tag or the end, so that
+// character references such as "&#350;" and titles such as "Guns';N Roses"
+// are not cut short.
 std::string ValueAfter(const std::string& text, std::size_t keyEnd) {
   std::size_t semi = std::string::npos;
   if (keyEnd < text.size() && text[keyEnd] == '\'') {
-    std::size_t close = text.find("';", keyEnd + 1);
-    if (close != std::string::npos) semi = close + 1;
+    std::size_t first = text.find("';", keyEnd + 1);
+    for (std::size_t close = first; close != std::string::npos; close = text.find("';", close + 1)) {
+      if (StartsTagOrEnds(text, close + 2)) {
+        semi = close + 1;
+        break;
+      }
+    }
+    if (semi == std::string::npos && first != std::string::npos) semi = first + 1;
   }
   if (semi == std::string::npos) semi = text.find(';', keyEnd);
   if (semi == std::string::npos) return {};

@@ -45,6 +45,10 @@ TEST(PlayerTags, TitlesAreUtf8WithTurkishFallbackAndEntities) {
   EXPECT_EQ(TitleFromTags("StreamTitle='&#350;ark&#305; &#x15E;';StreamUrl='';", ""), "\xC5\x9E\x61rk\xC4\xB1 \xC5\x9E")
       << "a quoted title runs to its closing quote, past the references' semicolons";
   EXPECT_EQ(TitleFromTags("StreamTitle='It's;x';", ""), "It's;x");
+  // The closing quote is the one before the next tag or the end.
+  EXPECT_EQ(TitleFromTags("StreamTitle='Guns';N Roses - Patience';StreamUrl='';", ""), "Guns';N Roses - Patience");
+  EXPECT_EQ(TitleFromTags("StreamTitle='Guns';N Roses';", ""), "Guns';N Roses");
+  EXPECT_EQ(TitleFromTags("StreamTitle='307 Ba&#350;ka';StreamUrl='';", ""), "307 Ba\xC5\x9Eka");
   EXPECT_EQ(TitleFromTags("StreamTitle=plain;x;", ""), "plain");
   EXPECT_EQ(UnescapeCharacterReferences("a &#; &#xZZ; &#99999999; &amp; &#65"), "a &#; &#xZZ; &#99999999; &amp; &#65");
   EXPECT_EQ(UnescapeCharacterReferences("&#55296;"), "&#55296;") << "a lone surrogate stays text";

@@ -3,7 +3,6 @@
 #include <ostream>
 
 #include "app/RecordingName.h"
-#include "engine/AVConvRadioPlayer.h"
 #include "engine/RadioPlayer.h"
 #include "support/Encoding.h"
 
@@ -147,10 +146,6 @@ std::string TCliSession::RecordingError() {
 
 void TCliSession::Tick() {
   if (FStopping) return;
-  // The ffmpeg player reads its titles from the decoder, not from tags.
-  if (TBaseRadioPlayer* player = FController.CurrentPlayer())
-    if (player == FController.AVConvPlayer())
-      Title(enc::BytesToWide(player->GetTitle()));
   auto elapsed = std::chrono::steady_clock::now() - FSince;
   if (FArgs.Command == TCommand::Record && FRecording && elapsed >= std::chrono::seconds(FArgs.DurationSeconds))
     Finish(0, {});
