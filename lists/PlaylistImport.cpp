@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
 
 #include "lists/ListFile.h"
 #include "support/Encoding.h"
 #include "support/AsciiCase.h"
+#include "support/Playlist.h"
 
 namespace qor {
 namespace {
@@ -20,21 +20,6 @@ std::string_view Trim(std::string_view s) {
 std::string_view SkipBom(std::string_view s) {
   if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
   return s;
-}
-
-using ascii::StartsWithNoCase;
-
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    if (end == text.size()) break;
-    start = end + 1;
-  }
-  return lines;
 }
 
 // Addresses with a scheme stay as they are; paths become file addresses.
@@ -67,11 +52,13 @@ TPlaylistKind DetectPlaylistKind(const std::filesystem::path& path, std::string_
   // UTF-16 documents: a byte-order mark and then "<".
   if (content.substr(0, 3) == std::string_view("\xFF\xFE<", 3) || content.substr(0, 4) == std::string_view("\xFE\xFF\0<", 4))
     return TPlaylistKind::Xml;
-  if (StartsWithNoCase(text, "[playlist]")) return TPlaylistKind::Pls;
-  if (StartsWithNoCase(text, "#EXTM3U")) return TPlaylistKind::M3U;
+  switch (playlist::Detect({}, path.string(), content)) {
+    case playlist::TKind::Pls: return TPlaylistKind::Pls;
+    case playlist::TKind::M3u:
+    case playlist::TKind::Hls: return TPlaylistKind::M3U;
+    default: break;
+  }
   std::string extension = ascii::Lower(path.extension().string());
-  if (extension == ".m3u" || extension == ".m3u8") return TPlaylistKind::M3U;
-  if (extension == ".pls") return TPlaylistKind::Pls;
   if (extension == ".xml") return TPlaylistKind::Xml;
   if (extension == ".rpf" || extension == ".zip") return TPlaylistKind::ListFile;
   return TPlaylistKind::Unknown;
@@ -79,59 +66,15 @@ TPlaylistKind DetectPlaylistKind(const std::filesystem::path& path, std::string_
 
 std::vector<TListRecord> ParseM3U(std::string_view text, const std::filesystem::path& baseFolder) {
   std::vector<TListRecord> records;
-  std::string_view title;
-  for (std::string_view line : Lines(SkipBom(text))) {
-    line = Trim(line);
-    if (line.empty()) continue;
-    if (line[0] == '#') {
-      if (StartsWithNoCase(line, "#EXTINF:")) {
-        // The title follows the first comma outside quoted attributes.
-        bool quoted = false;
-        title = {};
-        for (size_t i = 8; i < line.size(); ++i) {
-          if (line[i] == '"') quoted = !quoted;
-          else if (line[i] == ',' && !quoted) {
-            title = Trim(line.substr(i + 1));
-            break;
-          }
-        }
-      }
-      continue;
-    }
-    records.push_back(Record(title, Address(line, baseFolder)));
-    title = {};
-  }
+  for (const auto& entry : playlist::Parse(playlist::TKind::M3u, text))
+    records.push_back(Record(entry.Title, Address(entry.Address, baseFolder)));
   return records;
 }
 
 std::vector<TListRecord> ParsePls(std::string_view text, const std::filesystem::path& baseFolder) {
-  std::map<long, std::pair<std::string_view, std::string_view>> entries;  // number -> file, title
-  bool inPlaylist = false;
-  for (std::string_view line : Lines(SkipBom(text))) {
-    line = Trim(line);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      inPlaylist = StartsWithNoCase(line, "[playlist]");
-      continue;
-    }
-    if (!inPlaylist) continue;
-    auto equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    std::string_view key = Trim(line.substr(0, equals));
-    std::string_view value = Trim(line.substr(equals + 1));
-    bool isFile = StartsWithNoCase(key, "File");
-    bool isTitle = StartsWithNoCase(key, "Title");
-    if (!isFile && !isTitle) continue;
-    std::string_view number = key.substr(isFile ? 4 : 5);
-    if (number.empty() || number.size() > 9 ||
-        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    auto& entry = entries[std::stol(std::string(number))];
-    (isFile ? entry.first : entry.second) = value;
-  }
   std::vector<TListRecord> records;
-  for (const auto& [number, entry] : entries)
-    if (!entry.first.empty()) records.push_back(Record(entry.second, Address(entry.first, baseFolder)));
+  for (const auto& entry : playlist::Parse(playlist::TKind::Pls, text))
+    records.push_back(Record(entry.Title, Address(entry.Address, baseFolder)));
   return records;
 }
 

@@ -1,5 +1,7 @@
 // Playlists that users already have (M3U, M3U8 with #EXTINF, PLS), read as
-// station records so they can join a station list.
+// station records so they can join a station list. The reading itself is
+// the one playlist reader of support/Playlist.h: bytes that are not text
+// import nothing, whatever the file is called.
 #pragma once
 
 #include <filesystem>

@@ -1,14 +1,17 @@
 // Playlist answers that a station address may give instead of audio: .pls,
-// .m3u (and HLS, which is recognised and left to the demuxer) and .asx.
+// .m3u (and HLS, which is recognised and left to the demuxer) and .asx,
+// read by the one playlist reader of support/Playlist.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "support/Playlist.h"
+
 namespace audio::detail {
 
-enum class TPlaylistKind { None, Pls, M3u, Hls, Asx };
+using TPlaylistKind = playlist::TKind;
 
 // Decides from the content type, the address and the first bytes.
 TPlaylistKind DetectPlaylist(std::string_view contentType, std::string_view url,

@@ -60,6 +60,16 @@ TEST(PlsImport, NumberedEntriesInOrder) {
   EXPECT_EQ(ParsePls("[playlist]\nFilex=http://x\nFile99999999999=http://y\n").size(), 0u);
 }
 
+// A file that is not a playlist adds nothing, whatever it is called.
+TEST(PlaylistImport, RandomBytesNamedM3uAddNoStation) {
+  std::string junk(100 * 1024, '\0');
+  unsigned seed = 99;
+  for (auto& c : junk) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+  EXPECT_EQ(DetectPlaylistKind("stations.m3u", junk), TPlaylistKind::Unknown);
+  EXPECT_TRUE(ParseM3U(junk, "/tmp").empty());
+  EXPECT_TRUE(ParsePls("[playlist]\n" + junk, "/tmp").empty());
+}
+
 TEST(PlaylistDetect, ContentFirstExtensionSecond) {
   EXPECT_EQ(DetectPlaylistKind("a.xml", "QORPLF...."), TPlaylistKind::ListFile);
   EXPECT_EQ(DetectPlaylistKind("a.m3u", "\xEF\xBB\xBF  <playlist/>"), TPlaylistKind::Xml);
