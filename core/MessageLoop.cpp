@@ -86,15 +86,6 @@ bool HasWork() {
   return !s.Sent.empty() || !s.Posted.empty();
 }
 
-void ReportStrayException() {
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    g_warning("unhandled exception in a window procedure: %s", e.what());
-  } catch (...) {
-    g_warning("unhandled exception in a window procedure");
-  }
-}
 
 void RunSentCalls() {
   TState& s = State();
@@ -192,7 +183,34 @@ void DropSource(GSource* source) {
   g_source_unref(source);
 }
 
+std::mutex gReporterLock;
+TExceptionReporter gReporter;
+
 }  // namespace
+
+TExceptionReporter SetExceptionReporter(TExceptionReporter reporter) {
+  std::lock_guard<std::mutex> guard(gReporterLock);
+  std::swap(gReporter, reporter);
+  return reporter;
+}
+
+void ReportStrayException() {
+  std::string what;
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+  }
+  TExceptionReporter reporter;
+  {
+    std::lock_guard<std::mutex> guard(gReporterLock);
+    reporter = gReporter;
+  }
+  if (reporter) reporter(what);
+  else if (what.empty()) g_warning("unhandled exception in a window procedure");
+  else g_warning("unhandled exception in a window procedure: %s", what.c_str());
+}
 
 namespace detail {
 

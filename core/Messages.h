@@ -13,6 +13,9 @@
 // zero-terminated buffers inside the process.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include <cstdint>
 
 namespace core {
@@ -228,6 +231,15 @@ bool PostMessage(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // Ends RunMessageLoop (all nested levels) with `exitCode`. Any thread.
 void PostQuitMessage(int exitCode = 0);
+
+// Reports the exception being handled (call it inside a catch block) as
+// the message loop reports one that escapes a window procedure or a timer
+// tick: to the reporter, by default a GLib warning with its text.
+void ReportStrayException();
+using TExceptionReporter = std::function<void(const std::string& what)>;
+// Replaces the reporter (an empty one restores the warning); returns the
+// previous one.
+TExceptionReporter SetExceptionReporter(TExceptionReporter reporter);
 
 // Runs the user-interface loop until PostQuitMessage; returns its code.
 // When the outermost loop ends, threads still waiting in SendMessage are

@@ -105,7 +105,8 @@ void TTimer::Tick() {
   try {
     handler(this);
   } catch (...) {
-    // A failing poll must not stop the polling.
+    // A failing poll must not stop the polling, nor go unnoticed.
+    ReportStrayException();
   }
 }
 

@@ -11,8 +11,8 @@
 //
 // It is re-armed on every change of Enabled, Interval or OnTimer and never
 // runs without an interval and a handler. Ticks run on the user-interface
-// thread; an exception thrown by the handler is swallowed and later ticks
-// still come. The setters may be called from any thread (a library callback
+// thread; an exception thrown by the handler is reported as the message
+// loop reports one (ReportStrayException) and later ticks still come. The setters may be called from any thread (a library callback
 // enabling a one-shot timer): off the user-interface thread the re-arming is
 // handed to the user-interface thread by a posted message.
 #pragma once

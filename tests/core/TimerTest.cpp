@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "MainLoop.h"
 #include "core/MessageWindow.h"
@@ -126,15 +128,23 @@ TEST(ComponentTimer, IsRearmedOnEveryChangeAndPassesItself) {
   EXPECT_FALSE(timer.Armed());
 }
 
-TEST(ComponentTimer, SurvivesAnExceptionInItsHandler) {
+TEST(ComponentTimer, SurvivesAnExceptionInItsHandlerAndReportsIt) {
+  std::vector<std::string> reports;
+  auto previous = SetExceptionReporter([&](const std::string& what) { reports.push_back(what); });
   TTimer timer;
   int fired = 0;
   timer.SetInterval(2);
   timer.SetOnTimer([&](TObject*) {
     ++fired;
-    throw std::runtime_error("poll failed");
+    if (fired % 2) throw std::runtime_error("poll failed");
+    throw 42;
   });
   ASSERT_TRUE(PumpUntil([&] { return fired >= 3; }));
+  timer.SetEnabled(false);
+  SetExceptionReporter(previous);
+  ASSERT_EQ(reports.size(), static_cast<size_t>(fired));
+  EXPECT_EQ(reports[0], "poll failed");
+  EXPECT_EQ(reports[1], "") << "an exception that is not std::exception is reported without text";
 }
 
 TEST(ComponentTimer, OneShotDisablingItselfAndFreeingInTheHandler) {
