@@ -1,4 +1,4 @@
-#include "Encoding.h"
+#include "core/Encoding.h"
 
 #include <array>
 #include <cstdint>

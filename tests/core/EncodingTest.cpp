@@ -1,4 +1,4 @@
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 
 #include <gtest/gtest.h>
 

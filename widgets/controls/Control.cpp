@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/controls/InputRouter.h"
 #include "widgets/controls/ToolTip.h"
 

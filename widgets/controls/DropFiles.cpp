@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/controls/Control.h"
 
 namespace widgets {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/backend/Backend.h"
 
 namespace widgets {

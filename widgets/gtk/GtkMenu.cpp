@@ -1,7 +1,7 @@
 // Menus of the toolkit shown as GtkMenus.
 #include <gtk/gtk.h>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/menus/Menu.h"
 

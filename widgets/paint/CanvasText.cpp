@@ -1,5 +1,5 @@
 // Text operations of TCanvasEx, laid out with pango.
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/paint/CanvasEx.h"
 
 #include <cmath>

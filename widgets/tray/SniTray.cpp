@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/tray/TrayHost.h"
 
 namespace widgets {

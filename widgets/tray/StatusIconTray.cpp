@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/backend/Backend.h"
 #include "widgets/tray/TrayHost.h"
 
