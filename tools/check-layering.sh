@@ -34,5 +34,8 @@ if [[ -x "$cli" ]]; then
   [[ -z "$bad" ]] || fail "qor-cli links desktop libraries" "$bad"
 fi
 
+# The whole order, from the includes and the link lines of every folder.
+python3 tools/check-layering.py || status=1
+
 [[ $status -eq 0 ]] && echo "layering: ok"
 exit $status
