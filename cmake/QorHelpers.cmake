@@ -49,3 +49,22 @@ function(qor_library name)
   target_include_directories(${name} ${kw} ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} ${kw} ${ARG_LIBS})
 endfunction()
+
+# qor_add_fuzz_target(<name> SOURCES ... LIBS ...)
+# With clang a libFuzzer executable. With any other compiler the same entry
+# point with the plain driver (tests/fuzz/FuzzDriver.cpp), run as a test
+# over the seed corpus tests/fuzz/seeds/, so that no target can rot.
+function(qor_add_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  else()
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/FuzzDriver.cpp)
+    add_test(NAME fuzz.${name} COMMAND ${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds)
+    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+  endif()
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()
