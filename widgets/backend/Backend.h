@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "widgets/Core.h"
+#include "widgets/backend/NativeEdit.h"
 
 namespace widgets {
 
@@ -93,6 +94,9 @@ class TNativeWindow {
   virtual void SetIcon(int /*width*/, int /*height*/, const std::vector<std::uint32_t>& /*argb*/) {}
   // Whether files may be dropped on the window (WM_DROPFILES).
   virtual void SetAcceptFiles(bool) {}
+  // A text entry of the windowing system over this window (nullptr: the
+  // window cannot hold one; the caller then uses CreateMemoryEdit).
+  virtual std::unique_ptr<TNativeEdit> CreateEdit(TNativeEditEvents*) { return nullptr; }
 };
 
 class TBackend {
@@ -111,6 +115,8 @@ class TBackend {
   virtual UINT HoverTime() { return 400; }
   virtual UINT DoubleClickTime() { return 500; }
   virtual int DoubleClickDistance() { return 4; }
+  // Milliseconds between the caret's phase changes.
+  virtual UINT CaretBlinkTime() { return 530; }
   virtual void Beep() {}
   virtual bool IsOffscreen() const { return false; }
   // Shows a menu (widgets/menus/Menu.h) at the screen point until it

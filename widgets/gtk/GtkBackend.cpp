@@ -1,5 +1,6 @@
 // Top-level toolkit windows as GtkWindows.
 #include "widgets/gtk/GtkBackend.h"
+#include "widgets/gtk/GtkInternal.h"
 
 #include <gtk/gtk.h>
 // X11 after GTK; its macros are not used past this point.
@@ -31,16 +32,6 @@ UINT KeysFromState(guint state) {
   if (state & GDK_SHIFT_MASK) keys |= MK_SHIFT;
   if (state & GDK_CONTROL_MASK) keys |= MK_CONTROL;
   return keys;
-}
-
-// Keeps the shared key state in line with what the event says.
-void NoteState(guint state) {
-  SetKeyDown(VK_LBUTTON, state & GDK_BUTTON1_MASK);
-  SetKeyDown(VK_MBUTTON, state & GDK_BUTTON2_MASK);
-  SetKeyDown(VK_RBUTTON, state & GDK_BUTTON3_MASK);
-  SetKeyDown(VK_SHIFT, state & GDK_SHIFT_MASK);
-  SetKeyDown(VK_CONTROL, state & GDK_CONTROL_MASK);
-  SetKeyDown(VK_MENU, state & GDK_MOD1_MASK);
 }
 
 constexpr unsigned kVkOemOther = 0xDF;  // VK_OEM_8
@@ -227,6 +218,10 @@ class TGtkWindow : public TNativeWindow {
     g_object_unref(pixbuf);
   }
 
+  std::unique_ptr<TNativeEdit> CreateEdit(TNativeEditEvents* events) override {
+    return CreateGtkEdit(FWindow, events);
+  }
+
   void SetAcceptFiles(bool accept) override {
     if (accept == FAcceptFiles) return;
     FAcceptFiles = accept;
@@ -295,7 +290,7 @@ class TGtkWindow : public TNativeWindow {
 
   static gboolean OnMotion(GtkWidget*, GdkEventMotion* e, TGtkWindow* self) {
     if (self->Foreign(e->window)) return FALSE;
-    NoteState(e->state);
+    NoteGdkState(e->state);
     NotePointer(e->x_root, e->y_root);
     self->FEvents->NativeMouseMove(static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state), e->time);
     return TRUE;
@@ -306,7 +301,7 @@ class TGtkWindow : public TNativeWindow {
     if (self->Foreign(e->window)) return FALSE;
     if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
     if (e->button < 1 || e->button > 3) return FALSE;
-    NoteState(e->state);
+    NoteGdkState(e->state);
     NotePointer(e->x_root, e->y_root);
     bool down = e->type == GDK_BUTTON_PRESS;
     SetKeyDown(ButtonVk(e->button), down);
@@ -322,7 +317,7 @@ class TGtkWindow : public TNativeWindow {
     if (e->direction == GDK_SCROLL_DOWN) delta = -120;
     if (e->direction == GDK_SCROLL_SMOOTH) delta = static_cast<int>(-e->delta_y * 120);
     if (delta == 0) return TRUE;
-    NoteState(e->state);
+    NoteGdkState(e->state);
     NotePointer(e->x_root, e->y_root);
     self->FEvents->NativeWheel(delta, static_cast<int>(e->x), static_cast<int>(e->y), KeysFromState(e->state));
     return TRUE;
@@ -344,7 +339,7 @@ class TGtkWindow : public TNativeWindow {
     // Letters of other layouts (ç, ş, ö ...) still type their character.
     if (vk == 0 && gdk_keyval_to_unicode(e->keyval) >= 0x20) vk = kVkOemOther;
     if (vk == 0) return FALSE;
-    NoteState(e->state);
+    NoteGdkState(e->state);
     SetKeyDown(vk, down);
     char16_t ch = 0;
     if (down) {
@@ -494,6 +489,14 @@ class TGtkBackend : public TBackend {
     return static_cast<UINT>(ms);
   }
 
+  UINT CaretBlinkTime() override {
+    // GTK's setting is a whole on-off cycle; the caret changes phase twice in it.
+    gint ms = 1200;
+    if (GtkSettings* settings = gtk_settings_get_default())
+      g_object_get(settings, "gtk-cursor-blink-time", &ms, nullptr);
+    return static_cast<UINT>(std::max(ms / 2, 100));
+  }
+
   int DoubleClickDistance() override {
     gint px = 5;
     if (GtkSettings* settings = gtk_settings_get_default())
@@ -539,6 +542,15 @@ class TGtkBackend : public TBackend {
 };
 
 }  // namespace
+
+void NoteGdkState(guint state) {
+  SetKeyDown(VK_LBUTTON, state & GDK_BUTTON1_MASK);
+  SetKeyDown(VK_MBUTTON, state & GDK_BUTTON2_MASK);
+  SetKeyDown(VK_RBUTTON, state & GDK_BUTTON3_MASK);
+  SetKeyDown(VK_SHIFT, state & GDK_SHIFT_MASK);
+  SetKeyDown(VK_CONTROL, state & GDK_CONTROL_MASK);
+  SetKeyDown(VK_MENU, state & GDK_MOD1_MASK);
+}
 
 bool UseGtkBackend(int* argc, char*** argv) {
   static bool initialised = false;

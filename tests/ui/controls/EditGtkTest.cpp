@@ -1,0 +1,107 @@
+// The search edit on the real GTK backend: a GtkEntry over a layered
+// window, typed into by xdotool (Turkish letters too), with the owner
+// seeing the steering keys first and the clipboard working as anywhere.
+#include "tests/widgets/GtkFixture.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/Encoding.h"
+#include "ui/controls/Edit.h"
+#include "widgets/paint/WindowEx.h"
+
+using namespace widgets;
+using testkit::PumpUntil;
+using testwidgets::HaveProgram;
+using testwidgets::RunProgram;
+using testwidgets::Settle;
+
+namespace {
+
+class EditGtk : public testwidgets::GtkDisplayTest {};
+
+TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  TWindowEx window;
+  window.SetBounds(120, 120, 240, 80);
+  window.OnPaint = [&](core::TObject*) {
+    window.Canvas().Brush().SetColor(0xFF303030);
+    window.Canvas().FillRect(0, 0, window.Width(), window.Height());
+  };
+  ui::TEdit edit(&window);
+  edit.SetParent(&window);
+  edit.SetBounds(20, 30, 150, 17);
+  edit.Font().SetName("Tahoma");
+  edit.Font().SetSize(8);
+  edit.Font().SetColor(0xFFFFFFFF);
+  edit.SetColor(0xFF202020);
+  edit.SetCaretColour(0xFFFFFFFF);
+  int changes = 0;
+  edit.OnChange = [&](core::TObject*) { ++changes; };
+  std::vector<unsigned> keys;
+  edit.OnKeyDown = [&](core::TObject*, std::uint16_t& key, TShiftState) {
+    keys.push_back(key);
+    if (key == VK_RETURN) key = 0;  // the owner plays the selection
+  };
+  window.SetVisible(true);
+  edit.SetVisible(true);
+  ASSERT_TRUE(edit.SystemEntry()) << "a GtkEntry over the window";
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  Settle();
+  const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(widget)));
+  ASSERT_TRUE(RunProgram({"xdotool", "windowfocus", "--sync", xid}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "60", "38", "click", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return edit.HasFocus(); })) << "a click in the box focuses the entry";
+  EXPECT_EQ(GetFocus(), edit.WindowHandle());
+
+  // A Turkish keyboard, as the program's users have: ı, ş and ğ are keys
+  // of their own there. The display's layout is put back afterwards.
+  struct TLayoutGuard {
+    bool Turkish = RunProgram({"setxkbmap", "tr"});
+    ~TLayoutGuard() {
+      if (Turkish) RunProgram({"setxkbmap", "us"});
+    }
+  } layout;
+  Settle();
+  ASSERT_TRUE(RunProgram({"xdotool", "type", "--delay", "40", "kral ışığı"}));
+  ASSERT_TRUE(PumpUntil([&] { return edit.Caption().size() >= 10; }, 5000))
+      << "typed so far: " << enc::Utf16ToUtf8(edit.Caption());
+  Settle();
+  EXPECT_EQ(edit.Caption(), u"kral ışığı");
+  EXPECT_EQ(changes, 10) << "one notice per typed letter";
+
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "Return"}));
+  ASSERT_TRUE(PumpUntil([&] { return std::count(keys.begin(), keys.end(), VK_RETURN) > 0; }));
+  // Selection and clipboard are the entry's own.
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "ctrl+a", "ctrl+c", "End", "ctrl+v"}));
+  ASSERT_TRUE(PumpUntil([&] { return edit.Caption().size() >= 20; }));
+  EXPECT_EQ(edit.Caption(), u"kral ışığıkral ışığı");
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "BackSpace"}));
+  ASSERT_TRUE(PumpUntil([&] { return edit.Caption().size() == 19; }));
+
+  // The entry's letters are in the window's picture, on the dark box.
+  window.InvalidateTree();
+  const TBitmapEx& picture = window.Canvas().Bitmap();
+  int light = 0;
+  for (int y = 30; y < 47; ++y)
+    for (int x = 20; x < 170; ++x) light += ((picture.Pixel(x, y) >> 16) & 0xFF) > 0xC0;
+  EXPECT_GT(light, 30);
+  EXPECT_EQ(picture.Pixel(19, 35), 0xFF303030u);
+  if (const char* shot = std::getenv("QOR_EDIT_SCREENSHOT")) {
+    Settle();
+    RunProgram({"import", "-window", "root", shot});
+  }
+
+  // Focus given to another control leaves the entry: keys go elsewhere.
+  widgets::SetFocus(window.WindowHandle());
+  Settle();
+  EXPECT_FALSE(edit.HasFocus());
+  EXPECT_FALSE(edit.NativeEdit()->Focused());
+}
+
+}  // namespace
