@@ -133,4 +133,28 @@ std::unique_ptr<TBitmapEx> TSheet::Finish() {
   return FCanvas.Bitmap().Crop(0, 0, FCanvas.Width(), std::min(FCanvas.Height(), FUsed + kMargin));
 }
 
+void ShowControls(TSheet& sheet, int w, int h, const std::u16string& caption,
+                  const std::function<void(widgets::TWindowEx&)>& build, uint32_t backdrop, int zoom) {
+  widgets::TWindowEx window;
+  window.SetBounds(0, 0, w, h);
+  window.OnPaint = [&window, backdrop](core::TObject*) {
+    window.Canvas().Brush().SetColor(backdrop);
+    window.Canvas().FillRect(0, 0, window.Width(), window.Height());
+  };
+  // Visible (offscreen), so that controls that only move while shown do.
+  window.SetVisible(true);
+  build(window);
+  window.InvalidateTree();
+  zoom = std::max(zoom, 1);
+  TCanvasEx& canvas = sheet.BeginBox(w * zoom, h * zoom, caption);
+  canvas.StretchDraw(window.Canvas().Bitmap(), sheet.BoxX(), sheet.BoxY(), w * zoom, h * zoom);
+  sheet.EndBox();
+}
+
+void PlaceControl(widgets::TControl& control, widgets::TWindowEx& window, int x, int y, int w, int h) {
+  control.SetParent(&window);
+  control.SetBounds(x, y, w, h);
+  control.SetVisible(true);
+}
+
 }  // namespace qorskin

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "widgets/paint/CanvasEx.h"
+#include "widgets/paint/WindowEx.h"
+
+#include <functional>
 
 #include <map>
 #include <memory>
@@ -47,5 +50,14 @@ private:
   int FBoxX = 0, FBoxY = 0, FBoxWidth = 0, FBoxHeight = 0;
   std::u16string FBoxCaption;
 };
+
+// Renders whatever `build` puts into a layered window of w x h on a
+// backdrop and copies the composed picture, enlarged `zoom` times (pixels
+// kept sharp), into a box of the sheet.
+void ShowControls(TSheet& sheet, int w, int h, const std::u16string& caption,
+                  const std::function<void(widgets::TWindowEx&)>& build, uint32_t backdrop = 0xE0202020,
+                  int zoom = 1);
+// Makes `control` a visible child of the window at the given place.
+void PlaceControl(widgets::TControl& control, widgets::TWindowEx& window, int x, int y, int w, int h);
 
 }  // namespace qorskin
