@@ -2,7 +2,7 @@
 
 #include <gio/gio.h>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 
 using namespace core;
 using namespace widgets;

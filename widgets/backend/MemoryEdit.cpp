@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/Core.h"
 #include "widgets/paint/FontEx.h"
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "widgets/Core.h"
 #include "widgets/backend/Backend.h"
 #include "widgets/gtk/GtkBackend.h"

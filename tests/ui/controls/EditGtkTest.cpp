@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Encoding.h"
+#include "core/Encoding.h"
 #include "ui/controls/Edit.h"
 #include "widgets/paint/WindowEx.h"
 
