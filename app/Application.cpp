@@ -116,6 +116,7 @@ int TApplication::Run() {
   FTargets.clear();
   for (const auto& target : FParameters->Targets())
     if (auto resolved = platform::ResolveOpenTarget(U(target)); !resolved.empty()) FTargets.push_back(resolved);
+  g.OpensTargets = !FTargets.empty();
 
   int exitCode = 0;
   try {

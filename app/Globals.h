@@ -33,6 +33,9 @@ struct TGlobals {
   bool AdministratorMode = false;
   TStartRequest PlayOnStart;
   TStartRequest RecordOnStart;
+  // The command line names files or addresses to open; they take the place
+  // of the autoplay at start.
+  bool OpensTargets = false;
   TParameterList* Parameters = nullptr;
   TOptions* Options = nullptr;
   TSchedule* Schedule = nullptr;

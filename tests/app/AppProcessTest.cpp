@@ -36,7 +36,7 @@ class AppProcessTest : public ::testing::Test {
   }
   // "-quit" from another process; it returns once no window is left.
   void Quit() {
-    TQorProcess quit(FEnv, {"-quit"});
+    TQorProcess quit(FEnv, {"-quit"}, apptest::TSettings::AsTheyAre);
     EXPECT_EQ(quit.Wait(), 0);
     EXPECT_TRUE(platform::FindInstanceWindows(FEnv.RuntimeFolder()).empty());
   }
@@ -230,7 +230,7 @@ TEST_F(AppProcessTest, CorruptSettingsFilesGiveDefaults) {
 }
 
 TEST_F(AppProcessTest, HelpListsEverySwitchInTurkish) {
-  TQorProcess qor(FEnv, {"--help"});
+  TQorProcess qor(FEnv, {"--help"}, apptest::TSettings::AsTheyAre);
   EXPECT_EQ(qor.Wait(), 0);
   std::string out = qor.Stdout();
   for (auto name : {"-play", "-name", "-record", "-action", "-duration", "-time", "-volume", "-mute", "-quit",

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "Offline.h"
 #include "platform/InstanceSocket.h"
 
 namespace apptest {
@@ -14,10 +15,20 @@ std::string QorBinary() {
   return (self.parent_path().parent_path().parent_path() / "app" / "qor").string();
 }
 
-TQorProcess::TQorProcess(const TQorEnv& env, const std::vector<std::string>& args)
-    : ChildProcess(QorBinary(), args,
-                   {{"XDG_CONFIG_HOME", env.ConfigHome.string()}, {"XDG_RUNTIME_DIR", env.RuntimeDir.string()}},
-                   env.ConfigHome.parent_path()) {}
+namespace {
+
+testkit::ChildProcess::EnvChanges Prepare(const TQorEnv& env, TSettings settings) {
+  if (settings == TSettings::Quiet) testkit::SeedOfflineOptions(env.SettingsFolder());
+  auto changes = testkit::OfflineEnvironment();
+  changes.emplace_back("XDG_CONFIG_HOME", env.ConfigHome.string());
+  changes.emplace_back("XDG_RUNTIME_DIR", env.RuntimeDir.string());
+  return changes;
+}
+
+}  // namespace
+
+TQorProcess::TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings)
+    : ChildProcess(QorBinary(), args, Prepare(env, settings), env.ConfigHome.parent_path()) {}
 
 bool WaitForWindows(const TQorEnv& env, std::size_t count, std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -22,10 +22,17 @@ struct TQorEnv {
   std::string RuntimeFolder() const { return (RuntimeDir / "QOR").string() + "/"; }
 };
 
+// What a start finds in the settings folder. Quiet: the kit's offline
+// options (no autoplay) are added unless the test set autoplay itself;
+// AsTheyAre: for the starts that must find the folder untouched (-quit,
+// --help), which never open a player window.
+enum class TSettings { Quiet, AsTheyAre };
+
+// Every start runs with the kit's offline environment (testkit::Offline).
 class TQorProcess : public testkit::ChildProcess {
  public:
   // Output files go beside the settings home.
-  TQorProcess(const TQorEnv& env, const std::vector<std::string>& args);
+  TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings = TSettings::Quiet);
   std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     return ChildProcess::Wait(timeout);
   }

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "Offline.h"
+
 namespace clitest {
 
 namespace fs = std::filesystem;
@@ -11,10 +13,19 @@ std::string CliBinary() {
   return (fs::path(build ? build : ".") / "tools" / "qor-cli" / "qor-cli").string();
 }
 
+namespace {
+
+testkit::ChildProcess::EnvChanges Environment(const fs::path& configHome) {
+  auto changes = testkit::OfflineEnvironment();
+  changes.insert(changes.end(),
+                 {{"XDG_CONFIG_HOME", configHome.string()}, {"SDL_AUDIODRIVER", "dummy"}, {"DISPLAY", std::nullopt}});
+  return changes;
+}
+
+}  // namespace
+
 TCliProcess::TCliProcess(const fs::path& configHome, const std::vector<std::string>& args)
-    : ChildProcess(CliBinary(), args,
-                   {{"XDG_CONFIG_HOME", configHome.string()}, {"SDL_AUDIODRIVER", "dummy"}, {"DISPLAY", std::nullopt}},
-                   configHome) {}
+    : ChildProcess(CliBinary(), args, Environment(configHome), configHome) {}
 
 std::string LastLine(const std::string& text) {
   std::string t = text;

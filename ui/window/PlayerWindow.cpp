@@ -221,6 +221,7 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
     config.MuteGiven = globals.Parameters->Find(u"-mute").Present;
   }
   config.PlayOnStart = globals.PlayOnStart.Requested;
+  config.OpensTargets = globals.OpensTargets;
   if (!config.Options) return nullptr;
   auto window = std::make_unique<TPlayerWindow>(std::move(config));
   if (!Backend().IsOffscreen()) window->ShowInfoBox = GtkInfoBox;

@@ -46,6 +46,8 @@ struct TPlayerWindowConfig {
   bool FirstRun = false;
   // A play request of the command line (plays the last chosen favourite).
   bool PlayOnStart = false;
+  // Files or addresses of the command line, opened instead of any of these.
+  bool OpensTargets = false;
   // Listen for the end of the desktop session (off in tests).
   bool WatchSession = true;
 };

@@ -75,8 +75,9 @@ void TPlayerWindow::StartupSequence() {
   // 6.
   FTickTimer->SetEnabled(true);
   // 7. With a play request from the command line, as with autoplay, the
-  // last chosen favourite plays.
-  if (FAutoPlay || FConfig.PlayOnStart) StopPlayback();
+  // last chosen favourite plays; not when the command line opened something,
+  // which the favourite would replace (or, already playing, stop).
+  if ((FAutoPlay || FConfig.PlayOnStart) && !FConfig.OpensTargets) StopPlayback();
   // 9. A first run writes its settings at once.
   if (FConfig.FirstRun) {
     SaveOptions();
