@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "Media.h"
+#include "Offline.h"
 #include "Shell.h"
 #include "app/Globals.h"
 #include "engine/AVConvRadioPlayer.h"
@@ -82,6 +83,9 @@ TControllerFixture::TControllerFixture() {
   SettingsFolder = enc::Utf8ToUtf16((Dir.Path() / "settings").string() + "/");
   RecordFolder = enc::Utf8ToUtf16((Dir.Path() / "records").string());
   fs::create_directories(Dir.Path() / "settings");
+  // A player window made by a test's factory must not start a built-in
+  // (internet) favourite by itself.
+  testkit::SeedOfflineOptions(Dir.Path() / "settings");
   Options = std::make_unique<app::TOptions>(SettingsFolder + u"options.ini", enc::Utf8ToUtf16(Dir.Path().string()));
   Options->WriteStr(app::osFolder, RecordFolder);
   AudioOk = InitBass(0);
