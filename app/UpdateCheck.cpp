@@ -180,10 +180,17 @@ void TUpdateCheck::StartSiteCount() {
 }
 
 void TUpdateCheck::StartWidgetHit() {
-  if (FWidget) return;
   std::string referer = deploy::Value(deploy::WebSiteAddress);
   std::u16string station = FHost.StationName ? FHost.StationName() : std::u16string();
   if (!referer.empty() && !station.empty()) referer += "?ref=" + URLEncode(enc::Utf16ToUtf8(station));
+  if (FWidget) {
+    FPendingWidgetReferer = std::move(referer);
+    return;
+  }
+  SendWidgetHit(referer);
+}
+
+void TUpdateCheck::SendWidgetHit(const std::string& referer) {
   FWidget = Start(UM_WIDGET_DONE, deploy::Value(deploy::CounterHost), WidgetPath, referer, 1 << 20);
 }
 
@@ -283,9 +290,14 @@ void TUpdateCheck::SiteCountDone() {
 void TUpdateCheck::WidgetDone() {
   if (!FWidget) return;
   FWidget.reset();
+  if (!FPendingWidgetReferer) return;
+  std::string referer = std::move(*FPendingWidgetReferer);
+  FPendingWidgetReferer.reset();
+  SendWidgetHit(referer);
 }
 
 void TUpdateCheck::WaitAll() {
+  FPendingWidgetReferer.reset();
   for (auto* thread : {&FSiteCount, &FWidget, &FVersion, &FBanner}) {
     if (!*thread) continue;
     (*thread)->Cancel = true;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "support/InetThread.h"
@@ -87,6 +88,9 @@ class TUpdateCheck {
   void StartVersionCheck();
   void StartBanner();
   void StartSiteCount();
+  // A hit asked for while one is still out is sent when that one ends,
+  // with the referer of the moment it was asked for: the station that
+  // started playing is counted even right after the start-up hit.
   void StartWidgetHit();
 
   // Completion messages.
@@ -109,6 +113,7 @@ class TUpdateCheck {
  private:
   std::unique_ptr<TInetThread> Start(core::UINT message, const std::string& host, const std::string& path,
                                      const std::string& referer, std::size_t maxBody);
+  void SendWidgetHit(const std::string& referer);
   core::HWND PlayerWindow() const { return FHost.PlayerWindow ? FHost.PlayerWindow() : 0; }
   bool BannerFileExists() const;
   bool WriteBannerFile(const std::string& bytes) const;
@@ -116,6 +121,7 @@ class TUpdateCheck {
   TUpdateHost FHost;
   std::unique_ptr<TInetThread> FVersion;
   std::unique_ptr<TInetThread> FWidget;
+  std::optional<std::string> FPendingWidgetReferer;
   std::unique_ptr<TInetThread> FBanner;
   std::unique_ptr<TInetThread> FSiteCount;
   long FLastVisitorCount = 0;

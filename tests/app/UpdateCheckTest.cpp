@@ -2,6 +2,9 @@
 // version rules, and the exchanges against fixture services on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <random>
 
 #include "MainLoop.h"
@@ -260,13 +263,39 @@ TEST_F(UpdateCheckTest, NewVersionQuestion) {
 }
 
 TEST_F(UpdateCheckTest, WidgetHitCarriesTheStationAsReferer) {
+  // The start-up hit is held open, so the play asks for its hit while
+  // another one is still out: it follows that one instead of being lost.
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  Server.Route(WidgetPath, [this, release](const testkit::HttpRequest&, testkit::Connection& c) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!*release && std::chrono::steady_clock::now() < deadline &&
+           Server.SleepFor(std::chrono::milliseconds(5))) {
+    }
+    testkit::FixtureServer::Respond(c, 200, "image/gif", "GIF89a");
+  });
   StartController();
-  int before = Server.RequestCount("/swidget/velmoraapp10.gif");
+  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount(WidgetPath) == 1; }));
   F.NoResolvers();
   F.Play(u"Radyo Ş&A", u"http://127.0.0.1:1/x");
   F.Send(UM_STOP);
-  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount("/swidget/velmoraapp10.gif") > before; }));
-  EXPECT_EQ(Server.Requests().back().Header("Referer"), "http://127.0.0.1/site?ref=Radyo+%C5%9E%26A");
+  EXPECT_EQ(Server.RequestCount(WidgetPath), 1) << "one hit at a time";
+  *release = true;
+  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount(WidgetPath) == 2; }));
+  auto referers = [&] {
+    std::vector<std::string> out;
+    for (const auto& request : Server.Requests())
+      if (request.path == WidgetPath) out.push_back(request.Header("Referer"));
+    return out;
+  };
+  EXPECT_EQ(referers(), (std::vector<std::string>{"http://127.0.0.1/site", "http://127.0.0.1/site?ref=Radyo+%C5%9E%26A"}))
+      << "the station of the moment the hit was asked for, though it stopped since";
+  ASSERT_TRUE(PumpUntil([&] { return !F.Controller->UpdateCheck()->WidgetBusy(); }));
+  EXPECT_EQ(Server.RequestCount(WidgetPath), 2);
+
+  // Once nothing is out, a play sends its hit at once.
+  F.Play(u"Radyo", u"http://127.0.0.1:1/y");
+  ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount(WidgetPath) == 3; }));
+  EXPECT_EQ(referers().back(), "http://127.0.0.1/site?ref=Radyo");
 }
 
 TEST_F(UpdateCheckTest, EmptyHostsSwitchTheExchangesOff) {
