@@ -223,16 +223,15 @@ TEST(NetStream, StallWhileStarvedThenPlayOn) {
   audiotest::TLibrary library;
   const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
+  // The pause lasts until the test has seen the stall: a fixed pause could
+  // end before a slow start has played the first second.
+  std::atomic<bool> stallSeen{false};
   server.Route("/stall", [&](const testkit::HttpRequest&, testkit::Connection& c) {
-    // About one second of audio, a pause of two seconds, then a steady flow.
-    TLiveOptions first;
-    first.metaInt = 0;
-    first.burst = 16000;
-    first.bytesPerSecond = 0;
-    first.limit = 0;
+    // About one second of audio, a pause, then a steady flow.
     std::string head = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n";
     if (!c.Write(head) || !c.Write(mp3.substr(0, 16000))) return;
-    if (!server.SleepFor(2s)) return;
+    for (auto deadline = std::chrono::steady_clock::now() + 20s; !stallSeen;)
+      if (std::chrono::steady_clock::now() > deadline || !server.SleepFor(10ms)) return;
     size_t pos = 16000;
     while (!server.Stopping() && pos < mp3.size()) {
       if (!c.Write(mp3.substr(pos, 4000))) return;
@@ -243,8 +242,9 @@ TEST(NetStream, StallWhileStarvedThenPlayOn) {
   HSTREAM h = StreamCreateURL(server.Url("/stall").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
   ASSERT_NE(h, 0u) << ErrorGetCode();
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 3s));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 4s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 10s));
+  stallSeen = true;
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 10s));
   StreamFree(h);
 }
 
