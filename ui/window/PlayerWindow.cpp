@@ -94,6 +94,7 @@ bool TPlayerWindow::TimerRunning(std::uintptr_t id) const {
 }
 
 void TPlayerWindow::WndProc(TMessage& m) {
+  if (!FClosed && BehaviourMessage(m)) return;
   switch (m.Msg) {
     case UM_PLAYER_EVENT:
       if (!FClosed) PlayerEvent(m.WParam, m.LParam);

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Timer.h"
 #include "ui/window/PlayerParts.h"
@@ -32,6 +33,23 @@ class TSchedule;
 namespace ui {
 
 class TPlayerSession;
+class TEdit;
+
+// The search bar of one station list: icon, edit, the two arrows and the
+// hit counter (PlayerWindowSearch.cpp).
+struct TSearchBar {
+  widgets::TControlEx* Bar = nullptr;
+  widgets::TImageEx* Icon = nullptr;
+  TEdit* Edit = nullptr;
+  widgets::TImageEx* Previous = nullptr;
+  widgets::TImageEx* Next = nullptr;
+  widgets::TLabelEx* Counter = nullptr;
+  TPlayListBoxEx* List = nullptr;
+  // The grey "Radyo Ara" stands in the edit, not a search text.
+  bool Placeholder = false;
+  // The current hit among the list's results.
+  int SearchPosition = 0;
+};
 
 // What the window needs of the running program.
 struct TPlayerWindowConfig {
@@ -91,6 +109,18 @@ class TPlayerWindow : public widgets::TWindowEx {
   void SetListMode(int mode);
   // The scheduled-recording dialog (command 40009, the schedule button).
   void OpenScheduleDialog();
+
+  // --- behaviours: hibernation, snapping, visibility, search bars ---
+  // Click-through and translucent, or back; switching on shows the notice
+  // while `hiberalert` is set and `notice` allows it.
+  void ToggleHibernate(bool notice = true);
+  bool Hibernating() const { return Transparent(); }
+  int HibernateFade() const { return FHibernateFade; }
+  void ToggleAlwaysOnTop();
+  // The bar of the favourites (1) or of the database (0).
+  const TSearchBar& SearchBar(int mode) const { return mode == 1 ? FFavouritesSearch : FDatabaseSearch; }
+  // Previous (-1) or next (+1) hit of the list shown, wrapping at both ends.
+  void SearchStep(int delta);
 
   // --- state, for the tests and the commands ---
   int Volume() const { return FVolume; }
@@ -232,6 +262,26 @@ class TPlayerWindow : public widgets::TWindowEx {
   void VolumeSlider(bool open);
   void HideVolumeLabel();
 
+  // Behaviours (PlayerWindowHibernation.cpp, PlayerWindowSnap.cpp,
+  // PlayerWindowSearch.cpp, PlayerWindowShow.cpp).
+  bool BehaviourMessage(core::TMessage& m);
+  void HibernateTick();
+  void BuildSnapList();
+  void Snap(widgets::tagWINDOWPOS& pos);
+  void ApplyTaskbarStyle();
+  void AppCommand(unsigned command);
+  // Returns the new mute state (1 muted).
+  std::uint8_t ToggleMute();
+  void BuildSearchBars();
+  void BuildSearchBar(TSearchBar& bar, TPlayListBoxEx* list);
+  void ShowSearchBar();
+  void SearchChanged(TSearchBar& bar);
+  void ShowHit(TSearchBar& bar);
+  void SearchFocus(TSearchBar& bar, bool focused);
+  void SetPlaceholder(TSearchBar& bar, bool on);
+  bool SearchKey(TSearchBar& bar, std::uint16_t key, widgets::TShiftState shift);
+  void FocusSearch();
+
   TPlayerWindowConfig FConfig;
   app::TOptions& FOptions;
 
@@ -267,6 +317,11 @@ class TPlayerWindow : public widgets::TWindowEx {
   int FThumbStartLeft = 0, FThumbStartX = 0;
   bool FThumbDragging = false;
   bool FClosed = false;
+  // Behaviours.
+  int FHibernateFade = 0;
+  bool FCtrlDown = false;
+  std::vector<widgets::TRect> FSnapList;
+  TSearchBar FFavouritesSearch, FDatabaseSearch;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
   std::unique_ptr<core::TWinTimer> FStartupTimer, FTrimTimer, FTickTimer, FVolumeLabelTimer, FRecordingTimer,

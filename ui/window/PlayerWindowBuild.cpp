@@ -193,9 +193,7 @@ void TPlayerWindow::BuildListPanel() {
   FBottomBar = Make<TControlEx>(FListContent, 20, BottomBarTop(height), ListPanelWidth - 33, 16);
   WireDrag(FBottomBar);
   int w = FBottomBar->Width(), h = FBottomBar->Height();
-  auto* search = Make<TImageEx>(FBottomBar, 0, h - 14, 14, 14);
-  search->SetImageId(2014);
-  SetHintText(search, LoadString(334));
+  BuildSearchBars();
   FListeners = FixedLabel(FBottomBar, w - 75, h - 15, 35, 17);
   FListeners->SetAlignment(StringAlignmentFar);
   FListeners->Font().SetName("Tahoma");
@@ -254,10 +252,7 @@ void TPlayerWindow::BuildDisplay() {
   FVolumeControl = Make<TPlayerVolume>(FRoot, 64, 52, 20, 20);
   FVolumeControl->SetVolume(FVolume);
   SetHintText(FVolumeControl, LoadString(311));
-  FVolumeControl->OnMuteClick = [this](TObject*, std::uint8_t& state) {
-    Send(UM_SET_MUTE, state ? 0 : 1);
-    state = static_cast<std::uint8_t>(Send(UM_GET_MUTE) ? 1 : 0);
-  };
+  FVolumeControl->OnMuteClick = [this](TObject*, std::uint8_t& state) { state = ToggleMute(); };
   FVolumeControl->OnVolumeClick = [this](TObject*, int& volume) {
     SetVolume(volume);
     volume = FVolume;

@@ -78,6 +78,8 @@ void TPlayerWindow::StartupSequence() {
   // last chosen favourite plays; not when the command line opened something,
   // which the favourite would replace (or, already playing, stop).
   if ((FAutoPlay || FConfig.PlayOnStart) && !FConfig.OpensTargets) StopPlayback();
+  // 8. Asleep from the start, if so wished, without the notice.
+  if (FHibernate != Hibernating()) ToggleHibernate(false);
   // 9. A first run writes its settings at once.
   if (FConfig.FirstRun) {
     SaveOptions();
@@ -95,6 +97,7 @@ void TPlayerWindow::Tick() {
       FVisualization->SetSpectrum(FSpectrum.data(), FSpectrum.size());
     }
     if (FThrobber->Visible()) FThrobber->Advance();
+    HibernateTick();
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
   }
@@ -104,6 +107,9 @@ void TPlayerWindow::Tick() {
 void TPlayerWindow::VolumeSlider(bool open) {
   (open ? FVolumeShowTimer : FVolumeHideTimer)->SetEnabled(false);
   if (open == FVolumeControl->Expanded()) return;
+  // The open bar lies under the info area, which lets the pointer through
+  // to it meanwhile.
+  FInfoArea->SetEnabled(!open);
   if (open) {
     FVolumeControl->Expand();
     FInfoArea->SetOpacity(48);
@@ -179,7 +185,11 @@ bool TPlayerWindow::HandleWindowKey(std::uint16_t key, TShiftState shift) {
     VolumeStepBy(key == VK_RIGHT ? 1 : -1);
     return true;
   }
-  if (key == VK_TAB) return ListPanelVisible();
+  if (key == VK_TAB) {
+    if (!ListPanelVisible()) return false;
+    FocusSearch();
+    return true;
+  }
   return HandleListKey(key, shift);
 }
 

@@ -57,6 +57,7 @@ void TPlayerWindow::SetListMode(int mode) {
   FListMode = mode == 1 ? 1 : 0;
   FFavourites->SetVisible(FListMode == 1);
   FDatabase->SetVisible(FListMode == 0);
+  ShowSearchBar();
   if (ListPanelVisible()) ShownList()->SetFocus();
   Invalidate();
 }

@@ -29,7 +29,7 @@ void TPlayerWindow::BuildMenu() {
   AppendMenuW(player, MF_STRING, cmCopyTitle, u"R&DS Bilgisini Kopyala");
   AppendMenuW(player, MF_SEPARATOR, 0, u"");
   AppendMenuW(player, MF_STRING, cmAlwaysTop, u"&Her Zaman Üstte");
-  AppendMenuW(player, MF_STRING | MF_GRAYED, cmHibernate, u"Kış &Uykusu");
+  AppendMenuW(player, MF_STRING, cmHibernate, u"Kış &Uykusu");
   AppendMenuW(player, MF_STRING, cmShowHide, u"&Göster/Gizle");
   AppendMenuW(player, MF_SEPARATOR, 0, u"");
   AppendMenuW(player, MF_STRING, cmOptions, u"&Seçenekler...");
@@ -43,6 +43,7 @@ void TPlayerWindow::BuildMenu() {
 HMENU TPlayerWindow::PlayerMenu() {
   HMENU player = GetSubMenu(FPlayerMenu, 0);
   CheckMenuItem(player, cmAlwaysTop, AlwaysTop() ? MF_CHECKED : MF_UNCHECKED);
+  CheckMenuItem(player, cmHibernate, Hibernating() ? MF_CHECKED : MF_UNCHECKED);
   CheckMenuItem(player, cmShowHide, Visible() ? MF_UNCHECKED : MF_CHECKED);
   CheckMenuItem(player, cmRecord, Recording() ? MF_CHECKED : MF_UNCHECKED);
   CheckMenuItem(player, cmBanner, FOptions.ReadBool(obShowBanner) ? MF_CHECKED : MF_UNCHECKED);
@@ -63,9 +64,10 @@ bool TPlayerWindow::Command(WPARAM id) {
       PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0);
       return true;
     case cmAlwaysTop:
-      FAlwaysTop = !AlwaysTop();
-      SetAlwaysTop(FAlwaysTop);
-      FOptions.WriteBool(obAlwaysTop, FAlwaysTop);
+      ToggleAlwaysOnTop();
+      return true;
+    case cmHibernate:
+      ToggleHibernate();
       return true;
     case cmShowHide:
       ToggleVisible();

@@ -69,6 +69,7 @@ void TStandInController::WndProc(TMessage& m) {
     case UM_SET_TRAY_HINT: TrayHint = reinterpret_cast<const char16_t*>(m.LParam); return;
     case UM_REGISTER_CLIENT: Client = static_cast<HWND>(m.LParam); return;
     case UM_SET_VOLUME: Volume = static_cast<int>(m.WParam); return;
+    case UM_SET_MUTE: Mute = m.WParam ? 1 : 0; return;
     case WM_CLOSE: ++Closes; m.Result = 0; return;
     case UM_START_RECORDING:
       m.Result = RecordRefused ? 1 : 0;
