@@ -46,6 +46,7 @@ const std::unordered_map<int, std::u16string>& Table() {
       {319, u"Süre"},
       {320, u"Dosya Boyutu"},
       {324, u"Kapat"},
+      {325, u"Kaydediliyor..."},
       {326, u"Dosya konumunu aç"},
       {327, u"Yürüt"},
       {328, u"FFMPEG.EXE Hatası: Kayıt işlemi sırasında beklenmeyen bir durum oluştu."},
@@ -64,6 +65,10 @@ const std::unordered_map<int, std::u16string>& Table() {
       {366, u"Favorilerim"},
       {367, u"Tüm Radyolar"},
       {368, u"Reklam Panelini Kapat"},
+      // End actions that the system refused.
+      {720, u"Bilgisayar kapatılamadı: %s"},
+      {721, u"Bilgisayar yeniden başlatılamadı: %s"},
+      {722, u"Oturum kapatılamadı: %s"},
       // Program icons.
       {401, u"Android"},
       {402, u"Klasik"},

@@ -11,6 +11,7 @@
 #include "app/ParameterList.h"
 #include "resources/strings/StringTable.h"
 #include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerSession.h"
 #include "widgets/controls/ToolTip.h"
 #include "widgets/menus/Menu.h"
@@ -64,6 +65,7 @@ void TPlayerWindow::CreateHandle() {
   ReadOptions();
   Send(UM_REGISTER_CLIENT, 0, static_cast<LPARAM>(WindowHandle()));
   BuildControls();
+  FRecording = std::make_unique<TPlayerRecording>(*this);
   LoadLists();
   SetMarquee(FCurrentName, true);
   // 8.
@@ -144,6 +146,10 @@ void TPlayerWindow::WndProc(TMessage& m) {
       if (!FClosed) Listeners(m.WParam, m.LParam);
       m.Result = 0;
       return;
+    case UM_RECORDING_FAILED:
+      if (!FClosed) FRecording->Failed(m.WParam);
+      m.Result = 0;
+      return;
     case WM_TIMER:
       if (!FClosed) {
         switch (m.WParam) {
@@ -153,6 +159,9 @@ void TPlayerWindow::WndProc(TMessage& m) {
           case tmVolumeLabel: HideVolumeLabel(); break;
           case tmVolumeShow: VolumeSlider(true); break;
           case tmVolumeHide: VolumeSlider(false); break;
+          case tmRecording: FRecording->ClockTick(); break;
+          case tmCommandRecording:
+          case tmSchedule: FRecording->RunTimer(m.WParam); break;
           default: break;
         }
       }
@@ -222,6 +231,20 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
     config.MuteGiven = globals.Parameters->Find(u"-mute").Present;
   }
   config.PlayOnStart = globals.PlayOnStart.Requested;
+  if (globals.Parameters && globals.RecordOnStart.Requested) {
+    TCommandRecording& run = config.CommandRecording;
+    run.Requested = true;
+    TSwitch name = globals.Parameters->Find(u"-name"), duration = globals.Parameters->Find(u"-duration"),
+            time = globals.Parameters->Find(u"-time");
+    run.NameGiven = name.Present;
+    run.Name = name.Value;
+    run.DurationGiven = duration.Present;
+    run.Duration = duration.Value;
+    run.TimeGiven = time.Present;
+    run.Time = time.Value;
+    run.Action = globals.RecordOnStart.Action;
+    run.Mute = config.MuteGiven;
+  }
   config.OpensTargets = globals.OpensTargets;
   if (!config.Options) return nullptr;
   auto window = std::make_unique<TPlayerWindow>(std::move(config));

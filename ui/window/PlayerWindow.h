@@ -20,6 +20,7 @@
 
 #include "core/Timer.h"
 #include "ui/window/PlayerParts.h"
+#include "ui/window/PlayerRuns.h"
 #include "widgets/controls/Icon.h"
 #include "widgets/paint/ImageEx.h"
 #include "widgets/paint/LabelEx.h"
@@ -50,6 +51,7 @@ struct TSearchBar {
   // The current hit among the list's results.
   int SearchPosition = 0;
 };
+class TPlayerRecording;
 
 // What the window needs of the running program.
 struct TPlayerWindowConfig {
@@ -68,6 +70,8 @@ struct TPlayerWindowConfig {
   bool OpensTargets = false;
   // Listen for the end of the desktop session (off in tests).
   bool WatchSession = true;
+  // Recording: the command line's unattended run.
+  TCommandRecording CommandRecording;
 };
 
 // Timer ids of the player window.
@@ -109,6 +113,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   void SetListMode(int mode);
   // The scheduled-recording dialog (command 40009, the schedule button).
   void OpenScheduleDialog();
+  // Recording: the record button (command 40007); the recording panel's
+  // buttons, the notice and the unattended runs are in RecordingPart().
+  void ToggleRecording();
+  TPlayerRecording& RecordingPart() const { return *FRecording; }
 
   // --- behaviours: hibernation, snapping, visibility, search bars ---
   // Click-through and translucent, or back; switching on shows the notice
@@ -179,6 +187,8 @@ class TPlayerWindow : public widgets::TWindowEx {
 
  private:
   friend class TPlayerSession;
+  friend class TPlayerRecording;
+  friend class TRecordingRuns;
 
   // Building (PlayerWindowBuild.cpp).
   void ReadOptions();
@@ -214,10 +224,6 @@ class TPlayerWindow : public widgets::TWindowEx {
   void RebuildHint();
   void ShowThrobber(bool show);
   void ApplyPlayNext();
-  // The record button: start or stop, with the recording panel sliding in
-  // and out (what the panel shows while recording is still to come).
-  void ToggleRecording();
-  void RecordingStopped();
   std::u16string LoadString(int id) const;
 
   // Lists (PlayerWindowLists.cpp).
@@ -327,6 +333,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   std::unique_ptr<core::TWinTimer> FStartupTimer, FTrimTimer, FTickTimer, FVolumeLabelTimer, FRecordingTimer,
       FVolumeShowTimer, FVolumeHideTimer, FCommandRecordingTimer, FScheduleTimer;
   std::unique_ptr<TPlayerSession> FSession;
+  std::unique_ptr<TPlayerRecording> FRecording;
 
   // Controls (owned by the window through the component tree).
   widgets::TControlEx* FRoot = nullptr;

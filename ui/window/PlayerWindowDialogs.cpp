@@ -2,6 +2,7 @@
 // window does after it.
 #include "app/Schedule.h"
 #include "ui/dialogs/ScheduleDialog.h"
+#include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerWindow.h"
 
 namespace ui {
@@ -29,11 +30,7 @@ void TPlayerWindow::OpenScheduleDialog() {
 // command line; either way the daily timer starts over.
 void TPlayerWindow::ScheduleChanged() {
   TintScheduleButton();
-  if (!FScheduleTimer || !FCommandRecordingTimer) return;
-  FScheduleTimer->SetEnabled(false);
-  if (!FConfig.Schedule->ReadEnabled()) return;
-  FCommandRecordingTimer->SetEnabled(false);
-  FScheduleTimer->SetEnabled(true);
+  if (FRecording) FRecording->Runs().ScheduleChanged();
 }
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
 #include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerTexts.h"
 #include "ui/window/PlayerWindow.h"
 
@@ -65,27 +66,7 @@ void TPlayerWindow::StopPlayback() {
   }
 }
 
-void TPlayerWindow::ToggleRecording() {
-  if (Recording()) {
-    Send(UM_STOP_RECORDING);
-    RecordingStopped();
-    return;
-  }
-  if (!IsPlaying()) return;
-  if (Send(UM_START_RECORDING) != 0) {
-    if (ShowInfoBox) ShowInfoBox(LoadString(328), LoadString(res::IDS_APP_TITLE));
-    return;
-  }
-  FRecorderState = 7;
-  FRecordButton->SetTint(0xFFFF0000);
-  SlideFace(FRecordingPanel, FRecordingFace, 50, true);
-}
-
-void TPlayerWindow::RecordingStopped() {
-  FRecorderState = 6;
-  FRecordButton->SetTint(0xFFFFFFFF);
-  SlideFace(FRecordingPanel, FRecordingFace, 50, false);
-}
+void TPlayerWindow::ToggleRecording() { FRecording->Toggle(); }
 
 void TPlayerWindow::SetMarquee(const std::u16string& text, bool restart) {
   FMarqueeText = text;
@@ -153,10 +134,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       SetMarquee(FCurrentName, true);
       UpdatePlayButton();
       // The recording ends with its stream; its file is kept.
-      if (Recording()) {
-        Send(UM_STOP_RECORDING);
-        RecordingStopped();
-      }
+      FRecording->PlayerStopped();
       PublishTexts();
       if (FPlayNext && FWasPlaying) ApplyPlayNext();
       break;
@@ -169,6 +147,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       RebuildHint();
       PublishTexts();
       FWasPlaying = true;
+      FRecording->PlayerPlaying();
       break;
     case 2:  // stalled
     case 5:  // buffering
@@ -198,6 +177,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       FNoticePanel->SetVisible(false);
       FMarqueeHintText.clear();
       FMarquee->SetHint(u"");
+      FRecording->PlayerError();
       break;
     }
     default:

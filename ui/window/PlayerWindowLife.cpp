@@ -15,6 +15,7 @@
 #include "support/Encoding.h"
 #include "ui/listbox/ListBoxInput.h"
 #include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerTexts.h"
 #include "ui/window/PlayerSession.h"
 #include "ui/window/PlayerWindow.h"
@@ -85,6 +86,8 @@ void TPlayerWindow::StartupSequence() {
     SaveOptions();
     SaveFavourites();
   }
+  // 10.
+  FRecording->Runs().Arm();
 }
 
 void TPlayerWindow::Tick() {
@@ -98,6 +101,7 @@ void TPlayerWindow::Tick() {
     }
     if (FThrobber->Visible()) FThrobber->Advance();
     HibernateTick();
+    FRecording->AnimationTick();
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
   }

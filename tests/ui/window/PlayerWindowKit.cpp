@@ -13,6 +13,7 @@
 #include "lists/PlayList.h"
 #include "support/Encoding.h"
 #include "support/WIniFiles.h"
+#include "ui/window/PlayerRecording.h"
 
 namespace uitest {
 
@@ -75,7 +76,26 @@ void TStandInController::WndProc(TMessage& m) {
       m.Result = RecordRefused ? 1 : 0;
       if (!RecordRefused) RecorderState = 7;
       return;
-    case UM_STOP_RECORDING: RecorderState = 6; return;
+    case UM_STOP_RECORDING:
+      if (StopResult == 0) RecorderState = 6;
+      m.Result = StopResult;
+      return;
+    case UM_CANCEL_RECORDING:
+      if (CancelResult == 0) RecorderState = 6;
+      m.Result = CancelResult;
+      return;
+    case UM_PAUSE_RECORDING:
+      ++(m.WParam ? PauseRequests : ResumeRequests);
+      m.Result = PauseResult;
+      return;
+    case UM_GET_RECORDED_SIZE: m.Result = RecordedSize; return;
+    case UM_GET_RECORDING_FILE:
+    case UM_GET_RECORDING_ERROR: {
+      const std::u16string& text = m.Msg == UM_GET_RECORDING_FILE ? RecordingFile : RecordingError;
+      std::memcpy(reinterpret_cast<char16_t*>(m.LParam), text.c_str(), (text.size() + 1) * 2);
+      m.Result = static_cast<LRESULT>(text.size());
+      return;
+    }
     default: m.Result = 0; return;
   }
 }
@@ -127,6 +147,13 @@ ui::TPlayerWindow& TPlayerWindowKit::Open(bool start) {
   Window = std::make_unique<ui::TPlayerWindow>(Config);
   Window->ShowInfoBox = [this](const std::u16string&, const std::u16string&) { ++InfoBoxes; };
   Window->HandleNeeded();
+  ui::TPlayerRecording& recording = Window->RecordingPart();
+  recording.ShowErrorBox = [this](const std::u16string& text, const std::u16string&) {
+    ++ErrorBoxes;
+    LastErrorText = text;
+  };
+  recording.ShowFile = [this](const std::string& path) { ShownFiles.push_back(path); };
+  recording.OpenFile = [this](const std::string& path) { OpenedFiles.push_back(path); };
   if (start) EXPECT_TRUE(testkit::PumpUntil([&] { return Window->TimerRunning(ui::tmTick); }));
   return *Window;
 }

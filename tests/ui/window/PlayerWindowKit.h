@@ -36,6 +36,12 @@ class TStandInController : public core::TMessageWindow {
   int PlayState = 0;
   int RecorderState = 6;
   bool RecordRefused = false;
+  // Recording: what the recorder answers.
+  int RecordedSize = 0;
+  std::u16string RecordingFile;
+  std::u16string RecordingError;
+  int StopResult = 0, CancelResult = 0, PauseResult = 0;
+  int PauseRequests = 0, ResumeRequests = 0;
   int Mute = 0;
   std::string Meta;
   std::string Tags;
@@ -74,6 +80,10 @@ class TPlayerWindowKit {
   std::unique_ptr<ui::TPlayerWindow> Window;
   ui::TPlayerWindowConfig Config;
   int InfoBoxes = 0;
+  // Recording: error boxes and what the notice was asked to show or open.
+  int ErrorBoxes = 0;
+  std::u16string LastErrorText;
+  std::vector<std::string> ShownFiles, OpenedFiles;
 };
 
 }  // namespace uitest

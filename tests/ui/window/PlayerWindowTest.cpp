@@ -166,7 +166,7 @@ TEST_F(PlayerWindowTest, TheRecordButtonSlidesThePanelAndTheStoppedEventKeepsThe
   Kit.Controller.PlayState = 1;
   Kit.Controller.RecordRefused = true;
   ClickOn(w.RecordButton());
-  EXPECT_EQ(Kit.InfoBoxes, 1);
+  EXPECT_EQ(Kit.ErrorBoxes, 1);
   EXPECT_FALSE(w.RecordingPanel()->Visible());
 }
 
