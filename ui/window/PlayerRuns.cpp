@@ -150,6 +150,7 @@ void TRecordingRuns::CommandTick() {
 }
 
 void TRecordingRuns::ShowWindow() {
+  if (FWindow.Hibernating()) FWindow.ToggleHibernate(false);
   if (!FWindow.Visible()) FWindow.SetVisible(true);
   FWindow.SetOpacity(255);
   FWindow.InvalidateTree();
