@@ -30,7 +30,7 @@ bad=$(grep -rnE '#include\s*[<"]ui/' support lists audio engine 2>/dev/null || t
 # never through our own link lines.)
 cli="${QOR_BUILD_DIR:-build}/tools/qor-cli/qor-cli"
 if [[ -x "$cli" ]]; then
-  bad=$( (ldd "$cli" | grep -E 'lib(gtk|gdk)-3'; readelf -d "$cli" | grep NEEDED | grep -E 'gtk|gdk|X11|cairo|pango') || true)
+  bad=$( (ldd "$cli" | grep -E 'lib(gtk|gdk)-3|webkit|javascriptcore'; readelf -d "$cli" | grep NEEDED | grep -E 'gtk|gdk|X11|cairo|pango|webkit') || true)
   [[ -z "$bad" ]] || fail "qor-cli links desktop libraries" "$bad"
 fi
 

@@ -9,6 +9,16 @@ namespace {
 const std::unordered_map<int, std::u16string>& Table() {
   static const std::unordered_map<int, std::u16string> table = {
       {100, u"QOR"},
+      // The browser frame and its toolbar.
+      {110, u"Hakkında"},
+      {112, u"Açılıyor..."},
+      {113, u"Yükleniyor (%%%d)..."},
+      {150, u"Geri"},
+      {151, u"İleri"},
+      {152, u"Durdur"},
+      {153, u"Yenile"},
+      {154, u"Anasayfa"},
+      {155, u"Radyo Ekle"},
       // The controller's messages.
       {200, u"\"%s\" için yeni sürüm hazır. İndirmek ister misiniz?"},
       {400, u"Bağlantı kurulamadı."},

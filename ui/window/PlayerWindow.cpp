@@ -10,6 +10,7 @@
 #include "app/Options.h"
 #include "app/ParameterList.h"
 #include "resources/strings/StringTable.h"
+#include "ui/window/PlayerBrowser.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerSession.h"
@@ -28,11 +29,13 @@ TPlayerWindow::TPlayerWindow(TPlayerWindowConfig config) : FConfig(std::move(con
   SetWidth(PlayerWidth);
   SetHeight(PlayerInitialHeight);
   ShowInfoBox = [](const std::u16string&, const std::u16string&) {};
+  FBrowser = std::make_unique<TPlayerBrowser>(*this);
 }
 
 TPlayerWindow::~TPlayerWindow() {
   *FAlive = false;
   FSession.reset();
+  FBrowser.reset();
   DestroyHandle();
   if (FLargeIcon) DestroyIcon(FLargeIcon);
   if (FPlayerMenu) DestroyMenu(FPlayerMenu);

@@ -26,6 +26,11 @@
 #include "widgets/paint/LabelEx.h"
 #include "widgets/paint/WindowEx.h"
 
+namespace browser {
+class TBrowserEx;
+class TExternalDispatch;
+}  // namespace browser
+
 namespace app {
 class TOptions;
 class TSchedule;
@@ -52,6 +57,7 @@ struct TSearchBar {
   int SearchPosition = 0;
 };
 class TPlayerRecording;
+class TPlayerBrowser;
 
 // What the window needs of the running program.
 struct TPlayerWindowConfig {
@@ -129,6 +135,18 @@ class TPlayerWindow : public widgets::TWindowEx {
   const TSearchBar& SearchBar(int mode) const { return mode == 1 ? FFavouritesSearch : FDatabaseSearch; }
   // Previous (-1) or next (+1) hit of the list shown, wrapping at both ends.
   void SearchStep(int delta);
+
+  // --- the embedded browser (PlayerWindowBrowser.cpp) ---
+  // Shows the browser frame (made on first use) with a page message.
+  void ShowBrowserPage(core::UINT message);
+  // Plays a station a page asked for, unless a recording runs.
+  void ListenTo(const std::u16string& name, const std::u16string& address);
+  // The vendor's report page for a database entry's key.
+  void ReportStation(const std::u16string& key);
+  void CloseBrowser();
+  browser::TBrowserEx* BrowserFrame() const;
+  browser::TExternalDispatch& ExternalDispatch();
+  bool BrowserAdministrator() const;
 
   // --- state, for the tests and the commands ---
   int Volume() const { return FVolume; }
@@ -334,6 +352,8 @@ class TPlayerWindow : public widgets::TWindowEx {
       FVolumeShowTimer, FVolumeHideTimer, FCommandRecordingTimer, FScheduleTimer;
   std::unique_ptr<TPlayerSession> FSession;
   std::unique_ptr<TPlayerRecording> FRecording;
+  // The browser's script object and frame.
+  std::unique_ptr<TPlayerBrowser> FBrowser;
 
   // Controls (owned by the window through the component tree).
   widgets::TControlEx* FRoot = nullptr;

@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "app/Options.h"
 #include "app/Schedule.h"
+#include "browser/Pages.h"
 #include "resources/strings/StringTable.h"
 #include "support/Encoding.h"
 #include "ui/listbox/ListBoxInput.h"
@@ -85,6 +86,7 @@ void TPlayerWindow::StartupSequence() {
   if (FConfig.FirstRun) {
     SaveOptions();
     SaveFavourites();
+    ShowBrowserPage(browser::UM_BROWSER_HOME);
   }
   // 10.
   FRecording->Runs().Arm();
@@ -260,6 +262,7 @@ void TPlayerWindow::EndSession() {
 void TPlayerWindow::CloseWindow() {
   if (FClosing) return;
   FClosing = true;
+  CloseBrowser();
   if (!FadeTo(0)) return;
   FClosed = true;
   SetVisible(false);

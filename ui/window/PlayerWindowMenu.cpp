@@ -5,6 +5,7 @@
 
 #include "app/Messages.h"
 #include "app/Options.h"
+#include "browser/Pages.h"
 #include "support/Encoding.h"
 #include "ui/window/PlayerWindow.h"
 #include "widgets/menus/Menu.h"
@@ -18,7 +19,7 @@ void TPlayerWindow::BuildMenu() {
   FPlayerMenu = CreateMenu();
   HMENU player = CreatePopupMenu();
   HMENU add = CreatePopupMenu();
-  AppendMenuW(add, MF_STRING | MF_GRAYED, cmAddStation, u"&Radyo\tInsert");
+  AppendMenuW(add, MF_STRING, cmAddStation, u"&Radyo\tInsert");
   AppendMenuW(add, MF_SEPARATOR, 0, u"");
   AppendMenuW(add, MF_STRING | MF_GRAYED, cmAddAddress, u"&URL Adresi");
   AppendMenuW(add, MF_STRING | MF_GRAYED, cmAddVideo, u"&Youtube");
@@ -35,7 +36,7 @@ void TPlayerWindow::BuildMenu() {
   AppendMenuW(player, MF_STRING, cmOptions, u"&Seçenekler...");
   AppendMenuW(player, MF_STRING, cmBanner, u"R&eklam Panelini Göster");
   AppendMenuW(player, MF_SEPARATOR, 0, u"");
-  AppendMenuW(player, MF_STRING | MF_GRAYED, cmAbout, u"QOR Hakkı&nda");
+  AppendMenuW(player, MF_STRING, cmAbout, u"QOR Hakkı&nda");
   AppendMenuW(player, MF_STRING, cmClose, u"&Kapat\tAlt+F4");
   AppendMenuW(FPlayerMenu, MF_POPUP, player, u"Player");
 }
@@ -57,6 +58,8 @@ void TPlayerWindow::ShowWindowMenu(int, int) {
 
 bool TPlayerWindow::Command(WPARAM id) {
   switch (id) {
+    case cmAbout: ShowBrowserPage(browser::UM_BROWSER_ABOUT); return true;
+    case cmAddStation: ShowBrowserPage(browser::UM_BROWSER_FIND); return true;
     case cmClose:
       PostMessage(WindowHandle(), WM_CLOSE);
       return true;

@@ -1,0 +1,56 @@
+// The built-in pages in the real web view: what the user sees while no
+// vendor host is configured.
+#include <gtest/gtest.h>
+
+#include "BrowserKit.h"
+#include "MainLoop.h"
+#include "browser/Pages.h"
+
+namespace browsertest {
+namespace {
+
+using browser::TStationHit;
+
+class BuiltinPages : public TBrowserTest {};
+
+TEST_F(BuiltinPages, NoWebProcessRunsBeforeTheFirstPageAndTheSearchAnswersAsTheUserTypes) {
+  Finder = [](const std::u16string& q) {
+    std::vector<TStationHit> hits;
+    if (q == u"kral") hits.push_back({u"661975", u"Kral FM", "http://127.0.0.1:9/kral"});
+    return hits;
+  };
+  Frame();
+  EXPECT_EQ(WebProcessCount(), 0) << "the frame alone starts no web process";
+  EXPECT_FALSE(Browser->Session().Started());
+  ASSERT_TRUE(Open(browser::UM_BROWSER_FIND));
+  EXPECT_GT(WebProcessCount(), 0);
+  EXPECT_EQ(Browser->Page()->Address(), "qor://pages/find.html");
+  EXPECT_EQ(Browser->CaptionLabel()->Caption(), u"Radyo Ara");
+
+  Eval("var q = document.getElementById('query'); q.value = 'kral'; q.dispatchEvent(new Event('input')); 1");
+  ASSERT_TRUE(WaitFor("document.body.getAttribute('data-hits') === '1'"));
+  EXPECT_EQ(Eval("document.querySelector('#hits .name').textContent"), "Kral FM");
+  Eval("document.querySelector('#hits button.add').click(); 1");
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !Player.Added.empty(); }));
+  EXPECT_EQ(Player.Added[0][0], u"661975");
+  EXPECT_EQ(Player.Added[0][1], u"Kral FM");
+  EXPECT_EQ(Player.Added[0][2], u"http://127.0.0.1:9/kral") << "the page passes the address encoded";
+  EXPECT_EQ(Eval("document.querySelector('#hits button.add').textContent"), "Eklendi");
+}
+
+TEST_F(BuiltinPages, AboutShowsTheVersionAndTheLicencesAndHomeLinksToTheSearch) {
+  ASSERT_TRUE(Open(browser::UM_BROWSER_ABOUT));
+  EXPECT_EQ(Eval("document.getElementById('version').textContent"), "5.3");
+  EXPECT_EQ(Eval("String(document.body.textContent.indexOf('radio-browser.info') >= 0)"), "true");
+  EXPECT_EQ(Eval("String(document.body.textContent.indexOf('LGPL') >= 0)"), "true");
+  ASSERT_TRUE(Open(browser::UM_BROWSER_HOME));
+  EXPECT_EQ(Browser->Page()->Address(), "qor://pages/home.html");
+  EXPECT_TRUE(Browser->ToolBar()->Button(browser::tbBack)->Enabled()) << "the about page is behind";
+  EXPECT_FALSE(Browser->ToolBar()->Button(browser::tbForward)->Enabled());
+  Browser->Page()->GoBack();
+  ASSERT_TRUE(testkit::PumpUntil([&] { return Browser->Page()->Address() == "qor://pages/about.html"; }));
+  ASSERT_TRUE(testkit::PumpUntil([&] { return Browser->ToolBar()->Button(browser::tbForward)->Enabled(); }));
+}
+
+}  // namespace
+}  // namespace browsertest
