@@ -40,6 +40,41 @@ TEST(Menus, BuildCheckEnableAndDestroyWithSubmenus) {
   EXPECT_FALSE(DestroyMenu(bar));
 }
 
+TEST(Menus, InsertModifyAndDeleteItemsInPlace) {
+  HMENU bar = CreateMenu();
+  HMENU sub = CreatePopupMenu();
+  AppendMenuW(sub, MF_STRING, 40007, u"&Radyodan Kaydet");
+  AppendMenuW(sub, MF_STRING, 40001, u"&Kapat");
+  AppendMenuW(bar, MF_POPUP, sub, u"Player");
+
+  // By command the item lands in the submenu that holds the reference.
+  ASSERT_TRUE(InsertMenuW(bar, 40001, MF_BYCOMMAND | MF_CHECKED, 9015, u"&Sessiz"));
+  EXPECT_EQ(GetMenuItemCount(bar), 1);
+  ASSERT_EQ(GetMenuItemCount(sub), 3);
+  EXPECT_EQ(GetMenuItemID(sub, 1), 9015u);
+  EXPECT_TRUE(MenuItems(sub)[1].Flags & MF_CHECKED);
+  EXPECT_FALSE(MenuItems(sub)[1].Flags & MF_BYPOSITION) << "the lookup flag is not kept";
+  // By position; past the end appends.
+  ASSERT_TRUE(InsertMenuW(sub, 0, MF_BYPOSITION | MF_SEPARATOR, 0, u"x"));
+  ASSERT_TRUE(InsertMenuW(sub, 99, MF_BYPOSITION, 40002, u"Son"));
+  EXPECT_EQ(GetMenuItemID(sub, 4), 40002u);
+  EXPECT_EQ(MenuItems(sub)[0].Text, u"");
+  EXPECT_FALSE(InsertMenuW(bar, 12345, MF_BYCOMMAND, 1, u"x")) << "no such reference item";
+  EXPECT_FALSE(InsertMenuW(sub, 0, MF_BYPOSITION | MF_POPUP, CreatePopupMenu(), u"x"));
+
+  ASSERT_TRUE(ModifyMenuW(bar, 40007, MF_BYCOMMAND | MF_STRING, 40007, u"&Radyodan Kaydet\tCtrl+Alt+R"));
+  EXPECT_EQ(MenuItems(sub)[1].Text, u"&Radyodan Kaydet\tCtrl+Alt+R");
+  EXPECT_FALSE(ModifyMenuW(bar, 0, MF_BYPOSITION, 1, u"x")) << "a submenu is not a plain item";
+
+  ASSERT_TRUE(DeleteMenu(bar, 9015, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuItemCount(sub), 4);
+  EXPECT_EQ(CheckMenuItem(bar, 9015, MF_CHECKED), DWORD(-1));
+  EXPECT_FALSE(DeleteMenu(bar, 9015, MF_BYCOMMAND));
+  ASSERT_TRUE(DeleteMenu(bar, 0, MF_BYPOSITION));
+  EXPECT_FALSE(IsMenu(sub)) << "a deleted submenu is destroyed";
+  DestroyMenu(bar);
+}
+
 TEST(Menus, TrackingPostsTheCommandOrReturnsIt) {
   TOffscreenBackend* backend = OffscreenBackend();
   ASSERT_NE(backend, nullptr);

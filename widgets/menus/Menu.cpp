@@ -1,6 +1,8 @@
 #include "widgets/menus/Menu.h"
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 #include "widgets/backend/Backend.h"
 
@@ -18,16 +20,33 @@ TMenu* Find(HMENU menu) {
   return it == gMenus.end() ? nullptr : &it->second;
 }
 
-TMenuItem* FindItem(HMENU menu, UINT item, UINT flags) {
+// The menu that holds an item and the item's place in it: by position in
+// `menu` itself, by command id in `menu` or any of its submenus.
+std::pair<TMenu*, size_t> Locate(HMENU menu, UINT item, UINT flags) {
   TMenu* m = Find(menu);
-  if (!m) return nullptr;
-  if (flags & MF_BYPOSITION) return item < m->Items.size() ? &m->Items[item] : nullptr;
-  for (TMenuItem& i : m->Items) {
-    if (!(i.Flags & (MF_POPUP | MF_SEPARATOR)) && i.Id == item) return &i;
+  if (!m) return {nullptr, 0};
+  if (flags & MF_BYPOSITION) return item < m->Items.size() ? std::pair{m, size_t{item}} : std::pair{nullptr, 0};
+  for (size_t n = 0; n < m->Items.size(); ++n) {
+    const TMenuItem& i = m->Items[n];
+    if (!(i.Flags & (MF_POPUP | MF_SEPARATOR)) && i.Id == item) return {m, n};
     if (i.Flags & MF_POPUP)
-      if (TMenuItem* inner = FindItem(i.SubMenu, item, flags)) return inner;
+      if (auto inner = Locate(i.SubMenu, item, flags); inner.first) return inner;
   }
-  return nullptr;
+  return {nullptr, 0};
+}
+
+TMenuItem* FindItem(HMENU menu, UINT item, UINT flags) {
+  auto [m, n] = Locate(menu, item, flags);
+  return m ? &m->Items[n] : nullptr;
+}
+
+// A plain item (no submenu) as the append, insert and modify calls make it.
+TMenuItem PlainItem(UINT flags, std::uintptr_t id, const std::u16string& text) {
+  TMenuItem item;
+  item.Flags = flags & ~MF_BYPOSITION;
+  item.Id = static_cast<UINT>(id);
+  if (!(flags & MF_SEPARATOR)) item.Text = text;
+  return item;
 }
 }  // namespace
 
@@ -65,6 +84,40 @@ bool AppendMenuW(HMENU menu, UINT flags, std::uintptr_t idOrSubmenu, const std::
   }
   if (!(flags & MF_SEPARATOR)) item.Text = text;
   m->Items.push_back(item);
+  return true;
+}
+
+bool InsertMenuW(HMENU menu, UINT position, UINT flags, std::uintptr_t id, const std::u16string& text) {
+  if (flags & MF_POPUP) return false;
+  TMenu* m = Find(menu);
+  if (!m) return false;
+  size_t at = m->Items.size();
+  if (flags & MF_BYPOSITION) {
+    at = std::min<size_t>(position, at);
+  } else {
+    auto [holder, n] = Locate(menu, position, flags);
+    if (!holder) return false;
+    m = holder;
+    at = n;
+  }
+  m->Items.insert(m->Items.begin() + static_cast<std::ptrdiff_t>(at), PlainItem(flags, id, text));
+  return true;
+}
+
+bool ModifyMenuW(HMENU menu, UINT item, UINT flags, std::uintptr_t newId, const std::u16string& text) {
+  if (flags & MF_POPUP) return false;
+  TMenuItem* i = FindItem(menu, item, flags);
+  if (!i || (i->Flags & MF_POPUP)) return false;
+  *i = PlainItem(flags, newId, text);
+  return true;
+}
+
+bool DeleteMenu(HMENU menu, UINT item, UINT flags) {
+  auto [m, n] = Locate(menu, item, flags);
+  if (!m) return false;
+  TMenuItem removed = m->Items[n];
+  m->Items.erase(m->Items.begin() + static_cast<std::ptrdiff_t>(n));
+  if (removed.Flags & MF_POPUP) DestroyMenu(removed.SubMenu);
   return true;
 }
 

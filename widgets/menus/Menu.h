@@ -42,6 +42,14 @@ bool DestroyMenu(HMENU menu);
 // `idOrSubmenu` is the command id, or with MF_POPUP the submenu (which the
 // menu then owns).
 bool AppendMenuW(HMENU menu, UINT flags, std::uintptr_t idOrSubmenu, const std::u16string& text);
+// A plain item (no MF_POPUP) before the item at `position`: by position
+// (past the end appends) or, by command, before that item in whichever
+// submenu holds it.
+bool InsertMenuW(HMENU menu, UINT position, UINT flags, std::uintptr_t id, const std::u16string& text);
+// Replaces a plain item's flags, id and text.
+bool ModifyMenuW(HMENU menu, UINT item, UINT flags, std::uintptr_t newId, const std::u16string& text);
+// Removes an item; a submenu goes with it.
+bool DeleteMenu(HMENU menu, UINT item, UINT flags);
 int GetMenuItemCount(HMENU menu);
 // -1 for a submenu or a bad position, as the system answers.
 UINT GetMenuItemID(HMENU menu, int position);
