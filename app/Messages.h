@@ -105,6 +105,10 @@ inline constexpr core::WPARAM PE_ERROR = 0xFFFF;
 
 // Commands of WM_COMMAND.
 inline constexpr core::WPARAM CM_CLOSE_CONTROLLER = 40001;
+// The player window's record command and its mute toggle, which the tray
+// menu offers besides the window menu's commands.
+inline constexpr core::WPARAM CM_RECORD = 40007;
+inline constexpr core::WPARAM CM_TOGGLE_MUTE = 9015;
 
 // Timer ids of the controller window and their periods.
 inline constexpr std::uintptr_t StartupTimerId = 1001;

@@ -16,6 +16,10 @@ namespace app {
 using namespace core;
 using namespace widgets;
 
+namespace {
+constexpr const char16_t* TrayMuteCaption = u"&Sessiz";
+}  // namespace
+
 TDesktopPart::TDesktopPart(TMainWindow& controller) : FController(controller) {}
 
 TDesktopPart::~TDesktopPart() {
@@ -66,7 +70,17 @@ void TDesktopPart::TrayMouseUp(UINT keys) {
   if (menu && FController.PopupMenu) {
     SetForegroundWindow(player);
     ProcessMessages();
+    // The tray offers mute beside the record command, for the hand that is
+    // not on the window: only while this menu is up.
+    HMENU popup = GetSubMenu(static_cast<HMENU>(menu), 0);
+    int count = GetMenuItemCount(popup), record = 0;
+    while (record < count && GetMenuItemID(popup, record) != CM_RECORD) ++record;
+    bool muted = SendMessage(FController.WindowHandle(), UM_GET_MUTE) != 0;
+    bool added = record < count && InsertMenuW(popup, static_cast<UINT>(record + 1),
+                                               MF_BYPOSITION | MF_STRING | (muted ? MF_CHECKED : MF_UNCHECKED),
+                                               CM_TOGGLE_MUTE, TrayMuteCaption);
     FController.PopupMenu(menu, player);
+    if (added && IsMenu(popup)) DeleteMenu(popup, static_cast<UINT>(CM_TOGGLE_MUTE), MF_BYCOMMAND);
   }
 }
 

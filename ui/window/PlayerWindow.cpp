@@ -11,6 +11,7 @@
 #include "app/ParameterList.h"
 #include "resources/strings/StringTable.h"
 #include "ui/window/PlayerBrowser.h"
+#include "ui/window/PlayerBus.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerSession.h"
@@ -36,6 +37,7 @@ TPlayerWindow::~TPlayerWindow() {
   *FAlive = false;
   FSession.reset();
   FBrowser.reset();
+  FBus.reset();
   DestroyHandle();
   if (FLargeIcon) DestroyIcon(FLargeIcon);
   if (FPlayerMenu) DestroyMenu(FPlayerMenu);
@@ -74,6 +76,8 @@ void TPlayerWindow::CreateHandle() {
   // 8.
   CreateTimers();
   if (FConfig.WatchSession) FSession = std::make_unique<TPlayerSession>(*this);
+  // 7. The global hotkeys (their menu texts were written with the menu).
+  if (FConfig.DesktopBus) FBus = std::make_unique<TPlayerBus>(*this);
 }
 
 void TPlayerWindow::CreateTimers() {
@@ -249,6 +253,7 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
     run.Mute = config.MuteGiven;
   }
   config.OpensTargets = globals.OpensTargets;
+  config.DesktopBus = true;
   if (!config.Options) return nullptr;
   auto window = std::make_unique<TPlayerWindow>(std::move(config));
   if (!Backend().IsOffscreen()) window->ShowInfoBox = GtkInfoBox;

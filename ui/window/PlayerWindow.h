@@ -39,6 +39,7 @@ class TSchedule;
 namespace ui {
 
 class TPlayerSession;
+class TPlayerBus;
 class TEdit;
 
 // The search bar of one station list: icon, edit, the two arrows and the
@@ -78,6 +79,9 @@ struct TPlayerWindowConfig {
   bool WatchSession = true;
   // Recording: the command line's unattended run.
   TCommandRecording CommandRecording;
+  // Global hotkeys, media keys and the media-player service of the
+  // session bus (the real program's window only).
+  bool DesktopBus = false;
 };
 
 // Timer ids of the player window.
@@ -188,6 +192,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TLabelEx* ListenerCounter() const { return FListeners; }
   widgets::TLabelEx* VolumeLabel() const { return FVolumeLabel; }
   TGrabber* Grip() const { return FGrip; }
+  TPlayerBus* Bus() const { return FBus.get(); }
   TPlayerVolume* VolumeControl() const { return FVolumeControl; }
   TThumbEx* VolumeThumb() const { return FVolumeThumb; }
   TPlayerVisualization* Visualization() const { return FVisualization; }
@@ -207,6 +212,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   friend class TPlayerSession;
   friend class TPlayerRecording;
   friend class TRecordingRuns;
+  // Hotkeys, media keys and the session bus (PlayerBus.cpp).
+  friend class TPlayerBus;
+  bool BusCommand(core::WPARAM id);
 
   // Building (PlayerWindowBuild.cpp).
   void ReadOptions();
@@ -354,6 +362,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   std::unique_ptr<TPlayerRecording> FRecording;
   // The browser's script object and frame.
   std::unique_ptr<TPlayerBrowser> FBrowser;
+  std::unique_ptr<TPlayerBus> FBus;
 
   // Controls (owned by the window through the component tree).
   widgets::TControlEx* FRoot = nullptr;

@@ -7,6 +7,7 @@
 #include "app/Options.h"
 #include "browser/Pages.h"
 #include "support/Encoding.h"
+#include "ui/window/PlayerBus.h"
 #include "ui/window/PlayerWindow.h"
 #include "widgets/menus/Menu.h"
 
@@ -25,7 +26,7 @@ void TPlayerWindow::BuildMenu() {
   AppendMenuW(add, MF_STRING | MF_GRAYED, cmAddVideo, u"&Youtube");
   AppendMenuW(player, MF_POPUP, add, u"&Ekle");
   AppendMenuW(player, MF_SEPARATOR, 0, u"");
-  AppendMenuW(player, MF_STRING | MF_GRAYED, cmRecord, u"&Radyodan Kaydet");
+  AppendMenuW(player, MF_STRING, cmRecord, u"&Radyodan Kaydet");
   AppendMenuW(player, MF_STRING | MF_GRAYED, cmSchedule, u"&Zamanlanmış Kayıt");
   AppendMenuW(player, MF_STRING, cmCopyTitle, u"R&DS Bilgisini Kopyala");
   AppendMenuW(player, MF_SEPARATOR, 0, u"");
@@ -39,6 +40,7 @@ void TPlayerWindow::BuildMenu() {
   AppendMenuW(player, MF_STRING, cmAbout, u"QOR Hakkı&nda");
   AppendMenuW(player, MF_STRING, cmClose, u"&Kapat\tAlt+F4");
   AppendMenuW(FPlayerMenu, MF_POPUP, player, u"Player");
+  RefreshHotkeyTexts(FPlayerMenu, FOptions);
 }
 
 HMENU TPlayerWindow::PlayerMenu() {
@@ -88,7 +90,7 @@ bool TPlayerWindow::Command(WPARAM id) {
       return true;
     }
     default:
-      return false;
+      return BusCommand(id);
   }
 }
 

@@ -168,6 +168,42 @@ TEST_F(MainWindowTrayTest, DefaultMenuIsTheFirstSubmenuAtTheCursor) {
   DestroyMenu(bar);
 }
 
+// The tray's menu is the window menu with mute after the record command,
+// ticked while muted, and only while the tray shows it.
+TEST_F(MainWindowTrayTest, TrayMenuOffersMuteAfterRecord) {
+  RemakeWithTray(false);
+  HMENU bar = CreateMenu();
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, CM_RECORD, u"&Radyodan Kaydet");
+  AppendMenuW(popup, MF_STRING, 40009, u"&Zamanlanmış Kayıt");
+  AppendMenuW(bar, MF_POPUP, popup, u"Player");
+  std::vector<std::vector<TMenuItem>> shown;
+  F.Controller->PopupMenu = [&](LRESULT menu, HWND) { shown.push_back(MenuItems(GetSubMenu(menu, 0))); };
+  F.Start();
+  ASSERT_TRUE(PumpUntil([&] { return Player != nullptr; }, 5000));
+  Player->Answer = static_cast<LRESULT>(bar);
+
+  Tray(WM_RBUTTONUP);
+  F.Send(UM_SET_MUTE, 1);
+  Tray(WM_RBUTTONUP);
+  ASSERT_EQ(shown.size(), 2u);
+  for (size_t n = 0; n < 2; ++n) {
+    ASSERT_EQ(shown[n].size(), 3u);
+    EXPECT_EQ(shown[n][1].Id, CM_TOGGLE_MUTE);
+    EXPECT_EQ(shown[n][1].Text, u"&Sessiz");
+    EXPECT_EQ(shown[n][1].Flags & MF_CHECKED, n == 0 ? 0u : MF_CHECKED);
+    EXPECT_EQ(shown[n][2].Id, 40009u);
+  }
+  EXPECT_EQ(GetMenuItemCount(popup), 2) << "the window's own menu is left as it was";
+
+  // A menu without the record command gets nothing added.
+  DeleteMenu(popup, static_cast<UINT>(CM_RECORD), MF_BYCOMMAND);
+  Tray(WM_RBUTTONUP);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[2].size(), 1u);
+  DestroyMenu(bar);
+}
+
 // The session controller alone has no icons and no tray: the requests
 // that would reach them are answered and dropped.
 TEST_F(MainWindowTrayTest, HeadlessControllerHasNoIcons) {

@@ -1,0 +1,82 @@
+#include "DesktopKit.h"
+
+#include <X11/Xlib.h>
+#include <glib.h>
+
+namespace uitest {
+
+std::optional<std::string> RunTool(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  gchar* out = nullptr;
+  gint status = -1;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr,
+                         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr, &out,
+                         nullptr, &status, nullptr);
+  std::string text = out ? out : "";
+  g_free(out);
+  if (!ok || status != 0) return std::nullopt;
+  return text;
+}
+
+std::string ToolLine(const std::vector<std::string>& args) {
+  auto text = RunTool(args);
+  return text ? text->substr(0, text->find('\n')) : "";
+}
+
+std::string ProgramPath(const char* program) {
+  gchar* path = g_find_program_in_path(program);
+  std::string found = path ? path : "";
+  g_free(path);
+  return found;
+}
+
+bool Have(const char* program) { return !ProgramPath(program).empty(); }
+
+TPrivateServer::TPrivateServer(const std::string& program, const std::vector<std::string>& args,
+                               const char* variable, const std::string& prefix, const std::filesystem::path& logs) {
+  std::string found = ProgramPath(program.c_str());
+  if (found.empty()) return;
+  FProcess = std::make_unique<testkit::ChildProcess>(found, args, testkit::ChildProcess::EnvChanges{}, logs);
+  std::string line;
+  if (!WaitFor([&] {
+        line = FProcess->Stdout();
+        return line.find('\n') != std::string::npos;
+      }))
+    return;
+  FAddress = prefix + line.substr(0, line.find('\n'));
+  FScope = std::make_unique<testkit::EnvScope>(variable, FAddress.c_str());
+}
+
+TForeignGrab::TForeignGrab(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
+
+TForeignGrab::~TForeignGrab() {
+  if (FDisplay) XCloseDisplay(static_cast<Display*>(FDisplay));
+}
+
+void TForeignGrab::Grab(const char* key, bool grab) {
+  auto* display = static_cast<Display*>(FDisplay);
+  if (!display) return;
+  KeyCode code = XKeysymToKeycode(display, XStringToKeysym(key));
+  Window root = DefaultRootWindow(display);
+  for (unsigned locks : {0u, unsigned(Mod2Mask), unsigned(LockMask), unsigned(Mod2Mask | LockMask)}) {
+    if (grab) XGrabKey(display, code, ControlMask | Mod1Mask | locks, root, True, GrabModeAsync, GrabModeAsync);
+    else XUngrabKey(display, code, ControlMask | Mod1Mask | locks, root);
+  }
+  XSync(display, False);
+}
+
+std::unique_ptr<TPrivateServer> StartDisplay(const std::filesystem::path& logs) {
+  return std::make_unique<TPrivateServer>(
+      "Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+      "DISPLAY", ":", logs);
+}
+
+std::unique_ptr<TPrivateServer> StartSessionBus(const std::filesystem::path& logs) {
+  return std::make_unique<TPrivateServer>(
+      "dbus-daemon", std::vector<std::string>{"--session", "--nofork", "--print-address=1"},
+      "DBUS_SESSION_BUS_ADDRESS", "", logs);
+}
+
+}  // namespace uitest

@@ -1,0 +1,185 @@
+// The global hotkeys and media keys of the player window on an X server of
+// the test's own: keys pressed with xdotool reach the window's commands,
+// and a combination that another X client grabbed first is named in the
+// marquee, once. The window runs in-process on the GTK backend beside the
+// real controller, which plays a 127.0.0.1 ICY station.
+#include <gdk/gdk.h>
+#include <gtest/gtest.h>
+
+#include "DesktopKit.h"
+#include "FixtureServer.h"
+#include "MainLoop.h"
+#include "MainWindowTestKit.h"
+#include "PlayerWindowKit.h"
+#include "app/Messages.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "ui/dialogs/OptionsSheet.h"
+#include "ui/window/PlayerBus.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/gtk/GtkBackend.h"
+#include "widgets/menus/Menu.h"
+
+namespace {
+
+using namespace core;
+using testkit::PumpUntil;
+
+// The player window, with the commands it received written down.
+class TWatchedWindow : public ui::TPlayerWindow {
+ public:
+  using TPlayerWindow::TPlayerWindow;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_COMMAND) Commands.push_back(m.WParam);
+    if (m.Msg == ui::UM_MEDIA_COMMAND) Media.push_back(m.WParam);
+    TPlayerWindow::WndProc(m);
+  }
+  bool Got(WPARAM command) const { return std::find(Commands.begin(), Commands.end(), command) != Commands.end(); }
+  std::vector<WPARAM> Commands, Media;
+};
+
+std::u16string MenuText(widgets::HMENU menu, UINT id) {
+  for (const auto& item : widgets::MenuItems(widgets::GetSubMenu(menu, 0)))
+    if (item.Id == id && !(item.Flags & widgets::MF_POPUP)) return item.Text;
+  return u"<none>";
+}
+
+class PlayerHotkeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!uitest::Have("Xvfb") || !uitest::Have("xdotool") || !uitest::Have("dbus-daemon"))
+      GTEST_SKIP() << "needs Xvfb, xdotool and dbus-daemon";
+    FDisplay = uitest::StartDisplay(FDir.Path());
+    ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
+    // The media-player service goes to a bus of its own as well.
+    FBus = uitest::StartSessionBus(FDir.Path());
+    ASSERT_TRUE(FBus->Ok());
+    ASSERT_TRUE(widgets::UseGtkBackend());
+    GdkDisplay* display = gdk_display_get_default();
+    // Run beside other tests in one process, GTK may already be on the
+    // shared display: grabs must go to this test's own.
+    if (!display || FDisplay->Address() != gdk_display_get_name(display)) {
+      display = gdk_display_open(FDisplay->Address().c_str());
+      ASSERT_NE(display, nullptr);
+      gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
+    }
+    FOther = std::make_unique<uitest::TForeignGrab>(FDisplay->Address());
+    ASSERT_TRUE(FOther->Ok());
+  }
+  void TearDown() override {
+    FOther.reset();
+    ProcessMessages();
+    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+  }
+  void Press(const std::string& keys) { uitest::RunTool({"xdotool", "key", keys}); }
+
+  testkit::TempDir FDir;
+  std::unique_ptr<uitest::TPrivateServer> FDisplay, FBus;
+  std::unique_ptr<uitest::TForeignGrab> FOther;
+};
+
+TEST_F(PlayerHotkeysTest, KeysReachTheWindowAndAHeldCombinationIsNamedOnce) {
+  testkit::FixtureServer server;
+  ASSERT_TRUE(uitest::RouteIcyStation(server, "Haberler"));
+  ctltest::TControllerFixture fx;
+  ASSERT_TRUE(fx.AudioOk);
+  qor::TPlayList favourites;
+  auto item = std::make_unique<qor::TPlayItem>();
+  item->SetName(u"Test Radyo");
+  item->Url = server.Url("/live");
+  item->Id = 0x21;
+  favourites.Add(std::move(item));
+  ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
+  fx.Options->WriteBool(app::obAutoPlay, false);
+  fx.Options->WriteBool(app::obPlaylistVisible, false);
+  fx.Options->WriteBool(app::obShowBanner, false);
+  fx.Options->WriteBool(app::obMediaKeys, true);
+
+  FOther->Grab("h", true);  // the always-on-top combination
+  TWatchedWindow* window = nullptr;
+  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
+    ui::TPlayerWindowConfig config;
+    config.Controller = owner.WindowHandle();
+    config.Options = fx.Options.get();
+    config.SettingsFolder = fx.SettingsFolder;
+    config.WatchSession = false;
+    config.DesktopBus = true;
+    auto made = std::make_unique<TWatchedWindow>(config);
+    window = made.get();
+    return made;
+  };
+  fx.Start();
+  ASSERT_TRUE(PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  TWatchedWindow& w = *window;
+  ASSERT_NE(w.Bus(), nullptr);
+
+  // Three of the four are grabbed; the fourth is named in the marquee.
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 3u);
+  EXPECT_EQ(w.MarqueeText(), u"Kısayol tuşu başka bir program tarafından kullanılıyor: Ctrl+Alt+H");
+  // The menu shows every combination set, grabbed or not.
+  widgets::HMENU menu = w.PlayerMenu();
+  EXPECT_EQ(MenuText(menu, ui::cmRecord), u"&Radyodan Kaydet\tCtrl+Alt+R");
+  EXPECT_EQ(MenuText(menu, ui::cmHibernate), u"Kış &Uykusu\tCtrl+Alt+K");
+  EXPECT_EQ(MenuText(menu, ui::cmShowHide), u"&Göster/Gizle\tCtrl+Alt+G");
+  EXPECT_EQ(MenuText(menu, ui::cmAlwaysTop), u"&Her Zaman Üstte\tCtrl+Alt+H");
+
+  // The hibernation combination reaches the window's hibernate command.
+  Press("ctrl+alt+k");
+  ASSERT_TRUE(PumpUntil([&] { return w.Got(ui::cmHibernate); }, 10000));
+  // Show/hide hides the window and shows it again.
+  ASSERT_TRUE(w.Visible());
+  Press("ctrl+alt+g");
+  ASSERT_TRUE(PumpUntil([&] { return !w.Visible(); }, 10000));
+  Press("ctrl+alt+g");
+  ASSERT_TRUE(PumpUntil([&] { return w.Visible(); }, 10000));
+  // The held one does not arrive.
+  Press("ctrl+alt+h");
+  Press("ctrl+alt+r");
+  ASSERT_TRUE(PumpUntil([&] { return w.Got(ui::cmRecord); }, 10000));
+  EXPECT_FALSE(w.Got(ui::cmAlwaysTop));
+
+  // The options sheet lets go of the keys while its hotkey page is open
+  // and grabs them again when it closes; the notice is not repeated.
+  SendMessage(w.WindowHandle(), app::UM_PLAYER_EVENT, 0, 0);  // the marquee shows the station
+  ASSERT_TRUE(ui::OptionsSheetHooks().ReleaseHotkeys && ui::OptionsSheetHooks().RegisterHotkeys);
+  ui::OptionsSheetHooks().ReleaseHotkeys();
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 0u);
+  ui::OptionsSheetHooks().RegisterHotkeys();
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 3u);
+  EXPECT_EQ(w.MarqueeText(), u"Test Radyo");
+
+  // Once the other client lets go, the combination works.
+  FOther->Grab("h", false);
+  w.Bus()->RegisterHotkeys();
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 4u);
+  bool top = w.AlwaysTop();
+  Press("ctrl+alt+h");
+  ASSERT_TRUE(PumpUntil([&] { return w.AlwaysTop() != top; }, 10000));
+
+  // A hotkey set to 0 is not grabbed and leaves the menu without a key text.
+  fx.Options->WriteHotkey(app::ohHibernate, 0);
+  w.Bus()->RegisterHotkeys();
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 3u);
+  EXPECT_EQ(MenuText(w.PlayerMenu(), ui::cmHibernate), u"Kış &Uykusu");
+
+  // The media keys play and stop the chosen favourite.
+  // (Xvfb's keyboard has the four keys.)
+  ASSERT_EQ(w.Bus()->MediaKeysBound(), 4u);
+  {
+    Press("XF86AudioPlay");
+    ASSERT_TRUE(PumpUntil([&] { return fx.Send(app::UM_GET_PLAY_STATE) != 0; }, 20000));
+    Press("XF86AudioStop");
+    ASSERT_TRUE(PumpUntil([&] { return fx.Send(app::UM_GET_PLAY_STATE) == 0; }, 20000));
+    EXPECT_EQ(w.Media, (std::vector<WPARAM>{0, 1}));
+  }
+  // Switching the option off lets go of them.
+  fx.Options->WriteBool(app::obMediaKeys, false);
+  SendMessage(w.WindowHandle(), ui::UM_OPTIONS_CLOSED, 3, 0);
+  ASSERT_TRUE(PumpUntil([&] { return w.Bus()->MediaKeysBound() == 0; }, 5000));
+
+  PostMessage(w.WindowHandle(), WM_CLOSE);
+  ASSERT_TRUE(PumpUntil([&] { return !fx.Controller->HandleAllocated(); }, 20000));
+}
+
+}  // namespace
