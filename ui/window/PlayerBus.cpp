@@ -150,7 +150,9 @@ void TPlayerBus::Poll() {
   if (FMpris) FMpris->Refresh();
 }
 
+// Coming forward from outside also ends hibernation, as an activation does.
 void TPlayerBus::ShowWindow() {
+  if (FWindow.Hibernating()) FWindow.ToggleHibernate(false);
   FWindow.SetVisible(true);
   SetForegroundWindow(FWindow.WindowHandle());
 }
