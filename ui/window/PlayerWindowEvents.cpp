@@ -66,7 +66,13 @@ void TPlayerWindow::StopPlayback() {
   }
 }
 
-void TPlayerWindow::ToggleRecording() { FRecording->Toggle(); }
+void TPlayerWindow::ToggleRecording() {
+  const bool wasRecording = Recording();
+  FRecording->Toggle();
+  // A recording started from the tray or a hotkey wants its panel seen:
+  // a hibernating window wakes for it.
+  if (!wasRecording && Recording() && Hibernating()) ToggleHibernate(false);
+}
 
 void TPlayerWindow::SetMarquee(const std::u16string& text, bool restart) {
   FMarqueeText = text;

@@ -175,6 +175,21 @@ TEST_F(BehaviourWindowTest, HibernationFadesLetsClicksThroughAndCtrlOverTheWindo
   w.ToggleHibernate();
   SendMessage(w.WindowHandle(), UM_ACTIVATE);
   EXPECT_FALSE(w.Hibernating());
+
+  // So does a recording that starts (from the tray or the record command,
+  // the button cannot be reached); one refused while nothing plays leaves
+  // the window asleep, and stopping the recording does not wake it either.
+  w.ToggleHibernate();
+  w.ToggleRecording();
+  EXPECT_TRUE(w.Hibernating());
+  Kit.Controller.PlayState = 1;
+  w.ToggleRecording();
+  EXPECT_EQ(Kit.Controller.RecorderState, 7);
+  EXPECT_FALSE(w.Hibernating());
+  w.ToggleHibernate();
+  w.ToggleRecording();
+  EXPECT_EQ(Kit.Controller.RecorderState, 6);
+  EXPECT_TRUE(w.Hibernating());
 }
 
 TEST_F(BehaviourWindowTest, TheHibernateOptionSendsTheWindowToSleepAtStart) {
