@@ -29,11 +29,12 @@ TEST(QorCloseTest, QuitWhileTheVersionRequestHangs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(server.RequestCount("/qor/version.xml"), 1) << qor.Stderr();
 
-  auto start = std::chrono::steady_clock::now();
+  // The request never answers and would hold a program that waits for it
+  // at least for the 30 s stall limit; one that cancels it ends well inside
+  // the ceiling, however loaded the machine.
   apptest::TQorProcess quit(env, {"-quit"});
-  EXPECT_EQ(qor.Wait(std::chrono::seconds(5)), 0) << qor.Stderr();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  EXPECT_EQ(quit.Wait(std::chrono::seconds(5)), 0);
+  EXPECT_EQ(qor.Wait(std::chrono::seconds(15)), 0) << qor.Stderr();
+  EXPECT_EQ(quit.Wait(std::chrono::seconds(15)), 0);
 }
 
 }  // namespace
