@@ -3,6 +3,9 @@
 #include <X11/Xlib.h>
 #include <glib.h>
 
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+
 namespace uitest {
 
 std::optional<std::string> RunTool(const std::vector<std::string>& args) {
@@ -47,6 +50,26 @@ TPrivateServer::TPrivateServer(const std::string& program, const std::vector<std
     return;
   FAddress = prefix + line.substr(0, line.find('\n'));
   FScope = std::make_unique<testkit::EnvScope>(variable, FAddress.c_str());
+}
+
+bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations) {
+  qor::TPlayList favourites;
+  for (const TStation& station : stations) {
+    auto item = std::make_unique<qor::TPlayItem>();
+    item->SetName(station.Name);
+    item->Url = station.Url;
+    item->Id = station.Id;
+    favourites.Add(std::move(item));
+  }
+  return qor::SaveFavourites(favourites, file);
+}
+
+bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& server) {
+  std::filesystem::create_directories(env.RuntimeDir);
+  std::filesystem::create_directories(env.SettingsFolder());
+  return RouteIcyStation(server, "\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek") &&
+         SaveStations(env.SettingsFolder() / "playlist.rpf",
+                      {{u"Test Radyo", server.Url("/live"), 0x21, u""}, {u"İkinci", server.Url("/live"), 0x22, u""}});
 }
 
 TForeignGrab::TForeignGrab(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}

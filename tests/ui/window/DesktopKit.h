@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "FixtureServer.h"
+#include "PlayerWindowKit.h"
+#include "QorProcess.h"
 #include "Shell.h"
 
 namespace uitest {
@@ -34,6 +37,14 @@ bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20
   }
   return true;
 }
+
+// Seals the stations as a favourites file (playlist.rpf) at `file`.
+bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations);
+
+// The settings and runtime folders of `env`, and two favourites, "Test
+// Radyo" (0x21) and "İkinci" (0x22), on one ICY station of `server` whose
+// title is "Şebnem - Çiçek".
+bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& server);
 
 // Starts `program` with `args` and reads the first line it prints (an X
 // display number, a bus address); DISPLAY or whatever `variable` names

@@ -12,8 +12,6 @@
 #include "MainWindowTestKit.h"
 #include "PlayerWindowKit.h"
 #include "app/Messages.h"
-#include "lists/ListIO.h"
-#include "lists/PlayList.h"
 #include "ui/dialogs/OptionsSheet.h"
 #include "ui/window/PlayerBus.h"
 #include "ui/window/PlayerWindow.h"
@@ -84,13 +82,7 @@ TEST_F(PlayerHotkeysTest, KeysReachTheWindowAndAHeldCombinationIsNamedOnce) {
   ASSERT_TRUE(uitest::RouteIcyStation(server, "Haberler"));
   ctltest::TControllerFixture fx;
   ASSERT_TRUE(fx.AudioOk);
-  qor::TPlayList favourites;
-  auto item = std::make_unique<qor::TPlayItem>();
-  item->SetName(u"Test Radyo");
-  item->Url = server.Url("/live");
-  item->Id = 0x21;
-  favourites.Add(std::move(item));
-  ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
+  ASSERT_TRUE(uitest::SaveStations(fx.Dir / "settings" / "playlist.rpf", {{u"Test Radyo", server.Url("/live"), 0x21, u""}}));
   fx.Options->WriteBool(app::obAutoPlay, false);
   fx.Options->WriteBool(app::obPlaylistVisible, false);
   fx.Options->WriteBool(app::obShowBanner, false);

@@ -8,8 +8,6 @@
 #include "PlayerWindowKit.h"
 #include "QorProcess.h"
 #include "TempDir.h"
-#include "lists/ListIO.h"
-#include "lists/PlayList.h"
 #include "support/Encoding.h"
 #include "support/WIniFiles.h"
 
@@ -30,18 +28,7 @@ class PlayerMprisTest : public ::testing::Test {
     ASSERT_TRUE(FBus->Ok()) << "the session bus did not start";
     FEnv.ConfigHome = FDir / "config";
     FEnv.RuntimeDir = FDir / "run";
-    std::filesystem::create_directories(FEnv.RuntimeDir);
-    std::filesystem::create_directories(FEnv.SettingsFolder());
-    ASSERT_TRUE(uitest::RouteIcyStation(FServer, "\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek"));
-    qor::TPlayList favourites;
-    for (auto [name, id] : {std::pair{u"Test Radyo", 0x21}, std::pair{u"İkinci", 0x22}}) {
-      auto item = std::make_unique<qor::TPlayItem>();
-      item->SetName(name);
-      item->Url = FServer.Url("/live");
-      item->Id = id;
-      favourites.Add(std::move(item));
-    }
-    ASSERT_TRUE(qor::SaveFavourites(favourites, FEnv.SettingsFolder() / "playlist.rpf"));
+    ASSERT_TRUE(uitest::SetUpTwoFavourites(FEnv, FServer));
     testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
                                 "[player]\nautoplay=0\nplayident=0x21\nvolume=25\n[playlist]\nvisible=0\n"
                                 "[application]\nshowbanner=0\nfirstrun=0\n");

@@ -16,6 +16,7 @@
 #include "FixtureServer.h"
 #include "LiveStream.h"
 #include "ChildProcess.h"
+#include "DesktopKit.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
 #include "PlayerWindowKit.h"
@@ -29,38 +30,9 @@
 
 namespace {
 
-// Output of a program on the search path, or nothing when it failed.
-std::optional<std::string> RunTool(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  gchar* out = nullptr;
-  gint status = -1;
-  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr,
-                         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr, &out,
-                         nullptr, &status, nullptr);
-  std::string text = out ? out : "";
-  g_free(out);
-  if (!ok || status != 0) return std::nullopt;
-  return text;
-}
-
-bool Have(const char* program) {
-  gchar* path = g_find_program_in_path(program);
-  bool found = path != nullptr;
-  g_free(path);
-  return found;
-}
-
-template <typename F>
-bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-  auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
+using uitest::Have;
+using uitest::RunTool;
+using uitest::WaitFor;
 
 struct TGeometry {
   int X = -1, Y = -1, Width = 0, Height = 0;
@@ -69,34 +41,12 @@ struct TGeometry {
 class PlayerProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    gchar* xvfb = g_find_program_in_path("Xvfb");
-    std::string server = xvfb ? xvfb : "";
-    g_free(xvfb);
-    if (server.empty() || !Have("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
-    FXvfb = std::make_unique<testkit::ChildProcess>(
-        server, std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-        testkit::ChildProcess::EnvChanges{}, FDir.Path());
-    std::string display;
-    ASSERT_TRUE(WaitFor([&] {
-      display = FXvfb->Stdout();
-      return display.find('\n') != std::string::npos;
-    })) << "the X server did not start";
-    display = ":" + display.substr(0, display.find('\n'));
-    FDisplay = std::make_unique<testkit::EnvScope>("DISPLAY", display.c_str());
+    if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    FDisplay = uitest::StartDisplay(FDir.Path());
+    ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     FEnv.ConfigHome = FDir / "config";
     FEnv.RuntimeDir = FDir / "run";
-    std::filesystem::create_directories(FEnv.RuntimeDir);
-    std::filesystem::create_directories(FEnv.SettingsFolder());
-    ASSERT_TRUE(uitest::RouteIcyStation(FServer, "\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek"));
-    qor::TPlayList favourites;
-    for (auto [name, id] : {std::pair{u"Test Radyo", 0x21}, std::pair{u"İkinci", 0x22}}) {
-      auto item = std::make_unique<qor::TPlayItem>();
-      item->SetName(name);
-      item->Url = FServer.Url("/live");
-      item->Id = id;
-      favourites.Add(std::move(item));
-    }
-    ASSERT_TRUE(qor::SaveFavourites(favourites, FEnv.SettingsFolder() / "playlist.rpf"));
+    ASSERT_TRUE(uitest::SetUpTwoFavourites(FEnv, FServer));
     // No banner band and no autoplay, so that the test opens the panel and
     // starts the station itself; the first start has no stored place.
     testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
@@ -152,8 +102,7 @@ class PlayerProcessTest : public ::testing::Test {
   }
 
   testkit::TempDir FDir;
-  std::unique_ptr<testkit::ChildProcess> FXvfb;
-  std::unique_ptr<testkit::EnvScope> FDisplay;
+  std::unique_ptr<uitest::TPrivateServer> FDisplay;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
 };
