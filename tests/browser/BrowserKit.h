@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "GtkFixture.h"
+#include "PageScript.h"
 #include "browser/BrowserEx.h"
 #include "browser/ExternalDispatch.h"
 
@@ -27,10 +28,6 @@ struct TStandInPlayer : browser::TExternalHost {
   std::vector<std::vector<std::u16string>> Listened, Added;
   int Closes = 0;
 };
-
-// The web processes (WebKit's, and the sandbox helpers that start them)
-// below this process.
-int WebProcessCount();
 
 class TBrowserTest : public testwidgets::GtkDisplayTest {
  protected:

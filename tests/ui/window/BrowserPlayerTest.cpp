@@ -1,0 +1,195 @@
+// The embedded browser from the player window on a real display: pages of
+// the vendor (a 127.0.0.1 fixture named in deploy.ini) add favourites and
+// play through the real controller; the built-in search page works on the
+// built-in station database. With QOR_BROWSER_SHOTS set to a folder the
+// search page is saved there as browser-search.png.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "FixtureServer.h"
+#include "MainLoop.h"
+#include "MainWindowTestKit.h"
+#include "PageScript.h"
+#include "PlayerWindowKit.h"
+#include "TempDir.h"
+#include "app/Messages.h"
+#include "browser/Pages.h"
+#include "core/Encoding.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "platform/Resources.h"
+#include "support/Deploy.h"
+#include "ui/listbox/PlayListBoxEx.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/gtk/GtkBackend.h"
+
+namespace {
+
+using namespace core;
+using browsertest::RunScript;
+using browsertest::WaitForPage;
+using browsertest::WaitForScript;
+
+class BrowserPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
+    deploy::Reset();
+  }
+  void TearDown() override {
+    deploy::Reset();
+    ProcessMessages();
+    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+  }
+  void UseVendor(const std::filesystem::path& settings, testkit::FixtureServer& server) {
+    testkit::TempDir::WriteFile(settings / "deploy.ini",
+                                "[Deploy]\nVendorApiHost=127.0.0.1:" + std::to_string(server.Port()) + "\n");
+    deploy::Load("", settings);
+  }
+  static void ServePage(testkit::FixtureServer& server, const std::string& path) {
+    server.Route(path, [](const testkit::HttpRequest&, testkit::Connection& c) {
+      testkit::FixtureServer::Respond(c, 200, "text/html; charset=utf-8",
+                                      "<!DOCTYPE html><html><head><title>Radyolar</title></head><body></body></html>");
+    });
+  }
+};
+
+TEST_F(BrowserPlayerTest, VendorPagesAddFavouritesOnceAndPlayTheirStationsThroughTheController) {
+  testkit::FixtureServer server;
+  ASSERT_TRUE(uitest::RouteIcyStation(server, "Vendor Şarkısı"));
+  ServePage(server, "/qor/browser/5.3/");
+  ctltest::TControllerFixture fx;
+  ASSERT_TRUE(fx.AudioOk);
+  UseVendor(fx.Dir / "settings", server);
+  fx.Options->WriteBool(app::obAutoPlay, false);
+  fx.Options->WriteBool(app::obShowBanner, false);
+  fx.Options->WriteInt(app::oiLeft, 40);
+  fx.Options->WriteInt(app::oiTop, 600);
+  ui::TPlayerWindow* window = nullptr;
+  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
+    ui::TPlayerWindowConfig config;
+    config.Controller = owner.WindowHandle();
+    config.Options = fx.Options.get();
+    config.SettingsFolder = fx.SettingsFolder;
+    config.WatchSession = false;
+    auto made = std::make_unique<ui::TPlayerWindow>(config);
+    window = made.get();
+    return made;
+  };
+  fx.Start();
+  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow& w = *window;
+  EXPECT_EQ(w.BrowserFrame(), nullptr) << "no frame before the first page";
+  int before = w.Favourites()->Count();
+
+  w.ShowBrowserPage(browser::UM_BROWSER_HOME);
+  ASSERT_NE(w.BrowserFrame(), nullptr);
+  browser::TBrowserEx& frame = *w.BrowserFrame();
+  ASSERT_TRUE(WaitForPage(frame));
+  const std::string stream = server.Url("/live");
+  std::string encoded = RunScript(frame, "window.external.Encode('" + stream + "')");
+  EXPECT_EQ(RunScript(frame, "window.external.AddList('90001', 'Fixture FM', '" + encoded + "')"), "0");
+  ASSERT_EQ(w.Favourites()->Count(), before + 1);
+  EXPECT_EQ(w.Favourites()->Item(0)->Name, u"Fixture FM");
+  EXPECT_EQ(w.Favourites()->Item(0)->Url, stream);
+  EXPECT_EQ(w.Favourites()->ItemIndex(), 0);
+  qor::TPlayList saved;
+  ASSERT_TRUE(qor::LoadFavourites(saved, fx.Dir / "settings" / "playlist.rpf"));
+  ASSERT_GE(saved.IndexOfKey(u"90001"), 0) << "the new favourite is saved at once";
+  EXPECT_EQ(saved.Item(saved.IndexOfKey(u"90001"))->Url, stream);
+
+  // The same key again: no second copy, and the known favourite is selected.
+  w.Favourites()->SetItemIndex(3);
+  EXPECT_EQ(RunScript(frame, "window.external.ADDLIST('90001', 'Fixture FM', '" + encoded + "')"), "-1");
+  EXPECT_EQ(w.Favourites()->Count(), before + 1);
+  EXPECT_EQ(w.Favourites()->ItemIndex(), 0);
+
+  RunScript(frame, "window.external.Listen('90001', 'Fixture FM', '" + encoded + "'); 1");
+  ASSERT_TRUE(testkit::PumpUntil([&] { return fx.Send(app::UM_GET_PLAY_STATE) == 1; }, 30000));
+  EXPECT_EQ(fx.Controller->StationName(), u"Fixture FM");
+  EXPECT_EQ(w.CurrentUrl(), enc::Utf8ToUtf16(stream));
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.Title() == u"Vendor Şarkısı"; }, 30000));
+
+  // The page closes the frame; the page stays loaded for the next showing.
+  RunScript(frame, "window.external.Close(); 1");
+  EXPECT_FALSE(frame.Visible());
+  EXPECT_FALSE(frame.Page()->Visible());
+  fx.Send(app::UM_STOP);
+  // The frame closes with the player window.
+  SendMessage(w.WindowHandle(), WM_CLOSE);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !fx.Controller->HandleAllocated(); }, 20000));
+}
+
+TEST_F(BrowserPlayerTest, ListenWhileRecordingWarnsAndPlaysNothing) {
+  testkit::FixtureServer server;
+  ServePage(server, "/qor/browser/5.3/");
+  uitest::TPlayerWindowKit kit;
+  UseVendor(kit.Dir / "settings", server);
+  kit.WriteOptions("[player]\nautoplay=0\nleft=40\ntop=600\n[application]\nshowbanner=0\n");
+  auto& w = kit.Open();
+  kit.Controller.RecorderState = 7;
+  w.ShowBrowserPage(browser::UM_BROWSER_HOME);
+  ASSERT_TRUE(WaitForPage(*w.BrowserFrame()));
+  RunScript(*w.BrowserFrame(),
+            "window.external.Listen('1', 'Kayıtta', window.external.Encode('http://127.0.0.1:9/x')); 1");
+  EXPECT_EQ(kit.InfoBoxes, 1);
+  EXPECT_EQ(kit.Controller.Count(app::UM_PLAY), 0);
+  EXPECT_EQ(kit.Controller.Count(app::UM_STOP), 0) << "the recording keeps playing";
+  kit.Controller.RecorderState = 6;
+  RunScript(*w.BrowserFrame(),
+            "window.external.Listen('1', 'Serbest', window.external.Encode('http://127.0.0.1:9/x')); 1");
+  EXPECT_EQ(kit.Controller.Count(app::UM_PLAY), 1);
+  EXPECT_EQ(kit.Controller.PlayedUrl, u"http://127.0.0.1:9/x");
+  EXPECT_EQ(w.CurrentName(), u"Serbest");
+}
+
+TEST_F(BrowserPlayerTest, TheBuiltInSearchFindsStationsOfTheBuiltInDatabaseAndAddsThem) {
+  uitest::TPlayerWindowKit kit;
+  auto database = platform::LoadResourceBytes("/org/kelvarin/qor/lists/BROADCAST");
+  ASSERT_TRUE(database.has_value());
+  testkit::TempDir::WriteFile(kit.Dir / "settings" / "broadcast.rpf", *database);
+  kit.WriteFavourites({{u"Bir", "http://127.0.0.1:1/a", 5, u""}});
+  kit.WriteOptions("[player]\nautoplay=0\nleft=40\ntop=40\n[application]\nshowbanner=0\n");
+  auto& w = kit.Open();
+  ASSERT_GT(w.Database()->Count(), 100);
+  EXPECT_FALSE(browser::ReportAvailable()) << "no vendor host: no report page";
+  w.ShowBrowserPage(browser::UM_BROWSER_FIND);
+  browser::TBrowserEx& frame = *w.BrowserFrame();
+  ASSERT_TRUE(WaitForPage(frame));
+  EXPECT_EQ(frame.Page()->Address(), "qor://pages/find.html");
+  // Typed as a user does, in lower case: the names fold as the lists fold.
+  RunScript(frame, "var q = document.getElementById('query'); q.value = 'kral'; q.dispatchEvent(new Event('input')); 1");
+  ASSERT_TRUE(WaitForScript(frame, "document.querySelectorAll('#hits li').length >= 2"));
+  std::string names = RunScript(frame, "Array.from(document.querySelectorAll('#hits .name')).map(n => n.textContent).join('|')");
+  EXPECT_NE(names.find("Kral FM"), std::string::npos) << names;
+  EXPECT_NE(names.find("KRAL TÜRK FM"), std::string::npos) << names;
+  if (const char* folder = std::getenv("QOR_BROWSER_SHOTS")) {
+    testkit::PumpFor(500);
+    std::string crop = "850x580+" + std::to_string(frame.Left()) + "+" + std::to_string(frame.Top());
+    std::vector<std::string> args = {"import", "-window", "root", "-crop", crop, std::string(folder) + "/browser-search.png"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, nullptr,
+                 nullptr);
+  }
+  RunScript(frame, "q.value = 'kral türk'; q.dispatchEvent(new Event('input')); 1");
+  EXPECT_TRUE(WaitForScript(frame, "document.querySelectorAll('#hits li').length === 1 && "
+                                   "document.querySelector('#hits .name').textContent === 'KRAL TÜRK FM'"));
+  RunScript(frame, "q.value = 'kral'; q.dispatchEvent(new Event('input')); 1");
+  ASSERT_TRUE(WaitForScript(frame, "document.querySelectorAll('#hits li').length >= 2"));
+  RunScript(frame, "Array.from(document.querySelectorAll('#hits li')).find(li => li.querySelector('.name').textContent"
+                   " === 'Kral FM').querySelector('button.add').click(); 1");
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.Favourites()->Count() == 2; }));
+  EXPECT_EQ(w.Favourites()->Item(0)->Name, u"Kral FM");
+  EXPECT_EQ(w.Favourites()->Item(0)->Key, u"661975");
+  auto* linked = w.Database()->Item(w.Database()->IndexOfKey(u"661975"));
+  ASSERT_NE(linked, nullptr);
+  EXPECT_TRUE(linked->Ticked) << "the database entry shows it is a favourite";
+  EXPECT_EQ(w.Favourites()->Item(0)->Url, linked->Url);
+}
+
+}  // namespace
