@@ -64,23 +64,8 @@ TEST_F(BrowserPlayerTest, VendorPagesAddFavouritesOnceAndPlayTheirStationsThroug
   ctltest::TControllerFixture fx;
   ASSERT_TRUE(fx.AudioOk);
   UseVendor(fx.Dir / "settings", server);
-  fx.Options->WriteBool(app::obAutoPlay, false);
-  fx.Options->WriteBool(app::obShowBanner, false);
-  fx.Options->WriteInt(app::oiLeft, 40);
-  fx.Options->WriteInt(app::oiTop, 600);
-  ui::TPlayerWindow* window = nullptr;
-  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
-    ui::TPlayerWindowConfig config;
-    config.Controller = owner.WindowHandle();
-    config.Options = fx.Options.get();
-    config.SettingsFolder = fx.SettingsFolder;
-    config.WatchSession = false;
-    auto made = std::make_unique<ui::TPlayerWindow>(config);
-    window = made.get();
-    return made;
-  };
-  fx.Start();
-  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow* window = uitest::StartWithController(fx);
+  ASSERT_NE(window, nullptr);
   ui::TPlayerWindow& w = *window;
   EXPECT_EQ(w.BrowserFrame(), nullptr) << "no frame before the first page";
   int before = w.Favourites()->Count();

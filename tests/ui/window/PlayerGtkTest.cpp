@@ -69,26 +69,9 @@ TEST_F(PlayerGtkTest, TheMarqueeShowsTheTurkishTitleOfAPlayingFavourite) {
   item->Id = 0x21;
   favourites.Add(std::move(item));
   ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
-  fx.Options->WriteBool(app::obAutoPlay, false);
   fx.Options->WriteBool(app::obPlaylistVisible, false);
-  fx.Options->WriteBool(app::obShowBanner, false);
-  // Away from where the program's own windows appear in other tests.
-  fx.Options->WriteInt(app::oiLeft, 40);
-  fx.Options->WriteInt(app::oiTop, 600);
-
-  ui::TPlayerWindow* window = nullptr;
-  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
-    ui::TPlayerWindowConfig config;
-    config.Controller = owner.WindowHandle();
-    config.Options = fx.Options.get();
-    config.SettingsFolder = fx.SettingsFolder;
-    config.WatchSession = false;
-    auto made = std::make_unique<ui::TPlayerWindow>(config);
-    window = made.get();
-    return made;
-  };
-  fx.Start();
-  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow* window = uitest::StartWithController(fx);
+  ASSERT_NE(window, nullptr);
   ui::TPlayerWindow& w = *window;
   EXPECT_EQ(fx.Controller->ClientWindow(), w.WindowHandle());
   ASSERT_TRUE(w.NativeWindow() && w.NativeWindow()->NativeHandle());

@@ -100,6 +100,27 @@ void TStandInController::WndProc(TMessage& m) {
   }
 }
 
+ui::TPlayerWindow* StartWithController(ctltest::TControllerFixture& fx) {
+  fx.Options->WriteBool(obAutoPlay, false);
+  fx.Options->WriteBool(obShowBanner, false);
+  fx.Options->WriteInt(oiLeft, 40);
+  fx.Options->WriteInt(oiTop, 600);
+  ui::TPlayerWindow* window = nullptr;
+  fx.Make().CreatePlayerWindow = [&fx, &window](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
+    ui::TPlayerWindowConfig config;
+    config.Controller = owner.WindowHandle();
+    config.Options = fx.Options.get();
+    config.SettingsFolder = fx.SettingsFolder;
+    config.WatchSession = false;
+    auto made = std::make_unique<ui::TPlayerWindow>(config);
+    window = made.get();
+    return made;
+  };
+  fx.Start();
+  if (!testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000)) return nullptr;
+  return window;
+}
+
 TPlayerWindowKit::TPlayerWindowKit() {
   SettingsFolder = enc::Utf8ToUtf16((Dir / "settings").string() + "/");
   std::filesystem::create_directories(Dir / "settings");

@@ -12,6 +12,10 @@
 #include "app/Options.h"
 #include "ui/window/PlayerWindow.h"
 
+namespace ctltest {
+class TControllerFixture;
+}
+
 namespace uitest {
 
 struct TStation {
@@ -25,6 +29,11 @@ struct TStation {
 // server, with `title` in every metadata block; false when the tone is
 // missing.
 bool RouteIcyStation(testkit::FixtureServer& server, const std::string& title);
+
+// Starts the real controller of the fixture, whose start-up tick makes the
+// player window (away from where other tests put theirs, without autoplay
+// and banner); the window once its start-up ran, nullptr when it did not.
+ui::TPlayerWindow* StartWithController(ctltest::TControllerFixture& fx);
 
 class TStandInController : public core::TMessageWindow {
  public:
