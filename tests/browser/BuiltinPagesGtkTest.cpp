@@ -2,6 +2,10 @@
 // vendor host is configured.
 #include <gtest/gtest.h>
 
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
 #include "BrowserKit.h"
 #include "MainLoop.h"
 #include "browser/Pages.h"
@@ -50,6 +54,48 @@ TEST_F(BuiltinPages, AboutShowsTheVersionAndTheLicencesAndHomeLinksToTheSearch) 
   Browser->Page()->GoBack();
   ASSERT_TRUE(testkit::PumpUntil([&] { return Browser->Page()->Address() == "qor://pages/about.html"; }));
   ASSERT_TRUE(testkit::PumpUntil([&] { return Browser->ToolBar()->Button(browser::tbForward)->Enabled(); }));
+}
+
+}  // namespace
+}  // namespace browsertest
+
+namespace browsertest {
+namespace {
+
+// Popup windows GTK shows now (the page's context menu is one).
+int MappedPopups() {
+  int count = 0;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w; w = w->next)
+    if (gtk_window_get_window_type(GTK_WINDOW(w->data)) == GTK_WINDOW_POPUP && gtk_widget_get_mapped(GTK_WIDGET(w->data)))
+      ++count;
+  g_list_free(windows);
+  return count;
+}
+
+TEST_F(BuiltinPages, ThePagesOwnContextMenuOpensOnlyInEditFields) {
+  if (!testwidgets::HaveProgram("xdotool")) GTEST_SKIP() << "no xdotool";
+  ASSERT_TRUE(Open(browser::UM_BROWSER_FIND));
+  auto at = [&](const std::string& selector) {
+    std::string r = Eval("var r = document.querySelector('" + selector + "').getBoundingClientRect();"
+                         "Math.round(r.left + 10) + ' ' + Math.round(r.top + r.height / 2)");
+    int x = 0, y = 0;
+    std::sscanf(r.c_str(), "%d %d", &x, &y);
+    return std::make_pair(Browser->Page()->Left() + x, Browser->Page()->Top() + y);
+  };
+  auto rightClick = [&](std::pair<int, int> p) {
+    testwidgets::RunProgram({"xdotool", "mousemove", std::to_string(p.first), std::to_string(p.second)});
+    testwidgets::Settle();
+    testwidgets::RunProgram({"xdotool", "click", "3"});
+  };
+  int before = MappedPopups();
+  rightClick(at("h1"));
+  testkit::PumpFor(800);
+  EXPECT_EQ(MappedPopups(), before) << "no menu over the page's text";
+  rightClick(at("#query"));
+  EXPECT_TRUE(testkit::PumpUntil([&] { return MappedPopups() > before; })) << "cut, copy and paste in the edit field";
+  testwidgets::RunProgram({"xdotool", "key", "Escape"});
+  testkit::PumpUntil([&] { return MappedPopups() == before; }, 3000);
 }
 
 }  // namespace

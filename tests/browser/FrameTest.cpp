@@ -74,6 +74,24 @@ TEST_F(FrameTest, FirstShowingCentresTheFrameWithThePageTransparentAndLaysOutThe
   Native()->Click(850 - 28 + 8, 11 + 8);
   EXPECT_FALSE(Frame->Visible());
   EXPECT_FALSE(Frame->Page()->Visible());
+  // The frame, its caption and the toolbar strip drag the frame; the page
+  // window keeps its place in it.
+  Frame->SetVisible(true);
+  int left = Frame->Left(), top = Frame->Top();
+  Native()->MouseDown(4, 300);
+  Native()->MouseMove(54, 330);
+  Native()->MouseUp(54, 330);
+  EXPECT_EQ(Frame->Left(), left + 50);
+  EXPECT_EQ(Frame->Top(), top + 30);
+  EXPECT_EQ(Frame->Page()->Left(), left + 50 + 20);
+  Native()->MouseDown(400, 20);
+  Native()->MouseMove(390, 10);
+  Native()->MouseUp(390, 10);
+  EXPECT_EQ(Frame->Left(), left + 40);
+  Frame->SetBounds(100, 120, 850, 580);
+  EXPECT_EQ(Frame->Page()->Left(), 120);
+  EXPECT_EQ(Frame->Page()->Top(), 158);
+  Frame->SetVisible(false);
   // Shown again, it is centred again and starts transparent.
   Frame->SetBounds(5, 5, 850, 580);
   Frame->ShowPage(UM_BROWSER_HOME);
