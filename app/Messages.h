@@ -95,6 +95,8 @@ inline constexpr UINT UM_GET_RECORDING_ERROR = 38071;
 inline constexpr UINT UM_DATABASE_UPDATE = 38058;
 inline constexpr UINT UM_BANNER_READY = 38061;
 inline constexpr UINT UM_LISTENERS = 38062;
+// Asks the player window for the administrator's station-list download.
+inline constexpr UINT UM_DOWNLOAD_STATION_LIST = 38063;
 
 // The options sheet closed: wParam 3 after OK, 5 after Cancel.
 inline constexpr UINT UM_OPTIONS_CLOSED = 38026;

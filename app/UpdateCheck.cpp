@@ -68,13 +68,13 @@ bool ParseNumber(const std::string& text, double& value) {
   return ec == std::errc() && ptr == end;
 }
 
+}  // namespace
+
 std::string RandomQuery() {
   static std::mt19937 generator{std::random_device{}()};
   std::uniform_int_distribution<long> dist(0, 2147483646);
   return "?" + std::to_string(dist(generator));
 }
-
-}  // namespace
 
 TApiVersion& ApiVersion() { return Values().Version; }
 std::string& DatabasePath() { return Values().DatabasePath; }
@@ -147,12 +147,12 @@ TUpdateCheck::TUpdateCheck(TUpdateHost host) : FHost(std::move(host)) {}
 
 TUpdateCheck::~TUpdateCheck() { WaitAll(); }
 
-std::unique_ptr<TInetThread> TUpdateCheck::Start(core::UINT message, const std::string& host,
-                                                 const std::string& path, const std::string& referer,
-                                                 std::size_t maxBody) {
-  if (host.empty() || !InternetHandle() || !core::IsWindow(FHost.Window)) return nullptr;
+std::unique_ptr<TInetThread> StartRequest(core::HWND window, core::UINT message, const std::string& host,
+                                          const std::string& path, const std::string& referer,
+                                          std::size_t maxBody) {
+  if (host.empty() || !InternetHandle() || !core::IsWindow(window)) return nullptr;
   try {
-    auto thread = std::make_unique<TInetThread>(FHost.Window, InternetHandle(), message);
+    auto thread = std::make_unique<TInetThread>(window, InternetHandle(), message);
     if (!thread->Request().SetMethodAndURL("GET", deploy::AddressOn(host, path))) return nullptr;
     if (!referer.empty()) thread->Request().SetSlot(rsReferer, referer);
     thread->Request().MaxBodySize = maxBody;
@@ -166,17 +166,17 @@ std::unique_ptr<TInetThread> TUpdateCheck::Start(core::UINT message, const std::
 
 void TUpdateCheck::StartVersionCheck() {
   if (FVersion) return;
-  FVersion = Start(UM_VERSION_DONE, deploy::Value(deploy::VendorApiHost), VersionPath + RandomQuery(), {}, 1 << 20);
+  FVersion = StartRequest(FHost.Window, UM_VERSION_DONE, deploy::Value(deploy::VendorApiHost), VersionPath + RandomQuery(), {}, 1 << 20);
 }
 
 void TUpdateCheck::StartBanner() {
   if (FBanner) return;
-  FBanner = Start(UM_BANNER_DONE, deploy::Value(deploy::VendorApiHost), BannerPath() + RandomQuery(), {}, 16 << 20);
+  FBanner = StartRequest(FHost.Window, UM_BANNER_DONE, deploy::Value(deploy::VendorApiHost), BannerPath() + RandomQuery(), {}, 16 << 20);
 }
 
 void TUpdateCheck::StartSiteCount() {
   if (FSiteCount) return;
-  FSiteCount = Start(UM_SITECOUNT_DONE, deploy::Value(deploy::CounterHost), SiteCountPath, {}, 1 << 16);
+  FSiteCount = StartRequest(FHost.Window, UM_SITECOUNT_DONE, deploy::Value(deploy::CounterHost), SiteCountPath, {}, 1 << 16);
 }
 
 void TUpdateCheck::StartWidgetHit() {
@@ -191,7 +191,7 @@ void TUpdateCheck::StartWidgetHit() {
 }
 
 void TUpdateCheck::SendWidgetHit(const std::string& referer) {
-  FWidget = Start(UM_WIDGET_DONE, deploy::Value(deploy::CounterHost), WidgetPath, referer, 1 << 20);
+  FWidget = StartRequest(FHost.Window, UM_WIDGET_DONE, deploy::Value(deploy::CounterHost), WidgetPath, referer, 1 << 20);
 }
 
 bool TUpdateCheck::BannerFileExists() const {

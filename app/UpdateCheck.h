@@ -64,6 +64,15 @@ double LocalVersionNumber(const std::string& text);
 double PublishedVersionNumber(const std::string& text);
 // The trimmed body as a decimal integer; -1 when it is not one.
 long VisitorCountFromBody(const std::string& body);
+// "?" and a pseudo-random number in 0..2147483646, so that no cache answers.
+std::string RandomQuery();
+// A GET of path on host through the shared internet handle, started on
+// its own thread, which posts message to window when it ends. Nothing
+// (no request of that kind) when the host is empty, no handle is open,
+// the window is gone or the thread cannot start.
+std::unique_ptr<TInetThread> StartRequest(core::HWND window, core::UINT message, const std::string& host,
+                                          const std::string& path, const std::string& referer,
+                                          std::size_t maxBody);
 
 // What the exchanges need of their owner.
 struct TUpdateHost {
@@ -111,8 +120,6 @@ class TUpdateCheck {
   bool WidgetBusy() const { return FWidget != nullptr; }
 
  private:
-  std::unique_ptr<TInetThread> Start(core::UINT message, const std::string& host, const std::string& path,
-                                     const std::string& referer, std::size_t maxBody);
   void SendWidgetHit(const std::string& referer);
   core::HWND PlayerWindow() const { return FHost.PlayerWindow ? FHost.PlayerWindow() : 0; }
   bool BannerFileExists() const;

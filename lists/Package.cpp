@@ -2,7 +2,10 @@
 
 #include <zlib.h>
 
+#include <vector>
+
 #include "lists/ListFile.h"
+#include "lists/ListXml.h"
 
 namespace qor {
 
@@ -55,6 +58,8 @@ TPackageResult InstallDatabasePackage(std::string_view package, const std::files
   if (compressed.empty()) return TPackageResult::NotReadable;
   std::string xml = DecompressPackage(compressed, static_cast<size_t>(kMaxListFileSize));
   if (xml.empty()) return TPackageResult::NotCompressed;
+  std::vector<TListRecord> records;
+  if (ParseListText(xml, true, records) != TXmlResult::Ok) return TPackageResult::NotAList;
   std::error_code error;
   std::filesystem::create_directories(settingsFolder, error);
   std::string sealed = EncryptString(xml, ListFilePassword());
@@ -62,11 +67,14 @@ TPackageResult InstallDatabasePackage(std::string_view package, const std::files
   return TPackageResult::Ok;
 }
 
-bool WritePackageTrio(std::string_view xml, const std::filesystem::path& folder) {
+bool WritePackageTrio(std::string_view xml, const std::filesystem::path& folder, bool withBom) {
+  std::vector<TListRecord> records;
+  if (ParseListText(xml, true, records) != TXmlResult::Ok) return false;
   std::string sealed = EncryptString(xml, ListFilePassword());
   std::string package = MakeDatabasePackage(xml);
   if (sealed.empty() || package.empty()) return false;
-  return WriteFileAtomic(folder / "broadcast.xml", xml) && WriteListFile(folder / "broadcast.rpf", sealed) &&
+  std::string text = withBom ? "\xEF\xBB\xBF" + std::string(xml) : std::string(xml);
+  return WriteFileAtomic(folder / "broadcast.xml", text) && WriteListFile(folder / "broadcast.rpf", sealed) &&
          WriteFileAtomic(folder / "broadcast.zip", package);
 }
 

@@ -21,6 +21,10 @@ const std::unordered_map<int, std::u16string>& Table() {
       {155, u"Radyo Ekle"},
       // The controller's messages.
       {200, u"\"%s\" için yeni sürüm hazır. İndirmek ister misiniz?"},
+      // The station-database downloads of the player window.
+      {201, u"Veritabanı indiriliyor..."},
+      {202, u"Yerel veritabanı güncelleniyor..."},
+      {203, u"Veritabanı güncellendi."},
       {400, u"Bağlantı kurulamadı."},
       // The folder chooser of the recording options.
       {157, u"Kayıtların saklanacağı klasörü seçin:"},

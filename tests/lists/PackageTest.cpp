@@ -79,6 +79,11 @@ TEST(DatabasePackage, BadPackagesLeaveTheOldDatabase) {
   // Sealed correctly but not compressed: a list file body is not a package.
   EXPECT_EQ(InstallDatabasePackage(EncryptString(Database(5), ListFilePassword()), dir.Path()),
             TPackageResult::NotCompressed);
+  // The password is public: a package that opens but holds no station list
+  // is refused as well.
+  EXPECT_EQ(InstallDatabasePackage(MakeDatabasePackage("<html><body>error</body></html>"), dir.Path()),
+            TPackageResult::NotAList);
+  EXPECT_EQ(InstallDatabasePackage(MakeDatabasePackage(Database(0)), dir.Path()), TPackageResult::NotAList);
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), before);
 }
 
@@ -91,4 +96,11 @@ TEST(DatabasePackage, PublisherTrio) {
   EXPECT_FALSE(HasListMagic(dir / "broadcast.zip"));
   EXPECT_EQ(DecompressPackage(DecryptString(testkit::TempDir::ReadFile(dir / "broadcast.zip"), ListFilePassword())),
             xml);
+
+  ASSERT_TRUE(WritePackageTrio(xml, dir.Path(), true));
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.xml"), "\xEF\xBB\xBF" + xml);
+  EXPECT_EQ(DecryptString(ReadListFile(dir / "broadcast.rpf"), ListFilePassword()), xml) << "sealed without the mark";
+  std::string zip = testkit::TempDir::ReadFile(dir / "broadcast.zip");
+  EXPECT_FALSE(WritePackageTrio("<html>no list</html>", dir.Path(), true));
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.zip"), zip) << "nothing is written for a body that is no list";
 }

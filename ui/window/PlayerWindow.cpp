@@ -5,6 +5,7 @@
 #include "support/Encoding.h"
 
 #include "app/Application.h"
+#include "app/DatabaseUpdate.h"
 #include "app/Globals.h"
 #include "app/Messages.h"
 #include "app/Options.h"
@@ -155,6 +156,13 @@ void TPlayerWindow::WndProc(TMessage& m) {
       return;
     case UM_RECORDING_FAILED:
       if (!FClosed) FRecording->Failed(m.WParam);
+      m.Result = 0;
+      return;
+    case UM_DATABASE_UPDATE:
+    case UM_DOWNLOAD_STATION_LIST:
+    case UM_DATABASE_DOWNLOADED:
+    case UM_STATION_LIST_DOWNLOADED:
+      if (!FClosed) DatabaseMessage(m.Msg);
       m.Result = 0;
       return;
     case WM_TIMER:

@@ -32,6 +32,7 @@ class TExternalDispatch;
 }  // namespace browser
 
 namespace app {
+class TDatabaseDownload;
 class TOptions;
 class TSchedule;
 }  // namespace app
@@ -82,6 +83,9 @@ struct TPlayerWindowConfig {
   // Global hotkeys, media keys and the media-player service of the
   // session bus (the real program's window only).
   bool DesktopBus = false;
+  // Where the administrator's station-list download writes its files;
+  // empty: the current folder (the program folder).
+  std::u16string ExportFolder;
 };
 
 // Timer ids of the player window.
@@ -93,7 +97,7 @@ inline constexpr std::uintptr_t tmStartup = 1001, tmTrim = 1002, tmTick = 1003, 
 inline constexpr core::WPARAM cmAbout = 40000, cmClose = 40001, cmOptions = 40002, cmAlwaysTop = 40003,
                               cmHibernate = 40004, cmShowHide = 40005, cmCopyTitle = 40006, cmRecord = 40007,
                               cmAddStation = 40008, cmSchedule = 40009, cmBanner = 40010, cmAddAddress = 40020,
-                              cmAddVideo = 40021;
+                              cmAddVideo = 40021, cmDownloadStationList = 40150;
 
 // Messages handled besides the controller's notices.
 inline constexpr core::UINT UM_MEDIA_COMMAND = 38015;
@@ -127,6 +131,11 @@ class TPlayerWindow : public widgets::TWindowEx {
   // buttons, the notice and the unattended runs are in RecordingPart().
   void ToggleRecording();
   TPlayerRecording& RecordingPart() const { return *FRecording; }
+  // Station-database downloads (PlayerWindowDatabase.cpp): the published
+  // package, and the administrator's station list (command 40150).
+  void DownloadDatabasePackage();
+  void DownloadStationList();
+  bool DownloadBusy() const;
 
   // --- behaviours: hibernation, snapping, visibility, search bars ---
   // Click-through and translucent, or back; switching on shows the notice
@@ -286,6 +295,11 @@ class TPlayerWindow : public widgets::TWindowEx {
   void EndSession();
   void OptionsChanged();
 
+  // Station-database downloads (PlayerWindowDatabase.cpp).
+  void DatabaseMessage(core::UINT msg);
+  void DatabasePackageArrived();
+  void StationListArrived();
+
   // Dialogs (PlayerWindowDialogs.cpp).
   void TintScheduleButton();
   void ScheduleChanged();
@@ -363,6 +377,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   // The browser's script object and frame.
   std::unique_ptr<TPlayerBrowser> FBrowser;
   std::unique_ptr<TPlayerBus> FBus;
+  std::unique_ptr<app::TDatabaseDownload> FDownload;
 
   // Controls (owned by the window through the component tree).
   widgets::TControlEx* FRoot = nullptr;

@@ -89,6 +89,9 @@ bool TPlayerWindow::Command(WPARAM id) {
       else if (!show) HideBannerBand();
       return true;
     }
+    case cmDownloadStationList:
+      DownloadStationList();
+      return true;
     default:
       return BusCommand(id);
   }
