@@ -1,5 +1,7 @@
 #include "browser/BrowserEx.h"
 
+#include <gtk/gtk.h>
+
 #include "browser/Pages.h"
 #include "core/Messages.h"
 #include "resources/strings/StringTable.h"
@@ -173,6 +175,16 @@ void TBrowserEx::FollowFrame() {
   FPage->SetBounds(Left() + FPageX, Top() + FPageY, Width() - 40, Height() - 70);
 }
 
+void TBrowserEx::KeepPageAbove() {
+  // A window manager stacks the page window over the frame only while it
+  // belongs to it; a click on the frame would otherwise bury the page.
+  if (!FPage->HandleAllocated() || !HandleAllocated() || !NativeWindow() || !FPage->NativeWindow()) return;
+  auto* frame = static_cast<GtkWidget*>(NativeWindow()->NativeHandle());
+  auto* page = static_cast<GtkWidget*>(FPage->NativeWindow()->NativeHandle());
+  if (frame && page && gtk_window_get_transient_for(GTK_WINDOW(page)) != GTK_WINDOW(frame))
+    gtk_window_set_transient_for(GTK_WINDOW(page), GTK_WINDOW(frame));
+}
+
 void TBrowserEx::ShowPage(core::UINT message) {
   if (!Visible()) {
     TRect work = Backend().WorkArea();
@@ -261,7 +273,10 @@ void TBrowserEx::WndProc(TMessage& m) {
       FollowFrame();
       break;
     case WM_SHOWWINDOW:
-      if (FPage) FPage->SetShown(m.WParam != 0);
+      if (FPage) {
+        FPage->SetShown(m.WParam != 0);
+        KeepPageAbove();
+      }
       break;
     default:
       break;

@@ -57,6 +57,7 @@ class TBrowserEx : public widgets::TWindowEx {
   void Build();
   void LayoutFrame();
   void FollowFrame();
+  void KeepPageAbove();
   void OpenPage(core::UINT message);
   void RefreshBusy();
   void Progress(double progress, double maximum);

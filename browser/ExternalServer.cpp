@@ -21,6 +21,9 @@ struct TExternalServer::TClient {
   guint ReadWatch = 0, WriteWatch = 0;
   std::string In, Out;
   bool Busy = false, Dropped = false;
+  // Not watched while its call runs (a message box's loop): a peer that
+  // hangs up meanwhile would wake the loop without end.
+  bool Paused = false;
 };
 
 TExternalServer::TExternalServer(TExternalDispatch& dispatch, std::function<bool(const std::string&)> allowed)
@@ -87,8 +90,15 @@ gboolean TExternalServer::OnReadable(gint, GIOCondition, gpointer data) {
                          [raw](const std::shared_ptr<TClient>& c) { return c.get() == raw; });
   if (it == server->FClients.end()) return G_SOURCE_REMOVE;
   std::shared_ptr<TClient> client = *it;
-  if (!server->Read(client)) {
+  if (client->Busy) {
     client->ReadWatch = 0;
+    client->Paused = true;
+    return G_SOURCE_REMOVE;
+  }
+  guint current = client->ReadWatch;
+  if (!server->Read(client)) {
+    // This source ends by returning; a watch made meanwhile goes with Drop.
+    if (client->ReadWatch == current) client->ReadWatch = 0;
     server->Drop(client);
     return G_SOURCE_REMOVE;
   }
@@ -96,7 +106,6 @@ gboolean TExternalServer::OnReadable(gint, GIOCondition, gpointer data) {
 }
 
 bool TExternalServer::Read(const std::shared_ptr<TClient>& client) {
-  if (client->Busy) return true;  // a call of this client is still running (a message box)
   char chunk[4096];
   for (;;) {
     ssize_t n = ::read(client->Fd, chunk, sizeof chunk);
@@ -120,6 +129,11 @@ bool TExternalServer::Read(const std::shared_ptr<TClient>& client) {
     g_variant_unref(request);
     client->Busy = false;
     if (client->Dropped) return true;
+    if (client->Paused) {
+      client->Paused = false;
+      client->ReadWatch = g_unix_fd_add(client->Fd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                                        &TExternalServer::OnReadable, client.get());
+    }
     client->Out += Frame(reply);
     Flush(client);
     if (client->Dropped) return true;
