@@ -80,6 +80,10 @@ class TGtkEdit : public TNativeEdit {
   }
 
   void SetBounds(int x, int y, int width, int height) override {
+    // A new place or size is laid out anew; the same one is not.
+    if (x != FX || y != FY || std::max(1, width) != FWidth || std::max(1, height) != FHeight) FLayoutPending = true;
+    FX = x;
+    FY = y;
     FWidth = std::max(1, width);
     FHeight = std::max(1, height);
     gtk_fixed_move(GTK_FIXED(FFixed), FEntry, x, y);
@@ -89,6 +93,8 @@ class TGtkEdit : public TNativeEdit {
   void SetVisible(bool visible) override {
     if (visible == gtk_widget_get_visible(FEntry)) return;
     if (!visible && Focused()) SetFocused(false);
+    // Shown again, it keeps its old allocation but is laid out anew.
+    if (visible) FLayoutPending = true;
     gtk_widget_set_visible(FEntry, visible);
   }
 
@@ -165,7 +171,9 @@ class TGtkEdit : public TNativeEdit {
   void Render(void* cairo) override {
     if (!gtk_widget_get_visible(FEntry) || !gtk_widget_get_realized(FEntry)) return;
     // Until GTK has laid the entry out at its new size there is nothing
-    // right to draw; its size-allocate asks for the picture again.
+    // right to draw (and GTK refuses to draw it); its size-allocate asks
+    // for the picture again.
+    if (FLayoutPending) return;
     if (gtk_widget_get_allocated_width(FEntry) != FWidth || gtk_widget_get_allocated_height(FEntry) != FHeight)
       return;
     gtk_widget_draw(FEntry, static_cast<cairo_t*>(cairo));
@@ -181,7 +189,10 @@ class TGtkEdit : public TNativeEdit {
 
   static void OnPreedit(GtkEntry*, gchar*, TGtkEdit* self) { self->FEvents->NativeEditRedraw(); }
 
-  static void OnAllocate(GtkWidget*, GdkRectangle*, TGtkEdit* self) { self->FEvents->NativeEditRedraw(); }
+  static void OnAllocate(GtkWidget*, GdkRectangle*, TGtkEdit* self) {
+    self->FLayoutPending = false;
+    self->FEvents->NativeEditRedraw();
+  }
 
   static gboolean OnFocus(GtkWidget*, GdkEventFocus* e, TGtkEdit* self) {
     self->FEvents->NativeEditFocus(e->in);
@@ -211,7 +222,9 @@ class TGtkEdit : public TNativeEdit {
   GtkCssProvider* FCss = nullptr;
   TNativeEditEvents* FEvents;
   TEditLook FLook;
-  int FWidth = 1, FHeight = 1;
+  int FX = 0, FY = 0, FWidth = 1, FHeight = 1;
+  // Shown again or moved: GTK lays the entry out before it may be drawn.
+  bool FLayoutPending = true;
 };
 
 }  // namespace

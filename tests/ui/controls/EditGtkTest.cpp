@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,63 @@ TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
   Settle();
   EXPECT_FALSE(edit.HasFocus());
   EXPECT_FALSE(edit.NativeEdit()->Focused());
+}
+
+}  // namespace
+
+namespace {
+
+// GTK's complaints (g_return_if_fail and the like) while `run` runs.
+int CriticalsDuring(const std::function<void()>& run) {
+  int criticals = 0;
+  guint id = g_log_set_handler(
+      "Gtk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+      [](const gchar*, GLogLevelFlags, const gchar*, gpointer count) { ++*static_cast<int*>(count); }, &criticals);
+  run();
+  g_log_remove_handler("Gtk", id);
+  return criticals;
+}
+
+// Two boxes in one place, one shown at a time, as the player's two lists
+// have: the box that comes back is painted only once GTK has laid it out
+// again, not while its new size is still pending.
+TEST_F(EditGtk, ABoxShownAgainIsPaintedOnlyOnceLaidOut) {
+  TWindowEx window;
+  window.SetBounds(120, 120, 240, 80);
+  ui::TEdit first(&window), second(&window);
+  for (ui::TEdit* edit : {&first, &second}) {
+    edit->SetParent(&window);
+    edit->SetBounds(20, 30, 150, 17);
+    edit->Font().SetName("Tahoma");
+    edit->Font().SetSize(8);
+    edit->Font().SetColor(0xFFFFFFFF);
+  }
+  window.SetVisible(true);
+  first.SetVisible(true);
+  second.SetVisible(false);
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  second.SetCaption(u"ankara");
+  Settle();
+  int criticals = CriticalsDuring([&] {
+    for (int i = 0; i < 3; ++i) {
+      ui::TEdit& shown = i % 2 ? first : second;
+      ui::TEdit& hidden = i % 2 ? second : first;
+      hidden.SetVisible(false);
+      shown.SetVisible(true);
+      shown.SetCaption(i % 2 ? u"türk" : u"ankara");
+      window.InvalidateTree();
+      Settle();
+    }
+  });
+  EXPECT_EQ(criticals, 0);
+  // Laid out, the box shown last has its letters in the picture.
+  window.InvalidateTree();
+  const TBitmapEx& picture = window.Canvas().Bitmap();
+  int light = 0;
+  for (int y = 30; y < 47; ++y)
+    for (int x = 20; x < 170; ++x) light += ((picture.Pixel(x, y) >> 16) & 0xFF) > 0xC0;
+  EXPECT_GT(light, 20);
 }
 
 }  // namespace
