@@ -83,6 +83,16 @@ const std::unordered_map<int, std::u16string>& Table() {
       {720, u"Bilgisayar kapatılamadı: %s"},
       {721, u"Bilgisayar yeniden başlatılamadı: %s"},
       {722, u"Oturum kapatılamadı: %s"},
+      // The commands of the player window.
+      {339, u"QOR Radyo Listesi (*.rpf)|*.rpf|XML Dosyası (*.xml)|*.xml"},
+      {340, u"Tüm listeyi silmek istediğinize emin misiniz?"},
+      {341, u"Yükleniyor..."},
+      {342, u"&Radyodan Kaydet"},
+      {343, u"Kış &Uykusu"},
+      {344, u"&Göster/Gizle"},
+      {357, u"&Her Zaman Üstte"},
+      {364, u"QOR ile ’%s’ dinliyorum."},
+      {365, u"QOR ile ’%s’ dinliyorum ve şimdi ’%s’ çalıyor."},
       // Program icons.
       {401, u"Android"},
       {402, u"Klasik"},

@@ -32,6 +32,7 @@ TPlayerWindow::TPlayerWindow(TPlayerWindowConfig config) : FConfig(std::move(con
   SetHeight(PlayerInitialHeight);
   ShowInfoBox = [](const std::u16string&, const std::u16string&) {};
   FBrowser = std::make_unique<TPlayerBrowser>(*this);
+  InstallCommandHooks();
 }
 
 TPlayerWindow::~TPlayerWindow() {
@@ -203,6 +204,10 @@ void TPlayerWindow::WndProc(TMessage& m) {
       }
       break;
     }
+    case WM_DROPFILES:
+      if (!FClosed) DroppedFiles(static_cast<std::uintptr_t>(m.WParam));
+      m.Result = 0;
+      return;
     case WM_MOUSEWHEEL:
       // Every control passes the wheel up to here.
       if (!FClosed) Wheel(static_cast<std::int16_t>(m.WParam >> 16));
@@ -262,6 +267,7 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
   }
   config.OpensTargets = globals.OpensTargets;
   config.DesktopBus = true;
+  config.Administrator = globals.AdministratorMode;
   if (!config.Options) return nullptr;
   auto window = std::make_unique<TPlayerWindow>(std::move(config));
   if (!Backend().IsOffscreen()) window->ShowInfoBox = GtkInfoBox;

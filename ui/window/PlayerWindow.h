@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,9 @@ struct TSearchBar {
 };
 class TPlayerRecording;
 class TPlayerBrowser;
+struct TStationForm;
+struct TStationAnswer;
+enum class TShareSite;
 
 // What the window needs of the running program.
 struct TPlayerWindowConfig {
@@ -86,6 +90,9 @@ struct TPlayerWindowConfig {
   // Where the administrator's station-list download writes its files;
   // empty: the current folder (the program folder).
   std::u16string ExportFolder;
+  // Administrator mode: the favourites' menu has its administrator part and
+  // database favourites keep an editable address.
+  bool Administrator = false;
 };
 
 // Timer ids of the player window.
@@ -148,6 +155,43 @@ class TPlayerWindow : public widgets::TWindowEx {
   const TSearchBar& SearchBar(int mode) const { return mode == 1 ? FFavouritesSearch : FDatabaseSearch; }
   // Previous (-1) or next (+1) hit of the list shown, wrapping at both ends.
   void SearchStep(int delta);
+  // --- commands and the favourites (PlayerWindowCommands*.cpp) ---
+  // -1 when the key is already among the favourites (that entry is then
+  // selected), else 0.
+  int AddStation(const std::u16string& key, const std::u16string& name, const std::u16string& address);
+  void AddByAddress(bool video);
+  void EditSelected();
+  void RemoveSelected();
+  void MoveSelected(int delta);
+  void SortFavourites(bool ascending);
+  void ToggleDatabaseFavourite();
+  void SaveFavouritesAs();
+  // Adds the entries of a list file the user picks, or replaces the
+  // favourites with them.
+  void ImportFavourites(bool replace);
+  void ClearFavourites();
+  void CopyTitle();
+  void Share(TShareSite site);
+  void ReportBroken();
+  // Files and folders dropped or opened: list files, playlists, folders
+  // and any other file as a file address. True when something was added.
+  bool DropFiles(const std::vector<std::u16string>& paths, bool replace);
+  // The menus of the list panel at the cursor.
+  void ShowFavouritesMenu();
+  void ShowDatabaseMenu();
+  void ShowAddMenu();
+  void ShowListManagerMenu();
+  // Rebuilds the window menu, whose captions carry the hotkeys.
+  void RefreshMenuTexts();
+  bool Administrator() const { return FConfig.Administrator; }
+  // What the command dialogs ask; replaceable so that tests can answer.
+  std::function<TStationAnswer(const TStationForm& form)> AskStation;
+  // A file name from the open (save false) or save dialog; `filter` is the
+  // chosen filter, 1 list file, 2 XML.
+  std::function<bool(bool save, std::u16string& path, int& filter)> AskFileName;
+  std::function<bool(const std::u16string& text, const std::u16string& caption)> AskYesNo;
+  // Opens an address in the desktop's browser.
+  std::function<void(const std::string& address)> OpenAddress;
 
   // --- the embedded browser (PlayerWindowBrowser.cpp) ---
   // Shows the browser frame (made on first use) with a page message.
@@ -272,6 +316,20 @@ class TPlayerWindow : public widgets::TWindowEx {
   void TickLinkedEntries();
   void RepaintLists();
   void DatabaseCheck(int index);
+  // Commands (PlayerWindowCommands*.cpp).
+  void InstallCommandHooks();
+  bool MenuCommandAvailable(std::uintptr_t id) const;
+  void TrackTableMenu(int menu);
+  void ListContextMenu(bool favourites);
+  void SelectFavourite(int index);
+  void FavouritesChanged();
+  void DragRow(TPlayListBox* box, core::UINT keys, int y);
+  bool HandleCommandKey(std::uint16_t key, widgets::TShiftState shift);
+  void WireListCommands(TPlayerButton* add, TPlayerButton* manager, TPlayerButton* facebook, TPlayerButton* twitter,
+                        TPlayerButton* google);
+  void DroppedFiles(std::uintptr_t drop);
+  void WalkDropped(const std::filesystem::path& path, std::vector<std::unique_ptr<qor::TPlayItem>>& found,
+                   bool& stopped);
 
   // Panels (PlayerWindowPanels.cpp).
   // The animations pump messages between their steps: false when the
@@ -368,6 +426,11 @@ class TPlayerWindow : public widgets::TWindowEx {
   bool FCtrlDown = false;
   std::vector<widgets::TRect> FSnapList;
   TSearchBar FFavouritesSearch, FDatabaseSearch;
+  // Commands: the favourite row being dragged (-1: none), a drop at work.
+  int FDraggedRow = -1;
+  bool FRowsDragged = false;
+  bool FListMenuShown = false;
+  bool FDropping = false;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
   std::unique_ptr<core::TWinTimer> FStartupTimer, FTrimTimer, FTickTimer, FVolumeLabelTimer, FRecordingTimer,

@@ -50,25 +50,7 @@ void TPlayerBrowser::ListenTo(const std::u16string& name, const std::u16string& 
 }
 
 int TPlayerBrowser::AddStation(const std::u16string& key, const std::u16string& name, const std::u16string& address) {
-  TFavouritesBox* favourites = FWindow.Favourites();
-  TDatabaseBox* database = FWindow.Database();
-  if (!favourites) return 0;
-  if (!key.empty()) {
-    int known = favourites->IndexOfKey(key);
-    if (known >= 0) {
-      favourites->SelectAndShowPage(known);
-      favourites->Invalidate();
-      return -1;
-    }
-  }
-  if (name.empty() || address.empty()) return 0;
-  favourites->InsertItem(0, qor::MakeItem(key, qor::NewRandomId(), name, enc::Utf16ToUtf8(address)));
-  favourites->SelectAndShowPage(0);
-  favourites->Invalidate();
-  FWindow.SaveFavourites();
-  if (!key.empty() && database)
-    if (auto* linked = database->Item(database->IndexOfKey(key))) linked->Ticked = true;
-  return 0;
+  return FWindow.AddStation(key, name, address);
 }
 
 void TPlayerBrowser::CloseBrowser() {

@@ -160,8 +160,8 @@ void TPlayerWindow::BuildListPanel() {
   FFavouritesButton->OnClick = [this](TObject*, UINT, int, int) { SetListMode(1); };
   FDatabaseButton = Button(FSideBar, 0, 32, 20, 20, 2009, LoadString(367));
   FDatabaseButton->OnClick = [this](TObject*, UINT, int, int) { SetListMode(0); };
-  Button(FSideBar, 0, 64, 18, 18, 2004, LoadString(313));
-  Button(FSideBar, 0, 92, 20, 20, 2010, LoadString(338));
+  auto* add = Button(FSideBar, 0, 64, 18, 18, 2004, LoadString(313));
+  auto* manager = Button(FSideBar, 0, 92, 20, 20, 2010, LoadString(338));
   auto* options = Button(FSideBar, 0, 122, 20, 20, 2007, LoadString(316));
   options->OnClick = [this](TObject*, UINT, int, int) {
     PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0);
@@ -208,6 +208,7 @@ void TPlayerWindow::BuildListPanel() {
   google->SetVisible(false);
   facebook->SetGlowColour(0xFF5D80CB);
   twitter->SetGlowColour(0xFF00ACED);
+  WireListCommands(add, manager, facebook, twitter, google);
 }
 
 void TPlayerWindow::BuildNoticePanel() {

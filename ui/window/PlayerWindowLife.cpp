@@ -196,6 +196,7 @@ bool TPlayerWindow::HandleWindowKey(std::uint16_t key, TShiftState shift) {
     FocusSearch();
     return true;
   }
+  if (HandleCommandKey(key, shift)) return true;
   return HandleListKey(key, shift);
 }
 

@@ -79,7 +79,8 @@ void TPlayerWindow::PlayEntry(bool fromFavourites) {
   FCurrentUrl = enc::Utf8ToUtf16(item->Url);
   // A favourite taken from the database plays the database's address,
   // which a station-database update may have refreshed.
-  if (fromFavourites && !item->Key.empty()) {
+  // Administrators play the favourite's own address.
+  if (fromFavourites && !item->Key.empty() && !FConfig.Administrator) {
     if (auto* linked = FDatabase->Item(FDatabase->IndexOfKey(item->Key))) FCurrentUrl = enc::Utf8ToUtf16(linked->Url);
   }
   Send(UM_PLAY, reinterpret_cast<WPARAM>(FCurrentName.c_str()), reinterpret_cast<LPARAM>(FCurrentUrl.c_str()));
@@ -107,12 +108,15 @@ void TPlayerWindow::PlayPrevious() {
 void TPlayerWindow::ListMouseDown(TPlayListBox* box, UINT keys, int, int y) {
   if (!(keys & (MK_LBUTTON | MK_RBUTTON))) return;
   int row = box->RowAt(y);
-  if (row >= 0 && row < box->Count()) box->SetItemIndex(row);
+  bool onRow = row >= 0 && row < box->Count();
+  if (onRow) box->SetItemIndex(row);
+  // The pressed row: the one a drag takes along and a double-click plays.
+  FDraggedRow = onRow ? row : -1;
   RepaintLists();
 }
 
 void TPlayerWindow::ListDblClick(TPlayListBox* box) {
-  if (box->Item(box->ItemIndex())) PlayEntry(box == FFavourites);
+  if (FDraggedRow >= 0 && box->Item(box->ItemIndex())) PlayEntry(box == FFavourites);
 }
 
 bool TPlayerWindow::HandleListKey(std::uint16_t key, TShiftState shift) {
@@ -152,27 +156,6 @@ bool TPlayerWindow::HandleListKey(std::uint16_t key, TShiftState shift) {
 }
 
 void TPlayerWindow::RepaintLists() { InvalidateTree(); }
-
-void TPlayerWindow::DatabaseCheck(int index) {
-  // A tick makes the station a favourite; taking it away removes the
-  // favourites that were taken from it.
-  auto* entry = FDatabase->Item(index);
-  if (!entry) return;
-  if (entry->Ticked) {
-    if (entry->Key.empty() || FFavourites->IndexOfKey(entry->Key) < 0) {
-      auto item = std::make_unique<qor::TPlayItem>(*entry);
-      item->Ticked = false;
-      item->Id = entry->Id;
-      FFavourites->AddItem(std::move(item));
-    }
-  } else {
-    for (int i = FFavourites->Count() - 1; i >= 0; --i)
-      if (!entry->Key.empty() && FFavourites->Item(i)->Key == entry->Key) FFavourites->DeleteItem(i);
-    FFavourites->ScrollBy(0);
-  }
-  SaveFavourites();
-  RepaintLists();
-}
 
 bool TPlayerWindow::SaveFavourites() {
   std::error_code ignored;
