@@ -47,6 +47,14 @@ void AddRecords(const std::vector<qor::TListRecord>& records, std::vector<std::u
     if (!r.Name.empty() && !r.Url.empty()) found.push_back(qor::MakeItem(r.Key, qor::NewRandomId(), r.Name, r.Url));
 }
 
+// A playlist line without a title names a file as the other dropped
+// files are named, not by its whole address.
+std::vector<qor::TListRecord> NamedFiles(std::vector<qor::TListRecord> records) {
+  for (auto& r : records)
+    if (r.Url.rfind("file://", 0) == 0 && r.Name == enc::Utf8ToUtf16(r.Url)) r.Name = FileEntryName(r.Url.substr(7));
+  return records;
+}
+
 void ReadPlaylist(const fs::path& path, std::vector<std::unique_ptr<qor::TPlayItem>>& found) {
   std::error_code error;
   auto size = fs::file_size(path, error);
@@ -55,8 +63,8 @@ void ReadPlaylist(const fs::path& path, std::vector<std::unique_ptr<qor::TPlayIt
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) return;
   switch (qor::DetectPlaylistKind(path, text)) {
-    case qor::TPlaylistKind::M3U: AddRecords(qor::ParseM3U(text, path.parent_path()), found); break;
-    case qor::TPlaylistKind::Pls: AddRecords(qor::ParsePls(text, path.parent_path()), found); break;
+    case qor::TPlaylistKind::M3U: AddRecords(NamedFiles(qor::ParseM3U(text, path.parent_path())), found); break;
+    case qor::TPlaylistKind::Pls: AddRecords(NamedFiles(qor::ParsePls(text, path.parent_path())), found); break;
     default: break;
   }
 }

@@ -47,6 +47,7 @@ std::string Accelerator(const std::string& shortcut) {
   if (rest == "Ins") rest = "Insert";
   if (rest == "Enter") rest = "Return";
   if (rest == "Esc") rest = "Escape";
+  if (rest == "Space") rest = "space";
   if (rest.size() == 1) rest = static_cast<char>(g_ascii_tolower(rest[0]));
   return out + rest;
 }
