@@ -104,6 +104,7 @@ bool TPlayerWindow::Command(WPARAM id) {
     case cmRecord:
     case cmRecordButton: {
       if (!Visible()) ToggleVisible();
+      if (Hibernating()) ToggleHibernate(false);
       std::shared_ptr<bool> alive = FAlive;
       if (id == cmRecordButton && !Pump(0)) return true;
       if (*alive) ToggleRecording();

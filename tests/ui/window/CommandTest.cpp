@@ -22,6 +22,7 @@
 namespace {
 
 using namespace core;
+using namespace app;
 using uitest::TPlayerWindowKit;
 using uitest::TStation;
 
@@ -177,12 +178,12 @@ TEST_F(CommandTest, AdministratorsEditDatabaseAddressesAndSeeTheirMenu) {
   }
   // Its entries without an action change nothing and ask for nothing.
   std::vector<std::u16string> before = Saved();
-  size_t requests = Kit.Controller.Requests.size();
+  int plays = Kit.Controller.Count(UM_PLAY) + Kit.Controller.Count(UM_STOP);
   int menus = backend->MenusShown;
   for (WPARAM id : {ui::cmUpdateAll, ui::cmSearchWeb, ui::cmSearchVideo}) Do(id);
   ProcessMessages();
   EXPECT_EQ(Saved(), before);
-  EXPECT_EQ(Kit.Controller.Requests.size(), requests);
+  EXPECT_EQ(Kit.Controller.Count(UM_PLAY) + Kit.Controller.Count(UM_STOP), plays);
   EXPECT_EQ(backend->MenusShown, menus);
   EXPECT_EQ(Forms.size(), 1u);
 }
