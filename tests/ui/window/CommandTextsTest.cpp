@@ -65,14 +65,7 @@ TEST(CommandTexts, LongTitlesAreCutToTheSitesLimit) {
   EXPECT_FALSE(cut[dots - 1] >= 0xD800 && cut[dots - 1] <= 0xDBFF);
 }
 
-TEST(CommandTexts, ReportQueriesSavedNamesAndFileEntries) {
-  std::string base = BrowserBaseAddress("127.0.0.1:8080", false, "abc");
-  EXPECT_EQ(base, "http://127.0.0.1:8080/qor/browser/5.3/");
-  EXPECT_EQ(BrowserBaseAddress("https://h.example/", true, "abcdefghijklmn"), "https://h.example/qor/browser/abcdefghijklmn/");
-  EXPECT_EQ(BrowserBaseAddress("", false, ""), "");
-  EXPECT_EQ(ReportQuery(u"42", false, base), "id=42&url=http://127.0.0.1:8080/qor/browser/5.3/browser.php");
-  EXPECT_EQ(ReportQuery(u"42", true, "B/"), "id=42&ref=B/browser.php");
-
+TEST(CommandTexts, SavedNamesAndFileEntries) {
   EXPECT_EQ(SavedListName("/home/u/liste", 2), "/home/u/liste.xml");
   EXPECT_EQ(SavedListName("/home/u/liste", 1), "/home/u/liste.rpf");
   EXPECT_EQ(SavedListName("/home/u/liste.txt", 2), "/home/u/liste.txt");
