@@ -17,18 +17,7 @@
 namespace {
 
 using uitest::TStation;
-
-bool Xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> all = {"xdotool"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  gint status = -1;
-  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
-                         &status, nullptr);
-  return ok && status == 0;
-}
+using uitest::Xdotool;
 
 void ClickAt(int x, int y, int button) {
   Xdotool({"mousemove", std::to_string(x), std::to_string(y)});
@@ -95,10 +84,7 @@ struct TMenuChooser {
 class CommandGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    gchar* xdotool = g_find_program_in_path("xdotool");
-    bool have = xdotool != nullptr;
-    g_free(xdotool);
-    if (!std::getenv("DISPLAY") || !have || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
+    if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     // Away from where the program's other test windows appear.
     Kit->WriteOptions(

@@ -20,18 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> all = {"xdotool"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  gint status = -1;
-  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
-                         &status, nullptr);
-  return ok && status == 0;
-}
+using uitest::Xdotool;
 
 // A window that offers the given addresses as text/uri-list when dragged.
 struct TDragSource {
@@ -64,10 +53,7 @@ struct TDragSource {
 class DropGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    gchar* xdotool = g_find_program_in_path("xdotool");
-    bool have = xdotool != nullptr;
-    g_free(xdotool);
-    if (!std::getenv("DISPLAY") || !have || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
+    if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     Kit->WriteOptions("[player]\nautoplay=0\nleft=700\ntop=300\n[playlist]\nvisible=0\n");
     Kit->WriteFavourites({{u"Eski", "http://127.0.0.1:1/old", 1, u""}});

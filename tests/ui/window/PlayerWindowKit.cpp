@@ -1,5 +1,6 @@
 #include "PlayerWindowKit.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -190,6 +191,25 @@ std::u16string TPlayerWindowKit::Option(const char16_t* section, const char16_t*
 
 void TPlayerWindowKit::Event(WPARAM code, LPARAM value) {
   SendMessage(Window->WindowHandle(), UM_PLAYER_EVENT, code, value);
+}
+
+bool Xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"xdotool"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  gint status = -1;
+  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
+                         &status, nullptr);
+  return ok && status == 0;
+}
+
+bool HaveXdotool() {
+  gchar* path = g_find_program_in_path("xdotool");
+  bool have = path != nullptr;
+  g_free(path);
+  return have;
 }
 
 }  // namespace uitest

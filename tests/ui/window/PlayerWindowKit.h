@@ -95,4 +95,9 @@ class TPlayerWindowKit {
   std::vector<std::string> ShownFiles, OpenedFiles;
 };
 
+// Runs xdotool with the arguments and waits for it; false when it failed.
+bool Xdotool(const std::vector<std::string>& args);
+// Whether xdotool is installed.
+bool HaveXdotool();
+
 }  // namespace uitest
