@@ -14,12 +14,29 @@ TParameterList::TParameterList(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) Add(enc::BytesToWide(argv[i]));
 }
 
+namespace {
+
+// The switches whose value may also follow as the next argument, as shells
+// and users write it: -name "Test Radyo" -duration 00:00:05.
+bool TakesValue(std::u16string_view line) {
+  for (auto name : {u"-name", u"-action", u"-duration", u"-time", u"-volume"})
+    if (wstr::WideSameText(line, name)) return true;
+  return false;
+}
+
+bool IsValue(const std::u16string& line) { return !line.empty() && line[0] != u'-' && line != u"/?"; }
+
+}  // namespace
+
 TSwitch TParameterList::Find(std::u16string_view name) const {
   for (int i = 0; i < Count(); ++i) {
     const std::u16string& line = Get(i);
     if (line.size() < name.size() || !wstr::WideSameText(std::u16string_view(line).substr(0, name.size()), name))
       continue;
-    if (line.size() == name.size()) return {true, u""};
+    if (line.size() == name.size()) {
+      if (TakesValue(line) && i + 1 < Count() && IsValue(Get(i + 1))) return {true, Get(i + 1)};
+      return {true, u""};
+    }
     if (line[name.size()] == u'=') return {true, line.substr(name.size() + 1)};
   }
   return {};
@@ -35,7 +52,8 @@ std::vector<std::u16string> TParameterList::Targets() const {
   std::vector<std::u16string> targets;
   for (int i = 0; i < Count(); ++i) {
     const std::u16string& line = Get(i);
-    if (!line.empty() && line[0] != u'-' && line != u"/?") targets.push_back(line);
+    // The value of a switch before it is no file to open.
+    if (IsValue(line) && !(i > 0 && TakesValue(Get(i - 1)))) targets.push_back(line);
   }
   return targets;
 }

@@ -21,7 +21,9 @@ class TParameterList : public TWStringList {
   TParameterList(int argc, const char* const* argv);
 
   // A switch is present when a line equals it or starts with it followed
-  // by "="; case does not matter. The first such line gives the value.
+  // by "="; case does not matter. The first such line gives the value;
+  // for -name, -action, -duration, -time and -volume written alone the
+  // next argument is the value, unless it is a switch itself.
   TSwitch Find(std::u16string_view name) const;
 
   TSwitch Play() const { return Find(u"-play"); }

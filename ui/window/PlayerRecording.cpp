@@ -43,7 +43,10 @@ TLabelEx* PanelLabel(TControl* parent, int x, int y, int w, int h, int alignment
   label->SetBounds(x, y, w, h);
   label->SetAlignment(alignment);
   label->Font().SetName("Tahoma");
+  label->Font().SetSize(8);
   label->Font().SetColor(LabelColour);
+  label->Canvas().StringFormat().SetFormatFlags(StringFormatFlagsNoWrap);
+  label->SetLineAlignment(StringAlignmentCenter);
   label->SetHint(hint);
   label->SetShowHint(true);
   label->SetVisible(true);

@@ -11,6 +11,7 @@
 #include "ui/window/PlayerWindow.h"
 #include "widgets/controls/Screen.h"
 #include "widgets/paint/BitmapEx.h"
+#include "widgets/paint/ButtonEx.h"
 
 namespace ui {
 
@@ -226,7 +227,8 @@ void TPlayerWindow::BuildNoticePanel() {
   FNoticeText->Font().SetSize(8);
   FNoticeText->Font().SetColor(0xEF202020);
   FNoticeText->Shadow().SetEnabled(false);
-  auto* close = Make<TImageEx>(FNoticeFace, 220 - 24, 50 - 29, 12, 12);
+  // A button strip: normal, pressed, hot and disabled cells of 12 x 12.
+  auto* close = Make<TButtonEx>(FNoticeFace, 220 - 24, 50 - 29, 12, 12);
   close->SetImageId(2003);
   SetHintText(close, LoadString(324));
   close->OnClick = [this](TObject*, UINT, int, int) { SlideFace(FNoticePanel, FNoticeFace, -50, false); };

@@ -1,0 +1,138 @@
+// Recording through the real controller on a real display: the record
+// button (clicked with xdotool) records a 127.0.0.1 ICY stream into the
+// recordings folder, the panel's clock and size move, the stop button
+// keeps the file, and the notice names it and shows it. With
+// QOR_RECORDING_SHOTS set to a folder the two panels are saved there as
+// pictures.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "FixtureServer.h"
+#include "MainLoop.h"
+#include "MainWindowTestKit.h"
+#include "PlayerWindowKit.h"
+#include "ProcessKit.h"
+#include "app/Messages.h"
+#include "lists/ListIO.h"
+#include "lists/PlayList.h"
+#include "support/Encoding.h"
+#include "ui/window/PlayerRecording.h"
+#include "ui/window/PlayerWindow.h"
+#include "widgets/backend/Offscreen.h"
+#include "widgets/gtk/GtkBackend.h"
+
+namespace {
+
+using namespace core;
+
+class RecordingGtkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !uitest::Have("xdotool") || !uitest::Have("ffprobe") || !widgets::UseGtkBackend())
+      GTEST_SKIP() << "no display, xdotool or ffprobe";
+  }
+  void TearDown() override {
+    ProcessMessages();
+    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+  }
+  // A click at the centre of a control of the window.
+  void Click(ui::TPlayerWindow& w, widgets::TControl* control) {
+    widgets::TPoint at = control->ClientToParent({control->Width() / 2, control->Height() / 2}, &w);
+    uitest::RunTool({"xdotool", "mousemove", std::to_string(w.Left() + at.X), std::to_string(w.Top() + at.Y)});
+    testkit::PumpFor(150);
+    uitest::RunTool({"xdotool", "click", "1"});
+  }
+  void Shot(ui::TPlayerWindow& w, const std::string& name) {
+    const char* folder = std::getenv("QOR_RECORDING_SHOTS");
+    if (!folder || !*folder) return;
+    testkit::PumpFor(300);
+    // A margin of the desktop around the window shows its alpha edges.
+    std::string crop = std::to_string(w.Width() + 40) + "x" + std::to_string(w.Height() + 20) + "+" +
+                       std::to_string(std::max(0, w.Left() - 20)) + "+" + std::to_string(std::max(0, w.Top() - 10));
+    std::string path = std::string(folder) + "/" + name + ".png";
+    gchar* argv[] = {const_cast<gchar*>("import"), const_cast<gchar*>("-window"), const_cast<gchar*>("root"),
+                     const_cast<gchar*>("-crop"), crop.data(), path.data(), nullptr};
+    g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr);
+    testkit::PumpFor(1500);
+  }
+};
+
+TEST_F(RecordingGtkTest, TheRecordButtonRecordsTheStreamAndTheNoticeShowsTheKeptFile) {
+  testkit::FixtureServer server;
+  ASSERT_TRUE(uitest::RouteIcyStation(server, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
+  ctltest::TControllerFixture fx;
+  ASSERT_TRUE(fx.AudioOk);
+  qor::TPlayList favourites;
+  auto item = std::make_unique<qor::TPlayItem>();
+  item->SetName(u"Test Radyo");
+  item->Url = server.Url("/live");
+  item->Id = 0x21;
+  favourites.Add(std::move(item));
+  ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
+  std::filesystem::path folder = fx.Dir / "kayıtlar";
+  fx.Options->WriteBool(app::obAutoPlay, false);
+  fx.Options->WriteBool(app::obPlaylistVisible, false);
+  fx.Options->WriteBool(app::obShowBanner, false);
+  fx.Options->WriteStr(app::osFolder, enc::Utf8ToUtf16(folder.string()));
+  fx.Options->WriteBool(app::obEncoder, false);
+  fx.Options->WriteInt(app::oiLeft, 40);
+  fx.Options->WriteInt(app::oiTop, 600);
+
+  ui::TPlayerWindow* window = nullptr;
+  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
+    ui::TPlayerWindowConfig config;
+    config.Controller = owner.WindowHandle();
+    config.Options = fx.Options.get();
+    config.SettingsFolder = fx.SettingsFolder;
+    config.WatchSession = false;
+    auto made = std::make_unique<ui::TPlayerWindow>(config);
+    window = made.get();
+    return made;
+  };
+  fx.Start();
+  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow& w = *window;
+  ui::TPlayerRecording& r = w.RecordingPart();
+  std::vector<std::string> shown;
+  r.ShowFile = [&](const std::string& path) { shown.push_back(path); };
+
+  Click(w, w.PlayButton());
+  ASSERT_TRUE(testkit::PumpUntil([&] { return fx.Send(app::UM_GET_PLAY_STATE) == 1; }, 30000));
+  Click(w, w.RecordButton());
+  ASSERT_TRUE(testkit::PumpUntil([&] { return w.RecordingPanel()->Visible(); }));
+  EXPECT_EQ(fx.Send(app::UM_GET_RECORDER_STATE), 7);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return r.ElapsedMs() >= 3000; }, 20000));
+  EXPECT_EQ(r.ElapsedLabel()->Caption().substr(0, 8), u"0:00:00:");
+  EXPECT_NE(r.SizeLabel()->Caption().find(u" KB"), std::u16string::npos) << enc::Utf16ToUtf8(r.SizeLabel()->Caption());
+  Shot(w, "player-recording");
+
+  Click(w, r.StopButton());
+  ASSERT_TRUE(testkit::PumpUntil([&] { return r.FileAvailable(); }));
+  EXPECT_FALSE(w.RecordingPanel()->Visible());
+  EXPECT_EQ(fx.Send(app::UM_GET_RECORDER_STATE), 6);
+  std::string file = enc::Utf16ToUtf8(r.LastRecordedFile());
+  EXPECT_EQ(std::filesystem::path(file).parent_path(), folder);
+  ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file;
+  auto seconds = uitest::RunTool(
+      {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file});
+  ASSERT_TRUE(seconds.has_value());
+  EXPECT_GE(std::atof(seconds->c_str()), 2.5);
+  Shot(w, "player-notice");
+
+  // The name shows the file in the file manager.
+  widgets::TControl* name = nullptr;
+  for (int i = 0; i < r.NoticeIcon()->Parent()->ControlCount(); ++i)
+    if (dynamic_cast<widgets::TLabelEx*>(r.NoticeIcon()->Parent()->Controls(i)))
+      name = r.NoticeIcon()->Parent()->Controls(i);
+  ASSERT_NE(name, nullptr);
+  Click(w, name);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !shown.empty(); }));
+  EXPECT_EQ(shown[0], file);
+
+  Click(w, w.CloseButton());
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !fx.Controller->HandleAllocated(); }, 20000));
+}
+
+}  // namespace
