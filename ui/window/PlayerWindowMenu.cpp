@@ -98,6 +98,9 @@ bool TPlayerWindow::Command(WPARAM id) {
     case cmShowHide:
       ToggleVisible();
       return true;
+    case cmRecord:
+      ToggleRecording();
+      return true;
     case cmCopyTitle:
       CopyTitle();
       return true;

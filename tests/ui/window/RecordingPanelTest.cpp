@@ -124,11 +124,14 @@ TEST_F(RecordingTest, StopAndKeepAnnouncesTheFileWhichOpensAndShows) {
   EXPECT_FALSE(r.FileAvailable());
 }
 
-TEST_F(RecordingTest, DiscardDeletesWithoutNoticeAndARefusedDiscardKeepsRecording) {
+TEST_F(RecordingTest, TheMenuRecordsDiscardDeletesWithoutNoticeAndARefusedDiscardKeepsRecording) {
   Kit.WriteFavourites({{u"Radyo", "http://127.0.0.1:1/a", 6}});
   auto& w = Open();
   auto& r = Recording();
-  StartRecording();
+  // The menu command records like the button.
+  Kit.Controller.PlayState = 1;
+  SendMessage(w.WindowHandle(), WM_COMMAND, ui::cmRecord, 0);
+  ASSERT_TRUE(w.RecordingPanel()->Visible());
   Kit.Controller.CancelResult = 1;
   ClickOn(r.DiscardButton());
   EXPECT_TRUE(w.RecordingPanel()->Visible());
