@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "QorProcess.h"
 #include "Shell.h"
 
 namespace uitest {
@@ -34,6 +35,11 @@ class TPrivateDisplay {
   std::unique_ptr<testkit::ChildProcess> FXvfb;
   std::unique_ptr<testkit::EnvScope> FDisplay;
 };
+
+// Settings and runtime folders below `dir` for the program, and the
+// favourites file (every station at `url`) in its settings folder.
+void PrepareProgram(apptest::TQorEnv& env, const std::filesystem::path& dir,
+                    const std::vector<std::pair<std::u16string, int32_t>>& favourites, const std::string& url);
 
 // "Xvfb" and "xdotool" are there.
 bool HavePrivateDisplay();

@@ -64,35 +64,12 @@ TEST_F(RecordingGtkTest, TheRecordButtonRecordsTheStreamAndTheNoticeShowsTheKept
   ASSERT_TRUE(uitest::RouteIcyStation(server, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
   ctltest::TControllerFixture fx;
   ASSERT_TRUE(fx.AudioOk);
-  qor::TPlayList favourites;
-  auto item = std::make_unique<qor::TPlayItem>();
-  item->SetName(u"Test Radyo");
-  item->Url = server.Url("/live");
-  item->Id = 0x21;
-  favourites.Add(std::move(item));
-  ASSERT_TRUE(qor::SaveFavourites(favourites, fx.Dir / "settings" / "playlist.rpf"));
+  uitest::WriteStations(fx.Dir / "settings" / "playlist.rpf", {{u"Test Radyo", server.Url("/live"), 0x21}});
   std::filesystem::path folder = fx.Dir / "kayıtlar";
-  fx.Options->WriteBool(app::obAutoPlay, false);
-  fx.Options->WriteBool(app::obPlaylistVisible, false);
-  fx.Options->WriteBool(app::obShowBanner, false);
   fx.Options->WriteStr(app::osFolder, enc::Utf8ToUtf16(folder.string()));
   fx.Options->WriteBool(app::obEncoder, false);
-  fx.Options->WriteInt(app::oiLeft, 40);
-  fx.Options->WriteInt(app::oiTop, 600);
-
-  ui::TPlayerWindow* window = nullptr;
-  fx.Make().CreatePlayerWindow = [&](app::TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
-    ui::TPlayerWindowConfig config;
-    config.Controller = owner.WindowHandle();
-    config.Options = fx.Options.get();
-    config.SettingsFolder = fx.SettingsFolder;
-    config.WatchSession = false;
-    auto made = std::make_unique<ui::TPlayerWindow>(config);
-    window = made.get();
-    return made;
-  };
-  fx.Start();
-  ASSERT_TRUE(testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000));
+  ui::TPlayerWindow* window = uitest::OpenOnController(fx);
+  ASSERT_NE(window, nullptr);
   ui::TPlayerWindow& w = *window;
   ui::TPlayerRecording& r = w.RecordingPart();
   std::vector<std::string> shown;

@@ -30,21 +30,9 @@ class RecordingProcessTest : public ::testing::Test {
     if (!uitest::HavePrivateDisplay() || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb, xdotool, ffprobe";
     FDisplay = std::make_unique<uitest::TPrivateDisplay>(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
-    FEnv.ConfigHome = FDir / "config";
-    FEnv.RuntimeDir = FDir / "run";
-    std::filesystem::create_directories(FEnv.RuntimeDir);
-    std::filesystem::create_directories(FEnv.SettingsFolder());
-    std::filesystem::create_directories(Recordings());
     ASSERT_TRUE(uitest::RouteIcyStation(FServer, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
-    qor::TPlayList favourites;
-    for (auto [name, id] : {std::pair{u"Power FM", 0x11}, std::pair{u"Test Radyo", 0x21}}) {
-      auto item = std::make_unique<qor::TPlayItem>();
-      item->SetName(name);
-      item->Url = FServer.Url("/live");
-      item->Id = id;
-      favourites.Add(std::move(item));
-    }
-    ASSERT_TRUE(qor::SaveFavourites(favourites, FEnv.SettingsFolder() / "playlist.rpf"));
+    uitest::PrepareProgram(FEnv, FDir.Path(), {{u"Power FM", 0x11}, {u"Test Radyo", 0x21}}, FServer.Url("/live"));
+    std::filesystem::create_directories(Recordings());
     testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
                                 "[player]\nautoplay=0\nplayident=0x11\n[playlist]\nvisible=0\n"
                                 "[application]\nshowbanner=0\nfirstrun=0\n"
