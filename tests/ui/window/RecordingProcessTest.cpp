@@ -28,7 +28,7 @@ class RecordingProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!uitest::HavePrivateDisplay() || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb, xdotool, ffprobe";
-    FDisplay = std::make_unique<uitest::TPrivateDisplay>(FDir.Path());
+    FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     ASSERT_TRUE(uitest::RouteIcyStation(FServer, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
     uitest::PrepareProgram(FEnv, FDir.Path(), {{u"Power FM", 0x11}, {u"Test Radyo", 0x21}}, FServer.Url("/live"));
@@ -78,7 +78,7 @@ class RecordingProcessTest : public ::testing::Test {
   }
 
   testkit::TempDir FDir;
-  std::unique_ptr<uitest::TPrivateDisplay> FDisplay;
+  std::unique_ptr<uitest::TPrivateServer> FDisplay;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
 };
