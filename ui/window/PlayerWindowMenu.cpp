@@ -99,7 +99,8 @@ bool TPlayerWindow::Command(WPARAM id) {
       ToggleVisible();
       return true;
     case cmRecord:
-      ToggleRecording();
+      // The desktop part brings the window forward first, when there is one.
+      if (!BusCommand(id)) ToggleRecording();
       return true;
     case cmCopyTitle:
       CopyTitle();
