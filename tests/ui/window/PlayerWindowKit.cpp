@@ -155,10 +155,6 @@ void WriteList(const std::filesystem::path& path, const std::vector<TStation>& s
 
 }  // namespace
 
-void WriteStations(const std::filesystem::path& file, const std::vector<TStation>& stations) {
-  WriteList(file, stations, false);
-}
-
 ui::TPlayerWindow* OpenOnController(ctltest::TControllerFixture& fx) {
   fx.Options->WriteBool(obAutoPlay, false);
   fx.Options->WriteBool(obPlaylistVisible, false);

@@ -26,9 +26,6 @@ struct TStation {
   std::u16string Key;
 };
 
-// The stations as a sealed favourites file.
-void WriteStations(const std::filesystem::path& file, const std::vector<TStation>& stations);
-
 // The player window over the real controller of `fixture`, with quiet
 // options (no autoplay, no list panel, no banner) and placed at 40,600,
 // away from where the program's own windows appear in other tests;

@@ -13,7 +13,7 @@
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "PlayerWindowKit.h"
-#include "ProcessKit.h"
+#include "DesktopKit.h"
 #include "app/Messages.h"
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
@@ -64,7 +64,7 @@ TEST_F(RecordingGtkTest, TheRecordButtonRecordsTheStreamAndTheNoticeShowsTheKept
   ASSERT_TRUE(uitest::RouteIcyStation(server, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
   ctltest::TControllerFixture fx;
   ASSERT_TRUE(fx.AudioOk);
-  uitest::WriteStations(fx.Dir / "settings" / "playlist.rpf", {{u"Test Radyo", server.Url("/live"), 0x21}});
+  ASSERT_TRUE(uitest::SaveStations(fx.Dir / "settings" / "playlist.rpf", {{u"Test Radyo", server.Url("/live"), 0x21}}));
   std::filesystem::path folder = fx.Dir / "kayıtlar";
   fx.Options->WriteStr(app::osFolder, enc::Utf8ToUtf16(folder.string()));
   fx.Options->WriteBool(app::obEncoder, false);

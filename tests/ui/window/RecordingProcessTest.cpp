@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "PlayerWindowKit.h"
-#include "ProcessKit.h"
+#include "DesktopKit.h"
 #include "QorProcess.h"
 #include "StandInBus.h"
 #include "TempDir.h"
@@ -27,14 +27,15 @@ using namespace std::chrono_literals;
 class RecordingProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!uitest::HavePrivateDisplay() || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb, xdotool, ffprobe";
+    if (!uitest::Have("Xvfb") || !uitest::Have("xdotool") || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb, xdotool, ffprobe";
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
-    ASSERT_TRUE(uitest::RouteIcyStation(FServer, "Deneme \xC5\x9E" "ark\xC4\xB1s\xC4\xB1"));
-    uitest::PrepareProgram(FEnv, FDir.Path(), {{u"Power FM", 0x11}, {u"Test Radyo", 0x21}}, FServer.Url("/live"));
+    FEnv.ConfigHome = FDir / "config";
+    FEnv.RuntimeDir = FDir / "run";
+    ASSERT_TRUE(uitest::SetUpTwoFavourites(FEnv, FServer));
     std::filesystem::create_directories(Recordings());
     testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
-                                "[player]\nautoplay=0\nplayident=0x11\n[playlist]\nvisible=0\n"
+                                "[player]\nautoplay=0\nplayident=0x22\n[playlist]\nvisible=0\n"
                                 "[application]\nshowbanner=0\nfirstrun=0\n"
                                 "[recorder]\nfolder=" + Recordings().string() +
                                     "\nencoder=0\nuseplayname=1\nusetitle=1\n");
@@ -93,7 +94,7 @@ TEST_F(RecordingProcessTest, CloseRecordsTheAskedLengthByTheNameRuleAndEndsThePr
   // Station, title when the stream had sent one, a number, the stream's
   // own extension.
   std::string name = files[0].filename().string();
-  EXPECT_TRUE(std::regex_match(name, std::regex("Test Radyo - (Deneme Şarkısı - )?[0-9a-f]+\\.mp3"))) << name;
+  EXPECT_TRUE(std::regex_match(name, std::regex("Test Radyo - (Şebnem - Çiçek - )?[0-9a-f]+\\.mp3"))) << name;
   double seconds = Seconds(files[0]);
   EXPECT_GE(seconds, 5.0) << name;
   EXPECT_LE(seconds, 7.0) << name;
