@@ -155,28 +155,6 @@ void WriteList(const std::filesystem::path& path, const std::vector<TStation>& s
 
 }  // namespace
 
-ui::TPlayerWindow* OpenOnController(ctltest::TControllerFixture& fx) {
-  fx.Options->WriteBool(obAutoPlay, false);
-  fx.Options->WriteBool(obPlaylistVisible, false);
-  fx.Options->WriteBool(obShowBanner, false);
-  fx.Options->WriteInt(oiLeft, 40);
-  fx.Options->WriteInt(oiTop, 600);
-  ui::TPlayerWindow* window = nullptr;
-  fx.Make().CreatePlayerWindow = [&window, &fx](TMainWindow& owner) -> std::unique_ptr<TMessageWindow> {
-    ui::TPlayerWindowConfig config;
-    config.Controller = owner.WindowHandle();
-    config.Options = fx.Options.get();
-    config.SettingsFolder = fx.SettingsFolder;
-    config.WatchSession = false;
-    auto made = std::make_unique<ui::TPlayerWindow>(config);
-    window = made.get();
-    return made;
-  };
-  fx.Start();
-  if (!testkit::PumpUntil([&] { return window && window->TimerRunning(ui::tmTick); }, 20000)) return nullptr;
-  return window;
-}
-
 void TPlayerWindowKit::WriteFavourites(const std::vector<TStation>& stations) {
   WriteList(Dir / "settings" / "playlist.rpf", stations, false);
 }

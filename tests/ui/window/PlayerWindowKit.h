@@ -3,7 +3,6 @@
 // sets and records what the window asked for.
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,12 +24,6 @@ struct TStation {
   int32_t Id = 0;
   std::u16string Key;
 };
-
-// The player window over the real controller of `fixture`, with quiet
-// options (no autoplay, no list panel, no banner) and placed at 40,600,
-// away from where the program's own windows appear in other tests;
-// nullptr when it did not come up.
-ui::TPlayerWindow* OpenOnController(ctltest::TControllerFixture& fixture);
 
 // Serves the controller kit's tone as an ICY station at "/live" of the
 // server, with `title` in every metadata block; false when the tone is

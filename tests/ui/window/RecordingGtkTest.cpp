@@ -68,7 +68,8 @@ TEST_F(RecordingGtkTest, TheRecordButtonRecordsTheStreamAndTheNoticeShowsTheKept
   std::filesystem::path folder = fx.Dir / "kayıtlar";
   fx.Options->WriteStr(app::osFolder, enc::Utf8ToUtf16(folder.string()));
   fx.Options->WriteBool(app::obEncoder, false);
-  ui::TPlayerWindow* window = uitest::OpenOnController(fx);
+  fx.Options->WriteBool(app::obPlaylistVisible, false);
+  ui::TPlayerWindow* window = uitest::StartWithController(fx);
   ASSERT_NE(window, nullptr);
   ui::TPlayerWindow& w = *window;
   ui::TPlayerRecording& r = w.RecordingPart();
