@@ -98,10 +98,6 @@ bool TPlayerWindow::Command(WPARAM id) {
     case cmShowHide:
       ToggleVisible();
       return true;
-    case cmRecord:
-      // The desktop part brings the window forward first, when there is one.
-      if (!BusCommand(id)) ToggleRecording();
-      return true;
     case cmCopyTitle:
       CopyTitle();
       return true;
