@@ -176,7 +176,9 @@ ui::TPlayerWindow& TPlayerWindowKit::Open(bool start) {
   };
   recording.ShowFile = [this](const std::string& path) { ShownFiles.push_back(path); };
   recording.OpenFile = [this](const std::string& path) { OpenedFiles.push_back(path); };
-  if (start) EXPECT_TRUE(testkit::PumpUntil([&] { return Window->TimerRunning(ui::tmTick); }));
+  if (start) {
+    EXPECT_TRUE(testkit::PumpUntil([&] { return Window->TimerRunning(ui::tmTick); }));
+  }
   return *Window;
 }
 

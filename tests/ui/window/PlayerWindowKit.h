@@ -22,7 +22,7 @@ struct TStation {
   std::u16string Name;
   std::string Url;
   int32_t Id = 0;
-  std::u16string Key;
+  std::u16string Key = {};
 };
 
 // Serves the controller kit's tone as an ICY station at "/live" of the
