@@ -21,23 +21,38 @@ using namespace app;
 namespace {
 
 template <typename T>
-T* Make(TControl* parent, int x, int y, int w, int h) {
-  auto* control = new T(parent);
+T* Place(T* control, TControl* parent, int x, int y, int w, int h) {
   control->SetParent(parent);
   control->SetBounds(x, y, w, h);
   control->SetVisible(true);
   return control;
 }
 
+template <typename T>
+T* Make(TControl* parent, int x, int y, int w, int h) {
+  return Place(new T(parent), parent, x, y, w, h);
+}
+
 // A label of fixed size (labels size themselves to their text otherwise).
-template <typename T = TLabelEx>
-T* FixedLabel(TControl* parent, int x, int y, int w, int h) {
-  auto* label = new T(parent);
+TLabelEx* FixedLabel(TControl* parent, int x, int y, int w, int h) {
+  auto* label = new TLabelEx(parent);
   label->SetAutoSize(false);
-  label->SetParent(parent);
-  label->SetBounds(x, y, w, h);
-  label->SetVisible(true);
-  return label;
+  return Place(label, parent, x, y, w, h);
+}
+
+// A skin image at a place of its own.
+template <typename T = TImageEx>
+T* Picture(TControl* parent, int x, int y, int w, int h, int image) {
+  auto* picture = Make<T>(parent, x, y, w, h);
+  picture->SetImageId(image);
+  return picture;
+}
+
+void SetFont(TFontEx& font, const char* name, double size, std::uint32_t colour, int style = FontStyleRegular) {
+  font.SetName(name);
+  font.SetSize(size);
+  font.SetStyle(style);
+  font.SetColor(colour);
 }
 
 void SetHintText(TControl* control, const std::u16string& hint) {
@@ -48,7 +63,6 @@ void SetHintText(TControl* control, const std::u16string& hint) {
 TPlayerButton* Button(TControl* parent, int x, int y, int w, int h, int image, const std::u16string& hint) {
   auto* button = Make<TPlayerButton>(parent, x, y, w, h);
   button->SetImage(image);
-  button->SetBounds(x, y, w, h);
   button->SetCursor(13);
   SetHintText(button, hint);
   return button;
@@ -129,8 +143,7 @@ void TPlayerWindow::BuildRecordingPanel() {
   FRecordingPanel = Make<TControlEx>(FRoot, (PlayerWidth - 250) / 2, 0, 250, 50);
   FRecordingPanel->SetVisible(false);
   WireDrag(FRecordingPanel);
-  FRecordingFace = Make<TImageEx>(FRecordingPanel, 0, 50, 250, 50);
-  FRecordingFace->SetImageId(2040);
+  FRecordingFace = Picture(FRecordingPanel, 0, 50, 250, 50, 2040);
   FRecordingFace->SetTint(0xFF202020);
   WireDrag(FRecordingFace);
 }
@@ -167,8 +180,7 @@ void TPlayerWindow::BuildListPanel() {
   options->OnClick = [this](TObject*, UINT, int, int) {
     PostMessage(FConfig.Controller, UM_SHOW_OPTIONS, static_cast<WPARAM>(WindowHandle()), 0);
   };
-  FScheduleButton = Make<TImageEx>(FSideBar, 0, 154, 20, 20);
-  FScheduleButton->SetImageId(2017);
+  FScheduleButton = Picture(FSideBar, 0, 154, 20, 20, 2017);
   SetHintText(FScheduleButton, LoadString(345));
   FScheduleButton->OnClick = [this](TObject*, UINT, int, int) { OpenScheduleDialog(); };
   TintScheduleButton();
@@ -197,9 +209,7 @@ void TPlayerWindow::BuildListPanel() {
   BuildSearchBars();
   FListeners = FixedLabel(FBottomBar, w - 75, h - 15, 35, 17);
   FListeners->SetAlignment(StringAlignmentFar);
-  FListeners->Font().SetName("Tahoma");
-  FListeners->Font().SetSize(7);
-  FListeners->Font().SetColor(0xBFFFFFFF);
+  SetFont(FListeners->Font(), "Tahoma", 7, 0xBFFFFFFF);
   FListeners->Shadow().SetEnabled(false);
   SetHintText(FListeners, u"Online");
   FListeners->SetVisible(false);
@@ -217,15 +227,11 @@ void TPlayerWindow::BuildNoticePanel() {
   FNoticePanel->SetOpacity(239);
   FNoticePanel->SetVisible(false);
   WireDrag(FNoticePanel);
-  FNoticeFace = Make<TImageEx>(FNoticePanel, 0, -50, 220, 50);
-  FNoticeFace->SetImageId(2050);
+  FNoticeFace = Picture(FNoticePanel, 0, -50, 220, 50, 2050);
   WireDrag(FNoticeFace);
-  auto* icon = Make<TImageEx>(FNoticeFace, 20, 14, 16, 16);
-  icon->SetImageId(2051);
+  Picture(FNoticeFace, 20, 14, 16, 16, 2051);
   FNoticeText = FixedLabel(FNoticeFace, 40, 15, 220 - 75, 15);
-  FNoticeText->Font().SetName("Tahoma");
-  FNoticeText->Font().SetSize(8);
-  FNoticeText->Font().SetColor(0xEF202020);
+  SetFont(FNoticeText->Font(), "Tahoma", 8, 0xEF202020);
   FNoticeText->Shadow().SetEnabled(false);
   // A button strip: normal, pressed, hot and disabled cells of 12 x 12.
   auto* close = Make<TButtonEx>(FNoticeFace, 220 - 24, 50 - 29, 12, 12);
@@ -235,19 +241,16 @@ void TPlayerWindow::BuildNoticePanel() {
 }
 
 void TPlayerWindow::BuildDisplay() {
-  FDisplay = Make<TImageEx>(FRoot, 0, 40, 320, 104);
-  FDisplay->SetImageId(2000);
+  FDisplay = Picture(FRoot, 0, 40, 320, 104, 2000);
   FDisplay->SetTint(0xFF000000);
   FDisplay->SetEnabled(false);
-  FStrip = Make<TImageEx>(FRoot, 10, 43, 300, 20);
-  FStrip->SetImageId(2012);
+  FStrip = Picture(FRoot, 10, 43, 300, 20, 2012);
   FStrip->SetImageOpacity(50);
   FStrip->SetEnabled(false);
 
   FPlayButton = Button(FRoot, 20, 52, 20, 20, 2001, LoadString(307));
   FPlayButton->OnClick = [this](TObject*, UINT, int, int) { StopPlayback(); };
-  FRecordButton = Make<TImageEx>(FRoot, 42, 53, 18, 18);
-  FRecordButton->SetImageId(2008);
+  FRecordButton = Picture(FRoot, 42, 53, 18, 18, 2008);
   FRecordButton->SetTint(0xFFFFFFFF);
   FRecordButton->SetCursor(13);
   SetHintText(FRecordButton, LoadString(310));
@@ -260,8 +263,7 @@ void TPlayerWindow::BuildDisplay() {
     SetVolume(volume);
     volume = FVolume;
   };
-  FVolumeThumb = Make<TThumbEx>(FVolumeControl, FVolume + 25, 5, 14, 14);
-  FVolumeThumb->SetImageId(2031);
+  FVolumeThumb = Picture<TThumbEx>(FVolumeControl, FVolume + 25, 5, 14, 14, 2031);
   SetHintText(FVolumeThumb, LoadString(311));
   FVolumeThumb->OnMouseDown = [this](TObject*, UINT keys, int x, int) {
     if (!(keys & MK_LBUTTON)) return;
@@ -289,17 +291,11 @@ void TPlayerWindow::BuildDisplay() {
   FInfoArea = Make<TControlEx>(FRoot, 86, 55, 153, 18);
   WireDrag(FInfoArea);
   FMarquee = Make<TPlayerMarquee>(FInfoArea, 0, 0, 153, 18);
-  FMarquee->Font().SetName("Arial");
-  FMarquee->Font().SetSize(8);
-  FMarquee->Font().SetStyle(FontStyleBold);
-  FMarquee->Font().SetColor(0xEFFFFFFF);
+  SetFont(FMarquee->Font(), "Arial", 8, 0xEFFFFFFF, FontStyleBold);
   FMarquee->SetShowHint(true);
   WireDrag(FMarquee);
   FVolumeLabel = Make<TLabelEx>(FInfoArea, 0, 0, 60, 18);
-  FVolumeLabel->Font().SetName("Arial");
-  FVolumeLabel->Font().SetSize(8);
-  FVolumeLabel->Font().SetStyle(FontStyleBold);
-  FVolumeLabel->Font().SetColor(0xEFFFFFFF);
+  SetFont(FVolumeLabel->Font(), "Arial", 8, 0xEFFFFFFF, FontStyleBold);
   FVolumeLabel->SetVisible(false);
 
   FPlaylistButton = Button(FRoot, 243, 52, 20, 20, 2010, LoadString(312));
