@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 #include "platform/OpenTarget.h"
 #include "resources/strings/StringTable.h"
+#include "support/ChildProcess.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
 
@@ -52,8 +53,9 @@ bool TMainWindow::TimerEnabled(std::uintptr_t id) const {
 }
 
 std::string TMainWindow::FfmpegPath() const {
-  std::string beside = enc::Utf16ToUtf8(FConfig.ProgramFolder) + "ffmpeg";
-  return !FConfig.ProgramFolder.empty() && platform::FileExists(beside) ? beside : "ffmpeg";
+  // Without a program folder (tests) only the search path counts.
+  if (FConfig.ProgramFolder.empty()) return "ffmpeg";
+  return child::BesideOrOnPath("ffmpeg", enc::Utf16ToUtf8(FConfig.ProgramFolder));
 }
 
 void TMainWindow::SetIconId(int value) {

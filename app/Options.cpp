@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/IndexedTable.h"
+
 namespace app {
 
 namespace {
@@ -44,12 +46,6 @@ constexpr TOptionKey kHotkeyKeys[ohCount] = {
 
 constexpr TOptionKey kNoKey = {u"", u"", 0};
 
-template <typename E, std::size_t N>
-const TOptionKey* Lookup(const TOptionKey (&table)[N], E index) {
-  int i = static_cast<int>(index);
-  return i >= 0 && static_cast<std::size_t>(i) < N ? &table[i] : nullptr;
-}
-
 }  // namespace
 
 int HotkeyToRegisterWord(int hotkey) {
@@ -74,33 +70,33 @@ TOptions::TOptions(std::u16string fileName, std::u16string desktopFolder)
     : TWIniFile(std::move(fileName)), FDesktopFolder(std::move(desktopFolder)) {}
 
 const TOptionKey& TOptions::BoolKey(TOptionBool index) {
-  auto* key = Lookup(kBoolKeys, index);
+  auto* key = TableEntry(kBoolKeys, index);
   return key ? *key : kNoKey;
 }
 const TOptionKey& TOptions::IntKey(TOptionInt index) {
-  auto* key = Lookup(kIntKeys, index);
+  auto* key = TableEntry(kIntKeys, index);
   return key ? *key : kNoKey;
 }
 const TOptionKey& TOptions::StrKey(TOptionStr index) {
-  auto* key = Lookup(kStrKeys, index);
+  auto* key = TableEntry(kStrKeys, index);
   return key ? *key : kNoKey;
 }
 const TOptionKey& TOptions::HotkeyKey(TOptionHotkey index) {
-  auto* key = Lookup(kHotkeyKeys, index);
+  auto* key = TableEntry(kHotkeyKeys, index);
   return key ? *key : kNoKey;
 }
 
 bool TOptions::ReadBool(TOptionBool index) const {
-  auto* key = Lookup(kBoolKeys, index);
+  auto* key = TableEntry(kBoolKeys, index);
   return key && TWIniFile::ReadBool(key->Section, key->Name, key->Default != 0);
 }
 
 void TOptions::WriteBool(TOptionBool index, bool value) {
-  if (auto* key = Lookup(kBoolKeys, index)) TWIniFile::WriteBool(key->Section, key->Name, value);
+  if (auto* key = TableEntry(kBoolKeys, index)) TWIniFile::WriteBool(key->Section, key->Name, value);
 }
 
 int TOptions::ReadStoredInt(TOptionInt index) const {
-  auto* key = Lookup(kIntKeys, index);
+  auto* key = TableEntry(kIntKeys, index);
   return key ? ReadInteger(key->Section, key->Name, key->Default) : 0;
 }
 
@@ -122,26 +118,26 @@ int TOptions::ReadInt(TOptionInt index) const {
 }
 
 void TOptions::WriteInt(TOptionInt index, int value) {
-  if (auto* key = Lookup(kIntKeys, index)) WriteInteger(key->Section, key->Name, value);
+  if (auto* key = TableEntry(kIntKeys, index)) WriteInteger(key->Section, key->Name, value);
 }
 
 std::u16string TOptions::ReadStr(TOptionStr index) const {
-  auto* key = Lookup(kStrKeys, index);
+  auto* key = TableEntry(kStrKeys, index);
   if (!key) return {};
   return ReadString(key->Section, key->Name, index == osFolder ? std::u16string_view(FDesktopFolder) : u"");
 }
 
 void TOptions::WriteStr(TOptionStr index, std::u16string_view value) {
-  if (auto* key = Lookup(kStrKeys, index)) WriteString(key->Section, key->Name, value);
+  if (auto* key = TableEntry(kStrKeys, index)) WriteString(key->Section, key->Name, value);
 }
 
 int TOptions::ReadHotkey(TOptionHotkey index) const {
-  auto* key = Lookup(kHotkeyKeys, index);
+  auto* key = TableEntry(kHotkeyKeys, index);
   return key ? ReadInteger(key->Section, key->Name, key->Default) : 0;
 }
 
 void TOptions::WriteHotkey(TOptionHotkey index, int value) {
-  if (auto* key = Lookup(kHotkeyKeys, index)) WriteInteger(key->Section, key->Name, value);
+  if (auto* key = TableEntry(kHotkeyKeys, index)) WriteInteger(key->Section, key->Name, value);
 }
 
 void TOptions::RepairRecorderIndexes() {

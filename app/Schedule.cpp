@@ -1,5 +1,7 @@
 #include "app/Schedule.h"
 
+#include "app/IndexedTable.h"
+
 namespace app {
 
 namespace {
@@ -9,9 +11,10 @@ constexpr const char16_t* kIntKeys[siCount] = {u"action"};
 constexpr const char16_t* kStrKeys[ssCount] = {u"radioname"};
 constexpr const char16_t* kTimeKeys[stCount] = {u"starttime", u"duration"};
 
-template <std::size_t N>
-const char16_t* Key(const char16_t* const (&table)[N], int index) {
-  return index >= 0 && static_cast<std::size_t>(index) < N ? table[index] : nullptr;
+template <std::size_t N, typename E>
+const char16_t* Key(const char16_t* const (&table)[N], E index) {
+  const char16_t* const* entry = TableEntry(table, index);
+  return entry ? *entry : nullptr;
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace audio {
 
@@ -237,6 +239,11 @@ BOOL FXGetParameters(HFX handle, void* params);
 // 16-bit PCM (after effects, in the channel's own rate and layout) on its
 // standard input. With UNICODE the command line is UTF-16.
 HENCODE Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC* proc, void* user);
+// Not in the original contract: the same with the arguments as they are,
+// so that nothing is quoted only to be split again (UNICODE is ignored:
+// the arguments are UTF-8).
+HENCODE Encode_StartArgv(DWORD handle, const std::vector<std::string>& argv, DWORD flags, ENCODEPROC* proc,
+                         void* user);
 BOOL Encode_SetPaused(HENCODE handle, BOOL paused);
 // Closes the encoder's input and waits (bounded) for it to finish its file.
 BOOL Encode_Stop(DWORD handle);  // an encoder handle, or a channel: all its encoders

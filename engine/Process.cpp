@@ -1,5 +1,8 @@
 #include "engine/Process.h"
 
+#include "support/ChildProcess.h"
+#include "support/CommandLine.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,8 +22,6 @@
 #include <cstring>
 #include <thread>
 
-extern char** environ;
-
 namespace {
 
 void CloseFd(int& fd) {
@@ -28,43 +29,6 @@ void CloseFd(int& fd) {
     ::close(fd);
     fd = -1;
   }
-}
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-// The program as the child will exec it: names without a slash are looked
-// up on PATH in this process, so that the child only calls execve.
-bool ResolveProgram(const std::string& name, std::string& path, int& error) {
-  if (name.empty()) {
-    error = ENOENT;
-    return false;
-  }
-  if (name.find('/') != std::string::npos) {
-    path = name;
-    if (IsExecutableFile(path)) return true;
-    error = ::access(path.c_str(), F_OK) == 0 ? EACCES : ENOENT;
-    return false;
-  }
-  const char* env = std::getenv("PATH");
-  std::string dirs = env ? env : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + "/" + name;
-    if (IsExecutableFile(candidate)) {
-      path = candidate;
-      return true;
-    }
-    start = end + 1;
-  }
-  error = ENOENT;
-  return false;
 }
 
 int NiceFor(TProcessPriority priority) {
@@ -186,52 +150,19 @@ void TProcess::SetApplicationName(const std::string& value) { ApplicationName_ =
 void TProcess::SetCommandLine(const std::string& value) {
   if (value == CommandLine_) return;
   CommandLine_ = value;
-  std::vector<std::string> words = SplitCommandLine(value);
+  std::vector<std::string> words = cmdline::Split(value);
   Executable_ = words.empty() ? std::string() : words.front();
   Parameters_.assign(words.empty() ? words.end() : words.begin() + 1, words.end());
 }
 
-std::vector<std::string> TProcess::SplitCommandLine(const std::string& text) {
-  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  auto isQuote = [](char c) { return c == '"' || c == '\''; };
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    while (i < n && isSpace(text[i])) ++i;
-    std::size_t start = i;
-    bool inQuote = false;
-    char quote = 0;
-    while (i < n && (!isSpace(text[i]) || inQuote)) {
-      if (isQuote(text[i])) {
-        if (inQuote) {
-          inQuote = text[i] != quote;
-        } else {
-          inQuote = true;
-          quote = text[i];
-        }
-      }
-      ++i;
-    }
-    std::string word = text.substr(start, i - start);
-    if (!word.empty() && word.front() == word.back() && isQuote(word.front()))
-      word = word.size() >= 2 ? word.substr(1, word.size() - 2) : std::string();
-    if (!word.empty()) words.push_back(std::move(word));
-  }
-  return words;
-}
-
 std::string TProcess::BuildCommandLine() const {
-  auto quoted = [](const std::string& s) {
-    return s.find(' ') != std::string::npos ? "\"" + s + "\"" : s;
-  };
-  std::string line = quoted(Executable_);
-  for (const auto& p : Parameters_) line += " " + quoted(p);
-  return line;
+  std::vector<std::string> words{Executable_};
+  words.insert(words.end(), Parameters_.begin(), Parameters_.end());
+  return cmdline::Join(words);
 }
 
 std::vector<std::string> TProcess::BuildArgv() const {
-  if (!CommandLine_.empty()) return SplitCommandLine(CommandLine_);
+  if (!CommandLine_.empty()) return cmdline::Split(CommandLine_);
   if (!ApplicationName_.empty() && Executable_.empty()) return {ApplicationName_};
   std::vector<std::string> argv{Executable_};
   argv.insert(argv.end(), Parameters_.begin(), Parameters_.end());
@@ -248,33 +179,13 @@ void TProcess::Execute() {
   auto fail = [&](int error) {
     throw EProcess("Failed to execute " + shownLine + " : " + std::to_string(error));
   };
-  std::string program;
-  int error = 0;
-  const std::string& name = !ApplicationName_.empty() ? ApplicationName_ : (argv.empty() ? ApplicationName_ : argv[0]);
-  if (argv.empty() || !ResolveProgram(name, program, error)) fail(error ? error : ENOENT);
-
-  // Everything the child needs is laid out before fork: between fork and
-  // exec the child may only make async-signal-safe calls.
-  std::vector<char*> argvPtrs;
-  for (auto& a : argv) argvPtrs.push_back(const_cast<char*>(a.c_str()));
-  argvPtrs.push_back(nullptr);
-  std::vector<char*> envPtrs;
-  char** envp = environ;
-  if (!Environment_.empty()) {
-    for (auto& e : Environment_) envPtrs.push_back(const_cast<char*>(e.c_str()));
-    envPtrs.push_back(nullptr);
-    envp = envPtrs.data();
-  }
   const bool usePipes = Options_.Contains(poUsePipes);
   const bool merge = Options_.Contains(poStderrToOutPut);
   const bool suspended = Options_.Contains(poRunSuspended);
-  const bool newGroup = Options_.Contains(poNewProcessGroup);
-  const int niceValue = NiceFor(Priority_);
-  const char* directory = CurrentDirectory_.empty() ? nullptr : CurrentDirectory_.c_str();
 
-  int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1}, status[2] = {-1, -1};
+  int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
   auto closeAll = [&] {
-    for (int* p : {in, out, err, status}) {
+    for (int* p : {in, out, err}) {
       CloseFd(p[0]);
       CloseFd(p[1]);
     }
@@ -286,71 +197,27 @@ void TProcess::Execute() {
       fail(e);
     }
   }
-  if (::pipe2(status, O_CLOEXEC) != 0) {
-    int e = errno;
+  child::TSpawn spec;
+  spec.Argv = argv;
+  spec.Program = ApplicationName_;
+  if (usePipes) {
+    spec.StdIn = in[0];
+    spec.StdOut = out[1];
+    spec.StdErr = merge ? out[1] : err[1];
+  }
+  spec.Environment = Environment_;
+  spec.Directory = CurrentDirectory_;
+  spec.NewProcessGroup = Options_.Contains(poNewProcessGroup);
+  spec.Nice = NiceFor(Priority_);
+  spec.Stopped = suspended;
+  pid_t pid = -1;
+  if (int e = argv.empty() ? ENOENT : child::Spawn(spec, pid); e != 0) {
     closeAll();
     fail(e);
   }
-
-  pid_t pid = ::fork();
-  if (pid < 0) {
-    int e = errno;
-    closeAll();
-    fail(e);
-  }
-  if (pid == 0) {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction dfl;
-    std::memset(&dfl, 0, sizeof dfl);
-    dfl.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &dfl, nullptr);
-    if (newGroup) ::setpgid(0, 0);
-    if (usePipes) {
-      ::dup2(in[0], 0);
-      ::dup2(out[1], 1);
-      ::dup2(merge ? out[1] : err[1], 2);
-    }
-#ifdef CLOSE_RANGE_CLOEXEC
-    // Descriptors that other parts of the program opened without
-    // close-on-exec must not leak into the child.
-    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-#endif
-    if (directory && ::chdir(directory) != 0) {
-      int e = errno;
-      (void)!::write(status[1], &e, sizeof e);
-      ::_exit(127);
-    }
-    if (niceValue != 0) ::setpriority(PRIO_PROCESS, 0, niceValue);
-    if (suspended) ::raise(SIGSTOP);
-    ::execve(program.c_str(), argvPtrs.data(), envp);
-    int e = errno;
-    (void)!::write(status[1], &e, sizeof e);
-    ::_exit(127);
-  }
-
   CloseFd(in[0]);
   CloseFd(out[1]);
   CloseFd(err[1]);
-  CloseFd(status[1]);
-  if (!suspended) {
-    // The status pipe closes on a successful exec; an error number arrives
-    // when the child could not start.
-    int childError = 0;
-    ssize_t n;
-    do {
-      n = ::read(status[0], &childError, sizeof childError);
-    } while (n < 0 && errno == EINTR);
-    if (n == static_cast<ssize_t>(sizeof childError)) {
-      int st;
-      while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-      }
-      closeAll();
-      fail(childError);
-    }
-  }
-  CloseFd(status[0]);
 
   ClosePipes();
   // A child of an earlier Execute that still runs is collected later.

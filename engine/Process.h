@@ -1,8 +1,8 @@
 // Starting an external program with optional pipes to its standard input,
 // output and error. The child gets an argv array and is never run through a
-// shell; the command line keeps its quoting rules only to be split into
-// words. Options that concern consoles and windows are accepted so that
-// callers keep their settings, and have no effect here.
+// shell (child::Spawn); a command line is only split into words, by the one
+// rule of support/CommandLine.h. Options that concern consoles and windows
+// are accepted so that callers keep their settings, and have no effect here.
 #pragma once
 
 #include <sys/types.h>
@@ -181,13 +181,10 @@ class TProcess {
   TInputPipeStream* Output() const { return Output_.get(); }
   TInputPipeStream* Stderr() const { return merged_ ? Output_.get() : Stderr_.get(); }
 
-  // The command line that Execute starts when CommandLine is empty: each of
-  // Executable and Parameters in double quotes when it holds a blank.
+  // The command line that Execute starts when CommandLine is empty:
+  // Executable and Parameters, each quoted where it needs it so that
+  // splitting the line (cmdline::Split) gives them back.
   std::string BuildCommandLine() const;
-  // Words of a command line: blanks, tabs, CR and LF separate, single or
-  // double quotes group, and a word that begins and ends with the same
-  // quote loses those two quotes.
-  static std::vector<std::string> SplitCommandLine(const std::string& text);
 
  private:
   std::vector<std::string> BuildArgv() const;

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "audio/Frames.h"
+#include "support/CommandLine.h"
 #include "support/Encoding.h"
 
 const TRecorderFormat TRecorder::Formats[FormatCount] = {
@@ -37,35 +38,12 @@ TBitrateTable TableFor(int32_t sampleRateIndex) {
   return {kHighBitrates, 14, 128};
 }
 
-std::u16string Number(int64_t value) {
-  std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
-}
-
-// A file name inside double quotes on the encoder's command line. The
-// command line is split by the usual rules (backslashes count only before
-// a quote), so a name without quotes and without a trailing backslash
-// stays exactly as it is; a quote in a name is escaped instead of ending
-// the argument early.
-std::u16string QuotedName(const std::u16string& name) {
-  std::u16string out = u"\"";
-  std::size_t backslashes = 0;
-  for (char16_t c : name) {
-    if (c == u'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == u'"') {
-      out.append(backslashes * 2 + 1, u'\\');
-    } else {
-      out.append(backslashes, u'\\');
-    }
-    backslashes = 0;
-    out.push_back(c);
-  }
-  out.append(backslashes * 2, u'\\');
-  out.push_back(u'"');
-  return out;
+// The arguments as one line, the file name (the last) in quotes even when
+// it has no blank, as the encoder's command line has always shown it.
+std::u16string EncoderLine(std::vector<std::string> words) {
+  const std::string name = std::move(words.back());
+  words.pop_back();
+  return enc::Utf8ToUtf16(cmdline::Join(words) + " " + cmdline::Quote(name, true));
 }
 
 }  // namespace
@@ -103,22 +81,29 @@ std::u16string TRecorder::Extension(int formatIndex) {
   return extension;
 }
 
-std::u16string TRecorder::BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
-                                           const std::string& codec, const std::u16string& fileName) {
+std::vector<std::string> TRecorder::BuildArguments(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
+                                                   const std::string& codec, const std::u16string& fileName) {
   // The input half describes the PCM the library writes to the encoder's
   // standard input (16-bit, the channel's own layout and rate); the output
   // half asks for stereo at the chosen rate and bit rate.
-  return u"ffmpeg -ac " + Number(chans) + u" -ar " + Number(freq) + u" -f s16le -i pipe:0 -ac 2 -ar " +
-         Number(rate) + u" -ab " + Number(bitrate) + u"k -c:a " + enc::Utf8ToUtf16(codec) + u" " +
-         QuotedName(fileName);
+  return {"ffmpeg", "-ac", std::to_string(chans), "-ar", std::to_string(freq), "-f", "s16le", "-i", "pipe:0",
+          "-ac", "2", "-ar", std::to_string(rate), "-ab", std::to_string(bitrate) + "k", "-c:a", codec,
+          enc::Utf16ToUtf8(fileName)};
 }
 
-std::u16string TRecorder::CommandLine() const {
+std::u16string TRecorder::BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
+                                           const std::string& codec, const std::u16string& fileName) {
+  return EncoderLine(BuildArguments(chans, freq, rate, bitrate, codec, fileName));
+}
+
+std::vector<std::string> TRecorder::Arguments() const {
   audio::CHANNELINFO info{};
   audio::ChannelGetInfo(SourceChannel, &info);
-  return BuildCommandLine(info.chans, info.freq, SampleRate(SampleRateIndex), Bitrate(SampleRateIndex, BitrateIndex),
-                          Codec, FileName);
+  return BuildArguments(info.chans, info.freq, SampleRate(SampleRateIndex), Bitrate(SampleRateIndex, BitrateIndex),
+                        Codec, FileName);
 }
+
+std::u16string TRecorder::CommandLine() const { return EncoderLine(Arguments()); }
 
 int TRecorder::Start() {
   FBytesWritten = 0;
@@ -144,9 +129,8 @@ int TRecorder::Start() {
     State = rsRecording;
     return REC_START_OK;
   }
-  std::u16string command = CommandLine();
-  EncoderHandle = audio::Encode_Start(SourceChannel, command.c_str(),
-                                      audio::UNICODE | audio::ENCODE_AUTOFREE | audio::ENCODE_NOHEAD, nullptr, nullptr);
+  EncoderHandle = audio::Encode_StartArgv(SourceChannel, Arguments(), audio::ENCODE_AUTOFREE | audio::ENCODE_NOHEAD,
+                                          nullptr, nullptr);
   if (EncoderHandle == 0) return REC_START_ENCODER_FAILED;
   Paused = false;
   State = rsRecording;

@@ -23,6 +23,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "audio/Audio.h"
 #include "engine/RecorderLink.h"
@@ -110,10 +111,14 @@ class TRecorder : public TRecorderLink {
   // ".mp3" and so on.
   static std::u16string Extension(int formatIndex);
 
-  // The encoder command for a source of `chans` channels at `freq` Hz.
+  // The encoder's arguments for a source of `chans` channels at `freq` Hz.
+  static std::vector<std::string> BuildArguments(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
+                                                 const std::string& codec, const std::u16string& fileName);
+  // The same as one command line, the file name always in quotes.
   static std::u16string BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
                                          const std::string& codec, const std::u16string& fileName);
-  // The command line Start would give the encoder now.
+  // The arguments Start would give the encoder now, and their command line.
+  std::vector<std::string> Arguments() const;
   std::u16string CommandLine() const;
 
  private:

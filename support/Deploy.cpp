@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include "support/AsciiCase.h"
+#include "support/Encoding.h"
+#include "support/WIniFiles.h"
+#include "support/WStringsFile.h"
 
 namespace deploy {
 namespace {
@@ -56,12 +58,6 @@ Table& TheTable() {
   return table;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && ascii::IsSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && ascii::IsSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 std::string Value(std::string_view key) {
@@ -86,31 +82,25 @@ void Reset() {
 std::vector<std::pair<std::string, std::string>> Defaults() { return ShippedDefaults(); }
 
 bool LoadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::map<std::string, std::string> known;
-  for (const auto& [k, v] : ShippedDefaults()) known[Lower(k)] = k;
-  std::string line;
-  std::string section;
-  int lines = 0;
-  // The file is tiny; a bound keeps a wrong file from being read for ever.
-  while (lines++ < 10000 && std::getline(in, line)) {
-    if (line.size() > 4096) continue;
-    std::string_view text = Trim(line);
-    if (lines == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text = Trim(text.substr(3));
-    if (text.empty() || text[0] == ';' || text[0] == '#') continue;
-    if (text.front() == '[') {
-      section = Lower(Trim(text.substr(1, text.find(']') == std::string_view::npos ? text.size() - 1 : text.find(']') - 1)));
-      continue;
+  // The file is tiny; the bound keeps a wrong file from being read whole.
+  std::string bytes;
+  if (wstr::ReadWholeFile(path.string(), bytes, 1 << 20) != wstr::TReadResult::Ok) return false;
+  std::string_view body(bytes);
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  // Lines before the first section (a file of plain key=value lines) go
+  // into a nameless section, read before [Deploy].
+  TWStringList lines;
+  lines.SetText(u"[]\n" + enc::BytesToWide(body));
+  TWMemIniFile ini(u"");
+  ini.SetStrings(lines);
+  for (std::u16string_view section : {u"", u"Deploy"}) {
+    for (const auto& [key, unused] : ShippedDefaults()) {
+      const std::u16string name = enc::Utf8ToUtf16(key);
+      if (!ini.ValueExists(section, name)) continue;
+      std::string value = enc::Utf16ToUtf8(ini.ReadString(section, name, u""));
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+      SetValue(key, std::move(value));
     }
-    if (!section.empty() && section != "deploy") continue;
-    std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos) continue;
-    std::string key = Lower(Trim(text.substr(0, eq)));
-    std::string_view value = Trim(text.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    auto it = known.find(key);
-    if (it != known.end()) SetValue(it->second, std::string(value));
   }
   return true;
 }

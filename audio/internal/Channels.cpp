@@ -3,11 +3,11 @@
 
 #include "audio/Audio.h"
 #include "audio/internal/Channel.h"
-#include "audio/internal/CommandLine.h"
 #include "audio/internal/Core.h"
 #include "audio/internal/Encoder.h"
 #include "audio/internal/Registry.h"
 #include "audio/internal/UserStream.h"
+#include "support/CommandLine.h"
 #include "support/Encoding.h"
 
 namespace audio {
@@ -226,8 +226,14 @@ HENCODE Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC*
     const auto* p = static_cast<const char*>(cmdline);
     line.assign(p, std::find(p, p + 65536, '\0'));
   }
-  auto argv = SplitCommandLine(line);
-  if (argv.empty()) {
+  return Encode_StartArgv(handle, cmdline::Split(line), flags, proc, user);
+}
+
+HENCODE Encode_StartArgv(DWORD handle, const std::vector<std::string>& argv, DWORD flags, ENCODEPROC* proc,
+                         void* user) {
+  auto channel = Channel(handle);
+  if (!channel) return 0;
+  if (argv.empty() || argv.front().empty()) {
     SetError(ERROR_ILLPARAM);
     return 0;
   }

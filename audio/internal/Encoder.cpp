@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -14,11 +13,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 #include "audio/internal/Core.h"
-
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace audio::detail {
 
@@ -27,20 +24,6 @@ namespace {
 // At most this much PCM waits for a slow encoder; beyond it new blocks are
 // dropped rather than letting memory grow without end.
 constexpr size_t kMaxQueuedSeconds = 30;
-
-// "ffmpeg" without a folder means the program beside ours when there is
-// one, else the one on the search path.
-std::string ResolveProgram(const std::string& name) {
-  if (name.find('/') != std::string::npos) return name;
-  std::error_code ec;
-  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    auto beside = self.parent_path() / name;
-    if (::access(beside.c_str(), X_OK) == 0 && std::filesystem::is_regular_file(beside, ec))
-      return beside.string();
-  }
-  return name;
-}
 
 void PutLe32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
@@ -92,33 +75,14 @@ bool TEncoder::Start(const std::vector<std::string>& argv, int freq, int chans) 
     SetError(ERROR_CREATE);
     return false;
   }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-  if (proc_) posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-  else posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  // Sockets and pipes of the rest of the program must not leak into it.
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attr, &none);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  std::string program = ResolveProgram(argv[0]);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  int rc = posix_spawnp(&pid_, program.c_str(), &actions, &attr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
+  // "ffmpeg" without a folder is the program beside ours when there is one.
+  child::TSpawn spec;
+  spec.Argv = argv;
+  spec.Program = child::BesideOrOnPath(argv[0]);
+  spec.StdIn = input[0];
+  spec.StdOut = proc_ ? output[1] : child::kNull;
+  spec.StdErr = child::kNull;
+  int rc = child::Spawn(spec, pid_);
   ::close(input[0]);
   if (proc_) ::close(output[1]);
   if (rc != 0) {

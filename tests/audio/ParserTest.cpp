@@ -5,7 +5,6 @@
 
 #include <random>
 
-#include "audio/internal/CommandLine.h"
 #include "audio/internal/IcyParser.h"
 #include "audio/internal/Playlist.h"
 #include "fuzz/FuzzTargets.h"
@@ -122,22 +121,6 @@ TEST(Playlist, EntriesAreBounded) {
   auto entries = ParsePlaylist(TPlaylistKind::Pls, many, "http://h/");
   EXPECT_EQ(entries.size(), 64u);
   for (const auto& e : entries) EXPECT_LE(e.size(), 2100u);
-}
-
-TEST(CommandLine, SplitsByTheQuotingRules) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine("ffmpeg -ac 2 -i pipe:0"), (V{"ffmpeg", "-ac", "2", "-i", "pipe:0"}));
-  EXPECT_EQ(SplitCommandLine("  a \t b  "), (V{"a", "b"}));
-  EXPECT_EQ(SplitCommandLine("ffmpeg -c:a aac \"/home/u/My Music/Radyo Şarkı.aac\""),
-            (V{"ffmpeg", "-c:a", "aac", "/home/u/My Music/Radyo Şarkı.aac"}));
-  EXPECT_EQ(SplitCommandLine(R"(a "b c"d e)"), (V{"a", "b cd", "e"}));
-  EXPECT_EQ(SplitCommandLine(R"(a\\\"b)"), (V{R"(a\"b)"}));
-  EXPECT_EQ(SplitCommandLine(R"(a\\"b c")"), (V{R"(a\b c)"}));
-  EXPECT_EQ(SplitCommandLine(R"(C:\dir\file.mp3)"), (V{R"(C:\dir\file.mp3)"}));
-  EXPECT_EQ(SplitCommandLine(R"("say ""hi""")"), (V{R"(say "hi")"}));
-  EXPECT_EQ(SplitCommandLine(R"(a "")"), (V{"a", ""}));
-  EXPECT_EQ(SplitCommandLine(R"("unterminated quote)"), (V{"unterminated quote"}));
-  EXPECT_TRUE(SplitCommandLine("").empty());
 }
 
 TEST(Fuzz, ParsersSurviveRandomInput) {

@@ -28,19 +28,8 @@ TEST(ProcessCommandLine, BuildQuotesWordsWithBlanks) {
   EXPECT_EQ(p.BuildCommandLine(), "ffmpeg.exe -i \"http://host/a b.mp3\" -y");
 }
 
-TEST(ProcessCommandLine, SplittingRules) {
+TEST(ProcessCommandLine, ACommandLineSetsExecutableAndParameters) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(TProcess::SplitCommandLine(" a\tb\r\nc  "), (V{"a", "b", "c"}));
-  EXPECT_EQ(TProcess::SplitCommandLine("x \"a b\" 'c d' e"), (V{"x", "a b", "c d", "e"}));
-  // Quotes group inside a word but are only dropped around a whole word.
-  EXPECT_EQ(TProcess::SplitCommandLine("-i=\"a b\" z"), (V{"-i=\"a b\"", "z"}));
-  EXPECT_EQ(TProcess::SplitCommandLine("\"it's\" 'say \"hi\"'"), (V{"it's", "say \"hi\""}));
-  // A lone quote or an empty pair gives no word; an unclosed quote runs to the end.
-  EXPECT_EQ(TProcess::SplitCommandLine("a \"\" '' b"), (V{"a", "b"}));
-  EXPECT_EQ(TProcess::SplitCommandLine("a \""), (V{"a"}));
-  EXPECT_EQ(TProcess::SplitCommandLine("a \"b c"), (V{"a", "\"b c"}));
-  EXPECT_TRUE(TProcess::SplitCommandLine(" \t\r\n").empty());
-
   TProcess p;
   p.SetCommandLine("ffmpeg -i \"http://h/a b\" -f s16le pipe");
   EXPECT_EQ(p.Executable(), "ffmpeg");

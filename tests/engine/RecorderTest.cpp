@@ -380,7 +380,8 @@ TEST(RecorderEncode, EveryFormatComesOutWithTheTablesRateAndBitrate) {
       {4, 1, 10, "a.mp3", "mp3", 11025, 40000, 0},
       {5, 4, 13, "a.ogg", "vorbis", 22050, 160000, 0},
       {6, 8, 4, "a.opus", "opus", 48000, 0, 0},
-      {7, 1, 3, "say \"kayıt\" now.wav", "pcm_s16le", 11025, 11025 * 32, 0},
+      // Quotes, an apostrophe and backslashes reach the encoder as one argument.
+      {7, 1, 3, "it's \"kayıt\" a\\\"b\\ now.wav", "pcm_s16le", 11025, 11025 * 32, 0},
   };
   std::vector<std::unique_ptr<TRecorder>> recorders;
   std::vector<audio::HSTREAM> channels;

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "audio/internal/CommandLine.h"
 #include "audio/internal/IcyParser.h"
 #include "audio/internal/Playlist.h"
+#include "support/CommandLine.h"
 
 using namespace audio::detail;
 
@@ -30,7 +30,7 @@ int FuzzAudioParsers(const uint8_t* data, size_t size) {
     auto entries = ParsePlaylist(k, text, "http://host/dir/list");
     if (entries.size() > 64) __builtin_trap();
   }
-  auto args = SplitCommandLine(text);
+  auto args = cmdline::Split(text);
   if (args.size() > size) __builtin_trap();
   return 0;
 }

@@ -1,0 +1,185 @@
+#include "support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if __has_include(<linux/close_range.h>)
+#include <linux/close_range.h>
+#endif
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+extern char** environ;
+
+namespace child {
+
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) {
+    ::close(fd);
+    fd = -1;
+  }
+}
+
+// Puts `source` (kInherit: leaves it, kNull: the opened /dev/null) onto the
+// standard descriptor `target`. Only async-signal-safe calls: it runs
+// between fork and exec.
+void Attach(int source, int null, int target) {
+  if (source == kInherit) return;
+  if (source == kNull) source = null;
+  if (source == target) {
+    int flags = ::fcntl(target, F_GETFD);
+    if (flags >= 0) ::fcntl(target, F_SETFD, flags & ~FD_CLOEXEC);
+    return;
+  }
+  ::dup2(source, target);
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string& name, int& error) {
+  error = 0;
+  if (name.empty()) {
+    error = ENOENT;
+    return {};
+  }
+  if (name.find('/') != std::string::npos) {
+    if (IsExecutableFile(name)) return name;
+    error = ::access(name.c_str(), F_OK) == 0 ? EACCES : ENOENT;
+    return {};
+  }
+  const char* env = std::getenv("PATH");
+  std::string dirs = env ? env : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    std::string candidate = dir + "/" + name;
+    if (IsExecutableFile(candidate)) return candidate;
+    start = end + 1;
+  }
+  error = ENOENT;
+  return {};
+}
+
+std::string BesideOrOnPath(const std::string& name, const std::string& folder) {
+  if (name.empty() || name.find('/') != std::string::npos) return name;
+  std::filesystem::path dir = folder;
+  if (folder.empty()) {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return name;
+    dir = self.parent_path();
+  }
+  std::string beside = (dir / name).string();
+  return IsExecutableFile(beside) ? beside : name;
+}
+
+int Spawn(const TSpawn& spec, pid_t& pid) {
+  pid = -1;
+  if (spec.Argv.empty()) return EINVAL;
+  int error = 0;
+  const std::string program = FindOnPath(spec.Program.empty() ? spec.Argv[0] : spec.Program, error);
+  if (program.empty()) return error;
+
+  // Everything the child needs is laid out before fork: between fork and
+  // exec the child may only make async-signal-safe calls.
+  std::vector<char*> argv;
+  for (const auto& a : spec.Argv) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  char** env = environ;
+  if (!spec.Environment.empty()) {
+    for (const auto& e : spec.Environment) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    env = envp.data();
+  }
+  const char* directory = spec.Directory.empty() ? nullptr : spec.Directory.c_str();
+  int null = -1;
+  if (spec.StdIn == kNull || spec.StdOut == kNull || spec.StdErr == kNull) {
+    null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null < 0) return errno;
+  }
+  // Closes on a successful exec; carries the error number otherwise.
+  int status[2] = {-1, -1};
+  if (::pipe2(status, O_CLOEXEC) != 0) {
+    int e = errno;
+    CloseFd(null);
+    return e;
+  }
+
+  const pid_t forked = ::fork();
+  if (forked < 0) {
+    int e = errno;
+    CloseFd(null);
+    CloseFd(status[0]);
+    CloseFd(status[1]);
+    return e;
+  }
+  if (forked == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction dfl;
+    std::memset(&dfl, 0, sizeof dfl);
+    dfl.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &dfl, nullptr);
+    if (spec.NewProcessGroup) ::setpgid(0, 0);
+    Attach(spec.StdIn, null, 0);
+    Attach(spec.StdOut, null, 1);
+    Attach(spec.StdErr, null, 2);
+#ifdef CLOSE_RANGE_CLOEXEC
+    // Sockets and pipes that other parts of the program opened without
+    // close-on-exec must not leak into the child.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+#endif
+    if (directory && ::chdir(directory) != 0) {
+      int e = errno;
+      (void)!::write(status[1], &e, sizeof e);
+      ::_exit(127);
+    }
+    if (spec.Nice != 0) ::setpriority(PRIO_PROCESS, 0, spec.Nice);
+    if (spec.Stopped) ::raise(SIGSTOP);
+    ::execve(program.c_str(), argv.data(), env);
+    int e = errno;
+    (void)!::write(status[1], &e, sizeof e);
+    ::_exit(127);
+  }
+
+  CloseFd(null);
+  CloseFd(status[1]);
+  int childError = 0;
+  if (!spec.Stopped) {
+    ssize_t n;
+    do {
+      n = ::read(status[0], &childError, sizeof childError);
+    } while (n < 0 && errno == EINTR);
+    if (n != static_cast<ssize_t>(sizeof childError)) childError = 0;
+  }
+  CloseFd(status[0]);
+  if (childError != 0) {
+    int st;
+    while (::waitpid(forked, &st, 0) < 0 && errno == EINTR) {
+    }
+    return childError;
+  }
+  pid = forked;
+  return 0;
+}
+
+}  // namespace child
