@@ -10,12 +10,17 @@
 #include "app/desktop/Desktop.h"
 #include "ui/dialogs/OptionsSheet.h"
 #include "ui/window/PlayerWindow.h"
+#include "widgets/Identity.h"
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
   // The desktop entry's StartupWMClass names this class: fixed names keep the
   // launcher and the windows together whatever the executable is called.
   g_set_prgname("qor");
+  // The name the tray item and notifications show, and where the toolkit
+  // finds the skin's pictures.
+  g_set_application_name("QOR");
+  widgets::SetResourceBase(QOR_SKIN_RESOURCE_BASE);
   // Without a display the program still runs (tray and dialogs stay away).
   bool desktop = widgets::UseGtkBackend(&argc, &argv);
   // GTK's start-up sets the class from the program name; ours replaces it.

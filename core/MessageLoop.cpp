@@ -78,7 +78,6 @@ TState& State() {
 std::atomic<bool> gQuit{false};
 std::atomic<int> gQuitCode{0};
 int gLoopDepth = 0;
-std::atomic<DWORD> gLastInput{0};
 
 bool HasWork() {
   TState& s = State();
@@ -260,10 +259,6 @@ TMessageWindow* LookupWindow(HWND window) {
 }
 
 LRESULT Deliver(TMessageWindow* window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if ((msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST)) {
-    DWORD now = GetTickCount();
-    gLastInput = now ? now : 1;
-  }
   TMessage message{msg, wParam, lParam, 0};
   window->WndProc(message);
   return message.Result;
@@ -413,6 +408,5 @@ bool DestroyWindow(HWND window) {
 
 DWORD GetTickCount() { return static_cast<DWORD>(g_get_monotonic_time() / 1000); }
 
-DWORD GetLastInputTime() { return gLastInput; }
 
 }  // namespace core

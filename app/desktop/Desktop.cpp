@@ -29,7 +29,7 @@ TDesktopPart::~TDesktopPart() {
 }
 
 HICON TDesktopPart::LoadIcon(int size) const {
-  auto png = platform::LoadResourceBytes("/org/kelvarin/qor/icons/" + std::to_string(FController.IconId()) + "-" +
+  auto png = platform::LoadResourceBytes(QOR_SKIN_RESOURCE_BASE "/icons/" + std::to_string(FController.IconId()) + "-" +
                                          std::to_string(size) + ".png");
   return png ? CreateIconFromPng(*png, size) : 0;
 }

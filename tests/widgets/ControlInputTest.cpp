@@ -1,3 +1,4 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "ControlFixture.h"
@@ -181,6 +182,26 @@ TEST_F(ControlTest, WheelCarriesScreenCoordinatesAndBubblesUp) {
   EXPECT_EQ(sx, 100 + 20);
   EXPECT_EQ(sy, 50 + 30);
   EXPECT_TRUE(windowSaw) << "unhandled by the system, the wheel goes to the parent";
+}
+
+// Waits until the tick count has moved past `stamp`, so that a new stamp
+// can be told from it.
+void TickPast(DWORD stamp) {
+  while (GetTickCount() <= stamp) g_usleep(1000);
+}
+
+TEST_F(ControlTest, NativeAndSentInputStampTheLastInputTimeButTimersDoNot) {
+  DWORD before = GetLastInputTime();
+  SendMessage(Left.Handle(), WM_TIMER, 1);
+  EXPECT_EQ(GetLastInputTime(), before) << "a timer is not user input";
+  TickPast(before);
+  Native->Wheel(20, 30, -120);
+  DWORD wheel = GetLastInputTime();
+  EXPECT_GT(wheel, before);
+  EXPECT_LE(wheel, GetTickCount());
+  TickPast(wheel);
+  SendMessage(Left.Handle(), WM_KEYDOWN, 'A');
+  EXPECT_GT(GetLastInputTime(), wheel) << "a key sent to a control counts as well";
 }
 
 TEST_F(ControlTest, OnCharZeroStopsTheCharacterAndKeysCanBeChanged) {

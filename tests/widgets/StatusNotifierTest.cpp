@@ -112,6 +112,8 @@ TEST(StatusNotifierTray, RegistersAnswersPropertiesAndTurnsCallsIntoClicks) {
   ASSERT_NE(host, nullptr);
   EXPECT_STREQ(host->Kind(), "StatusNotifierItem");
   SetTrayHost(std::move(host));
+  const std::string program = g_get_prgname() ? g_get_prgname() : "";
+  g_set_prgname("deneme-oynatici");
   {
     TTrayIcon tray;
     tray.SetHintText(u"QOR - Radyo");
@@ -127,7 +129,7 @@ TEST(StatusNotifierTray, RegistersAnswersPropertiesAndTurnsCallsIntoClicks) {
 
     // The panel's side: read the tooltip and the pixmap, then right-click
     // and activate.
-    std::string tip;
+    std::string tip, id;
     int pixmapWidth = 0;
     std::string firstPixel;
     std::atomic<bool> done{false};
@@ -138,6 +140,13 @@ TEST(StatusNotifierTray, RegistersAnswersPropertiesAndTurnsCallsIntoClicks) {
                                            g_variant_new("(ss)", "org.kde.StatusNotifierItem", property),
                                            G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
       };
+      if (GVariant* reply = get("Id")) {
+        GVariant* value = nullptr;
+        g_variant_get(reply, "(v)", &value);
+        id = g_variant_get_string(value, nullptr);
+        g_variant_unref(value);
+        g_variant_unref(reply);
+      }
       if (GVariant* reply = get("ToolTip")) {
         GVariant* value = nullptr;
         g_variant_get(reply, "(v)", &value);
@@ -176,11 +185,13 @@ TEST(StatusNotifierTray, RegistersAnswersPropertiesAndTurnsCallsIntoClicks) {
     EXPECT_TRUE(PumpUntil([&] { return done && seen.size() >= 7; }));
     panel.join();
     EXPECT_EQ(tip, "QOR - Radyo");
+    EXPECT_EQ(id, "deneme-oynatici") << "the item is named by the program, not by the toolkit";
     EXPECT_EQ(pixmapWidth, 2);
     EXPECT_EQ(firstPixel, std::string("\xFF\x10\x20\x30", 4)) << "ARGB in network byte order";
     EXPECT_EQ(seen, (std::vector<std::string>{"down 2", "up 2", "down 1", "click", "up 1", "dbl", "up 1"}));
   }
   SetTrayHost(nullptr);
+  g_set_prgname(program.c_str());
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "widgets/Identity.h"
+
 int main(int argc, char** argv) {
   const bool controls = argc == 3 && std::strcmp(argv[1], "--player-controls") == 0;
   if (argc != 2 && !controls) {
@@ -14,6 +16,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const char* output = argv[argc - 1];
+  widgets::SetResourceBase(QOR_SKIN_RESOURCE_BASE);
   std::vector<int> missing;
   auto sheet = controls ? qorskin::RenderPlayerControlsSheet() : qorskin::RenderContactSheet(missing);
   for (int id : missing) std::fprintf(stderr, "missing skin picture %d\n", id);

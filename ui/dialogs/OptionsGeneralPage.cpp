@@ -82,7 +82,7 @@ class TAppearancePage : public TOptionsPage {
       gtk_toggle_button_set_mode(GTK_TOGGLE_BUTTON(button), FALSE);
       SetId(button, choice.Icon + IconBase);
       GtkWidget* face = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-      GdkPixbuf* icon = LoadResourcePixbuf("/org/kelvarin/qor/icons/" + std::to_string(choice.Icon) + "-48.png");
+      GdkPixbuf* icon = LoadResourcePixbuf(QOR_SKIN_RESOURCE_BASE "/icons/" + std::to_string(choice.Icon) + "-48.png");
       GtkWidget* image = icon ? gtk_image_new_from_pixbuf(icon) : gtk_image_new();
       if (icon) g_object_unref(icon);
       gtk_widget_set_size_request(image, 48, 48);

@@ -126,7 +126,7 @@ class TRecordingPage : public TOptionsPage {
   GtkWidget* NewLogo() {
     GtkWidget* logo = gtk_event_box_new();
     SetId(logo, 1008);
-    GdkPixbuf* picture = LoadResourcePixbuf("/org/kelvarin/qor/skin/8000.png");
+    GdkPixbuf* picture = LoadResourcePixbuf(QOR_SKIN_RESOURCE_BASE "/skin/8000.png");
     GtkWidget* image = picture ? gtk_image_new_from_pixbuf(picture) : gtk_label_new("FFmpeg");
     if (picture) g_object_unref(picture);
     gtk_container_add(GTK_CONTAINER(logo), image);

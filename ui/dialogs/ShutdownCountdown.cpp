@@ -21,7 +21,7 @@ TShutdownCountdown::TShutdownCountdown(core::HWND parent, unsigned tickMs) {
   gtk_window_set_deletable(window, FALSE);
   gtk_window_set_urgency_hint(window, TRUE);
 
-  GdkPixbuf* picture = LoadResourcePixbuf("/org/kelvarin/qor/icons/101-32.png");
+  GdkPixbuf* picture = LoadResourcePixbuf(QOR_SKIN_RESOURCE_BASE "/icons/101-32.png");
   GtkWidget* icon = picture ? gtk_image_new_from_pixbuf(picture) : gtk_image_new();
   if (picture) g_object_unref(picture);
   SetId(icon, 1000);

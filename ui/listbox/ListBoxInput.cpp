@@ -7,12 +7,12 @@ namespace ui {
 
 std::optional<int> ListKeyDelta(unsigned key, int pageRows) {
   switch (key) {
-    case core::VK_UP: return -1;
-    case core::VK_DOWN: return 1;
-    case core::VK_PRIOR: return -pageRows;
-    case core::VK_NEXT: return pageRows;
-    case core::VK_HOME: return -kListEdgeDelta;
-    case core::VK_END: return kListEdgeDelta;
+    case widgets::VK_UP: return -1;
+    case widgets::VK_DOWN: return 1;
+    case widgets::VK_PRIOR: return -pageRows;
+    case widgets::VK_NEXT: return pageRows;
+    case widgets::VK_HOME: return -kListEdgeDelta;
+    case widgets::VK_END: return kListEdgeDelta;
     default: return std::nullopt;
   }
 }

@@ -9,6 +9,8 @@
 namespace widgets {
 
 void TControl::WndProc(TMessage& m) {
+  if ((m.Msg >= WM_KEYFIRST && m.Msg <= WM_KEYLAST) || (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST))
+    NoteUserInput();
   switch (m.Msg) {
     case WM_MOVE: WMMove(m); break;
     case WM_SIZE: WMSize(m); break;

@@ -1,5 +1,6 @@
 #include "widgets/controls/InputRouter.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "widgets/controls/Control.h"
@@ -22,6 +23,17 @@ TControl* Target(HWND window) { return TControl::FromHandle(window); }
 // The router whose window the pointer was last seen over.
 TInputRouter* gPointerRouter = nullptr;
 }  // namespace
+
+namespace {
+std::atomic<DWORD> gLastInput{0};
+}  // namespace
+
+void NoteUserInput() {
+  DWORD now = GetTickCount();
+  gLastInput = now ? now : 1;
+}
+
+DWORD GetLastInputTime() { return gLastInput; }
 
 void SetPointerObserver(TPointerObserver observer) { gObserver = std::move(observer); }
 
@@ -144,6 +156,7 @@ void TInputRouter::EndMove() {
 }
 
 void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
+  NoteUserInput();
   if (!FTop) return;
   if (FMoving) {
     MoveStep();
@@ -167,6 +180,7 @@ void TInputRouter::NativeMouseMove(int x, int y, UINT keys, DWORD) {
 }
 
 void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, DWORD time) {
+  NoteUserInput();
   if (!FTop) return;
   if (FMoving) {
     if (!down && button == 1) EndMove();
@@ -216,6 +230,7 @@ void TInputRouter::NativeButton(int button, bool down, int x, int y, UINT keys, 
 }
 
 void TInputRouter::NativeWheel(int delta, int x, int y, UINT keys) {
+  NoteUserInput();
   if (!FTop) return;
   gPointerRouter = this;
   if (!FTop->Enabled()) return;
@@ -236,6 +251,7 @@ void TInputRouter::NativeLeave() {
 }
 
 void TInputRouter::NativeKey(bool down, unsigned vk, char16_t ch, bool alt) {
+  NoteUserInput();
   if (!FTop) return;
   if (FMoving) {
     if (down && vk == VK_ESCAPE) {

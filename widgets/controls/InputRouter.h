@@ -13,6 +13,11 @@ namespace widgets {
 
 class TControl;
 
+// Stamps the time of input for GetLastInputTime (widgets/Input.h): every
+// native key, button, wheel or pointer event, and every key or mouse
+// message a control receives.
+void NoteUserInput();
+
 // Told about every pointer event of every window (the shared tooltip
 // listens): the control under the pointer (nullptr: none) and the message.
 using TPointerObserver = std::function<void(TControl* under, TPoint screen, UINT msg)>;

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <vector>
 
+#include "widgets/Identity.h"
+
 namespace widgets {
 
 namespace {
@@ -121,11 +123,11 @@ std::unique_ptr<TBitmapEx> TBitmapEx::FromStream(std::istream& stream) {
 }
 
 std::string TBitmapEx::SkinResourcePath(int id) {
-  return "/org/kelvarin/qor/skin/" + std::to_string(id) + ".png";
+  return ResourceBase() + "/skin/" + std::to_string(id) + ".png";
 }
 
 std::string TBitmapEx::IconResourcePath(int id, int size) {
-  return "/org/kelvarin/qor/icons/" + std::to_string(id) + "-" + std::to_string(size) + ".png";
+  return ResourceBase() + "/icons/" + std::to_string(id) + "-" + std::to_string(size) + ".png";
 }
 
 std::unique_ptr<TBitmapEx> TBitmapEx::FromResourcePath(const std::string& path) {

@@ -4,11 +4,11 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
-#include <map>
 #include <string>
 
 #include "core/Encoding.h"
-#include "widgets/tray/TrayHost.h"
+#include "widgets/Identity.h"
+#include "widgets/tray/TrayItems.h"
 
 namespace widgets {
 
@@ -65,7 +65,7 @@ class TSniHost : public TTrayHost {
   }
 
   ~TSniHost() override {
-    while (!FItems.empty()) Remove(FItems.begin()->first);
+    while (auto item = FItems.TakeAny()) Unregister(*item);
     if (FInfo) g_dbus_node_info_unref(FInfo);
     g_object_unref(FBus);
   }
@@ -73,8 +73,7 @@ class TSniHost : public TTrayHost {
   const char* Kind() const override { return "StatusNotifierItem"; }
 
   bool Add(const TNotifyIconData& data) override {
-    auto key = Key(data);
-    if (FItems.count(key) || !FInfo) return false;
+    if (FItems.Contains(data) || !FInfo) return false;
     auto item = std::make_unique<TItem>();
     item->Host = this;
     item->Data = data;
@@ -103,27 +102,29 @@ class TSniHost : public TTrayHost {
       return false;
     }
     g_variant_unref(reply);
-    FItems[key] = std::move(item);
+    FItems.Insert(std::move(item));
     return true;
   }
 
   bool Modify(const TNotifyIconData& data) override {
-    auto it = FItems.find(Key(data));
-    if (it == FItems.end()) return false;
-    TItem& item = *it->second;
-    bool newIcon = item.Data.hIcon != data.hIcon;
-    bool newTip = item.Data.szTip != data.szTip || (item.Data.uFlags & NIF_TIP) != (data.uFlags & NIF_TIP);
-    item.Data = data;
-    if (newIcon) Emit(item, "NewIcon");
-    if (newTip) {
-      Emit(item, "NewToolTip");
-      Emit(item, "NewTitle");
+    TItem* item = FItems.Find(data);
+    if (!item) return false;
+    TTrayChange change = TTrayItems<TItem>::Update(*item, data);
+    if (change.Icon) Emit(*item, "NewIcon");
+    if (change.Tip) {
+      Emit(*item, "NewToolTip");
+      Emit(*item, "NewTitle");
     }
     ShowBalloon(data);
     return true;
   }
 
-  bool Delete(const TNotifyIconData& data) override { return Remove(Key(data)); }
+  bool Delete(const TNotifyIconData& data) override {
+    auto item = FItems.Take(data);
+    if (!item) return false;
+    Unregister(*item);
+    return true;
+  }
 
  private:
   struct TItem {
@@ -133,19 +134,12 @@ class TSniHost : public TTrayHost {
     std::string Name;
     guint Registration = 0;
   };
-  using TKey = std::pair<HWND, UINT>;
-  static TKey Key(const TNotifyIconData& data) { return {data.hWnd, data.uID}; }
-
-  bool Remove(const TKey& key) {
-    auto it = FItems.find(key);
-    if (it == FItems.end()) return false;
-    g_dbus_connection_unregister_object(FBus, it->second->Registration);
+  void Unregister(const TItem& item) {
+    g_dbus_connection_unregister_object(FBus, item.Registration);
     GVariant* reply = g_dbus_connection_call_sync(
         FBus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-        g_variant_new("(s)", it->second->Name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr);
+        g_variant_new("(s)", item.Name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr);
     if (reply) g_variant_unref(reply);
-    FItems.erase(it);
-    return true;
   }
 
   void Emit(TItem& item, const char* signal) {
@@ -178,8 +172,8 @@ class TSniHost : public TTrayHost {
     std::string name = property;
     std::string tip = (item->Data.uFlags & NIF_TIP) ? enc::Utf16ToUtf8(item->Data.szTip) : std::string();
     if (name == "Category") return g_variant_new_string("ApplicationStatus");
-    if (name == "Id") return g_variant_new_string("qor");
-    if (name == "Title") return g_variant_new_string(tip.empty() ? "QOR" : tip.c_str());
+    if (name == "Id") return g_variant_new_string(ProgramId().c_str());
+    if (name == "Title") return g_variant_new_string(tip.empty() ? ProgramName().c_str() : tip.c_str());
     if (name == "Status") return g_variant_new_string("Active");
     if (name == "WindowId") return g_variant_new_int32(0);
     if (name == "IconName") return g_variant_new_string("");
@@ -196,7 +190,7 @@ class TSniHost : public TTrayHost {
 
   GDBusConnection* FBus;
   GDBusNodeInfo* FInfo = nullptr;
-  std::map<TKey, std::unique_ptr<TItem>> FItems;
+  TTrayItems<TItem> FItems;
   int FCounter = 0;
 };
 

@@ -2,11 +2,9 @@
 // without a StatusNotifierWatcher.
 #include <gtk/gtk.h>
 
-#include <map>
-
 #include "core/Encoding.h"
 #include "widgets/backend/Backend.h"
-#include "widgets/tray/TrayHost.h"
+#include "widgets/tray/TrayItems.h"
 
 namespace widgets {
 
@@ -34,14 +32,13 @@ GdkPixbuf* PixbufFromIcon(HICON icon) {
 class TStatusIconHost : public TTrayHost {
  public:
   ~TStatusIconHost() override {
-    for (auto& [key, item] : FItems) Drop(*item);
+    while (auto item = FItems.TakeAny()) Drop(*item);
   }
 
   const char* Kind() const override { return "GtkStatusIcon"; }
 
   bool Add(const TNotifyIconData& data) override {
-    auto key = Key(data);
-    if (FItems.count(key)) return false;
+    if (FItems.Contains(data)) return false;
     auto item = std::make_unique<TItem>();
     item->Data = data;
     item->Icon = gtk_status_icon_new();
@@ -49,26 +46,22 @@ class TStatusIconHost : public TTrayHost {
     g_signal_connect(item->Icon, "button-release-event", G_CALLBACK(OnButton), item.get());
     Apply(*item, true);
     gtk_status_icon_set_visible(item->Icon, TRUE);
-    FItems[key] = std::move(item);
+    FItems.Insert(std::move(item));
     return true;
   }
 
   bool Modify(const TNotifyIconData& data) override {
-    auto it = FItems.find(Key(data));
-    if (it == FItems.end()) return false;
-    TItem& item = *it->second;
-    bool newIcon = item.Data.hIcon != data.hIcon;
-    item.Data = data;
-    Apply(item, newIcon);
+    TItem* item = FItems.Find(data);
+    if (!item) return false;
+    Apply(*item, TTrayItems<TItem>::Update(*item, data).Icon);
     ShowBalloon(data);
     return true;
   }
 
   bool Delete(const TNotifyIconData& data) override {
-    auto it = FItems.find(Key(data));
-    if (it == FItems.end()) return false;
-    Drop(*it->second);
-    FItems.erase(it);
+    auto item = FItems.Take(data);
+    if (!item) return false;
+    Drop(*item);
     return true;
   }
 
@@ -77,9 +70,6 @@ class TStatusIconHost : public TTrayHost {
     TNotifyIconData Data;
     GtkStatusIcon* Icon = nullptr;
   };
-  using TKey = std::pair<HWND, UINT>;
-  static TKey Key(const TNotifyIconData& data) { return {data.hWnd, data.uID}; }
-
   static void Drop(TItem& item) {
     g_signal_handlers_disconnect_by_data(item.Icon, &item);
     gtk_status_icon_set_visible(item.Icon, FALSE);
@@ -113,7 +103,7 @@ class TStatusIconHost : public TTrayHost {
     return TRUE;
   }
 
-  std::map<TKey, std::unique_ptr<TItem>> FItems;
+  TTrayItems<TItem> FItems;
 };
 
 }  // namespace

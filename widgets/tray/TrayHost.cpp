@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include "core/Encoding.h"
+#include "widgets/Identity.h"
 
 namespace widgets {
 
@@ -61,7 +62,7 @@ bool ShowNotification(const std::u16string& title, const std::u16string& text, U
   if (!bus) return false;
   const char* icon = infoFlags == NIIF_ERROR ? "dialog-error" : infoFlags == NIIF_WARNING ? "dialog-warning"
                      : infoFlags == NIIF_INFO ? "dialog-information" : "";
-  std::string summary = enc::Utf16ToUtf8(title), body = enc::Utf16ToUtf8(text);
+  std::string summary = enc::Utf16ToUtf8(title), body = enc::Utf16ToUtf8(text), sender = ProgramName();
   GVariantBuilder actions, hints;
   g_variant_builder_init(&actions, G_VARIANT_TYPE("as"));
   g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
@@ -69,7 +70,7 @@ bool ShowNotification(const std::u16string& title, const std::u16string& text, U
   GVariant* reply = g_dbus_connection_call_sync(
       bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
       "Notify",
-      g_variant_new("(susssasa{sv}i)", "QOR", 0u, icon, summary.c_str(), body.c_str(), &actions, &hints,
+      g_variant_new("(susssasa{sv}i)", sender.c_str(), 0u, icon, summary.c_str(), body.c_str(), &actions, &hints,
                     static_cast<gint32>(timeoutMs)),
       G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, &error);
   bool ok = reply != nullptr;

@@ -32,26 +32,26 @@ TEST_F(ListBoxView, PagesStartAtMultiplesOfTheRowCountAndStopAtTheEnd) {
 
 TEST_F(ListBoxView, EndThenUpKeepsTheLastPage) {
   Fill(Box, 30);
-  ASSERT_TRUE(NavigateListBox(Box, core::VK_END));
+  ASSERT_TRUE(NavigateListBox(Box, widgets::VK_END));
   EXPECT_EQ(Box.ItemIndex(), 29);
   EXPECT_EQ(Box.TopIndex(), 20);
-  ASSERT_TRUE(NavigateListBox(Box, core::VK_UP));
+  ASSERT_TRUE(NavigateListBox(Box, widgets::VK_UP));
   EXPECT_EQ(Box.ItemIndex(), 28);
   EXPECT_EQ(Box.TopIndex(), 20);
-  ASSERT_TRUE(NavigateListBox(Box, core::VK_HOME));
+  ASSERT_TRUE(NavigateListBox(Box, widgets::VK_HOME));
   EXPECT_EQ(Box.ItemIndex(), 0);
   EXPECT_EQ(Box.TopIndex(), 0);
   // Down past the last row in view scrolls by one row.
-  for (int i = 0; i < 10; ++i) NavigateListBox(Box, core::VK_DOWN);
+  for (int i = 0; i < 10; ++i) NavigateListBox(Box, widgets::VK_DOWN);
   EXPECT_EQ(Box.ItemIndex(), 10);
   EXPECT_EQ(Box.TopIndex(), 1);
-  ASSERT_TRUE(NavigateListBox(Box, core::VK_NEXT));
+  ASSERT_TRUE(NavigateListBox(Box, widgets::VK_NEXT));
   EXPECT_EQ(Box.ItemIndex(), 20);
   EXPECT_EQ(Box.TopIndex(), 11);
-  ASSERT_TRUE(NavigateListBox(Box, core::VK_PRIOR));
+  ASSERT_TRUE(NavigateListBox(Box, widgets::VK_PRIOR));
   EXPECT_EQ(Box.ItemIndex(), 10);
   EXPECT_EQ(Box.TopIndex(), 10);
-  EXPECT_FALSE(NavigateListBox(Box, core::VK_LEFT));
+  EXPECT_FALSE(NavigateListBox(Box, widgets::VK_LEFT));
   EXPECT_EQ(Box.ItemIndex(), 10);
 }
 
