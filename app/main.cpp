@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
   // finds the skin's pictures.
   g_set_application_name("QOR");
   widgets::SetResourceBase(QOR_SKIN_RESOURCE_BASE);
+  // Everything is painted with cairo into image surfaces: GDK's probe for
+  // OpenGL visuals would only load the GL driver stack (with a software
+  // renderer, about 50 MB of resident libraries) for nothing.
+  g_setenv("GDK_GL", "disable", FALSE);
   // Without a display the program still runs (tray and dialogs stay away).
   bool desktop = widgets::UseGtkBackend(&argc, &argv);
   // GTK's start-up sets the class from the program name; ours replaces it.

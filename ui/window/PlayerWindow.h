@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "app/Messages.h"
 #include "core/Timer.h"
+#include "ui/controls/DisplayContainerEx.h"
 #include "ui/window/PlayerParts.h"
 #include "ui/window/PlayerRuns.h"
 #include "widgets/controls/Icon.h"
@@ -108,7 +110,8 @@ inline constexpr core::WPARAM cmAbout = 40000, cmClose = 40001, cmOptions = 4000
 
 // Messages handled besides the controller's notices.
 inline constexpr core::UINT UM_MEDIA_COMMAND = 38015;
-inline constexpr core::UINT UM_OPTIONS_CLOSED = 38026;
+// The options sheet's closing notice is the controller protocol's.
+using app::UM_OPTIONS_CLOSED;
 
 class TPlayerWindow : public widgets::TWindowEx {
  public:
@@ -241,7 +244,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TControlEx* ListContent() const { return FListContent; }
   widgets::TControlEx* RecordingPanel() const { return FRecordingPanel; }
   widgets::TControlEx* NoticePanel() const { return FNoticePanel; }
-  widgets::TControlEx* Banner() const { return FBanner; }
+  TDisplayContainerEx* Banner() const { return FBanner; }
   widgets::TLabelEx* ListenerCounter() const { return FListeners; }
   widgets::TLabelEx* VolumeLabel() const { return FVolumeLabel; }
   TGrabber* Grip() const { return FGrip; }
@@ -340,7 +343,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   bool SetBand(int band);
   bool OpenBannerBand();
   bool CloseBannerBand();
-  void LoadBanner();
+  // Puts the banner (the downloaded one, else the one kept in the settings
+  // folder) into the banner panel; false when there is none to show.
+  bool LoadBanner();
   void Listeners(core::WPARAM count, core::LPARAM previous);
   void GripDown(int y);
   void GripDrag(int y);
@@ -466,7 +471,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TLabelEx* FNoticeText = nullptr;
   widgets::TControlEx* FListPanel = nullptr;
   widgets::TControlEx* FListContent = nullptr;
-  widgets::TControlEx* FBanner = nullptr;
+  TDisplayContainerEx* FBanner = nullptr;
   TPlayerButton* FBannerClose = nullptr;
   widgets::TControlEx* FSideBar = nullptr;
   TPlayerButton* FFavouritesButton = nullptr;

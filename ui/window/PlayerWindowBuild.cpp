@@ -158,7 +158,7 @@ void TPlayerWindow::BuildListPanel() {
   FListContent = content;
   WireDrag(FListContent);
 
-  FBanner = Make<TControlEx>(FListContent, 22, 10, ListPanelWidth - 44, 80);
+  FBanner = Make<TDisplayContainerEx>(FListContent, 22, 10, ListPanelWidth - 44, 80);
   FBanner->SetOpacity(25);
   FBanner->SetVisible(false);
   FBannerClose = Button(FBanner, FBanner->Width() - 16, 0, 16, 16, 2024, LoadString(368));

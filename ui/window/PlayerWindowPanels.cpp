@@ -8,7 +8,9 @@
 #include <cmath>
 
 #include "app/Options.h"
+#include "app/UpdateCheck.h"
 #include "support/Encoding.h"
+#include "support/WStringsFile.h"
 #include "ui/window/PlayerLayout.h"
 #include "ui/window/PlayerWindow.h"
 
@@ -21,6 +23,9 @@ namespace {
 
 // Long enough for the eye to follow a slide of ten steps.
 constexpr int SlideStepMs = 12;
+// A banner document holds one picture of the band's size; anything much
+// larger is not one.
+constexpr std::uintmax_t MaxBannerFileSize = 4u << 20;
 
 }  // namespace
 
@@ -111,11 +116,11 @@ void TPlayerWindow::ShowBannerBand() { OpenBannerBand(); }
 void TPlayerWindow::HideBannerBand() { CloseBannerBand(); }
 
 bool TPlayerWindow::OpenBannerBand() {
-  if (FBand > 0 || FClosed) return true;
+  // An empty band would only push the lists down.
+  if (FBand > 0 || FClosed || !LoadBanner()) return true;
   for (int band = BannerBandStep; band <= BannerBandMax && !FClosed; band += BannerBandStep) {
     if (!SetBand(band)) return false;
   }
-  LoadBanner();
   FBanner->SetOpacity(0);
   FBanner->SetVisible(true);
   for (int opacity = 0; opacity <= 250 && !FClosed; opacity += 10) {
@@ -141,9 +146,24 @@ bool TPlayerWindow::CloseBannerBand() {
   return SetBand(0);
 }
 
-void TPlayerWindow::LoadBanner() {
-  // The banner document itself is read by the banner panel; here only the
-  // file's presence decides whether there is something to show.
+bool TPlayerWindow::LoadBanner() {
+  app::TBannerInfo banner = app::BannerInfo();
+  if (banner.Image.empty()) {
+    // The banner an earlier run downloaded; the update check fetches a new
+    // one only when the published version changes.
+    std::string document;
+    const std::string path = enc::Utf16ToUtf8(FConfig.SettingsFolder) + "banner.xml";
+    if (wstr::ReadWholeFile(path, document, MaxBannerFileSize) != wstr::TReadResult::Ok ||
+        !app::ParseBannerDocument(document, banner))
+      return false;
+  }
+  FBanner->HandleNeeded();
+  FBanner->SetBanner(banner);
+  const TBitmapEx* picture = FBanner->Picture() ? FBanner->Picture()->Image() : nullptr;
+  if (!picture || picture->Width() <= 0) return false;
+  // The close button stays above the picture and its text.
+  FBannerClose->BringToFront();
+  return true;
 }
 
 void TPlayerWindow::Listeners(WPARAM count, LPARAM previous) {

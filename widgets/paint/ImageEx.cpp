@@ -21,7 +21,7 @@ void TImageEx::ApplyAutoSize() {
 
 void TImageEx::SetImage(std::unique_ptr<TBitmapEx> image) {
   FImage = std::move(image);
-  FWork = FImage ? FImage->Clone() : nullptr;
+  FWork.reset();
   FTintColor = 0;
   ApplyAutoSize();
   Changed();
@@ -63,12 +63,13 @@ void TImageEx::SetTint(uint32_t colour) {
     FTintColor = (colour >> 24) == 0xFF ? colour : 0;
     return;
   }
-  FWork = FImage->Clone();
   if ((colour >> 24) == 0xFF) {
+    FWork = FImage->Clone();
     FWork->Grayscale();
     FWork->Tint(colour);
     FTintColor = colour;
   } else {
+    FWork.reset();
     FTintColor = 0;
   }
   Changed();
@@ -82,17 +83,18 @@ void TImageEx::LoadFromData(std::string_view data, std::string_view encoding) {
 
 void TImageEx::DoPaint() {
   TControlEx::DoPaint();
-  if (!FWork) return;
+  const TBitmapEx* shown = WorkImage();
+  if (!shown) return;
   TCanvasEx& canvas = Canvas();
   if (FStretch) {
-    canvas.StretchDrawAlpha(*FWork, 0, 0, Width(), Height(), FImageOpacity);
+    canvas.StretchDrawAlpha(*shown, 0, 0, Width(), Height(), FImageOpacity);
   } else if (FTile) {
-    canvas.TileFill(*FWork, 0, 0, Width(), Height());
+    canvas.TileFill(*shown, 0, 0, Width(), Height());
   } else if (FCenter) {
-    canvas.DrawBitmapAlpha(*FWork, (Width() - FWork->Width()) / 2, (Height() - FWork->Height()) / 2,
+    canvas.DrawBitmapAlpha(*shown, (Width() - shown->Width()) / 2, (Height() - shown->Height()) / 2,
                            FImageOpacity);
   } else {
-    canvas.DrawBitmapAlpha(*FWork, 0, 0, FImageOpacity);
+    canvas.DrawBitmapAlpha(*shown, 0, 0, FImageOpacity);
   }
 }
 

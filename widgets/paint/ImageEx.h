@@ -23,9 +23,10 @@ public:
   void SetImageId(int id);
   // Takes a picture directly (tests, pictures made at run time).
   void SetImage(std::unique_ptr<TBitmapEx> image);
-  // The picture as loaded and the working copy that is drawn (tinted).
+  // The picture as loaded and the one that is drawn: a tinted copy, or the
+  // loaded picture itself (an untinted picture is not held twice).
   const TBitmapEx* Image() const { return FImage.get(); }
-  const TBitmapEx* WorkImage() const { return FWork.get(); }
+  const TBitmapEx* WorkImage() const { return FWork ? FWork.get() : FImage.get(); }
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool value);
   bool Stretch() const { return FStretch; }

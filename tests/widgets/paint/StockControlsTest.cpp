@@ -119,6 +119,7 @@ TEST_F(PaintTest, ImageTintGreysAndMultipliesOnlyForOpaqueColours) {
   image.SetTint(0x80FFFFFF);
   EXPECT_EQ(image.TintColor(), 0u);
   EXPECT_EQ(image.WorkImage()->Pixel(0, 0), 0xFF3366FFu);
+  EXPECT_EQ(image.WorkImage(), image.Image()) << "an untinted picture is drawn from the one copy";
 }
 
 TEST_F(PaintTest, ImageLoadsFromBase64AndHexAndKeepsItsPictureOnEmptyData) {

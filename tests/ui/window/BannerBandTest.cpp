@@ -1,0 +1,118 @@
+// The banner band of the list panel: it opens only when there is a banner
+// (downloaded now, or kept in the settings folder by an earlier run), and
+// then shows its picture, its text and its link.
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+
+#include "MainLoop.h"
+#include "PlayerWindowKit.h"
+#include "app/Messages.h"
+#include "app/Options.h"
+#include "app/UpdateCheck.h"
+#include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerWindow.h"
+
+namespace {
+
+using namespace core;
+
+// A skin picture of 250 x 50 as the Base64 text a banner document carries.
+std::string PictureBase64() {
+  GBytes* bytes = g_resources_lookup_data(QOR_SKIN_RESOURCE_BASE "/skin/2040.png", G_RESOURCE_LOOKUP_FLAGS_NONE,
+                                          nullptr);
+  if (!bytes) return {};
+  gsize size = 0;
+  const auto* data = static_cast<const guchar*>(g_bytes_get_data(bytes, &size));
+  gchar* text = g_base64_encode(data, size);
+  std::string out = text;
+  g_free(text);
+  g_bytes_unref(bytes);
+  return out;
+}
+
+std::string BannerDocument(const std::string& picture) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><r><t>Yeni şarkılar her gün</t>"
+         "<l>https://banner.example/kampanya</l><b>" + picture + "</b></r>";
+}
+
+class BannerBandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app::ResetUpdateValues();
+    Picture = PictureBase64();
+    ASSERT_FALSE(Picture.empty());
+    Kit.WriteOptions("[player]\nautoplay=0\n[playlist]\nvisible=1\n[application]\nshowbanner=1\n");
+  }
+  void TearDown() override { app::ResetUpdateValues(); }
+  void KeepBannerFile(const std::string& document) {
+    testkit::TempDir::WriteFile(Kit.Dir / "settings" / "banner.xml", document);
+  }
+  void ExpectOpenWithTheBanner(ui::TPlayerWindow& w) {
+    EXPECT_EQ(w.BannerBand(), ui::BannerBandMax);
+    ASSERT_TRUE(w.Banner()->Visible());
+    ASSERT_NE(w.Banner()->Picture(), nullptr);
+    ASSERT_NE(w.Banner()->Picture()->Image(), nullptr);
+    EXPECT_EQ(w.Banner()->Picture()->Image()->Width(), 250);
+    EXPECT_TRUE(w.Banner()->Picture()->Visible());
+    EXPECT_EQ(w.Banner()->Marquee()->Caption(), u"Yeni şarkılar her gün");
+    EXPECT_EQ(w.Banner()->Picture()->Hint(), u"https://banner.example/kampanya");
+    EXPECT_TRUE(w.BannerClose()->Visible());
+  }
+
+  uitest::TPlayerWindowKit Kit;
+  std::string Picture;
+};
+
+TEST_F(BannerBandTest, WithoutABannerTheBandStaysShutWhateverTheOption) {
+  auto& w = Kit.Open();
+  ASSERT_TRUE(w.ListPanelVisible());
+  EXPECT_EQ(w.BannerBand(), 0);
+  EXPECT_FALSE(w.Banner()->Visible());
+  const int height = w.Height();
+
+  // A kept file that is no banner, and a banner without a picture, open
+  // nothing either.
+  KeepBannerFile("<html><body>404</body></html>");
+  SendMessage(w.WindowHandle(), app::UM_BANNER_READY);
+  EXPECT_EQ(w.BannerBand(), 0);
+  KeepBannerFile(BannerDocument(""));
+  w.ShowBannerBand();
+  EXPECT_EQ(w.BannerBand(), 0);
+  KeepBannerFile(BannerDocument("bm90IGEgcGljdHVyZQ=="));
+  w.ShowBannerBand();
+  EXPECT_EQ(w.BannerBand(), 0) << "Base64 that is no picture";
+  EXPECT_EQ(w.Height(), height) << "the lists did not move";
+}
+
+TEST_F(BannerBandTest, TheKeptBannerOpensAtStartWithItsPictureTextAndLink) {
+  KeepBannerFile(BannerDocument(Picture));
+  auto& w = Kit.Open();
+  ExpectOpenWithTheBanner(w);
+
+  std::string opened;
+  w.Banner()->OpenLink = [&](const std::string& address) { opened = address; };
+  widgets::TImageEx* picture = w.Banner()->Picture();
+  picture->OnClick(picture, widgets::MK_LBUTTON, 40, 20);
+  EXPECT_EQ(opened, "https://banner.example/kampanya");
+
+  // Its close button shuts the band and turns the banner off.
+  w.BannerClose()->OnClick(w.BannerClose(), 0, 0, 0);
+  EXPECT_EQ(w.BannerBand(), 0);
+  EXPECT_FALSE(w.Banner()->Visible());
+  EXPECT_FALSE(Kit.Options->ReadBool(app::obShowBanner));
+}
+
+TEST_F(BannerBandTest, ADownloadedBannerOpensTheBandWhenItArrives) {
+  auto& w = Kit.Open();
+  ASSERT_EQ(w.BannerBand(), 0);
+  app::BannerInfo() = {u"Yeni şarkılar her gün", u"https://banner.example/kampanya", Picture};
+  SendMessage(w.WindowHandle(), app::UM_BANNER_READY);
+  ExpectOpenWithTheBanner(w);
+  // The band shuts and opens again with the same banner.
+  w.HideBannerBand();
+  EXPECT_EQ(w.BannerBand(), 0);
+  w.ShowBannerBand();
+  EXPECT_EQ(w.BannerBand(), ui::BannerBandMax);
+}
+
+}  // namespace
