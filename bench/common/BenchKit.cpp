@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <glib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -168,6 +170,17 @@ void TStreamServer::Serve(int c) {
     }
   }
   close(c);
+}
+
+bool PumpUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) {
+  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  bool ok = done();
+  while (!ok && std::chrono::steady_clock::now() < deadline) {
+    g_main_context_iteration(nullptr, TRUE);
+    ok = done();
+  }
+  g_source_remove(wake);
+  return ok;
 }
 
 }  // namespace benchkit

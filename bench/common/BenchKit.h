@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,10 @@ inline double Seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
 // in a private temporary folder: MP3 ("mp3") or ADTS AAC ("aac") at `kbps`.
 // Empty when ffmpeg fails.
 std::string MakeMusic(const std::string& codec = "mp3", int kbps = 128);
+
+// Runs the GLib main loop (the user-interface loop) until `done` or the
+// deadline, waking at least every 5 ms to ask.
+bool PumpUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done);
 
 // What a child process printed and what it cost.
 struct TChildRun {

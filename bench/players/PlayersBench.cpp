@@ -33,18 +33,6 @@ double CpuOf(int who) {
   return benchkit::Seconds(usage.ru_utime) + benchkit::Seconds(usage.ru_stime);
 }
 
-// Runs the user-interface loop until `done` or the deadline.
-bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done) {
-  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  bool ok = done();
-  while (!ok && Clock::now() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    ok = done();
-  }
-  g_source_remove(wake);
-  return ok;
-}
-
 // The child: plays `url` with one player for `seconds` after it reached
 // psPlaying. Prints "<own CPU s> <decoder CPU s> <seconds played>".
 int PlayChild(const std::string& kind, const std::string& url, int seconds) {
@@ -65,13 +53,13 @@ int PlayChild(const std::string& kind, const std::string& url, int seconds) {
   }
   player->Address = url;
   if (!player->Play()) return 3;
-  if (!PumpUntil(Clock::now() + std::chrono::seconds(15), [&] { return player->State == psPlaying; })) {
+  if (!benchkit::PumpUntil(Clock::now() + std::chrono::seconds(15), [&] { return player->State == psPlaying; })) {
     std::fprintf(stderr, "%s player did not start playing (error %d)\n", kind.c_str(), player->LastError);
     return 4;
   }
   const double ownStart = CpuOf(RUSAGE_SELF);
   const auto start = Clock::now();
-  PumpUntil(start + std::chrono::seconds(seconds), [&] { return player->State == psStopped; });
+  benchkit::PumpUntil(start + std::chrono::seconds(seconds), [&] { return player->State == psStopped; });
   const double played = std::chrono::duration<double>(Clock::now() - start).count();
   const double own = CpuOf(RUSAGE_SELF) - ownStart;
   const bool stillPlaying = player->State == psPlaying || player->State == psStalled;

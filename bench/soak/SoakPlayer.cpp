@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Headless.h"
 #include "app/MainWindow.h"
 #include "app/Options.h"
 #include "app/RecordingName.h"
@@ -122,17 +123,10 @@ int RunPlayer(const std::string& address, const std::string& options) {
   OpenInternetHandle();
   int code = 0;
   {
-    app::TMainWindowConfig config;
-    config.SettingsFolder = enc::Utf8ToUtf16(settings);
-    config.ProgramFolder = enc::Utf8ToUtf16(platform::ProgramFolder());
-    config.TrayIcon = false;
-    config.BackgroundRequests = false;
-    config.QuitOnDestroy = true;
-    auto controller = std::make_unique<app::TMainWindow>(store, config);
+    auto controller = app::MakeHeadlessController(store, settings);
     controller->CreatePlayerWindow = [&](app::TMainWindow& owner) {
       return std::make_unique<TSoakClient>(owner, address);
     };
-    controller->SetName(app::ControllerName);
     controller->HandleNeeded();
     guint source = g_unix_signal_add(SIGTERM, OnTerminate, controller.get());
     RunMessageLoop();

@@ -33,17 +33,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kNetBuffer = 10000;  // the options' default buffer
 constexpr int kPrebufferPercent = 50;
 
-bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done) {
-  guint wake = g_timeout_add(5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  bool ok = done();
-  while (!ok && Clock::now() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-    ok = done();
-  }
-  g_source_remove(wake);
-  return ok;
-}
-
 double Since(Clock::time_point start, int64_t ns) {
   return std::chrono::duration<double>(Clock::time_point(std::chrono::nanoseconds(ns)) - start).count();
 }
@@ -105,14 +94,14 @@ TResult Measure(TBassRadioPlayer& player, const TCase& c, const std::string& mus
     player.Address = server.Url();
     const auto start = Clock::now();
     if (!player.Play() ||
-        !PumpUntil(start + std::chrono::seconds(40), [&] { return playedAt != Clock::time_point{} || player.State == psStopped; }) ||
+        !benchkit::PumpUntil(start + std::chrono::seconds(40), [&] { return playedAt != Clock::time_point{} || player.State == psStopped; }) ||
         playedAt == Clock::time_point{}) {
       ++result.failures;
       player.Stop();
       continue;
     }
     // The mark may come after playback started when the player starts early.
-    PumpUntil(start + std::chrono::seconds(40), [&] { return server.MarkReachedAt() != 0; });
+    benchkit::PumpUntil(start + std::chrono::seconds(40), [&] { return server.MarkReachedAt() != 0; });
     const double arrival = Since(start, server.MarkReachedAt());
     const double playing = std::chrono::duration<double>(playedAt - start).count();
     player.Stop();

@@ -13,6 +13,7 @@
 #include "CliSession.h"
 #include "CliStations.h"
 #include "app/BuiltinLists.h"
+#include "app/Headless.h"
 #include "app/MainWindow.h"
 #include "app/Options.h"
 #include "engine/RadioPlayer.h"
@@ -122,18 +123,11 @@ int main(int argc, char** argv) {
       OpenInternetHandle();
       cli::TSessionState state;
       std::ostream& events = arguments.Command == cli::TCommand::Record ? std::cerr : std::cout;
-      app::TMainWindowConfig config;
-      config.SettingsFolder = enc::Utf8ToUtf16(settings);
-      config.ProgramFolder = enc::Utf8ToUtf16(platform::ProgramFolder());
-      config.TrayIcon = false;
-      config.BackgroundRequests = false;
-      config.QuitOnDestroy = true;
-      auto controller = std::make_unique<app::TMainWindow>(options, config);
+      auto controller = app::MakeHeadlessController(options, settings);
       controller->CreatePlayerWindow = [&](app::TMainWindow& owner) {
         return std::make_unique<cli::TCliSession>(owner, arguments, station, state, events, std::cout, std::cerr);
       };
       controller->Beep = [] { std::cerr << '\a' << std::flush; };
-      controller->SetName(app::ControllerName);
       controller->HandleNeeded();
       TSignalTarget target{&state, controller.get()};
       std::vector<guint> sources;
