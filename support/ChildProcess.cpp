@@ -67,8 +67,8 @@ std::string FindOnPath(const std::string& name, int& error) {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    // An empty entry is the current folder.
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     std::string candidate = dir + "/" + name;
     if (IsExecutableFile(candidate)) return candidate;
     start = end + 1;
