@@ -7,11 +7,13 @@
 #include "app/Options.h"
 #include "core/Messages.h"
 #include "ui/dialogs/DialogKit.h"
+#include "widgets/Input.h"
 #include "widgets/gtk/GtkBackend.h"
 
 namespace ui {
 
 using namespace core;
+using namespace widgets;
 
 std::u16string VirtualKeyName(unsigned vk) {
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::u16string(1, static_cast<char16_t>(vk));

@@ -30,6 +30,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using testwidgets::HaveProgram;
 using testwidgets::RunProgram;
 using testwidgets::Settle;

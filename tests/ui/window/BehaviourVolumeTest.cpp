@@ -11,6 +11,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using namespace app;
 using uitest::TPlayerWindowKit;
 

@@ -13,6 +13,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using namespace app;
 using uitest::TPlayerWindowKit;
 

@@ -12,6 +12,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using uitest::TPlayerWindowKit;
 
 class SearchBarTest : public ::testing::Test {
