@@ -33,18 +33,25 @@ function(qor_add_gresource target)
   target_link_libraries(${target} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${target}_objects>")
 endfunction()
 
-# qor_library(<name> SOURCES ... LIBS ...)
-# A static library rooted at the repository top for includes. While a
-# library has no sources yet it is an interface target, so that the targets
-# that name it already configure.
+# qor_library(<name> SOURCES ... LIBS ... [PRIVATE_LIBS ...])
+# A static library rooted at the repository top for includes. LIBS are what
+# its headers expose to its users; PRIVATE_LIBS only its own sources use
+# (for a static library they still reach the final link, but their include
+# folders and definitions stay inside). While a library has no sources yet
+# it is an interface target, so that the targets that name it already
+# configure.
 function(qor_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   if(ARG_SOURCES)
     add_library(${name} STATIC ${ARG_SOURCES})
     set(kw PUBLIC)
+    if(ARG_PRIVATE_LIBS)
+      target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_LIBS})
+    endif()
   else()
     add_library(${name} INTERFACE)
     set(kw INTERFACE)
+    list(APPEND ARG_LIBS ${ARG_PRIVATE_LIBS})
   endif()
   target_include_directories(${name} ${kw} ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} ${kw} ${ARG_LIBS})
