@@ -151,16 +151,22 @@ TEST(MessageLayer, CrossThreadSendRunsOnTheUiThread) {
   EXPECT_EQ(probe.Ran, uiThread);
 }
 
-TEST(MessageLayer, WaitingSenderIsReleasedWhenTheWindowIsDestroyed) {
-  TRecorder r;
-  HWND h = r.Handle();
+// A worker that has begun a SendMessage to `h` (its answer lands in
+// `result`) while this thread does not pump.
+std::thread WaitingSender(HWND h, std::atomic<LRESULT>& result) {
   std::atomic<bool> started{false};
-  std::atomic<LRESULT> result{-1};
-  std::thread worker([&] {
+  std::thread worker([h, &result, &started] {
     started = true;
     result = SendMessage(h, UM_ADD, 1, 1);
   });
   while (!started) std::this_thread::yield();
+  return worker;
+}
+
+TEST(MessageLayer, WaitingSenderIsReleasedWhenTheWindowIsDestroyed) {
+  TRecorder r;
+  std::atomic<LRESULT> result{-1};
+  std::thread worker = WaitingSender(r.Handle(), result);
   // Not pumping: the call cannot run; destroying the window must free it
   // whether it was already queued or arrives afterwards.
   r.DestroyHandle();
@@ -171,13 +177,8 @@ TEST(MessageLayer, WaitingSenderIsReleasedWhenTheWindowIsDestroyed) {
 TEST(MessageLayer, WaitingSenderIsReleasedWhenTheLoopEnds) {
   TRecorder r;
   HWND h = r.Handle();
-  std::atomic<bool> started{false};
   std::atomic<LRESULT> result{-1};
-  std::thread worker([&] {
-    started = true;
-    result = SendMessage(h, UM_ADD, 1, 1);
-  });
-  while (!started) std::this_thread::yield();
+  std::thread worker = WaitingSender(h, result);
   PostQuitMessage(3);
   EXPECT_EQ(RunMessageLoop(), 3);
   worker.join();  // must not hang
