@@ -18,7 +18,7 @@ TEST(HotkeyAcceleratorTest, TheDefaultWordsAndModifierOrder) {
   EXPECT_EQ(HotkeyAccelerator(0x648), "<Control><Alt>h");
   EXPECT_EQ(HotkeyAccelerator(0x64B), "<Control><Alt>k");
   EXPECT_EQ(HotkeyAccelerator(0x647), "<Control><Alt>g");
-  EXPECT_EQ(HotkeyAccelerator((HOTKEYF_SHIFT << 8) | widgets::VK_F1 + 4), "<Shift>F5");
+  EXPECT_EQ(HotkeyAccelerator((HOTKEYF_SHIFT << 8) | (widgets::VK_F1 + 4)), "<Shift>F5");
   EXPECT_EQ(HotkeyAccelerator(((HOTKEYF_ALT | HOTKEYF_SHIFT | HOTKEYF_CONTROL) << 8) | '7'),
             "<Control><Shift><Alt>7");
   EXPECT_EQ(HotkeyAccelerator('Q'), "q") << "a key without modifiers";

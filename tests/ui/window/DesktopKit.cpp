@@ -67,9 +67,12 @@ bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>
 bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& server) {
   std::filesystem::create_directories(env.RuntimeDir);
   std::filesystem::create_directories(env.SettingsFolder());
+  // Made before the test: a list built inside the short-circuit makes GCC
+  // see a temporary that might not be constructed.
+  const std::vector<TStation> stations = {{u"Test Radyo", server.Url("/live"), 0x21, u""},
+                                          {u"İkinci", server.Url("/live"), 0x22, u""}};
   return RouteIcyStation(server, "\xC5\x9E" "ebnem - \xC3\x87i\xC3\xA7" "ek") &&
-         SaveStations(env.SettingsFolder() / "playlist.rpf",
-                      {{u"Test Radyo", server.Url("/live"), 0x21, u""}, {u"İkinci", server.Url("/live"), 0x22, u""}});
+         SaveStations(env.SettingsFolder() / "playlist.rpf", stations);
 }
 
 TForeignGrab::TForeignGrab(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
