@@ -22,6 +22,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using namespace app;
 using uitest::TPlayerWindowKit;
 using uitest::TStation;

@@ -17,6 +17,7 @@
 namespace {
 
 using namespace core;
+using namespace widgets;
 using uitest::TPlayerWindowKit;
 namespace fs = std::filesystem;
 
