@@ -3,8 +3,6 @@
 #include <X11/Xlib.h>
 #include <glib.h>
 
-#include "lists/ListIO.h"
-#include "lists/PlayList.h"
 
 namespace uitest {
 
@@ -50,18 +48,6 @@ TPrivateServer::TPrivateServer(const std::string& program, const std::vector<std
     return;
   FAddress = prefix + line.substr(0, line.find('\n'));
   FScope = std::make_unique<testkit::EnvScope>(variable, FAddress.c_str());
-}
-
-bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations) {
-  qor::TPlayList favourites;
-  for (const TStation& station : stations) {
-    auto item = std::make_unique<qor::TPlayItem>();
-    item->SetName(station.Name);
-    item->Url = station.Url;
-    item->Id = station.Id;
-    favourites.Add(std::move(item));
-  }
-  return qor::SaveFavourites(favourites, file);
 }
 
 bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& server) {

@@ -38,9 +38,6 @@ bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20
   return true;
 }
 
-// Seals the stations as a favourites file (playlist.rpf) at `file`.
-bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations);
-
 // The settings and runtime folders of `env`, and two favourites, "Test
 // Radyo" (0x21) and "İkinci" (0x22), on one ICY station of `server` whose
 // title is "Şebnem - Çiçek".

@@ -140,20 +140,26 @@ void TPlayerWindowKit::WriteOptions(const std::string& text) {
 
 namespace {
 
-void WriteList(const std::filesystem::path& path, const std::vector<TStation>& stations, bool database) {
+void WriteList(const std::filesystem::path& path, std::vector<TStation> stations, bool database) {
+  if (database)
+    for (auto& s : stations) s.Key = enc::Utf8ToUtf16(std::to_string(s.Id));
+  ASSERT_TRUE(SaveStations(path, stations));
+}
+
+}  // namespace
+
+bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations) {
   qor::TPlayList list;
   for (const auto& s : stations) {
     auto item = std::make_unique<qor::TPlayItem>();
     item->SetName(s.Name);
     item->Url = s.Url;
     item->Id = s.Id;
-    item->Key = database ? enc::Utf8ToUtf16(std::to_string(s.Id)) : s.Key;
+    item->Key = s.Key;
     list.Add(std::move(item));
   }
-  ASSERT_TRUE(qor::SaveFavourites(list, path));
+  return qor::SaveFavourites(list, file);
 }
-
-}  // namespace
 
 void TPlayerWindowKit::WriteFavourites(const std::vector<TStation>& stations) {
   WriteList(Dir / "settings" / "playlist.rpf", stations, false);

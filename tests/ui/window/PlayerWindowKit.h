@@ -3,6 +3,7 @@
 // sets and records what the window asked for.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ struct TStation {
   int32_t Id = 0;
   std::u16string Key = {};
 };
+
+// Seals the stations as a list file (the favourites' playlist.rpf) at
+// `file`.
+bool SaveStations(const std::filesystem::path& file, const std::vector<TStation>& stations);
 
 // Serves the controller kit's tone as an ICY station at "/live" of the
 // server, with `title` in every metadata block; false when the tone is
