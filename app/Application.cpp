@@ -253,7 +253,7 @@ void TApplication::Initialize() {
   MakeSettingsFolder();
   FSchedule = std::make_unique<TSchedule>(W(SettingsPath("schedule.ini")));
   g.Schedule = FSchedule.get();
-  SeedListFiles(U(FSettingsFolder), FListSource, *FErr);
+  FSeeded = SeedListFiles(U(FSettingsFolder), FListSource, *FErr);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(::getpid()));
   g.ApplicationTitle = res::LoadStr(res::IDS_APP_TITLE);

@@ -40,6 +40,8 @@ class TApplication {
   const std::u16string& ProgramFolder() const { return FProgramFolder; }
   const std::u16string& SettingsFolder() const { return FSettingsFolder; }
   bool FirstRun() const { return FFirstRun; }
+  // What the start did with the list files (built-in copies, rescued files).
+  const TSeedResult& SeededLists() const { return FSeeded; }
   bool SingleInstance() const { return FSingleInstance; }
   bool Initialized() const { return FInitialized; }
   // Whether the audio library started (without it the program runs silent).
@@ -91,6 +93,7 @@ class TApplication {
   // Files and addresses of the command line, resolved at start (UTF-8).
   std::vector<std::string> FTargets;
   TListSource FListSource;
+  TSeedResult FSeeded;
   std::ostream* FErr;
   bool FSettingsErrorShown = false;
   bool FAudioInitialized = false;

@@ -1,28 +1,17 @@
 #include "app/BuiltinLists.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include "lists/ListFile.h"
 #include "platform/Folders.h"
 #include "platform/Resources.h"
+#include "support/Encoding.h"
 #include "support/WStringsFile.h"
 
 namespace app {
 
 namespace {
-
-// Moves from to to unless to exists (a rename that never replaces).
-bool MoveFileNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // File systems without RENAME_NOREPLACE: link fails on an existing target.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
-}
 
 bool WriteList(const std::string& folder, const std::string& fileName, const std::string& resource,
                const TListSource& source, std::ostream& err) {
@@ -41,6 +30,17 @@ bool WriteList(const std::string& folder, const std::string& fileName, const std
 
 }  // namespace
 
+std::u16string RescueNotice(const std::vector<qor::TListRescue>& rescued) {
+  std::u16string text;
+  for (const auto& rescue : rescued) {
+    if (!text.empty()) text += u"  ";
+    text += enc::Utf8ToUtf16(rescue.File.filename().string()) + u" okunamadı; ";
+    text += rescue.Moved ? enc::Utf8ToUtf16(rescue.Backup.filename().string()) + u" adıyla kenara alındı."
+                         : u"kenara alınamadı.";
+  }
+  return text;
+}
+
 TListSource ResourceListSource(std::string prefix) {
   return [prefix](const std::string& name) { return platform::LoadResourceBytes(prefix + name); };
 }
@@ -52,10 +52,21 @@ TSeedResult SeedListFiles(const std::string& settingsFolder, const TListSource& 
   if (platform::FileExists(older)) {
     // The older name wins over the built-in list; when both exist the
     // move fails and both files stay as they are.
-    result.PlaylistRenamed = MoveFileNoReplace(older, playlist);
-  } else if (!platform::FileExists(playlist)) {
-    result.PlaylistWritten = WriteList(settingsFolder, "playlist.rpf", "PLAYLIST", source, err);
+    result.PlaylistRenamed = qor::MoveFileNoReplace(older, playlist);
   }
+  // Before anything writes these names again (the built-in lists below,
+  // the next save of the favourites), a file that cannot be read is put
+  // out of the way; the built-in list then takes its place.
+  for (const char* name : {"playlist.rpf", "broadcast.rpf"}) {
+    auto rescue = qor::RescueDamagedList(settingsFolder + name);
+    if (!rescue) continue;
+    err << "QOR: " << name << " okunamadı; "
+        << (rescue->Moved ? "dosya " + rescue->Backup.string() + " adıyla kenara alındı.\n"
+                          : "kenara alınamadı: " + rescue->File.string() + "\n");
+    result.Rescued.push_back(*rescue);
+  }
+  if (!platform::FileExists(playlist))
+    result.PlaylistWritten = WriteList(settingsFolder, "playlist.rpf", "PLAYLIST", source, err);
   if (!platform::FileExists(settingsFolder + "broadcast.rpf"))
     result.BroadcastWritten = WriteList(settingsFolder, "broadcast.rpf", "BROADCAST", source, err);
   return result;

@@ -7,6 +7,9 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "lists/ListRescue.h"
 
 namespace app {
 
@@ -22,10 +25,18 @@ struct TSeedResult {
   bool PlaylistRenamed = false;   // "playlist" became "playlist.rpf"
   bool PlaylistWritten = false;
   bool BroadcastWritten = false;
+  // List files that could not be read, moved aside before the built-in
+  // lists took their names.
+  std::vector<qor::TListRescue> Rescued;
 };
 
 // settingsFolder ends with "/". Problems (a missing resource, a file that
-// cannot be written) are reported on err and do not stop the program.
+// cannot be written, a list file that cannot be read and was moved aside)
+// are reported on err and do not stop the program.
 TSeedResult SeedListFiles(const std::string& settingsFolder, const TListSource& source, std::ostream& err);
+
+// What the player window tells the user about the rescued files, once;
+// empty when there were none.
+std::u16string RescueNotice(const std::vector<qor::TListRescue>& rescued);
 
 }  // namespace app

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -138,6 +139,15 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
   if (ok) ok = ::rename(pattern.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(pattern.c_str());
   return ok;
+}
+
+bool MoveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without RENAME_NOREPLACE: link fails on an existing target.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
 }
 
 bool ReadFileBounded(const std::filesystem::path& path, int64_t limit, std::string& bytes) {

@@ -44,6 +44,8 @@ std::string ReadListFile(const std::filesystem::path& path);
 bool HasListMagic(const std::filesystem::path& path);
 
 // Whole-file helpers shared by the list code and its tool.
+// Renames from to to unless to exists (never replaces a file).
+bool MoveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 // False when the file is missing, not a regular file, unreadable or larger
 // than limit.

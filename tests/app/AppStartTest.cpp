@@ -10,6 +10,7 @@
 #include "app/BuiltinLists.h"
 #include "app/Globals.h"
 #include "app/ParameterList.h"
+#include "lists/ListFile.h"
 #include "audio/Audio.h"
 #include "platform/Resources.h"
 #include "support/Encoding.h"
@@ -50,6 +51,14 @@ TEST(AppStartTest, SwitchesMatchWholeOrBeforeEquals) {
   EXPECT_EQ(open.Targets(), (std::vector<std::u16string>{u"http://a/", u"liste.rpf"}));
 }
 
+// A readable list file: lists that cannot be read are moved aside at start.
+std::string SealedList(const std::string& name = "Bir") {
+  return std::string(qor::kListMagic) +
+         qor::EncryptString("<?xml version=\"1.0\"?><playlist><r d=\"1\" n=\"" + name +
+                                "\" l=\"http://127.0.0.1:1/\" /></playlist>",
+                            qor::ListFilePassword());
+}
+
 std::optional<std::string> TestBundle(const std::string& name) {
   return platform::LoadResourceBytes("/org/kelvarin/qor/testlists/" + name);
 }
@@ -70,12 +79,13 @@ TEST(AppStartTest, BuiltinListsAreCopiedOnlyWhenMissing) {
   EXPECT_EQ(err.str(), "");
 
   // Existing files are never replaced.
-  testkit::TempDir::WriteFile(dir / "playlist.rpf", "mine");
+  const std::string mine = SealedList("mine");
+  testkit::TempDir::WriteFile(dir / "playlist.rpf", mine);
   std::filesystem::remove(dir / "broadcast.rpf");
   TSeedResult second = SeedListFiles(folder, source, err);
   EXPECT_FALSE(second.PlaylistWritten);
   EXPECT_TRUE(second.BroadcastWritten);
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "mine");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), mine);
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), *TestBundle("BROADCAST"));
 }
 
@@ -84,19 +94,20 @@ TEST(AppStartTest, OlderPlaylistNameIsRenamedAndTheBuiltInNotWritten) {
   std::string folder = dir.Path().string() + "/";
   std::ostringstream err;
   auto source = ResourceListSource("/org/kelvarin/qor/testlists/");
-  testkit::TempDir::WriteFile(dir / "playlist", "old favourites");
+  const std::string favourites = SealedList("old favourites");
+  testkit::TempDir::WriteFile(dir / "playlist", favourites);
   TSeedResult result = SeedListFiles(folder, source, err);
   EXPECT_TRUE(result.PlaylistRenamed);
   EXPECT_FALSE(result.PlaylistWritten);
   EXPECT_FALSE(std::filesystem::exists(dir / "playlist"));
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "old favourites");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), favourites);
 
   // With both names present nothing moves and nothing is overwritten.
   testkit::TempDir::WriteFile(dir / "playlist", "older");
   result = SeedListFiles(folder, source, err);
   EXPECT_FALSE(result.PlaylistRenamed);
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist"), "older");
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "old favourites");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "playlist.rpf"), favourites);
 
   // A folder named "playlist" is not the older file.
   std::filesystem::remove(dir / "playlist");
@@ -104,6 +115,34 @@ TEST(AppStartTest, OlderPlaylistNameIsRenamedAndTheBuiltInNotWritten) {
   std::filesystem::create_directory(dir / "playlist");
   result = SeedListFiles(folder, source, err);
   EXPECT_TRUE(result.PlaylistWritten);
+}
+
+TEST(AppStartTest, UnreadableListsAreMovedAsideOnceAndTheBuiltInTakesTheirPlace) {
+  testkit::TempDir dir;
+  std::string folder = dir.Path().string() + "/";
+  TListSource source = [](const std::string& name) { return std::optional<std::string>(SealedList(name)); };
+  testkit::TempDir::WriteFile(dir / "playlist.rpf", "QORPLF damaged favourites");
+  const std::string database = SealedList("database");
+  testkit::TempDir::WriteFile(dir / "broadcast.rpf", database);
+  std::ostringstream err;
+  TSeedResult result = SeedListFiles(folder, source, err);
+  ASSERT_EQ(result.Rescued.size(), 1u);
+  EXPECT_TRUE(result.Rescued[0].Moved);
+  EXPECT_EQ(testkit::TempDir::ReadFile(result.Rescued[0].Backup), "QORPLF damaged favourites");
+  EXPECT_TRUE(result.PlaylistWritten);
+  EXPECT_NE(testkit::TempDir::ReadFile(dir / "playlist.rpf"), "QORPLF damaged favourites") << "the built-in list";
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "broadcast.rpf"), database) << "a readable list stays";
+  std::string backup = result.Rescued[0].Backup.string();
+  EXPECT_EQ(err.str(), "QOR: playlist.rpf okunamadı; dosya " + backup + " adıyla kenara alındı.\n");
+  std::u16string notice = RescueNotice(result.Rescued);
+  EXPECT_EQ(notice.rfind(u"playlist.rpf okunamadı; playlist.rpf.", 0), 0u);
+  EXPECT_NE(notice.find(u".bak adıyla kenara alındı."), std::u16string::npos);
+
+  // Told once: the next start finds nothing to say.
+  std::ostringstream again;
+  EXPECT_TRUE(SeedListFiles(folder, source, again).Rescued.empty());
+  EXPECT_EQ(again.str(), "");
+  EXPECT_EQ(RescueNotice({}), u"");
 }
 
 TEST(AppStartTest, MissingResourcesAndUnwritableFilesAreReported) {
@@ -173,7 +212,7 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   {
     TApplication application(std::vector<std::u16string>{u"-play=", u"-name=Kral FM"});
     application.SetErrorStream(err);
-    application.SetListSource([](const std::string&) { return std::optional<std::string>("list"); });
+    application.SetListSource([](const std::string&) { return std::optional<std::string>(SealedList()); });
     EXPECT_EQ(application.Run(), 0);
     EXPECT_EQ(application.IconId(), 102);
     EXPECT_EQ(application.SettingsFolder(), enc::Utf8ToUtf16((dir / "cfg/Kelvarin/QOR/").string()));
@@ -209,7 +248,7 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   EXPECT_FALSE(std::filesystem::exists(dir / "apps/applications/qor.desktop"))
       << "the icon of the start-up is not a change";
   EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/schedule.ini"), "\xFF\xFE");
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf"), "list");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf").substr(0, 6), "QORPLF");
   EXPECT_EQ(err.str(), "");
 }
 

@@ -75,6 +75,7 @@ void TPlayerWindow::CreateHandle() {
   FRecording = std::make_unique<TPlayerRecording>(*this);
   LoadLists();
   SetMarquee(FCurrentName, true);
+  if (!FConfig.StartNotice.empty()) ShowNotice(FConfig.StartNotice, FConfig.NoticeMs);
   // 8.
   CreateTimers();
   if (FConfig.WatchSession) FSession = std::make_unique<TPlayerSession>(*this);
@@ -243,6 +244,7 @@ std::unique_ptr<TPlayerWindow> MakePlayerWindow(HWND controller) {
   if (globals.Application) {
     config.SettingsFolder = globals.Application->SettingsFolder();
     config.FirstRun = globals.Application->FirstRun();
+    config.StartNotice = RescueNotice(globals.Application->SeededLists().Rescued);
   }
   if (globals.Parameters) {
     TSwitch volume = globals.Parameters->Find(u"-volume");

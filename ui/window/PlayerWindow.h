@@ -95,6 +95,10 @@ struct TPlayerWindowConfig {
   // Administrator mode: the favourites' menu has its administrator part and
   // database favourites keep an editable address.
   bool Administrator = false;
+  // Told once in the marquee when the window opens (list files that could
+  // not be read and were moved aside), held there for NoticeMs.
+  std::u16string StartNotice;
+  unsigned NoticeMs = 10000;
 };
 
 // Timer ids of the player window.
@@ -141,6 +145,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   // buttons, the notice and the unattended runs are in RecordingPart().
   void ToggleRecording();
   TPlayerRecording& RecordingPart() const { return *FRecording; }
+  // Ends a notice at once (also when its time is up).
+  void EndNotice();
+  bool NoticeShown() const { return FNoticeShown; }
   // Station-database downloads (PlayerWindowDatabase.cpp): the published
   // package, and the administrator's station list (command 40150).
   void DownloadDatabasePackage();
@@ -358,6 +365,12 @@ class TPlayerWindow : public widgets::TWindowEx {
   void EndSession();
   void OptionsChanged();
 
+  // A notice that keeps the marquee for a while (PlayerWindowNotice.cpp):
+  // texts set meanwhile are shown when it ends. HoldMarquee is true while
+  // it keeps the text for later.
+  void ShowNotice(const std::u16string& text, unsigned ms);
+  bool HoldMarquee(const std::u16string& text, bool restart);
+
   // Station-database downloads (PlayerWindowDatabase.cpp).
   void DatabaseMessage(core::UINT msg);
   void DatabasePackageArrived();
@@ -446,6 +459,10 @@ class TPlayerWindow : public widgets::TWindowEx {
   std::unique_ptr<TPlayerBrowser> FBrowser;
   std::unique_ptr<TPlayerBus> FBus;
   std::unique_ptr<app::TDatabaseDownload> FDownload;
+  std::unique_ptr<core::TTimer> FNoticeTimer;
+  std::u16string FHeldMarquee;
+  bool FHeldRestart = false;
+  bool FNoticeShown = false;
 
   // Controls (owned by the window through the component tree).
   widgets::TControlEx* FRoot = nullptr;

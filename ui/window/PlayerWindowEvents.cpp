@@ -75,6 +75,7 @@ void TPlayerWindow::ToggleRecording() {
 }
 
 void TPlayerWindow::SetMarquee(const std::u16string& text, bool restart) {
+  if (HoldMarquee(text, restart)) return;
   FMarqueeText = text;
   if (FMarquee->Caption() != text) FMarquee->SetCaption(text);
   if (restart) FMarquee->Reset(0);
