@@ -94,8 +94,12 @@ TEST_F(DropTest, AFolderAddsItsPlayableFilesAndPlaylistsInFileSystemOrder) {
   EXPECT_EQ(saved[0].first, u"Eski");
   EXPECT_EQ(names, ExpectedNames(music));
   for (const auto& [name, url] : saved) {
-    if (name == u"Şarkı") EXPECT_EQ(url, "file://" + (music / "Şarkı.mp3").string());
-    if (name == u"Canlı Yayın") EXPECT_EQ(url, "http://127.0.0.1:1/live");
+    if (name == u"Şarkı") {
+      EXPECT_EQ(url, "file://" + (music / "Şarkı.mp3").string());
+    }
+    if (name == u"Canlı Yayın") {
+      EXPECT_EQ(url, "http://127.0.0.1:1/live");
+    }
     EXPECT_EQ(url.find(".gizli"), std::string::npos);
     EXPECT_EQ(url.find("kapak"), std::string::npos);
   }
