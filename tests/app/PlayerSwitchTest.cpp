@@ -44,8 +44,9 @@ class PlayerSwitchTest : public ::testing::Test {
   }
 
   TControllerFixture F;
-  testkit::FixtureServer Server;
   std::string mp3;
+  // Last: its connection threads read the members above until it is gone.
+  testkit::FixtureServer Server;
 };
 
 TEST_F(PlayerSwitchTest, PlayOnTheOtherPlayerStopsTheFirst) {

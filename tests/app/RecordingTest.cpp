@@ -135,8 +135,9 @@ class LiveRecordingTest : public ::testing::Test {
   }
 
   TControllerFixture F;
-  testkit::FixtureServer Server;
+  // Before the server: its connection threads read them until it is gone.
   std::string mp3, ogg;
+  testkit::FixtureServer Server;
 };
 
 TEST_F(LiveRecordingTest, RawMp3WithCleanedNameAndRelayedEvents) {

@@ -163,13 +163,14 @@ class UpdateCheckTest : public ::testing::Test {
   int PlayerCount(UINT msg) { return PlayerWindow ? PlayerWindow->Count(msg) : 0; }
 
   TControllerFixture F;
-  testkit::FixtureServer Server;
   std::string VersionDocument = "<r><v>5.3</v><d>1.0</d><b>1</b></r>";
   std::string Count = "0";
   TClientWindow* PlayerWindow = nullptr;
   std::vector<std::u16string> Questions;
   std::vector<std::string> Opened;
   int Answer = IDNO;
+  // Last: its connection threads read the members above until it is gone.
+  testkit::FixtureServer Server;
 };
 
 TEST_F(UpdateCheckTest, MissingDatabaseVersionAnnouncesUpTo1) {

@@ -60,8 +60,9 @@ class CliTest : public ::testing::Test {
 
   testkit::TempDir Home;
   fs::path Settings;
-  testkit::FixtureServer Server;
   std::string mp3;
+  // Last: its connection threads read the members above until it is gone.
+  testkit::FixtureServer Server;
 };
 
 TEST_F(CliTest, BadArgumentsExitWithTwo) {
