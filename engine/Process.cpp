@@ -197,21 +197,21 @@ void TProcess::Execute() {
       fail(e);
     }
   }
-  child::TSpawn spec;
-  spec.Argv = argv;
-  spec.Program = ApplicationName_;
+  child::TSpawn launch;
+  launch.Argv = argv;
+  launch.Program = ApplicationName_;
   if (usePipes) {
-    spec.StdIn = in[0];
-    spec.StdOut = out[1];
-    spec.StdErr = merge ? out[1] : err[1];
+    launch.StdIn = in[0];
+    launch.StdOut = out[1];
+    launch.StdErr = merge ? out[1] : err[1];
   }
-  spec.Environment = Environment_;
-  spec.Directory = CurrentDirectory_;
-  spec.NewProcessGroup = Options_.Contains(poNewProcessGroup);
-  spec.Nice = NiceFor(Priority_);
-  spec.Stopped = suspended;
+  launch.Environment = Environment_;
+  launch.Directory = CurrentDirectory_;
+  launch.NewProcessGroup = Options_.Contains(poNewProcessGroup);
+  launch.Nice = NiceFor(Priority_);
+  launch.Stopped = suspended;
   pid_t pid = -1;
-  if (int e = argv.empty() ? ENOENT : child::Spawn(spec, pid); e != 0) {
+  if (int e = argv.empty() ? ENOENT : child::Spawn(launch, pid); e != 0) {
     closeAll();
     fail(e);
   }

@@ -90,28 +90,28 @@ std::string BesideOrOnPath(const std::string& name, const std::string& folder) {
   return IsExecutableFile(beside) ? beside : name;
 }
 
-int Spawn(const TSpawn& spec, pid_t& pid) {
+int Spawn(const TSpawn& launch, pid_t& pid) {
   pid = -1;
-  if (spec.Argv.empty()) return EINVAL;
+  if (launch.Argv.empty()) return EINVAL;
   int error = 0;
-  const std::string program = FindOnPath(spec.Program.empty() ? spec.Argv[0] : spec.Program, error);
+  const std::string program = FindOnPath(launch.Program.empty() ? launch.Argv[0] : launch.Program, error);
   if (program.empty()) return error;
 
   // Everything the child needs is laid out before fork: between fork and
   // exec the child may only make async-signal-safe calls.
   std::vector<char*> argv;
-  for (const auto& a : spec.Argv) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& a : launch.Argv) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   std::vector<char*> envp;
   char** env = environ;
-  if (!spec.Environment.empty()) {
-    for (const auto& e : spec.Environment) envp.push_back(const_cast<char*>(e.c_str()));
+  if (!launch.Environment.empty()) {
+    for (const auto& e : launch.Environment) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     env = envp.data();
   }
-  const char* directory = spec.Directory.empty() ? nullptr : spec.Directory.c_str();
+  const char* directory = launch.Directory.empty() ? nullptr : launch.Directory.c_str();
   int null = -1;
-  if (spec.StdIn == kNull || spec.StdOut == kNull || spec.StdErr == kNull) {
+  if (launch.StdIn == kNull || launch.StdOut == kNull || launch.StdErr == kNull) {
     null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (null < 0) return errno;
   }
@@ -139,10 +139,10 @@ int Spawn(const TSpawn& spec, pid_t& pid) {
     std::memset(&dfl, 0, sizeof dfl);
     dfl.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &dfl, nullptr);
-    if (spec.NewProcessGroup) ::setpgid(0, 0);
-    Attach(spec.StdIn, null, 0);
-    Attach(spec.StdOut, null, 1);
-    Attach(spec.StdErr, null, 2);
+    if (launch.NewProcessGroup) ::setpgid(0, 0);
+    Attach(launch.StdIn, null, 0);
+    Attach(launch.StdOut, null, 1);
+    Attach(launch.StdErr, null, 2);
 #ifdef CLOSE_RANGE_CLOEXEC
     // Sockets and pipes that other parts of the program opened without
     // close-on-exec must not leak into the child.
@@ -153,8 +153,8 @@ int Spawn(const TSpawn& spec, pid_t& pid) {
       (void)!::write(status[1], &e, sizeof e);
       ::_exit(127);
     }
-    if (spec.Nice != 0) ::setpriority(PRIO_PROCESS, 0, spec.Nice);
-    if (spec.Stopped) ::raise(SIGSTOP);
+    if (launch.Nice != 0) ::setpriority(PRIO_PROCESS, 0, launch.Nice);
+    if (launch.Stopped) ::raise(SIGSTOP);
     ::execve(program.c_str(), argv.data(), env);
     int e = errno;
     (void)!::write(status[1], &e, sizeof e);
@@ -164,7 +164,7 @@ int Spawn(const TSpawn& spec, pid_t& pid) {
   CloseFd(null);
   CloseFd(status[1]);
   int childError = 0;
-  if (!spec.Stopped) {
+  if (!launch.Stopped) {
     ssize_t n;
     do {
       n = ::read(status[0], &childError, sizeof childError);

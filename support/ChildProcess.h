@@ -37,7 +37,7 @@ struct TSpawn {
 // number of what failed (the lookup, the fork, the folder change or the
 // exec itself: a program that cannot run is reported here, not later as
 // an exit status).
-int Spawn(const TSpawn& spec, pid_t& pid);
+int Spawn(const TSpawn& launch, pid_t& pid);
 
 // The program's path as Spawn runs it: a name with a slash as it is, a bare
 // name from PATH. Empty, with `error` set, when there is none.

@@ -76,13 +76,13 @@ bool TEncoder::Start(const std::vector<std::string>& argv, int freq, int chans) 
     return false;
   }
   // "ffmpeg" without a folder is the program beside ours when there is one.
-  child::TSpawn spec;
-  spec.Argv = argv;
-  spec.Program = child::BesideOrOnPath(argv[0]);
-  spec.StdIn = input[0];
-  spec.StdOut = proc_ ? output[1] : child::kNull;
-  spec.StdErr = child::kNull;
-  int rc = child::Spawn(spec, pid_);
+  child::TSpawn launch;
+  launch.Argv = argv;
+  launch.Program = child::BesideOrOnPath(argv[0]);
+  launch.StdIn = input[0];
+  launch.StdOut = proc_ ? output[1] : child::kNull;
+  launch.StdErr = child::kNull;
+  int rc = child::Spawn(launch, pid_);
   ::close(input[0]);
   if (proc_) ::close(output[1]);
   if (rc != 0) {

@@ -70,11 +70,11 @@ TEST(ChildProcess, ArgumentsEnvironmentAndFolderReachTheChildAsGiven) {
   testkit::TempDir dir;
   const std::string script = WriteArgsScript(dir);
   const std::string out = (dir / "out.txt").string();
-  child::TSpawn spec;
-  spec.Argv = {script, out, "a b", "say \"hi\"", "$HOME;ls", "*", ""};
-  spec.StdIn = child::kNull;
+  child::TSpawn launch;
+  launch.Argv = {script, out, "a b", "say \"hi\"", "$HOME;ls", "*", ""};
+  launch.StdIn = child::kNull;
   pid_t pid = -1;
-  ASSERT_EQ(child::Spawn(spec, pid), 0);
+  ASSERT_EQ(child::Spawn(launch, pid), 0);
   EXPECT_EQ(WaitExit(pid), 0);
   EXPECT_EQ(testkit::TempDir::ReadFile(out), "[a b]\n[say \"hi\"]\n[$HOME;ls]\n[*]\n[]\n");
 

@@ -84,15 +84,15 @@ struct TResult {
 
 // Starts `argv`, lets it warm up, then measures it for `seconds`.
 TResult Measure(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int seconds) {
-  child::TSpawn spec;
-  spec.Argv = argv;
-  spec.Environment = environment;
-  spec.StdIn = child::kNull;
-  spec.StdOut = child::kNull;
-  if (!std::getenv("QOR_BENCH_VERBOSE")) spec.StdErr = child::kNull;
+  child::TSpawn launch;
+  launch.Argv = argv;
+  launch.Environment = environment;
+  launch.StdIn = child::kNull;
+  launch.StdOut = child::kNull;
+  if (!std::getenv("QOR_BENCH_VERBOSE")) launch.StdErr = child::kNull;
   pid_t pid = -1;
   TResult r;
-  if (child::Spawn(spec, pid) != 0) return r;
+  if (child::Spawn(launch, pid) != 0) return r;
   std::this_thread::sleep_for(std::chrono::seconds(6));
   const TSample first = Sample(pid);
   const auto start = std::chrono::steady_clock::now();
