@@ -11,6 +11,7 @@
 #include "support/Encoding.h"
 #include "ui/window/PlayerRuns.h"
 #include "ui/window/PlayerWindow.h"
+#include "ui/window/DesktopBox.h"
 
 namespace ui {
 
@@ -60,12 +61,7 @@ void SetHintText(TControl* control, const std::u16string& hint) {
 
 // The error box as the desktop shows it: above every window.
 void DesktopErrorBox(const std::u16string& text, const std::u16string& caption) {
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
-                                          enc::Utf16ToUtf8(text).c_str());
-  gtk_window_set_title(GTK_WINDOW(box), enc::Utf16ToUtf8(caption).c_str());
-  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
+  DesktopMessageBox(GTK_MESSAGE_ERROR, text, caption);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "ui/window/PlayerWindow.h"
+#include "ui/window/DesktopBox.h"
 
 #include <gtk/gtk.h>
 
@@ -225,12 +226,7 @@ namespace {
 // The recording warning as the desktop shows it: a modal information box
 // above every window.
 void GtkInfoBox(const std::u16string& text, const std::u16string& caption) {
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s",
-                                          enc::Utf16ToUtf8(text).c_str());
-  gtk_window_set_title(GTK_WINDOW(box), enc::Utf16ToUtf8(caption).c_str());
-  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
+  DesktopMessageBox(GTK_MESSAGE_INFO, text, caption);
 }
 
 }  // namespace

@@ -22,18 +22,7 @@
 namespace {
 
 using namespace core;
-
-bool Xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> all = {"xdotool"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  gint status = -1;
-  bool ok = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
-                         &status, nullptr);
-  return ok && status == 0;
-}
+using uitest::Xdotool;
 
 class PlayerGtkTest : public ::testing::Test {
  protected:
