@@ -19,10 +19,12 @@ constexpr int kMpeg2Rates[3][16] = {
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}};
 constexpr int kMpegSampleRates[3] = {44100, 48000, 32000};
+constexpr int kAdtsSampleRates[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
+                                      22050, 16000, 12000, 11025, 8000,  7350};
 
 }  // namespace
 
-size_t Mp3FrameLength(const unsigned char* p, unsigned* key) {
+size_t Mp3FrameLength(const unsigned char* p, unsigned* key, double* seconds) {
   if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return 0;
   const int version = (p[1] >> 3) & 3;  // 0 MPEG-2.5, 1 reserved, 2 MPEG-2, 3 MPEG-1
   const int layerBits = (p[1] >> 1) & 3;  // 1 layer III, 2 layer II, 3 layer I
@@ -37,12 +39,13 @@ size_t Mp3FrameLength(const unsigned char* p, unsigned* key) {
   if (version == 0) sampleRate /= 4;
   const int padding = (p[2] >> 1) & 1;
   if (key) *key = static_cast<unsigned>(p[1] & 0xFE) << 8 | (p[2] & 0x0C);
+  if (seconds) *seconds = (layer == 1 ? 384.0 : layer == 3 && version != 3 ? 576.0 : 1152.0) / sampleRate;
   if (layer == 1) return static_cast<size_t>((12 * kbps * 1000 / sampleRate + padding) * 4);
   const int factor = (layer == 3 && version != 3) ? 72 : 144;
   return static_cast<size_t>(factor * kbps * 1000 / sampleRate + padding);
 }
 
-size_t AdtsFrameLength(const unsigned char* p, unsigned* key) {
+size_t AdtsFrameLength(const unsigned char* p, unsigned* key, double* seconds) {
   if (p[0] != 0xFF || (p[1] & 0xF6) != 0xF0) return 0;
   const int srIndex = (p[2] >> 2) & 0xF;
   if (srIndex > 12) return 0;
@@ -50,6 +53,8 @@ size_t AdtsFrameLength(const unsigned char* p, unsigned* key) {
   const size_t header = (p[1] & 1) ? 7 : 9;
   if (length <= header) return 0;
   if (key) *key = static_cast<unsigned>(p[1] & 0xF8) << 8 | (p[2] & 0xFC) | (p[3] >> 6);
+  // 1024 samples for each raw data block the frame carries.
+  if (seconds) *seconds = 1024.0 * ((p[6] & 3) + 1) / kAdtsSampleRates[srIndex];
   return length;
 }
 
@@ -65,6 +70,28 @@ bool TwoFramesAt(std::string_view head, size_t offset, const std::string& format
   const size_t length = frame(offset, &first);
   if (length == 0) return false;
   return frame(offset + length, &second) != 0 && first == second;
+}
+
+TFrameRun MeasureFrames(std::string_view bytes, const std::string& format) {
+  TFrameRun run;
+  const bool aac = format == "aac";
+  const size_t need = aac ? 7 : 4;
+  size_t at = 0;
+  while (at + 1 < bytes.size() && !TwoFramesAt(bytes, at, format)) ++at;
+  unsigned first = 0;
+  for (bool start = true; at + need <= bytes.size(); start = false) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    unsigned key = 0;
+    double seconds = 0;
+    const size_t length = aac ? AdtsFrameLength(p, &key, &seconds) : Mp3FrameLength(p, &key, &seconds);
+    if (length == 0 || at + length > bytes.size() || (!start && key != first)) break;
+    if (start) first = key;
+    run.bytes += length;
+    run.seconds += seconds;
+    ++run.frames;
+    at += length;
+  }
+  return run;
 }
 
 std::string FormatFor(const std::string& contentType, std::string_view head) {

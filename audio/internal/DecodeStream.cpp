@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "audio/internal/ContentSniff.h"
 #include "audio/internal/Core.h"
 
 extern "C" {
@@ -140,21 +141,27 @@ int TDecodeStream::OpenNet(std::unique_ptr<TNetSource> net, const std::string& f
     openDeadline_ = Clock::now() + std::chrono::milliseconds(Config().netTimeout.load());
   net_->SetReadDeadline(openDeadline_);
   opening_ = true;
+  // The buffer holds its length in time at the stream's real bit rate:
+  // the server's word first; otherwise the frames tell (MeasureBitrate),
+  // first those of the server's burst, before the demuxer takes any of
+  // them, then more as they are decoded; the codec's word only when the
+  // frames cannot be measured. Until then the buffer keeps its first guess.
+  if (net_->IcyBitrate() > 0 && net_->IcyBitrate() <= 1000) {
+    bitrateGiven_ = true;
+    bitrateKbps_ = net_->IcyBitrate();
+    net_->SizeBufferForBitrate(net_->IcyBitrate());
+  } else {
+    MeasureBitrate();
+  }
   int error = OpenDemuxer(true);
   if (error == ERROR_OK) error = DecodeFirstFrame();
   if (error != ERROR_OK && !Aborting() && (net_->TimedOut() || OpenTimedOut())) error = DeadlineError();
   opening_ = false;
   net_->ClearReadDeadline();
-  // The buffer holds its length in time at the stream's real bit rate:
-  // the server's word first, then the codec's; otherwise the first frames
-  // tell (LearnBitrate), until then the buffer keeps its first guess.
-  int kbps = 0;
-  if (net_->IcyBitrate() > 0 && net_->IcyBitrate() <= 1000) kbps = net_->IcyBitrate();
-  else if (error == ERROR_OK && codec_ && codec_->bit_rate > 0)
-    kbps = static_cast<int>(std::clamp<int64_t>(codec_->bit_rate / 1000, 8, 1000));
-  if (kbps > 0) {
-    bitrateKbps_ = kbps;
-    net_->SizeBufferForBitrate(kbps);
+  if (error == ERROR_OK && !bitrateGiven_ && measuredSeconds_ == 0 && codec_ && codec_->bit_rate > 0) {
+    bitrateGiven_ = true;
+    bitrateKbps_ = static_cast<int>(std::clamp<int64_t>(codec_->bit_rate / 1000, 8, 1000));
+    net_->SizeBufferForBitrate(bitrateKbps_.load());
   }
   return error;
 }
@@ -428,20 +435,41 @@ void TDecodeStream::Start() {
 }
 
 void TDecodeStream::LearnBitrate() {
-  if (kind_ != TKind::Net || freq <= 0) return;
-  // Measured over a quarter second of frames first, then again over each
-  // doubling up to eight seconds: VBR AAC needs a longer average, and the
-  // buffer should not wait for a pre-buffer sized by the first guess.
+  if (kind_ != TKind::Net || freq <= 0 || bitrateGiven_) return;
+  // Measured again after a quarter second of decoded frames, then after
+  // each doubling up to eight seconds: VBR streams need a longer average.
   const uint64_t frames = decodedFrames_.load();
-  if (nextLearnAt_ == 0) {
-    if (bitrateKbps_.load() > 0) return;  // the server or the codec said
-    nextLearnAt_ = static_cast<uint64_t>(freq) / 4;
-  }
+  if (nextLearnAt_ == 0) nextLearnAt_ = static_cast<uint64_t>(freq) / 4;
   if (frames < nextLearnAt_ || nextLearnAt_ > static_cast<uint64_t>(freq) * 8) return;
   nextLearnAt_ *= 2;
-  const double kbps = packetBytes_.load() * 8.0 * freq / static_cast<double>(frames) / 1000.0;
+  MeasureBitrate();
+}
+
+void TDecodeStream::MeasureBitrate() {
+  // The frames decoded so far, and, for the formats whose frame headers
+  // give their length in bytes and time, the frames still waiting in the
+  // download buffer: at the start that is most of the server's burst,
+  // seconds of audio where the decoder has seen a fraction of one. AAC
+  // frames vary in size with the encoder's bit reservoir, and a rate taken
+  // over a few of them misses by several per cent, which the pre-buffer's
+  // 50 % point turns into a start a quarter second late.
+  double bytes = static_cast<double>(packetBytes_.load());
+  double seconds = freq > 0 ? static_cast<double>(decodedFrames_.load()) / freq : 0.0;
+  const char* demuxer = format_ && format_->iformat ? format_->iformat->name : formatName_.c_str();
+  const std::string frameFormat = SameFormat(demuxer, "aac") ? "aac" : SameFormat(demuxer, "mp3") ? "mp3" : "";
+  if (!frameFormat.empty()) {
+    constexpr size_t kMeasuredBytes = 256 * 1024;
+    const TFrameRun waiting = MeasureFrames(net_->Peek(kMeasuredBytes, 0), frameFormat);
+    bytes += static_cast<double>(waiting.bytes);
+    seconds += waiting.seconds;
+  }
+  // A measure over less time than the one in use would only be worse.
+  constexpr double kShortest = 0.2;
+  if (seconds < kShortest || seconds <= measuredSeconds_) return;
+  measuredSeconds_ = seconds;
+  const double kbps = bytes * 8.0 / seconds / 1000.0;
   const int rounded = static_cast<int>(std::clamp(kbps + 0.5, 8.0, 1000.0));
-  if (std::abs(rounded - bitrateKbps_.load()) * 50 <= rounded) return;  // within 2 %
+  if (std::abs(rounded - bitrateKbps_.load()) * 100 <= rounded) return;  // within 1 %
   bitrateKbps_ = rounded;
   net_->SizeBufferForBitrate(rounded);
 }

@@ -113,8 +113,10 @@ class TDecodeStream : public TChannel {
   std::vector<float> converted_;
 
   // The stream's bit rate once known (icy-br, the codec, or measured over
-  // the first decoded frames); 0 while unknown.
+  // the first frames); 0 while unknown. LearnBitrate measures again as
+  // more frames are decoded (decoder thread).
   void LearnBitrate();
+  void MeasureBitrate();
   // Undecoded bytes taken from the download buffer whose audio has not
   // been played yet: the demuxer's and decoder's share of the buffer.
   uint64_t DecoderBacklog();
@@ -123,6 +125,8 @@ class TDecodeStream : public TChannel {
   std::atomic<uint64_t> decodedFrames_{0};
   std::atomic<int> bitrateKbps_{0};
   uint64_t nextLearnAt_ = 0;  // decoded frames at which the rate is measured next (decoder thread)
+  bool bitrateGiven_ = false;  // by the server or the codec: not measured
+  double measuredSeconds_ = 0; // of audio the rate in use was measured over
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
   std::atomic<int> indexEntries_{0};

@@ -31,6 +31,12 @@ fs::path Media(const std::string& name) {
     if (name == "sine440.wav") return ff + src + "-c:a pcm_s16le " + path.string();
     if (name == "sine440.ac3") return ff + src + "-c:a ac3 -b:a 192k " + path.string();
     if (name == "sine440.m4a") return ff + src + "-c:a aac -b:a 128k -movflags +faststart " + path.string();
+    // A tone under steady noise at a high rate: AAC frames whose sizes vary
+    // as a real station's do (the same noise every time).
+    if (name == "noise320.aac")
+      return ff + "-f lavfi -i \"sine=f=220:d=10\" -f lavfi -i \"anoisesrc=d=10:a=0.05:seed=1\" " +
+             "-filter_complex amix=inputs=2,aformat=channel_layouts=stereo -ar 44100 -c:a aac -b:a 320k -f adts " +
+             path.string();
     if (name == "sine440.wma") return ff + src + "-c:a wmav2 -b:a 128k " + path.string();
     if (name == "sine440_2s.mp3") return ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
     if (name == "sine1000.wav") return ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
@@ -40,6 +46,15 @@ fs::path Media(const std::string& name) {
              (path.parent_path() / "seg%03d.ts").string() + " " + path.string();
     return {};
   });
+}
+
+double AdtsSeconds(const fs::path& path) {
+  const std::string out = testkit::RunAndRead(
+      "ffprobe -v error -count_packets -select_streams a:0 -show_entries stream=nb_read_packets "
+      "-of default=nw=1:nk=1 " + testkit::ShellQuote(path.string()) + " 2>/dev/null");
+  int packets = 0;
+  if (std::from_chars(out.data(), out.data() + out.size(), packets).ec != std::errc() || packets <= 0) return -1;
+  return packets * 1024.0 / 44100;
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -19,10 +19,16 @@ namespace audiotest {
 // A file made once per test run with ffmpeg, kept in a shared temporary
 // folder: "sine440.mp3" (10 s, 44100 Hz stereo, 128k), "sine440.aac",
 // "sine440.ogg", "sine440.opus", "sine440.flac", "sine440.wav", "sine440.ac3",
-// "sine440.m4a", "sine440.wma",
+// "sine440.m4a", "sine440.wma", "noise320.aac" (10 s of a tone under noise, AAC
+// at 320k, which makes about 230 kbit/s),
 // "sine1000.wav", "sine100.wav", "mix100_1000.wav", and
 // "hls/index.m3u8" (an HLS folder of AAC segments).
 std::filesystem::path Media(const std::string& name);
+
+// Seconds of audio in an ADTS file made at 44100 Hz, from the packets
+// ffprobe counts (its duration of such a file is an estimate from the bit
+// rate); negative when it cannot be read.
+double AdtsSeconds(const std::filesystem::path& path);
 
 // Waits until `done` is true, checking every 10 ms; false on time-out.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);

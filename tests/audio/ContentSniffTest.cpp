@@ -57,3 +57,31 @@ TEST(ContentSniff, TheContentTypeHoldsUnlessTheOtherFormatParsesTwice) {
   EXPECT_EQ(FormatFor("audio/mpeg", "OggS\0\0"), "ogg");
   EXPECT_EQ(FormatFor("text/html", "<html>"), "");
 }
+
+TEST(ContentSniff, FrameRunsGiveTheBytesAndSecondsOfWholeFrames) {
+  const std::string aac = testkit::ReadBytes(audiotest::Media("sine440.aac"));
+  const std::string mp3 = testkit::ReadBytes(audiotest::Media("sine440.mp3"));
+  const double aacSeconds = audiotest::AdtsSeconds(audiotest::Media("sine440.aac"));
+  ASSERT_GT(aac.size(), 100000u);
+  ASSERT_GT(mp3.size(), 100000u);
+  ASSERT_GT(aacSeconds, 9.9);
+  // A whole ADTS file is one run.
+  TFrameRun run = MeasureFrames(aac, "aac");
+  EXPECT_EQ(run.bytes, aac.size());
+  EXPECT_NEAR(run.seconds, aacSeconds, 1e-6);
+  // From the middle of a frame, in a buffer that ends in the middle of
+  // one: whole frames only, 1152 samples each for MPEG-1 layer III.
+  const std::string middle = mp3.substr(20001, 40000);
+  run = MeasureFrames(middle, "mp3");
+  EXPECT_GT(run.bytes, middle.size() - 2 * 418);
+  EXPECT_LE(run.bytes, middle.size());
+  EXPECT_NEAR(run.seconds, run.frames * 1152 / 44100.0, 1e-9);
+  EXPECT_NEAR(run.bytes * 8 / run.seconds, 128000, 1000);
+  // The run ends where the frames stop: at bytes that are no frame, or at
+  // frames of the other format.
+  const uint64_t whole = MeasureFrames(aac.substr(0, 20000), "aac").bytes;
+  EXPECT_GT(whole, 19000u);
+  EXPECT_EQ(MeasureFrames(aac.substr(0, whole) + std::string(5000, '\x55') + aac.substr(whole), "aac").bytes, whole);
+  EXPECT_EQ(MeasureFrames(aac.substr(0, whole) + mp3.substr(20001), "aac").bytes, whole);
+  EXPECT_EQ(MeasureFrames(std::string(5000, '\xFF'), "mp3").frames, 0);
+}
