@@ -7,7 +7,6 @@
 #include <cstring>
 #include <cstdlib>
 
-#include "audio/internal/ContentSniff.h"
 #include "audio/internal/Core.h"
 
 extern "C" {
@@ -432,75 +431,6 @@ bool TDecodeStream::Reopen() {
 
 void TDecodeStream::Start() {
   thread_ = std::thread([this] { Run(); });
-}
-
-void TDecodeStream::LearnBitrate() {
-  if (kind_ != TKind::Net || freq <= 0 || bitrateGiven_) return;
-  // Measured again after a quarter second of decoded frames, then after
-  // each doubling up to eight seconds: VBR streams need a longer average.
-  const uint64_t frames = decodedFrames_.load();
-  if (nextLearnAt_ == 0) nextLearnAt_ = static_cast<uint64_t>(freq) / 4;
-  if (frames < nextLearnAt_ || nextLearnAt_ > static_cast<uint64_t>(freq) * 8) return;
-  nextLearnAt_ *= 2;
-  MeasureBitrate();
-}
-
-void TDecodeStream::MeasureBitrate() {
-  // The frames decoded so far, and, for the formats whose frame headers
-  // give their length in bytes and time, the frames still waiting in the
-  // download buffer: at the start that is most of the server's burst,
-  // seconds of audio where the decoder has seen a fraction of one. AAC
-  // frames vary in size with the encoder's bit reservoir, and a rate taken
-  // over a few of them misses by several per cent, which the pre-buffer's
-  // 50 % point turns into a start a quarter second late.
-  double bytes = static_cast<double>(packetBytes_.load());
-  double seconds = freq > 0 ? static_cast<double>(decodedFrames_.load()) / freq : 0.0;
-  const char* demuxer = format_ && format_->iformat ? format_->iformat->name : formatName_.c_str();
-  const std::string frameFormat = SameFormat(demuxer, "aac") ? "aac" : SameFormat(demuxer, "mp3") ? "mp3" : "";
-  if (!frameFormat.empty()) {
-    constexpr size_t kMeasuredBytes = 256 * 1024;
-    const TFrameRun waiting = MeasureFrames(net_->Peek(kMeasuredBytes, 0), frameFormat);
-    bytes += static_cast<double>(waiting.bytes);
-    seconds += waiting.seconds;
-  }
-  // A measure over less time than the one in use would only be worse.
-  constexpr double kShortest = 0.2;
-  if (seconds < kShortest || seconds <= measuredSeconds_) return;
-  measuredSeconds_ = seconds;
-  const double kbps = bytes * 8.0 / seconds / 1000.0;
-  const int rounded = static_cast<int>(std::clamp(kbps + 0.5, 8.0, 1000.0));
-  if (std::abs(rounded - bitrateKbps_.load()) * 100 <= rounded) return;  // within 1 %
-  bitrateKbps_ = rounded;
-  net_->SizeBufferForBitrate(rounded);
-}
-
-uint64_t TDecodeStream::DecoderBacklog() {
-  const uint64_t taken = net_->ReadTotal();
-  const uint64_t frames = decodedFrames_.load();
-  if (frames == 0) return taken;
-  const double bytesPerFrame = static_cast<double>(packetBytes_.load()) / static_cast<double>(frames);
-  const auto played = static_cast<uint64_t>(static_cast<double>(framesTaken_.load()) * bytesPerFrame);
-  return taken > played ? taken - played : 0;
-}
-
-bool TDecodeStream::SourceReadyToResume() {
-  // After running dry, a network stream waits until half a second is
-  // buffered (download buffer and decoded audio together) before it plays
-  // on: resuming on the first few packets would only stall again on a
-  // connection that barely keeps up.
-  if (kind_ != TKind::Net || net_->Ended()) return true;
-  const double decoded = freq > 0 ? static_cast<double>(QueuedFrames()) / freq : 0.0;
-  const int kbps = bitrateKbps_.load();
-  if (kbps <= 0) {
-    // Without a bit rate the download buffer cannot be read as time; the
-    // decoded audio alone must reach the half second (or all the decoder
-    // keeps, when that is less).
-    const double keeps = freq > 0 ? static_cast<double>(HighWater()) / freq : 0.5;
-    return decoded >= std::min(0.5, keeps);
-  }
-  const double bytesPerSecond = kbps * 125.0;
-  const double buffered = net_->Buffered() / bytesPerSecond + decoded;
-  return buffered >= std::min(0.5, net_->BufferSize() / bytesPerSecond / 2);
 }
 
 bool TDecodeStream::Restart() {
