@@ -28,6 +28,11 @@ void TChannel::SetupQueue(size_t highWaterFrames) {
   highWater_ = highWaterFrames;
   size_t capacity = highWaterFrames ? highWaterFrames + 8192 : static_cast<size_t>(freq);
   queue_.Reset(chans, capacity);
+  // Without a high water mark (push streams) the queue holds what its
+  // owner puts in; it grows by half seconds to the most it held, where
+  // doubling would leave it anywhere up to twice that for the channel's
+  // life, depending on one chance peak.
+  queue_.SetGrowthStep(highWaterFrames ? 0 : static_cast<size_t>(freq) / 2);
   // After running dry the channel waits for a quarter second of audio
   // before it plays on, so that a trickle of data does not stutter.
   resumeFrames_ = static_cast<size_t>(freq) / 4;
@@ -103,6 +108,11 @@ void TChannel::EndOfSource() {
 size_t TChannel::QueuedFrames() {
   std::lock_guard lock(mutex_);
   return queue_.Frames();
+}
+
+size_t TChannel::QueueCapacity() {
+  std::lock_guard lock(mutex_);
+  return queue_.Capacity();
 }
 
 void TChannel::ClearQueue() {

@@ -61,6 +61,8 @@ class TChannel {
   void EndOfSource();
   bool SourceEnded() const { return sourceEnded_.load(); }
   size_t QueuedFrames();
+  // Frames the queue has room for without growing.
+  size_t QueueCapacity();
   size_t HighWater() const { return highWater_; }
   // Drops what is queued (push streams clear on stop).
   void ClearQueue();

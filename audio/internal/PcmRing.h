@@ -22,10 +22,15 @@ class TPcmRing {
   size_t Space() const { return capacity_ - count_; }
   int Channels() const { return channels_; }
 
+  // With a step, Reserve grows to what is needed rounded up to whole steps
+  // instead of doubling, so that the ring stays near the most it held.
+  void SetGrowthStep(size_t frames) { step_ = frames; }
+
   // Grows (never shrinks) so that `frames` more fit.
   void Reserve(size_t frames) {
     if (Space() >= frames) return;
-    size_t wanted = std::max(capacity_ * 2, count_ + frames);
+    size_t wanted = count_ + frames;
+    wanted = step_ ? (wanted + step_ - 1) / step_ * step_ : std::max(capacity_ * 2, wanted);
     std::vector<float> bigger(wanted * static_cast<size_t>(channels_));
     Peek(bigger.data(), count_);
     data_.swap(bigger);
@@ -92,6 +97,7 @@ class TPcmRing {
   size_t capacity_ = 0;
   size_t head_ = 0;
   size_t count_ = 0;
+  size_t step_ = 0;
 };
 
 }  // namespace audio::detail

@@ -45,3 +45,32 @@ TEST(LongPlay, LiveStreamSeekIndexStaysBoundedWhileFramesAndTitlesGoBy) {
   EXPECT_NE(std::string(meta).find("Artist - Song"), std::string::npos);
   StreamFree(h);
 }
+
+TEST(LongPlay, PushStreamQueueStaysNearTheMostItHeld) {
+  // The ffmpeg player's way: a decoder a few seconds ahead, topped up by
+  // 128 KB reads. A queue that doubled would sit at up to twice the most it
+  // held for the channel's life, at a size set by one chance peak.
+  audiotest::TLibrary library;
+  HSTREAM h = StreamCreate(44100, 2, STREAM_BLOCK, STREAMPROC_PUSH, nullptr);
+  ASSERT_NE(h, 0u);
+  auto channel = detail::FindChannel(h);
+  ASSERT_NE(channel, nullptr);
+  std::vector<int16_t> pcm(131072 / 2, 1000);
+  const DWORD bytes = static_cast<DWORD>(pcm.size() * 2);
+  const size_t second = 44100, frames = bytes / 4;
+  size_t most = 0;
+  while (channel->QueuedFrames() < 4 * second + second / 2) {
+    ASSERT_NE(StreamPutData(h, pcm.data(), bytes), static_cast<DWORD>(-1));
+    most = std::max(most, channel->QueuedFrames());
+  }
+  EXPECT_GE(channel->QueueCapacity(), most);
+  EXPECT_LE(channel->QueueCapacity(), most + second / 2);
+  // Played down and topped up again to the same height, it stays as it is.
+  const size_t capacity = channel->QueueCapacity();
+  ASSERT_TRUE(ChannelPlay(h, false));
+  ASSERT_TRUE(WaitFor([&] { return channel->QueuedFrames() + frames <= most; }, 10s));
+  ASSERT_NE(StreamPutData(h, pcm.data(), bytes), static_cast<DWORD>(-1));
+  EXPECT_LE(channel->QueuedFrames(), most);
+  EXPECT_EQ(channel->QueueCapacity(), capacity);
+  StreamFree(h);
+}
