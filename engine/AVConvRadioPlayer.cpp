@@ -16,8 +16,13 @@ constexpr int kFrameBytes = 4;  // 16-bit stereo
 constexpr uint64_t kBytesPerSecond = 44100 * kFrameBytes;
 // A decoder that runs faster than real time (a local file, a recorded
 // programme) would otherwise queue its whole output in memory; beyond this
-// much queued PCM the pipe is left alone and the decoder waits on it.
-constexpr uint64_t kMaxQueuedBytes = 30 * kBytesPerSecond;
+// much queued PCM the pipe is left alone and the decoder waits on it. A
+// live station cannot get further ahead than its server's first burst
+// (64 KB, 4 s at 128 kbit/s, is Icecast's usual); a larger burst is not
+// lost but waits, still encoded, in the pipe and the decoder's socket. So
+// more than a few seconds buys no safety, only memory: 44.1 kHz stereo
+// float is 350 KB a second in the stream.
+constexpr uint64_t kMaxQueuedBytes = 8 * kBytesPerSecond;
 
 std::string Trim(const std::string& text) { return TPipeThread::TrimLine(text); }
 
@@ -189,9 +194,7 @@ bool TAVConvRadioPlayer::DecoderRunning() { return Process && Process->Running()
 long TAVConvRadioPlayer::Pump() {
   if (!PipeServer || Channel == 0 || !PipeServer->HasData()) return 0;
   audio::DWORD queued = audio::StreamPutData(Channel, nullptr, 0);
-  uint64_t limit = std::max<uint64_t>(kMaxQueuedBytes, static_cast<uint64_t>(std::max<int64_t>(PrebufferBytes, 0)) +
-                                                           kBytesPerSecond);
-  if (queued != static_cast<audio::DWORD>(-1) && queued >= limit) return 0;
+  if (queued != static_cast<audio::DWORD>(-1) && queued >= QueueLimitBytes()) return 0;
   // A read may end inside a sample frame; the part frame waits for the
   // next read so that the channels never swap.
   std::size_t carried = FCarry.size();
@@ -208,6 +211,11 @@ long TAVConvRadioPlayer::Pump() {
       static_cast<audio::DWORD>(-1))
     return 0;
   return static_cast<long>(whole);
+}
+
+uint64_t TAVConvRadioPlayer::QueueLimitBytes() const {
+  return std::max<uint64_t>(kMaxQueuedBytes,
+                            static_cast<uint64_t>(std::max<int64_t>(PrebufferBytes, 0)) + kBytesPerSecond);
 }
 
 void TAVConvRadioPlayer::PrebufferTick() {

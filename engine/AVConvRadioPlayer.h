@@ -58,6 +58,9 @@ class TAVConvRadioPlayer : public TBaseRadioPlayer {
   std::string StreamInfo() const;
   int32_t BufferPercent() const { return FBufferPercent; }
   uint64_t ReceivedBytes() const { return FReceivedBytes; }
+  // The most decoded PCM (in bytes) the player takes into its stream
+  // before it leaves the pipe alone and the decoder waits on it.
+  uint64_t QueueLimitBytes() const;
   // For tests and diagnostics.
   TProcess* DecoderProcess() const { return Process.get(); }
   const TPipeServer* Pipe() const { return PipeServer.get(); }
