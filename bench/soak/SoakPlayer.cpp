@@ -2,9 +2,11 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <malloc.h>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/Headless.h"
@@ -84,8 +86,28 @@ class TSoakClient : public TMessageWindow {
   }
 
   void Tick() {
-    if (TBaseRadioPlayer* player = FController.CurrentPlayer())
-      if (player == FController.AVConvPlayer()) Title(enc::BytesToWide(player->GetTitle()));
+    TBaseRadioPlayer* player = FController.CurrentPlayer();
+    if (player && player == FController.AVConvPlayer()) Title(enc::BytesToWide(player->GetTitle()));
+    if (FTrace && ++FTicks % 10 == 0) Trace(player);
+  }
+
+  // With QOR_SOAK_TRACE set: what the heap holds in use and free (so that
+  // resident memory can be told apart from what malloc keeps for reuse),
+  // and the decoded audio queued in the playing channel.
+  static void Trace(TBaseRadioPlayer* player) {
+    const struct mallinfo2 heap = mallinfo2();
+    const audio::DWORD queued =
+        player && player->Channel ? audio::ChannelGetData(player->Channel, nullptr, audio::DATA_AVAILABLE) : 0;
+    long anon = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+      char row[256];
+      while (std::fgets(row, sizeof row, status))
+        if (std::sscanf(row, "RssAnon: %ld", &anon) == 1) break;
+      std::fclose(status);
+    }
+    Line("trace rss-anon " + std::to_string(anon) + " heap-used " + std::to_string((heap.uordblks + heap.hblkhd) / 1024) + " heap-free " +
+         std::to_string(heap.fordblks / 1024) + " mapped " + std::to_string(heap.hblkhd / 1024) + " queued " +
+         std::to_string(queued == static_cast<audio::DWORD>(-1) ? 0 : queued / 1024));
   }
 
   void Title(const std::u16string& title) {
@@ -104,6 +126,8 @@ class TSoakClient : public TMessageWindow {
   std::u16string FLastTitle;
   std::unique_ptr<TTimer> FTicker;
   bool FReplayPending = false;
+  const bool FTrace = std::getenv("QOR_SOAK_TRACE") != nullptr;
+  int FTicks = 0;
 };
 
 gboolean OnTerminate(gpointer data) {
