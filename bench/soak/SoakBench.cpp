@@ -14,21 +14,26 @@
 //
 // Every 10 s it samples the played process's anonymous resident memory
 // (RssAnon) and its proportional set size (PSS), with the anonymous part of
-// the latter; at the end it prints the least-squares slope of each in KB
-// per minute after the first minute, and checks the goal on the two
-// anonymous figures: at most 2 KB a minute. The whole PSS also counts the
-// pages of shared libraries, whose share moves whenever other processes map
-// or drop the same libraries, so it is shown but not checked. The
-// ffmpeg player's decoder is a process of its own that starts anew on
-// every reconnect, so it is not counted.
+// the latter, and the heap in use that the soak player reports; at the end
+// it prints the slope of each in KB per minute after the first minute in
+// three ways (see SoakTrend.h: a straight line, the line through each
+// window's lowest sample, the slope inside the levels) and checks the goal
+// on the last two of the anonymous figures and the heap: at most 2 KB a
+// minute. The whole PSS also counts the pages of shared libraries, whose
+// share moves whenever other processes map or drop the same libraries, so
+// it is shown but not checked. The ffmpeg player's decoder is a process of
+// its own that starts anew on every reconnect, so it is not counted.
 //
 // "soak_bench --serve [minutes] [drop seconds]" only runs the stream server and prints its
 // address, for looking at a player under heaptrack or massif by hand.
+// "soak_bench --trend FILE [window minutes]" reads samples ("minutes KB" a
+// line, e.g. from a run under heaptrack) and prints their trend as below.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -55,9 +60,9 @@ constexpr int kDropEvery = 120;   // seconds, unless given
 constexpr int kSampleEvery = 10;  // seconds
 constexpr double kGoalKbPerMinute = 2.0;
 // Neighbouring samples further apart than this are on different levels:
-// well above the heap's page-by-page wander, well below a second of
-// decoded audio (350 KB).
-constexpr double kJumpKb = 256;
+// above the heap's page-by-page wander (a few pages), below the half
+// second of decoded audio by which a push stream's queue grows (172 KB).
+constexpr double kJumpKb = 128;
 
 // The number after `key` in a /proc file of `pid`, in KB; -1 when absent.
 long ProcKb(pid_t pid, const char* file, const char* key) {
@@ -71,7 +76,14 @@ long ProcKb(pid_t pid, const char* file, const char* key) {
 struct TSample {
   double minutes;
   long anonKb, pssKb, pssAnonKb;
+  long heapKb;  // -1 when the played process does not tell it (qor-cli)
 };
+
+std::string Fixed(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
 
 // The trend of one figure of the samples after the first minute.
 template <typename Value>
@@ -90,6 +102,7 @@ struct TPlayer {
   int out = -1;
   std::thread reader;
   int titles = 0, playing = 0, stopped = 0;
+  std::atomic<long> heapKb{-1};  // the latest the played process told
   bool cli = false;
   std::vector<TSample> samples;
   int status = -1;
@@ -105,7 +118,9 @@ void ReadEvents(TPlayer& p) {
     for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
       std::string line = pending.substr(0, eol);
       // Lines of the soak player and of qor-cli alike.
-      if (line.find("title") != std::string::npos) ++p.titles;
+      if (size_t at = line.find("heap-used "); at != std::string::npos)
+        p.heapKb = std::atol(line.c_str() + at + 10);
+      else if (line.find("title") != std::string::npos) ++p.titles;
       else if (line.find("playing") != std::string::npos) ++p.playing;
       else if (line.find("stopped") != std::string::npos) ++p.stopped;
       if (getenv("QOR_BENCH_VERBOSE")) std::fprintf(stderr, "%s: %s\n", p.name.c_str(), line.c_str());
@@ -195,12 +210,32 @@ int Serve(int minutes, int dropEvery) {
   return 0;
 }
 
+// The trend of samples recorded elsewhere, one "minutes KB" pair a line.
+int TrendOfFile(const char* path, double window) {
+  std::ifstream in(path);
+  if (!in) {
+    std::fprintf(stderr, "cannot read %s\n", path);
+    return 2;
+  }
+  std::vector<soak::TPoint> points;
+  double minutes, kb;
+  while (in >> minutes >> kb) points.push_back({minutes, kb});
+  const soak::TTrend t = soak::Trend(points, 1.0, window, kJumpKb);
+  std::printf("%zu samples: line %.2f, lows %.2f, levels %.2f KB a minute, %d jumps\n", points.size(), t.raw,
+              t.minima, t.inLevels, t.jumps);
+  for (const auto& w : t.windows)
+    std::printf("%5.1f-%5.1f min  lowest %8.0f KB  highest %8.0f KB\n", w.from, w.to, w.low, w.high);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "--player") return soak::RunPlayer(argv[2], argv[3]);
   if (argc >= 2 && std::string(argv[1]) == "--serve")
     return Serve(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 60, argc >= 4 ? std::max(5, std::atoi(argv[3])) : kDropEvery);
+  if (argc >= 3 && std::string(argv[1]) == "--trend")
+    return TrendOfFile(argv[2], argc >= 4 ? std::max(0.5, std::atof(argv[3])) : 10.0);
   const int minutes = argc >= 2 ? std::max(2, std::atoi(argv[1])) : 10;
   const std::string which = argc >= 3 ? argv[2] : "both";
   const int dropEvery = argc >= 4 ? std::max(5, std::atoi(argv[3])) : kDropEvery;
@@ -247,7 +282,7 @@ int main(int argc, char** argv) {
       long pssAnon = ProcKb(p->pid, "smaps_rollup", "Pss_Anon:");
       if (anon < 0 || pss < 0) continue;
       any = true;
-      p->samples.push_back({at, anon, pss, pssAnon});
+      p->samples.push_back({at, anon, pss, pssAnon, p->heapKb.load()});
       if (tick % 6 == 0)
         std::printf("%6.1f min  %-6s RssAnon %7ld KB  PSS %7ld KB (anonymous %7ld)  titles %4d  connects %3d\n", at,
                     p->name.c_str(), anon, pss, pssAnon, p->titles, p->server->Connections());
@@ -265,7 +300,10 @@ int main(int argc, char** argv) {
               "samples; \"lows\" the line through the lowest sample of each %.0f-minute window; \"levels\"\n"
               "the slope inside the levels (the samples between two jumps of more than %.0f KB, each\n"
               "run of them at its own height). A bounded buffer that is fuller or emptier moves only\n"
-              "the first; growth moves the other two, and the goal is judged on them.\n",
+              "the first; growth moves the other two, and the goal is judged on them. \"heap used\" is\n"
+              "what the played process's malloc has handed out and not got back: a small leak first\n"
+              "fills freed memory that is resident already, so it shows there long before it shows in\n"
+              "resident memory.\n",
               window, kJumpKb);
   std::printf("%-8s %8s %9s %11s %11s %7s %7s %7s %6s %7s %9s\n", "player", "samples", "figure", "first KB",
               "last KB", "line", "lows", "levels", "jumps", "titles", "connects");
@@ -283,6 +321,9 @@ int main(int argc, char** argv) {
     row("RssAnon", first.anonKb, last.anonKb, anon);
     row("PSS", first.pssKb, last.pssKb, pss);
     row("PSS anon", first.pssAnonKb, last.pssAnonKb, pssAnon);
+    const bool hasHeap = !p->samples.empty() && first.heapKb >= 0;
+    const soak::TTrend heap = TrendOf(p->samples, window, [](const TSample& s) { return s.heapKb; });
+    if (hasHeap) row("heap used", first.heapKb, last.heapKb, heap);
     for (const auto& w : anon.windows)
       std::printf("%-8s RssAnon %5.1f-%5.1f min  lowest %8.0f KB  highest %8.0f KB\n", p->name.c_str(), w.from, w.to,
                   w.low, w.high);
@@ -291,12 +332,14 @@ int main(int argc, char** argv) {
       ok = false;
       continue;
     }
-    const double worst = std::max({anon.minima, anon.inLevels, pssAnon.minima, pssAnon.inLevels});
+    double worst = std::max({anon.minima, anon.inLevels, pssAnon.minima, pssAnon.inLevels});
+    if (hasHeap) worst = std::max({worst, heap.minima, heap.inLevels});
     const bool flat = worst <= kGoalKbPerMinute;
     std::printf("%s: %s player grows at most %.0f KB a minute (lows and levels: RssAnon %.2f and %.2f, "
-                "PSS anonymous %.2f and %.2f; line %.2f)\n",
+                "PSS anonymous %.2f and %.2f, heap used %s; line of RssAnon %.2f)\n",
                 flat ? "ok" : "MISS", p->name.c_str(), kGoalKbPerMinute, anon.minima, anon.inLevels, pssAnon.minima,
-                pssAnon.inLevels, anon.raw);
+                pssAnon.inLevels,
+                hasHeap ? (Fixed(heap.minima) + " and " + Fixed(heap.inLevels)).c_str() : "not told", anon.raw);
     ok = ok && flat;
   }
   return ok ? 0 : 1;

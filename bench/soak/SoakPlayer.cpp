@@ -6,7 +6,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "app/Headless.h"
@@ -88,12 +87,13 @@ class TSoakClient : public TMessageWindow {
   void Tick() {
     TBaseRadioPlayer* player = FController.CurrentPlayer();
     if (player && player == FController.AVConvPlayer()) Title(enc::BytesToWide(player->GetTitle()));
-    if (FTrace && ++FTicks % 10 == 0) Trace(player);
+    if (++FTicks % 5 == 0) Trace(player);
   }
 
-  // With QOR_SOAK_TRACE set: what the heap holds in use and free (so that
-  // resident memory can be told apart from what malloc keeps for reuse),
-  // and the decoded audio queued in the playing channel.
+  // What the heap holds in use and free, so that resident memory can be
+  // told apart from what malloc keeps for reuse (a small leak first fills
+  // freed memory that is resident already, and shows in resident memory
+  // only much later), and the decoded audio queued in the playing channel.
   static void Trace(TBaseRadioPlayer* player) {
     const struct mallinfo2 heap = mallinfo2();
     const audio::DWORD queued =
@@ -105,9 +105,9 @@ class TSoakClient : public TMessageWindow {
         if (std::sscanf(row, "RssAnon: %ld", &anon) == 1) break;
       std::fclose(status);
     }
-    Line("trace rss-anon " + std::to_string(anon) + " heap-used " + std::to_string((heap.uordblks + heap.hblkhd) / 1024) + " heap-free " +
-         std::to_string(heap.fordblks / 1024) + " mapped " + std::to_string(heap.hblkhd / 1024) + " queued " +
-         std::to_string(queued == static_cast<audio::DWORD>(-1) ? 0 : queued / 1024));
+    Line("trace rss-anon " + std::to_string(anon) + " heap-used " + std::to_string((heap.uordblks + heap.hblkhd) / 1024) +
+         " heap-free " + std::to_string(heap.fordblks / 1024) + " mapped " + std::to_string(heap.hblkhd / 1024) +
+         " queued " + std::to_string(queued == static_cast<audio::DWORD>(-1) ? 0 : queued / 1024));
   }
 
   void Title(const std::u16string& title) {
@@ -126,7 +126,6 @@ class TSoakClient : public TMessageWindow {
   std::u16string FLastTitle;
   std::unique_ptr<TTimer> FTicker;
   bool FReplayPending = false;
-  const bool FTrace = std::getenv("QOR_SOAK_TRACE") != nullptr;
   int FTicks = 0;
 };
 
