@@ -132,6 +132,7 @@ void TBrowserEx::Build() {
   FPage->OnDocumentComplete = [this] {
     core::ProcessMessages();
     FPage->SetPageOpacity(255);
+    KeepPageAbove();
     core::ProcessMessages();
     RefreshBusy();
   };
@@ -183,6 +184,11 @@ void TBrowserEx::KeepPageAbove() {
   auto* page = static_cast<GtkWidget*>(FPage->NativeWindow()->NativeHandle());
   if (frame && page && gtk_window_get_transient_for(GTK_WINDOW(page)) != GTK_WINDOW(frame))
     gtk_window_set_transient_for(GTK_WINDOW(page), GTK_WINDOW(frame));
+  // With no window manager nobody honours that: the page, mapped along
+  // with the frame, can end up below it and show only faintly through the
+  // frame's middle, behind "Açılıyor...". Raise it ourselves.
+  GdkWindow* above = page ? gtk_widget_get_window(page) : nullptr;
+  if (above && gdk_window_is_visible(above)) gdk_window_raise(above);
 }
 
 void TBrowserEx::ShowPage(core::UINT message) {

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include "browser/BuiltinPages.h"
 #include "browser/WebSession.h"
 #include "core/Encoding.h"
 
@@ -93,6 +94,16 @@ void TBrowserWindow::CreateView() {
                      self->History();
                    }),
                    this);
+  // A page that cannot be loaded would leave the frame empty and dark:
+  // say what went wrong instead.
+  g_signal_connect(FView, "load-failed",
+                   G_CALLBACK(+[](WebKitWebView* view, WebKitLoadEvent, gchar* uri, GError* error, gpointer) -> gboolean {
+                     std::string page = LoadErrorPage(uri ? uri : "", error);
+                     if (page.empty()) return FALSE;
+                     webkit_web_view_load_alternate_html(view, page.c_str(), uri, nullptr);
+                     return TRUE;
+                   }),
+                   nullptr);
   g_signal_connect(FView, "context-menu",
                    G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult* hit,
                                   gpointer data) -> gboolean {

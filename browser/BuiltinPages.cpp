@@ -57,7 +57,49 @@ void Finish(WebKitURISchemeRequest* request, const std::string& bytes, const std
   g_object_unref(stream);
 }
 
+std::string HtmlText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void ReplaceAll(std::string& text, const std::string& mark, const std::string& value) {
+  for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
+    text.replace(at, mark.size(), value);
+}
+
+const char* ErrorReason(const GError* error) {
+  if (error && error->domain == G_RESOLVER_ERROR) return "Sunucunun adı bulunamadı.";
+  if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_TIMED_OUT)
+    return "Sunucu zamanında yanıt vermedi.";
+  return "Sunucuya bağlanılamadı.";
+}
+
 }  // namespace
+
+std::string LoadErrorPage(const std::string& address, const GError* error) {
+  if (error) {
+    // Stopped, followed by another address, or handed to a download.
+    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+        error->domain == WEBKIT_POLICY_ERROR ||
+        g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD))
+      return {};
+  }
+  std::string bytes, mime;
+  if (!BuiltinFile("/error.html", bytes, mime)) return {};
+  ReplaceAll(bytes, "{{REASON}}", ErrorReason(error));
+  ReplaceAll(bytes, "{{ADDRESS}}", HtmlText(address));
+  ReplaceAll(bytes, "{{DETAIL}}", HtmlText(error && error->message ? error->message : "bilinmiyor"));
+  return bytes;
+}
 
 bool BuiltinFile(const std::string& path, std::string& bytes, std::string& mime) {
   // Plain names only: nothing outside the bundle's browser folder.

@@ -10,6 +10,7 @@
 #include "browser/WebSession.h"
 
 typedef struct _WebKitURISchemeRequest WebKitURISchemeRequest;
+typedef struct _GError GError;
 
 namespace browser {
 
@@ -24,6 +25,12 @@ bool BuiltinFile(const std::string& path, std::string& bytes, std::string& mime)
 std::string StationsJson(const std::vector<TStationHit>& hits);
 // The query text of "stations?q=..." (form-encoded UTF-8).
 std::u16string SearchQuery(const std::string& address);
+
+// The page shown in place of one that could not be loaded (no answer from
+// the host, a name that does not resolve): what went wrong in Turkish, the
+// address and a retry button. Empty for failures that are no error to the
+// user (a load that was stopped or replaced by another).
+std::string LoadErrorPage(const std::string& address, const GError* error);
 
 void ServeBuiltinPage(WebKitURISchemeRequest* request, const TStationFinder& finder);
 

@@ -3,6 +3,11 @@
 // origin may not, and how the frame follows a page.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "BrowserKit.h"
@@ -115,6 +120,38 @@ TEST_F(VendorPages, TheCaptionTakesTitlesThatAreNoAddressesAndTheStatusShowsTheL
   EXPECT_FALSE(Browser->StatusLabel()->Visible());
   EXPECT_FALSE(Browser->ToolBar()->Button(browser::tbStop)->Enabled());
   EXPECT_EQ(Browser->CaptionLabel()->Caption(), u"Hakkında");
+}
+
+// A 127.0.0.1 port that nothing listens on: bound once, then let go.
+int ClosedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof at;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size) == 0)
+    port = ntohs(at.sin_port);
+  close(fd);
+  return port;
+}
+
+TEST_F(TBrowserTest, AVendorHostThatDoesNotAnswerGetsATurkishErrorPageNotAnEmptyFrame) {
+  testkit::TempDir settings;
+  int port = ClosedPort();
+  ASSERT_GT(port, 0);
+  testkit::TempDir::WriteFile(settings.Path() / "deploy.ini",
+                              "[Deploy]\nVendorApiHost=127.0.0.1:" + std::to_string(port) + "\n");
+  deploy::Load("", settings.Path());
+  ASSERT_TRUE(Open(browser::UM_BROWSER_HOME));
+  EXPECT_EQ(Browser->Page()->PageOpacity(), 255) << "the page is shown";
+  EXPECT_EQ(Eval("document.title"), "Sayfa açılamadı");
+  EXPECT_EQ(Eval("document.querySelector('h1 + p').textContent"), "Sunucuya bağlanılamadı.");
+  EXPECT_NE(Eval("document.body.textContent").find("127.0.0.1:" + std::to_string(port) + "/"), std::string::npos);
+  // The retry button asks again, and fails the same way.
+  Eval("document.body.dataset.seen = '1'; document.getElementById('retry').click(); 1");
+  EXPECT_TRUE(WaitFor("document.title == 'Sayfa açılamadı' && !document.body.dataset.seen"));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ struct TCheckRow {
 };
 
 constexpr TCheckRow GeneralRows[] = {
-    {1030, app::obStartup, "Windows her açıldığında otomatik olarak başlat."},
+    {1030, app::obStartup, "Oturum her açıldığında otomatik olarak başlat."},
     {1031, app::obAlwaysTop, "Pencereyi her zaman en üstte tut."},
     {1032, app::obShowTaskbar, "Görev çubuğunda program simgesini göster."},
     {1033, app::obSnapToGrid, "Pencerelerde otomatik hizalamayı etkinleştir."},

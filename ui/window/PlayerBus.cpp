@@ -1,6 +1,7 @@
 #include "ui/window/PlayerBus.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cmath>
@@ -65,6 +66,19 @@ bool WriteFileAtomically(const std::filesystem::path& path, const std::string& b
   return !error;
 }
 
+// A dialog that wants an answer first (the hibernation notice, a message
+// box, the countdown). Its run holds the window's message queue, so a
+// command posted meanwhile would wait and then fire all at once after it.
+bool ModalDialogOpen() {
+  if (!gdk_display_get_default()) return false;
+  GList* windows = gtk_window_list_toplevels();
+  bool open = false;
+  for (GList* w = windows; w && !open; w = w->next)
+    open = gtk_window_get_modal(GTK_WINDOW(w->data)) && gtk_widget_get_visible(GTK_WIDGET(w->data));
+  g_list_free(windows);
+  return open;
+}
+
 }  // namespace
 
 std::u16string HotkeyMenuCaption(const std::u16string& caption, int hotkey) {
@@ -118,8 +132,12 @@ void TPlayerBus::RegisterHotkeys() {
     int hotkey = FWindow.FOptions.ReadHotkey(h.Option);
     if ((hotkey & 0xFF) == 0) continue;
     WPARAM command = h.Command;
+    // A press while a modal dialog is open is dropped with a beep, as the
+    // window's own keys are then: the user answers the dialog first.
+    // (The media keys below follow the same rule.)
     auto result = FHotkeys.Bind(HotkeyAccelerator(hotkey), [window, command] {
-      PostMessage(window, WM_COMMAND, command, 0);
+      if (ModalDialogOpen()) gdk_display_beep(gdk_display_get_default());
+      else PostMessage(window, WM_COMMAND, command, 0);
     });
     if (result == TGlobalKeys::TResult::Held && FReported.insert(hotkey).second) held.push_back(HotkeyText(hotkey));
   }
@@ -140,7 +158,10 @@ void TPlayerBus::FollowMediaKeys() {
   // grabs themselves; the service serves the keys there.
   for (const TMediaKey& key : MediaKeys) {
     WPARAM command = key.Command;
-    FMediaKeys.Bind(key.Accelerator, [window, command] { PostMessage(window, UM_MEDIA_COMMAND, command, 0); });
+    FMediaKeys.Bind(key.Accelerator, [window, command] {
+      if (ModalDialogOpen()) gdk_display_beep(gdk_display_get_default());
+      else PostMessage(window, UM_MEDIA_COMMAND, command, 0);
+    });
   }
 }
 

@@ -29,6 +29,10 @@ constexpr int BottomBarTop(int contentHeight) { return contentHeight - 36; }
 constexpr int GripTop(int windowHeight) { return windowHeight - 14; }
 // Where the grip sits after a resize to R rows.
 constexpr int GripTopFor(int rows, int band) { return band + rows * RowHeight + 98; }
+// The notice panel's top: under the display, and below the banner band
+// while the open list panel shows it, so that the notice never lies over
+// the band's close button.
+constexpr int NoticeTop(int band, bool listOpen) { return ListPanelTop + (listOpen ? band : 0); }
 
 // The stored "howmany", raised to the smallest row count.
 constexpr int RowsFromOption(int howMany) { return howMany < MinRows ? MinRows : howMany; }

@@ -333,6 +333,7 @@ void TPlayerWindow::Layout() {
   }
   FBottomBar->SetTop(BottomBarTop(height));
   FGrip->SetBounds(0, GripTop(Height()), Width(), 4);
+  if (FNoticePanel) FNoticePanel->SetTop(NoticeTop(FBand, ListPanelVisible()));
 }
 
 }  // namespace ui

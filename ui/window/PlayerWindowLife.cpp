@@ -113,16 +113,16 @@ void TPlayerWindow::Tick() {
 void TPlayerWindow::VolumeSlider(bool open) {
   (open ? FVolumeShowTimer : FVolumeHideTimer)->SetEnabled(false);
   if (open == FVolumeControl->Expanded()) return;
-  // The open bar lies under the info area, which lets the pointer through
-  // to it meanwhile.
+  // The open bar covers the whole info area. A faded marquee left on top
+  // of it reads as text smeared over the track, so the info area steps
+  // aside (and lets the pointer through to the bar) until the bar closes.
   FInfoArea->SetEnabled(!open);
+  FInfoArea->SetVisible(!open);
   if (open) {
     FVolumeControl->Expand();
-    FInfoArea->SetOpacity(48);
     HideVolumeLabel();
   } else {
     FVolumeControl->Collapse();
-    FInfoArea->SetOpacity(255);
   }
   InvalidateTree();
 }

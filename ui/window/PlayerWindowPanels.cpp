@@ -73,6 +73,7 @@ bool TPlayerWindow::SlideListPanel(bool open) {
     FListContent->SetTop(-h);
     FListPanel->SetVisible(false);
   }
+  FNoticePanel->SetTop(NoticeTop(FBand, ListPanelVisible()));
   InvalidateTree();
   return true;
 }

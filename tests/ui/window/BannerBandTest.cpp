@@ -10,7 +10,9 @@
 #include "app/Options.h"
 #include "app/UpdateCheck.h"
 #include "ui/window/PlayerLayout.h"
+#include "ui/window/PlayerRecording.h"
 #include "ui/window/PlayerWindow.h"
+#include "widgets/backend/Offscreen.h"
 
 namespace {
 
@@ -113,6 +115,44 @@ TEST_F(BannerBandTest, ADownloadedBannerOpensTheBandWhenItArrives) {
   EXPECT_EQ(w.BannerBand(), 0);
   w.ShowBannerBand();
   EXPECT_EQ(w.BannerBand(), ui::BannerBandMax);
+}
+
+TEST_F(BannerBandTest, TheRecordingNoticeKeepsClearOfTheBandsCloseButton) {
+  KeepBannerFile(BannerDocument(Picture));
+  Kit.WriteFavourites({{u"Radyo", "http://127.0.0.1:1/a", 6}});
+  auto& w = Kit.Open();
+  ExpectOpenWithTheBanner(w);
+  auto place = [&](widgets::TControl* c) {
+    widgets::TPoint at = c->ClientToParent({0, 0}, &w);
+    return widgets::TRect{at.X, at.Y, at.X + c->Width(), at.Y + c->Height()};
+  };
+  auto overlap = [](const widgets::TRect& a, const widgets::TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+  };
+  auto click = [&](widgets::TControl* c) {
+    widgets::TRect r = place(c);
+    widgets::OffscreenWindowOf(w)->Click((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  };
+  Kit.Controller.PlayState = 1;
+  click(w.RecordButton());
+  ASSERT_TRUE(w.RecordingPanel()->Visible());
+  click(w.RecordingPart().StopButton());
+  ASSERT_TRUE(w.NoticePanel()->Visible());
+  EXPECT_FALSE(overlap(place(w.NoticePanel()), place(w.BannerClose())));
+  // A click on the band's close button reaches it, not the notice.
+  click(w.BannerClose());
+  EXPECT_EQ(w.BannerBand(), 0);
+  EXPECT_TRUE(w.NoticePanel()->Visible());
+  EXPECT_EQ(w.NoticePanel()->Top(), ui::ListPanelTop);
+
+  // With the list panel shut the notice sits right under the display.
+  w.ShowBannerBand();
+  ASSERT_EQ(w.BannerBand(), ui::BannerBandMax);
+  EXPECT_GE(place(w.NoticePanel()).Top, place(w.BannerClose()).Bottom);
+  w.HideListPanel();
+  EXPECT_EQ(w.NoticePanel()->Top(), ui::ListPanelTop);
+  w.ShowListPanel();
+  EXPECT_FALSE(overlap(place(w.NoticePanel()), place(w.BannerClose())));
 }
 
 }  // namespace

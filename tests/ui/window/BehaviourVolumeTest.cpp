@@ -3,6 +3,8 @@
 // hovering and closes after leaving, the thumb drag and the speaker's mute.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "MainLoop.h"
 #include "PlayerWindowKit.h"
 #include "app/Messages.h"
@@ -65,6 +67,20 @@ TEST_F(BehaviourVolumeTest, HoverOpensTheSliderTheThumbDragsAndTheSpeakerMutes) 
   Native()->MouseMove(74, 62);  // the speaker
   ASSERT_TRUE(testkit::PumpUntil([&] { return w.VolumeControl()->Expanded(); }));
   EXPECT_EQ(w.VolumeControl()->Width(), 175);
+  // The open bar covers the info area: no trace of the marquee shows
+  // beneath it, whatever the marquee holds.
+  auto bar = [&] {
+    w.InvalidateTree();
+    std::vector<std::uint32_t> pixels;
+    const widgets::TBitmapEx& picture = w.Canvas().Bitmap();
+    for (int y = 52; y < 72; ++y)
+      for (int x = 86; x < 239; ++x) pixels.push_back(picture.Pixel(x, y));
+    return pixels;
+  };
+  w.Marquee()->SetCaption(u"");
+  auto empty = bar();
+  w.Marquee()->SetCaption(u"Power FM  \u266b  Uzun bir şarkı adı");
+  EXPECT_TRUE(bar() == empty) << "the marquee paints beneath the open bar";
   // While the slider is open a step shows no label: the bar tells.
   w.VolumeStepBy(1);
   EXPECT_FALSE(w.VolumeLabel()->Visible());

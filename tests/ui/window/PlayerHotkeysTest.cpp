@@ -4,6 +4,7 @@
 // marquee, once. The window runs in-process on the GTK backend beside the
 // real controller, which plays a 127.0.0.1 ICY station.
 #include <gdk/gdk.h>
+#include <gtk/gtk.h>
 #include <gtest/gtest.h>
 
 #include "DesktopKit.h"
@@ -12,6 +13,7 @@
 #include "MainWindowTestKit.h"
 #include "PlayerWindowKit.h"
 #include "app/Messages.h"
+#include "ui/dialogs/HibernationNotice.h"
 #include "ui/dialogs/OptionsSheet.h"
 #include "ui/window/PlayerBus.h"
 #include "ui/window/PlayerWindow.h"
@@ -31,11 +33,22 @@ class TWatchedWindow : public ui::TPlayerWindow {
   void WndProc(TMessage& m) override {
     if (m.Msg == WM_COMMAND) Commands.push_back(m.WParam);
     if (m.Msg == ui::UM_MEDIA_COMMAND) Media.push_back(m.WParam);
+    if (m.Msg == WM_NULL) ++Marks;
     TPlayerWindow::WndProc(m);
   }
   bool Got(WPARAM command) const { return std::find(Commands.begin(), Commands.end(), command) != Commands.end(); }
   std::vector<WPARAM> Commands, Media;
+  int Marks = 0;
 };
+
+// Runs `step` on the main loop every 20 ms until it returns false, also
+// inside the nested loop of a modal dialog.
+void RunInsideLoops(std::function<bool()> step) {
+  auto* held = new std::function<bool()>(std::move(step));
+  g_timeout_add_full(G_PRIORITY_DEFAULT, 20, +[](gpointer data) -> gboolean {
+    return (*static_cast<std::function<bool()>*>(data))() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+  }, held, +[](gpointer data) { delete static_cast<std::function<bool()>*>(data); });
+}
 
 std::u16string MenuText(widgets::HMENU menu, UINT id) {
   for (const auto& item : widgets::MenuItems(widgets::GetSubMenu(menu, 0)))
@@ -155,6 +168,36 @@ TEST_F(PlayerHotkeysTest, KeysReachTheWindowAndAHeldCombinationIsNamedOnce) {
   bool top = w.AlwaysTop();
   Press("ctrl+alt+h");
   ASSERT_TRUE(PumpUntil([&] { return w.AlwaysTop() != top; }, 10000));
+
+  // Keys pressed while the hibernation notice waits for its answer are
+  // dropped, not kept to fire all at once after it.
+  fx.Options->WriteBool(app::obHiberAlert, true);
+  w.Commands.clear();
+  int stage = 0, ticks = 0;
+  RunInsideLoops([&] {
+    GtkWidget* notice = ui::THibernationNotice::OpenNotice();
+    if (stage == 0 && notice) {
+      Press("ctrl+alt+g");
+      Press("ctrl+alt+k");
+      // The presses are in this client's queue after a round trip.
+      gdk_display_sync(gdk_display_get_default());
+      stage = 1;
+    } else if (stage == 1 && (!gdk_events_pending() || ++ticks > 100)) {
+      gtk_dialog_response(GTK_DIALOG(notice), GTK_RESPONSE_OK);
+      stage = 2;
+    }
+    return stage < 2;
+  });
+  Press("ctrl+alt+k");
+  ASSERT_TRUE(PumpUntil([&] { return stage == 2 && !ui::THibernationNotice::OpenNotice(); }, 20000));
+  PostMessage(w.WindowHandle(), WM_NULL);
+  ASSERT_TRUE(PumpUntil([&] { return w.Marks == 1; }));
+  EXPECT_EQ(w.Commands, std::vector<WPARAM>{ui::cmHibernate});
+  EXPECT_TRUE(w.Visible());
+  EXPECT_TRUE(w.Hibernating());
+  fx.Options->WriteBool(app::obHiberAlert, false);
+  Press("ctrl+alt+k");
+  ASSERT_TRUE(PumpUntil([&] { return !w.Hibernating(); }, 10000));
 
   // A hotkey set to 0 is not grabbed and leaves the menu without a key text.
   fx.Options->WriteHotkey(app::ohHibernate, 0);
