@@ -85,6 +85,7 @@ void TBrowserWindow::CreateView() {
                    this);
   g_signal_connect(FView, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
                      auto* self = Self(data);
+                     if (self->ShowBlockedAddress(event)) return;
                      switch (event) {
                        case WEBKIT_LOAD_STARTED: Fire(self->OnBeforeNavigate); break;
                        case WEBKIT_LOAD_COMMITTED: Fire(self->OnNavigateComplete); break;
@@ -130,6 +131,21 @@ void TBrowserWindow::Navigate(const std::string& address) {
   }
   CreateView();
   webkit_web_view_load_uri(FView, address.c_str());
+}
+
+bool TBrowserWindow::ShowBlockedAddress(int event) {
+  // An address on a port the engine refuses to use (9, 25, ...) ends as
+  // an empty page without any failure being reported.
+  const char* uri = webkit_web_view_get_uri(FView);
+  if (event == WEBKIT_LOAD_STARTED) FRequested = uri ? uri : "";
+  if (event != WEBKIT_LOAD_FINISHED) return false;
+  std::string requested = std::move(FRequested);
+  FRequested.clear();
+  if (!uri || std::string(uri) != "about:blank" || requested.empty() || requested == "about:blank") return false;
+  std::string page = LoadErrorPage(requested, nullptr);
+  if (page.empty()) return false;
+  webkit_web_view_load_alternate_html(FView, page.c_str(), requested.c_str(), nullptr);
+  return true;
 }
 
 void TBrowserWindow::GoBack() {

@@ -60,10 +60,14 @@ class TBrowserWindow : public widgets::TWindow {
   void CreateView();
   void Apply();
   void History();
+  // Follows the load events; true when a finished load put up the error
+  // page instead.
+  bool ShowBlockedAddress(int event);
 
   TWebSession& FSession;
   WebKitWebView* FView = nullptr;
   std::string FOffscreenAddress;
+  std::string FRequested;  // the address of the load under way
   std::uint8_t FPageOpacity = 0;
   bool FShown = false;
 };
