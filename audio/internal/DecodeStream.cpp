@@ -328,6 +328,7 @@ int TDecodeStream::DecodeFirstFrame() {
     if (proc_ && packet_->size > 0)
       Callback([&] { proc_(packet_->data, static_cast<DWORD>(packet_->size), user_); });
     packetBytes_ += static_cast<uint64_t>(packet_->size);
+    CountPacketTime();
     bool gotFrame = false;
     if (avcodec_send_packet(codec_, packet_) >= 0) {
       while (avcodec_receive_frame(codec_, frame_) >= 0) {
@@ -466,6 +467,7 @@ void TDecodeStream::Run() {
       if (proc_ && packet_->size > 0)
         Callback([&] { proc_(packet_->data, static_cast<DWORD>(packet_->size), user_); });
       packetBytes_ += static_cast<uint64_t>(packet_->size);
+      CountPacketTime();
       if (format_->pb) filePos_ = avio_tell(format_->pb);
       bool ok = DecodePacket(packet_, true);
       av_packet_unref(packet_);

@@ -117,6 +117,8 @@ class TDecodeStream : public TChannel {
   // more frames are decoded (decoder thread).
   void LearnBitrate();
   void MeasureBitrate();
+  // Adds the packet just read to the bytes and seconds its demuxer timed.
+  void CountPacketTime();
   // Undecoded bytes taken from the download buffer whose audio has not
   // been played yet: the demuxer's and decoder's share of the buffer.
   uint64_t DecoderBacklog();
@@ -127,6 +129,9 @@ class TDecodeStream : public TChannel {
   uint64_t nextLearnAt_ = 0;  // decoded frames at which the rate is measured next (decoder thread)
   bool bitrateGiven_ = false;  // by the server or the codec: not measured
   double measuredSeconds_ = 0; // of audio the rate in use was measured over
+  // Packets with a duration (decoder thread): their bytes and seconds.
+  uint64_t timedBytes_ = 0;
+  double timedSeconds_ = 0;
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
   std::atomic<int> indexEntries_{0};

@@ -9,7 +9,8 @@
 // network buffer, 50 % pre-buffer). For each case it prints the medians of:
 // when the pre-buffer's bytes (half the buffer length at the stream's real
 // bit rate) had been sent, when the player reached psPlaying, and the
-// difference, which is what the player adds to the network's own time.
+// difference, which is what the player adds to the network's own time,
+// with the smallest and largest difference of the runs.
 // When mpv is installed its time to playback on the same stream is printed
 // beside. A codec named after the runs measures that codec only.
 #include <glib.h>
@@ -70,6 +71,7 @@ struct TCase {
 struct TResult {
   int kbps = 0;
   double arrival = -1, playing = -1, difference = 0, mpv = -1;
+  double fastest = 0, slowest = 0;  // the smallest and largest difference of the runs
   int failures = 0;
 };
 
@@ -119,6 +121,10 @@ TResult Measure(TBassRadioPlayer& player, const TCase& c, const std::string& mus
   result.arrival = Median(arrivals);
   result.playing = Median(playings);
   result.difference = Median(differences);
+  if (!differences.empty()) {
+    result.fastest = *std::min_element(differences.begin(), differences.end());
+    result.slowest = *std::max_element(differences.begin(), differences.end());
+  }
   result.mpv = Median(mpvs);
   return result;
 }
@@ -140,8 +146,8 @@ int main(int argc, char** argv) {
   player.SetNetTimeout(15000);
   std::printf("Play to psPlaying, medians of %d runs (buffer %d ms, pre-buffer %d %%)%s\n", runs, kNetBuffer,
               kPrebufferPercent, mpv ? "" : "; mpv is not installed");
-  std::printf("%-5s %5s %5s %7s %12s %12s %12s %10s\n", "codec", "kbps", "real", "icy-br", "arrival s", "playing s", "difference",
-              mpv ? "mpv s" : "");
+  std::printf("%-5s %5s %5s %7s %12s %12s %12s %15s %10s\n", "codec", "kbps", "real", "icy-br", "arrival s", "playing s",
+              "difference", "runs' range", mpv ? "mpv s" : "");
   bool ok = true;
   double worst = -1e9;
   for (const char* codec : {"mp3", "aac"}) {
@@ -156,8 +162,8 @@ int main(int argc, char** argv) {
         TResult r = Measure(player, {codec, kbps, icyBr}, music, runs, mpv);
         if (r.failures) ok = false;
         worst = std::max(worst, r.difference);
-        std::printf("%-5s %5d %5d %7s %12.3f %12.3f %12.3f", codec, kbps, r.kbps, icyBr ? "yes" : "no", r.arrival, r.playing,
-                    r.difference);
+        std::printf("%-5s %5d %5d %7s %12.3f %12.3f %12.3f %7.3f..%6.3f", codec, kbps, r.kbps, icyBr ? "yes" : "no", r.arrival,
+                    r.playing, r.difference, r.fastest, r.slowest);
         if (mpv) std::printf(" %10.3f", r.mpv);
         if (r.failures) std::printf("  (%d runs failed)", r.failures);
         std::printf("\n");
