@@ -423,6 +423,9 @@ class TPlayerWindow : public widgets::TWindowEx {
        FPlayNext = false;
   int FShowTime = 200, FHideTime = 500, FBuffer = 0, FTimeout = 0, FAttempt = 0;
   bool FWasPlaying = false;
+  // A player that fails reports the error and then its stop: the error
+  // text stays until the next start.
+  bool FErrorShown = false;
   bool FClosing = false;
   widgets::HICON FLargeIcon = 0;
   std::uintptr_t FPlayerMenu = 0;

@@ -134,11 +134,13 @@ void TPlayerWindow::PlayerMeta() {
 }
 
 void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
+  if (code == PE_ERROR) FErrorShown = true;
+  else if (code >= 1 && code <= 5) FErrorShown = false;  // a state of a started stream
   switch (code) {
     case 0:  // stopped
       ShowThrobber(false);
       FTitle.clear();
-      SetMarquee(FCurrentName, true);
+      if (!FErrorShown) SetMarquee(FCurrentName, true);
       UpdatePlayButton();
       // The recording ends with its stream; its file is kept.
       FRecording->PlayerStopped();

@@ -124,6 +124,14 @@ TEST_F(PlayerWindowTest, PlayButtonStartsAndStopsAndEventsDriveTheTexts) {
   Kit.Event(PE_ERROR, 2);
   EXPECT_EQ(w.MarqueeText(), u"Bağlantı kurulamadı.");
   EXPECT_EQ(w.MarqueeHint(), u"");
+  // The ffmpeg player reports its stop after the error: the error stays
+  // in view until the next start.
+  Kit.Event(PE_MUTE, 0);
+  Kit.Event(0);
+  EXPECT_EQ(w.MarqueeText(), u"Bağlantı kurulamadı.");
+  Kit.Event(4);
+  Kit.Event(0);
+  EXPECT_EQ(w.MarqueeText(), u"Radyo");
 }
 
 TEST_F(PlayerWindowTest, TheRecordingWarningShowsOnceThenBeeps) {
