@@ -401,8 +401,10 @@ std::string TAVConvRadioPlayer::StreamInfo() const {
 
 void TAVConvRadioPlayer::MetadataTick() {
   MetadataTimer->SetEnabled(false);
-  // Before playback the title waits for the start (see PrebufferTick).
-  if (Channel != 0 && OnMetadata) OnMetadata(this, GetMetaTag());
+  // Before playback the title waits for the start (see PrebufferTick):
+  // the channel exists while the pre-buffer fills, so its state decides.
+  if (Channel == 0 || State == psConnecting || State == psBuffering) return;
+  if (OnMetadata) OnMetadata(this, GetMetaTag());
 }
 
 std::string TAVConvRadioPlayer::GetMetaTag() {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -204,6 +205,30 @@ TEST_F(AVConvPlayer, PlaysALiveStreamThroughTheFifoWithTheDecodersDescription) {
   EXPECT_TRUE(Leftovers().empty());
   // The stream description stays readable after the stop.
   EXPECT_EQ(player.GetCodecName(), "mp3");
+}
+
+TEST_F(AVConvPlayer, ATitlePrintedWhileBufferingIsToldOnceWhenPlaybackStarts) {
+  // A small burst: the decoder prints the title long before the
+  // pre-buffer is full, as on a slow station or a loaded machine.
+  TLiveOptions options;
+  options.metaInt = 8000;
+  options.burst = 8000;
+  options.title = [](int) { return std::string("Sanatçı - Şarkı"); };
+  Live("/slow", options);
+  TAVConvRadioPlayer player;
+  Configure(player, server.Url("/slow"));
+  TEventLog log(player);
+  ASSERT_TRUE(player.Play());
+  ASSERT_TRUE(PumpUntil([&] { return !player.GetTitle().empty(); }, 20000)) << log.Joined();
+  ASSERT_TRUE(PumpUntil([&] { return log.Has("meta:StreamTitle='Sanatçı - Şarkı';"); }, 20000)) << log.Joined();
+  std::vector<std::string> events = log.Events();
+  auto play = std::find(events.begin(), events.end(), "play");
+  auto meta = std::find(events.begin(), events.end(), "meta:StreamTitle='Sanatçı - Şarkı';");
+  EXPECT_LT(play, meta) << log.Joined();
+  // Nothing tells it again while the same title repeats.
+  PumpFor(500);
+  EXPECT_EQ(log.Count("meta:StreamTitle='Sanatçı - Şarkı';"), 1) << log.Joined();
+  player.Stop();
 }
 
 TEST_F(AVConvPlayer, NoPrebufferReportsAHundredAndPlaysAtOnce) {
