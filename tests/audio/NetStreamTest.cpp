@@ -91,19 +91,19 @@ TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
   // Before playing, the buffer fills: the fill the player watches rises.
   const QWORD end = StreamGetFilePosition(h, FILEPOS_END);
   ASSERT_GT(end, 0u);
-  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_BUFFER) * 100 / end >= 50; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_BUFFER) * 100 / end >= 50; }, 30s));
   EXPECT_GE(StreamGetFilePosition(h, FILEPOS_CURRENT), StreamGetFilePosition(h, FILEPOS_BUFFER));
   ASSERT_TRUE(ChannelPlay(h, 0));
   // The mixer takes the stream up at once: on a loaded machine a decoder
   // that has not caught up yet shows as a short stall first.
-  EXPECT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 5s));
-  ASSERT_TRUE(WaitFor([&] { return meta.count >= 2; }, 8s));
+  EXPECT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 30s));
+  ASSERT_TRUE(WaitFor([&] { return meta.count >= 2; }, 30s));
   const char* title = ChannelGetTags(h, TAG_META);
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(std::string(title).rfind("StreamTitle='Artist - Song ", 0), 0u) << title;
   EXPECT_NE(std::string(title).find("';StreamUrl='';"), std::string::npos);
   EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
-  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 0; }, 2s));
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 0; }, 30s));
   // The download procedure got the audio bytes exactly, without metadata.
   {
     std::lock_guard lock(download.mutex);
@@ -116,12 +116,15 @@ TEST(NetStream, IcyMp3StreamGivesTitlesTagsPositionsAndRawBytes) {
 TEST(NetStream, IcyStatusLineAndAacAreAccepted) {
   audiotest::TLibrary library;
   const std::string aac = testkit::ReadBytes(Media("sine440.aac"));
+  // The title changes when the test has seen the first one, not after a
+  // number of blocks: a slow start must not skip the first title.
+  std::atomic<bool> next{false};
   testkit::FixtureServer server;
   server.Route("/aac", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     TLiveOptions o;
     o.icyStatusLine = true;
     o.contentType = "audio/aacp";
-    o.title = [](int block) { return std::string(block < 10 ? "Artist - Song" : "Artist - Next"); };
+    o.title = [&next](int) { return std::string(next ? "Artist - Next" : "Artist - Song"); };
     ServeLive(server, c, aac, o);
   });
   TMetaCount meta;
@@ -137,7 +140,10 @@ TEST(NetStream, IcyStatusLineAndAacAreAccepted) {
   EXPECT_EQ(ChannelGetTags(h, TAG_HTTP), nullptr);
   ChannelSetSync(h, SYNC_META, 0, &TMetaCount::Proc, &meta);
   ASSERT_TRUE(ChannelPlay(h, 0));
+  // The first metadata block may still be on its way when the stream opens.
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetTags(h, TAG_META) != nullptr; }, 30s));
   EXPECT_STREQ(ChannelGetTags(h, TAG_META), "StreamTitle='Artist - Song';StreamUrl='';");
+  next = true;
   // On a slow start the first title may arrive after the sync was set and
   // count once itself, so wait for the second title rather than a count.
   ASSERT_TRUE(WaitFor(
@@ -145,7 +151,7 @@ TEST(NetStream, IcyStatusLineAndAacAreAccepted) {
         const char* tags = ChannelGetTags(h, TAG_META);
         return meta.count >= 1 && tags && std::string(tags) == "StreamTitle='Artist - Next';StreamUrl='';";
       },
-      5s));
+      30s));
   // The same title again and again is one title.
   const int seen = meta.count;
   std::this_thread::sleep_for(1s);
@@ -249,9 +255,9 @@ TEST(NetStream, StallWhileStarvedThenPlayOn) {
   HSTREAM h = StreamCreateURL(server.Url("/stall").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
   ASSERT_NE(h, 0u) << ErrorGetCode();
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 10s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 30s));
   stallSeen = true;
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 10s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 30s));
   StreamFree(h);
 }
 
@@ -283,7 +289,7 @@ TEST(NetStream, TruncatedMetadataAndClosedConnectionEndTheStream) {
       },
       2s));
   // Ended before playing: the fill a player waits for is complete.
-  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_CONNECTED) == 0; }, 2s));
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_CONNECTED) == 0; }, 30s));
   // The fill also counts what the decoder holds, so it settles at complete
   // once the decoder has taken the last bytes.
   EXPECT_TRUE(WaitFor(
@@ -295,7 +301,7 @@ TEST(NetStream, TruncatedMetadataAndClosedConnectionEndTheStream) {
       2s));
   ASSERT_TRUE(ChannelPlay(h, 0));
   // Ends, drains, and is freed by AUTOFREE: the handle goes away.
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 30s));
 }
 
 TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
@@ -321,7 +327,7 @@ TEST(NetStream, HlsFolderPlaysAsItsAudioCodec) {
   EXPECT_EQ(info.ctype, CTYPE_STREAM_AAC);
   EXPECT_EQ(info.freq, 44100u);
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4; }, 30s));
   EXPECT_GT(download.total.load(), 1000u);
   EXPECT_GT(StreamGetFilePosition(h, FILEPOS_END), 0u);
   StreamFree(h);
@@ -454,7 +460,7 @@ TEST(NetStream, GarbageInTheMiddleIsSkipped) {
   ASSERT_NE(h, 0u) << ErrorGetCode();
   ASSERT_TRUE(ChannelPlay(h, 0));
   // Well past the noise (about 3.75 s in), still playing the tone.
-  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4 * 5; }, 8s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 4 * 5; }, 30s));
   EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
   EXPECT_NEAR(audiotest::ToneAmplitude(audiotest::RecentSamples(h, 4096, 2), 2, 44100, 440), 0.5, 0.05);
   StreamFree(h);

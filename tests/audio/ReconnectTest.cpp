@@ -46,10 +46,15 @@ TEST(Reconnect, DroppedLiveStreamStallsAndResumesTenTimes) {
   audiotest::TLibrary library;
   const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
-  std::atomic<int> connections{0};
+  // Every answer after the first waits until the test has seen the
+  // channel run dry, however long a loaded machine takes to look; the
+  // client is patient meanwhile (no time-out while it waits).
+  SetConfig(CONFIG_NET_TIMEOUT, 60000);
+  std::atomic<int> connections{0}, released{0};
   server.Route("/drop", [&](const testkit::HttpRequest&, testkit::Connection& c) {
-    // Every answer after the first comes late, so that the channel runs dry.
-    if (connections++ > 0 && !server.SleepFor(900ms)) return;
+    const int number = connections++;
+    while (released.load() < number)
+      if (!server.SleepFor(5ms)) return;
     TLiveOptions o;
     o.burst = 12000;
     o.bytesPerSecond = 16000;
@@ -77,11 +82,10 @@ TEST(Reconnect, DroppedLiveStreamStallsAndResumesTenTimes) {
   long rssAtCycle2 = 0;
   for (int cycle = 1; cycle <= 10; ++cycle) {
     SCOPED_TRACE(cycle);
-    ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 4s));
+    ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 30s));
     const uint64_t before = counts.bytes.load();
-    const auto stalledAt = std::chrono::steady_clock::now();
-    ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 3s));
-    EXPECT_LT(std::chrono::steady_clock::now() - stalledAt, 3s);
+    released = cycle;
+    ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 30s));
     EXPECT_GT(counts.bytes.load(), before);
     if (cycle == 2) {
       threadsAtCycle2 = ThreadCount();
@@ -120,9 +124,9 @@ TEST(Reconnect, EncoderFeedContinuesAcrossADrop) {
   HENCODE e = Encode_Start(h, line.c_str(), ENCODE_NOHEAD, nullptr, nullptr);
   ASSERT_NE(e, 0u);
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return connections.load() >= 2; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return connections.load() >= 2; }, 30s));
   const QWORD atReconnect = ChannelGetPosition(h, POS_DECODE);
-  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > atReconnect + 44100 * 4; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > atReconnect + 44100 * 4; }, 30s));
   EXPECT_EQ(Encode_IsActive(e), ACTIVE_PLAYING);
   const QWORD played = ChannelGetPosition(h, POS_DECODE);
   ASSERT_TRUE(Encode_Stop(e));
@@ -133,11 +137,17 @@ TEST(Reconnect, EncoderFeedContinuesAcrossADrop) {
 TEST(Reconnect, StreamEndsWhenTheServerStaysAway) {
   audiotest::TLibrary library;
   SetConfig(CONFIG_NET_RECONNECT, 1200);
+  // The refusals wait until the test has seen the stall, so that a loaded
+  // machine cannot miss it; the client waits for them without a time-out.
+  SetConfig(CONFIG_NET_TIMEOUT, 60000);
   const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
   testkit::FixtureServer server;
   std::atomic<int> connections{0};
+  std::atomic<bool> stalled{false};
   server.Route("/once", [&](const testkit::HttpRequest&, testkit::Connection& c) {
     if (connections++ > 0) {
+      while (!stalled)
+        if (!server.SleepFor(5ms)) return;
       testkit::FixtureServer::Respond(c, 503, "text/plain", "gone");
       return;
     }
@@ -148,8 +158,9 @@ TEST(Reconnect, StreamEndsWhenTheServerStaysAway) {
   HSTREAM h = StreamCreateURL(server.Url("/once").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
   ASSERT_NE(h, 0u);
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 3s));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 4s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 30s));
+  stalled = true;
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 30s));
   EXPECT_GE(connections.load(), 2);
   StreamFree(h);
 }
@@ -163,10 +174,10 @@ TEST(Reconnect, StreamOfKnownLengthSimplyEnds) {
   });
   HSTREAM h = StreamCreateURL(server.Url("/file.mp3").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
   ASSERT_NE(h, 0u);
-  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_CURRENT) == mp3.size(); }, 3s));
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_CURRENT) == mp3.size(); }, 30s));
   EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_END), mp3.size());
   ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 4s));
+  ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 30s));
   EXPECT_EQ(server.RequestCount("/file.mp3"), 1);
   StreamFree(h);
 }
