@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "DisplayLock.h"
 #include "Offline.h"
 #include "platform/InstanceSocket.h"
 
@@ -18,6 +19,9 @@ std::string QorBinary() {
 namespace {
 
 testkit::ChildProcess::EnvChanges Prepare(const TQorEnv& env, TSettings settings) {
+  // The program's windows and key grabs go to the display: other tests
+  // must not click or type there meanwhile.
+  testkit::TakeDisplay();
   if (settings == TSettings::Quiet) testkit::SeedOfflineOptions(env.SettingsFolder());
   auto changes = testkit::OfflineEnvironment();
   changes.emplace_back("XDG_CONFIG_HOME", env.ConfigHome.string());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DisplayLock.h"
 #include "MainLoop.h"
 #include "widgets/backend/Offscreen.h"
 #include "core/Messages.h"
@@ -29,6 +30,8 @@ inline bool HaveProgram(const char* name) {
 
 // Runs a program found on the search path; true when it exits with 0.
 inline bool RunProgram(const std::vector<std::string>& args) {
+  // Input and keyboard layouts are the display's, shared with other tests.
+  testkit::TakeDisplay();
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -52,7 +55,9 @@ inline void Settle() {
 class GtkDisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    testkit::TakeDisplay();
+    if (!widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
   }
   void TearDown() override {
     core::ProcessMessages();

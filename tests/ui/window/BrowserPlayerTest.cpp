@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "DisplayLock.h"
 #include "FixtureServer.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
@@ -36,6 +37,7 @@ using browsertest::WaitForScript;
 class BrowserPlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testkit::TakeDisplay();  // windows and input on the display other tests share
     if (!std::getenv("DISPLAY") || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
     deploy::Reset();
   }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "DisplayLock.h"
 #include "MainLoop.h"
 #include "PlayerWindowKit.h"
 #include "lists/ListIO.h"
@@ -84,6 +85,7 @@ struct TMenuChooser {
 class CommandGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testkit::TakeDisplay();  // windows and input on the display other tests share
     if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     // Away from where the program's other test windows appear.

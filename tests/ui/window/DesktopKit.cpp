@@ -3,10 +3,15 @@
 #include <X11/Xlib.h>
 #include <glib.h>
 
+#include "DisplayLock.h"
+
 
 namespace uitest {
 
 std::optional<std::string> RunTool(const std::vector<std::string>& args) {
+  // xdotool and the like act on the display: taken first (a test's own
+  // display has a lock of its own, which nobody else asks for).
+  testkit::TakeDisplay();
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);

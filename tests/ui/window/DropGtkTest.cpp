@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "DisplayLock.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
@@ -53,6 +54,7 @@ struct TDragSource {
 class DropGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testkit::TakeDisplay();  // windows and input on the display other tests share
     if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     Kit->WriteOptions("[player]\nautoplay=0\nleft=700\ntop=300\n[playlist]\nvisible=0\n");

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "DisplayLock.h"
 #include "FixtureServer.h"
 #include "LiveStream.h"
 #include "MainLoop.h"
@@ -27,6 +28,7 @@ using uitest::Xdotool;
 class PlayerGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testkit::TakeDisplay();  // windows and input on the display other tests share
     gchar* xdotool = g_find_program_in_path("xdotool");
     bool have = xdotool != nullptr;
     g_free(xdotool);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "DisplayLock.h"
 #include "LiveStream.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
@@ -202,6 +203,7 @@ void TPlayerWindowKit::Event(WPARAM code, LPARAM value) {
 }
 
 bool Xdotool(const std::vector<std::string>& args) {
+  testkit::TakeDisplay();
   std::vector<std::string> all = {"xdotool"};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 
+#include "DisplayLock.h"
 #include "FixtureServer.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
@@ -30,6 +31,7 @@ using namespace core;
 class RecordingGtkTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testkit::TakeDisplay();  // windows and input on the display other tests share
     if (!std::getenv("DISPLAY") || !uitest::Have("xdotool") || !uitest::Have("ffprobe") || !widgets::UseGtkBackend())
       GTEST_SKIP() << "no display, xdotool or ffprobe";
   }
