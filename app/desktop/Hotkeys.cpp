@@ -29,7 +29,20 @@ std::string HotkeyAccelerator(int hotkey) {
 
 namespace {
 
-bool gInitialised = false;
+// The display the key grabber watches. It hooks into the display that is
+// the default when it starts, so a new default display (one closed and
+// another opened in the same process) needs it started again; the weak
+// pointer empties when the display it watched is closed.
+GdkDisplay* gWatchedDisplay = nullptr;
+
+void WatchDefaultDisplay() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (display == gWatchedDisplay) return;
+  if (gWatchedDisplay) g_object_remove_weak_pointer(G_OBJECT(gWatchedDisplay), reinterpret_cast<gpointer*>(&gWatchedDisplay));
+  keybinder_init();
+  gWatchedDisplay = display;
+  g_object_add_weak_pointer(G_OBJECT(gWatchedDisplay), reinterpret_cast<gpointer*>(&gWatchedDisplay));
+}
 
 bool HasKey(const std::string& accelerator) {
   guint keyval = 0;
@@ -64,10 +77,7 @@ void TGlobalKeys::Dispatch(const char*, void* binding) {
 
 TGlobalKeys::TResult TGlobalKeys::Bind(const std::string& accelerator, std::function<void()> pressed) {
   if (accelerator.empty() || !Available() || !HasKey(accelerator)) return TResult::NoKey;
-  if (!gInitialised) {
-    keybinder_init();
-    gInitialised = true;
-  }
+  WatchDefaultDisplay();
   auto binding = std::make_unique<TBinding>(TBinding{accelerator, std::move(pressed)});
   // False means the server refused the grab: another client holds it.
   if (!keybinder_bind(accelerator.c_str(), Dispatch, binding.get())) return TResult::Held;

@@ -27,6 +27,9 @@ void SetBackend(std::unique_ptr<TBackend> backend) {
   static std::vector<std::unique_ptr<TBackend>> retired;
   if (Slot()) retired.push_back(std::move(Slot()));
   Slot() = std::move(backend);
+  // Keys and buttons held on the old backend's display (a release it never
+  // saw: its window went first) are nothing the new one has pressed.
+  for (auto& key : gKeys) key = false;
 }
 
 bool TBackend::KeyDownNow(unsigned vk) { return GetKeyState(vk) < 0; }

@@ -7,6 +7,8 @@
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "DesktopKit.h"
 #include "FixtureServer.h"
 #include "MainLoop.h"
@@ -61,20 +63,26 @@ class PlayerHotkeysTest : public ::testing::Test {
   void SetUp() override {
     if (!uitest::Have("Xvfb") || !uitest::Have("xdotool") || !uitest::Have("dbus-daemon"))
       GTEST_SKIP() << "needs Xvfb, xdotool and dbus-daemon";
+    // GTK starts on the display the other tests of the process share (when
+    // there is one), so that there is a display to go back to: this test's
+    // own X server is gone once it ends.
+    if (std::getenv("DISPLAY")) widgets::UseGtkBackend();
+    FShared = gdk_display_get_default();
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     // The media-player service goes to a bus of its own as well.
     FBus = uitest::StartSessionBus(FDir.Path());
     ASSERT_TRUE(FBus->Ok());
     ASSERT_TRUE(widgets::UseGtkBackend());
+    // Grabs must go to this test's own display, a connection of its own
+    // that it closes again before its X server ends.
     GdkDisplay* display = gdk_display_get_default();
-    // Run beside other tests in one process, GTK may already be on the
-    // shared display: grabs must go to this test's own.
     if (!display || FDisplay->Address() != gdk_display_get_name(display)) {
       display = gdk_display_open(FDisplay->Address().c_str());
       ASSERT_NE(display, nullptr);
       gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
     }
+    FOwn = display;
     FOther = std::make_unique<uitest::TForeignGrab>(FDisplay->Address());
     ASSERT_TRUE(FOther->Ok());
   }
@@ -82,12 +90,20 @@ class PlayerHotkeysTest : public ::testing::Test {
     FOther.reset();
     ProcessMessages();
     widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    // A connection left open to the X server that ends with this test
+    // would end the whole process at its next read.
+    if (FOwn) {
+      if (FShared && FShared != FOwn) gdk_display_manager_set_default_display(gdk_display_manager_get(), FShared);
+      gdk_display_close(FOwn);
+    }
   }
   void Press(const std::string& keys) { uitest::RunTool({"xdotool", "key", keys}); }
 
   testkit::TempDir FDir;
   std::unique_ptr<uitest::TPrivateServer> FDisplay, FBus;
   std::unique_ptr<uitest::TForeignGrab> FOther;
+  GdkDisplay* FShared = nullptr;
+  GdkDisplay* FOwn = nullptr;
 };
 
 TEST_F(PlayerHotkeysTest, KeysReachTheWindowAndAHeldCombinationIsNamedOnce) {
