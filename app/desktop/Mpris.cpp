@@ -80,9 +80,9 @@ TTrackNames SplitArtistTitle(const std::u16string& title) {
   return {u"", Trim(title)};
 }
 
-TMprisServer::TMprisServer(TMprisPlayer& player) : FPlayer(player) {
+TMprisServer::TMprisServer(TMprisPlayer& player, GDBusConnection* bus) : FPlayer(player) {
   GError* error = nullptr;
-  FConnection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+  FConnection = bus ? G_DBUS_CONNECTION(g_object_ref(bus)) : g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
   if (!FConnection) {
     g_clear_error(&error);
     return;

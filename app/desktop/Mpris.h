@@ -52,7 +52,10 @@ class TMprisServer {
   // Connects to the session bus and asks for the bus name; when another
   // player holds it, for the name with ".instance<pid>" added, as the
   // interface allows. Without a session bus the service stays silent.
-  explicit TMprisServer(TMprisPlayer& player);
+  // `bus` (when given) is the connection to serve on instead: the session
+  // bus connection is one for the whole process, made for the first
+  // address it was asked for.
+  explicit TMprisServer(TMprisPlayer& player, GDBusConnection* bus = nullptr);
   ~TMprisServer();
   TMprisServer(const TMprisServer&) = delete;
   TMprisServer& operator=(const TMprisServer&) = delete;

@@ -42,12 +42,19 @@ class MprisServiceTest : public ::testing::Test {
     if (!uitest::Have("dbus-daemon")) GTEST_SKIP() << "needs dbus-daemon";
     FBus = uitest::StartSessionBus(FDir.Path());
     ASSERT_TRUE(FBus->Ok());
-    FShell = g_dbus_connection_new_for_address_sync(
-        FBus->Address().c_str(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
+    auto connect = [&] {
+      return g_dbus_connection_new_for_address_sync(
+          FBus->Address().c_str(),
+          GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                               G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+          nullptr, nullptr, nullptr);
+    };
+    FShell = connect();
     ASSERT_NE(FShell, nullptr);
+    // The service's own connection to this bus: the process's session bus
+    // connection may be an earlier test's (file choosers keep it alive).
+    FService = connect();
+    ASSERT_NE(FService, nullptr);
     FPlayer.Now.PlaybackStatus = "Playing";
     FPlayer.Now.Title = "Çiçek";
     FPlayer.Now.Artist = "Şebnem";
@@ -58,6 +65,7 @@ class MprisServiceTest : public ::testing::Test {
   void TearDown() override {
     if (FSubscription) g_dbus_connection_signal_unsubscribe(FShell, FSubscription);
     if (FShell) g_object_unref(FShell);
+    if (FService) g_object_unref(FService);
   }
 
   // A call from the shell's connection, answered while the loop runs
@@ -131,6 +139,7 @@ class MprisServiceTest : public ::testing::Test {
   testkit::TempDir FDir;
   std::unique_ptr<uitest::TPrivateServer> FBus;
   GDBusConnection* FShell = nullptr;
+  GDBusConnection* FService = nullptr;
   guint FSubscription = 0;
   std::string FName = app::MprisBusName;
   std::string FError;
@@ -145,7 +154,7 @@ TEST_F(MprisServiceTest, AnotherPlayerOnThePlainNameLeavesItTheInstanceName) {
       nullptr);
   ASSERT_NE(reply, nullptr);
   g_variant_unref(reply);
-  app::TMprisServer server(FPlayer);
+  app::TMprisServer server(FPlayer, FService);
   ASSERT_TRUE(PumpUntil([&] { return !server.BusName().empty(); }, 10000));
   FName = server.BusName();
   EXPECT_EQ(FName, std::string(app::MprisBusName) + ".instance" + std::to_string(::getpid()));
@@ -156,7 +165,7 @@ TEST_F(MprisServiceTest, AnotherPlayerOnThePlainNameLeavesItTheInstanceName) {
 }
 
 TEST_F(MprisServiceTest, SignalsWhatChangedAndPassesCallsToThePlayer) {
-  app::TMprisServer server(FPlayer);
+  app::TMprisServer server(FPlayer, FService);
   ASSERT_TRUE(PumpUntil([&] { return server.BusName() == app::MprisBusName; }, 10000));
   Follow();
   std::string firstTrack = TrackId();
