@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Encoding.h"
+#include "tests/ui/window/DesktopKit.h"
 #include "ui/controls/Edit.h"
 #include "widgets/paint/WindowEx.h"
 
@@ -79,6 +80,7 @@ TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
   };
   ASSERT_TRUE(PumpUntil([&] { return knows(GDK_KEY_idotless) && knows(GDK_KEY_scedilla) && knows(GDK_KEY_gbreve); }));
   Settle();
+  uitest::TKeysDoNotRepeat noRepeat;
   ASSERT_TRUE(RunProgram({"xdotool", "type", "--delay", "40", "kral ışığı"}));
   ASSERT_TRUE(PumpUntil([&] { return edit.Caption().size() >= 10; }))
       << "typed so far: " << enc::Utf16ToUtf8(edit.Caption());

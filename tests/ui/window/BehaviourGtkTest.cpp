@@ -19,6 +19,7 @@
 
 #include "../../widgets/GtkFixture.h"
 #include "../dialogs/DialogTestKit.h"
+#include "DesktopKit.h"
 #include "MainLoop.h"
 #include "PlayerWindowKit.h"
 #include "app/Messages.h"
@@ -138,6 +139,7 @@ TEST_F(BehaviourGtkTest, TypingIntoTheSearchBarFindsAndStepsThroughTheHits) {
   ClickAt(w, edit.X, edit.Y);
   ASSERT_TRUE(testkit::PumpUntil([&] { return bar.Edit->HasFocus(); }));
   EXPECT_EQ(bar.Edit->Caption(), u"");
+  uitest::TKeysDoNotRepeat noRepeat;
   ASSERT_TRUE(RunProgram({"xdotool", "type", "--delay", "40", "kral"}));
   ASSERT_TRUE(testkit::PumpUntil([&] { return bar.Counter->Caption() == u"1 / 2"; }));
   EXPECT_EQ(w.Favourites()->ItemIndex(), 1);

@@ -66,6 +66,23 @@ bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& ser
          SaveStations(env.SettingsFolder() / "playlist.rpf", stations);
 }
 
+TKeysDoNotRepeat::TKeysDoNotRepeat() : FDisplay(XOpenDisplay(nullptr)) {
+  auto* display = static_cast<Display*>(FDisplay);
+  if (!display) return;
+  XKeyboardState state{};
+  XGetKeyboardControl(display, &state);
+  FRepeated = state.global_auto_repeat == AutoRepeatModeOn;
+  XAutoRepeatOff(display);
+  XSync(display, False);
+}
+
+TKeysDoNotRepeat::~TKeysDoNotRepeat() {
+  auto* display = static_cast<Display*>(FDisplay);
+  if (!display) return;
+  if (FRepeated) XAutoRepeatOn(display);
+  XCloseDisplay(display);
+}
+
 TForeignGrab::TForeignGrab(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
 
 TForeignGrab::~TForeignGrab() {

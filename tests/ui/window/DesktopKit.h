@@ -74,6 +74,22 @@ class TForeignGrab {
   void* FDisplay = nullptr;
 };
 
+// No key of the display DISPLAY names repeats while the object lives.
+// xdotool presses and releases each key in turn; on a loaded machine the
+// release can come later than the server's repeat delay, and a repeated
+// letter is typed twice.
+class TKeysDoNotRepeat {
+ public:
+  TKeysDoNotRepeat();
+  ~TKeysDoNotRepeat();
+  TKeysDoNotRepeat(const TKeysDoNotRepeat&) = delete;
+  TKeysDoNotRepeat& operator=(const TKeysDoNotRepeat&) = delete;
+
+ private:
+  void* FDisplay = nullptr;
+  bool FRepeated = false;
+};
+
 // Xvfb 1280 x 1024 (DISPLAY); Ok() is false without Xvfb.
 std::unique_ptr<TPrivateServer> StartDisplay(const std::filesystem::path& logs);
 // dbus-daemon --session (DBUS_SESSION_BUS_ADDRESS); Ok() is false without it.
