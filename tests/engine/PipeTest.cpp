@@ -178,7 +178,8 @@ TEST(PipeThread, TerminateEndsTheReaderWhileTheChildIsSilent) {
     auto start = std::chrono::steady_clock::now();
     thread.Terminate();
     thread.WaitFor();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Far below the child's 30 s of silence, however loaded the machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(thread.Finished());
   }
   EXPECT_EQ(seen.lines, std::vector<std::string>{"ready"});

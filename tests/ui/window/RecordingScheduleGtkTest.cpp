@@ -27,11 +27,12 @@ TEST_F(RecordingScheduleGtkTest, AScheduleSetInTheDialogStartsAndStopsOnTime) {
   kit.Config.Schedule = &schedule;
   ui::TPlayerWindow& window = kit.Open();
 
-  // Three seconds from now, two seconds long, then the radio stops.
-  const ui::TClockReading now = ui::ReadSystemClock();
-  const int64_t startSecond = (now.WallSeconds + 3) % ui::SecondsPerDay;
+  // Three seconds from when the dialog shows (a loaded machine may take
+  // seconds to show it), two seconds long, then the radio stops.
+  int64_t startSecond = -1;
   testdialogs::WhenShown([] { return testdialogs::OpenToplevel(104); },
                          [&](GtkWidget* dialog) {
+                           startSecond = (ui::ReadSystemClock().WallSeconds + 3) % ui::SecondsPerDay;
                            testdialogs::SetTicked(dialog, 1000, true);
                            testdialogs::Choose(dialog, 1001, 1);
                            ui::SetTimeField(testdialogs::Control(dialog, 1002),
@@ -41,14 +42,16 @@ TEST_F(RecordingScheduleGtkTest, AScheduleSetInTheDialogStartsAndStopsOnTime) {
                            testdialogs::Click(dialog, ui::IDOK);
                          });
   window.OpenScheduleDialog();
+  ASSERT_GE(startSecond, 0) << "the dialog did not show";
   ASSERT_TRUE(schedule.ReadEnabled());
   EXPECT_EQ(schedule.ReadRadioName(), u"Kral FM");
   EXPECT_TRUE(window.TimerRunning(ui::tmSchedule));
 
   ASSERT_TRUE(testkit::PumpUntil([&] { return kit.Controller.Count(UM_PLAY) == 1; }, 15000));
-  // Not before its second.
+  // Not before its second, and late only as far as a loaded machine's
+  // timers are.
   const int64_t playedAt = ui::ReadSystemClock().WallSeconds;
-  EXPECT_LE((playedAt - startSecond + ui::SecondsPerDay) % ui::SecondsPerDay, 2);
+  EXPECT_LE((playedAt - startSecond + ui::SecondsPerDay) % ui::SecondsPerDay, 8);
   EXPECT_EQ(kit.Controller.PlayedName, u"Kral FM");
 
   // Connecting takes a while; the two seconds count from the playing state.
@@ -61,7 +64,7 @@ TEST_F(RecordingScheduleGtkTest, AScheduleSetInTheDialogStartsAndStopsOnTime) {
   ASSERT_TRUE(testkit::PumpUntil([&] { return kit.Controller.Count(UM_STOP_RECORDING) == 1; }, 10000));
   const auto recorded = Clock::now() - playing;
   EXPECT_GE(recorded, std::chrono::milliseconds(2000));
-  EXPECT_LT(recorded, std::chrono::milliseconds(4000));
+  EXPECT_LT(recorded, std::chrono::milliseconds(9000));
   EXPECT_TRUE(testkit::PumpUntil([&] { return kit.Controller.Count(UM_STOP) >= 2; }, 5000));
   EXPECT_EQ(kit.Controller.Count(UM_PLAY), 1) << "once a day";
 }
