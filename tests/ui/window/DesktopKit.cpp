@@ -9,8 +9,8 @@
 namespace uitest {
 
 std::optional<std::string> RunTool(const std::vector<std::string>& args) {
-  // xdotool and the like act on the display: taken first (a test's own
-  // display has a lock of its own, which nobody else asks for).
+  // xdotool and the like act on the display: the shared one is taken
+  // first (a test's own X server needs no turn).
   testkit::TakeDisplay();
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
