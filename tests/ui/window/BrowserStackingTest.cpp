@@ -26,6 +26,10 @@ struct TStacking {
   bool PageOpaque = false;
 };
 
+// The starting program makes and destroys windows between the listing
+// and the questions about them: a window already gone is no failure.
+int IgnoreGoneWindows(Display*, XErrorEvent*) { return 0; }
+
 // Finds the frame and the page window by their sizes; the page is the
 // frame less its border.
 TStacking ReadStacking(Display* display) {
@@ -33,6 +37,8 @@ TStacking ReadStacking(Display* display) {
   Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, root, &root, &parent, &children, &count)) return found;
+  XSync(display, False);
+  auto previous = XSetErrorHandler(IgnoreGoneWindows);
   Atom opacity = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
   for (unsigned i = 0; i < count; ++i) {
     XWindowAttributes a;
@@ -54,6 +60,8 @@ TStacking ReadStacking(Display* display) {
     }
   }
   if (children) XFree(children);
+  XSync(display, False);
+  XSetErrorHandler(previous);
   return found;
 }
 
