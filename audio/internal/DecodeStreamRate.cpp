@@ -26,16 +26,17 @@ void TDecodeStream::LearnBitrate() {
 }
 
 void TDecodeStream::MeasureBitrate() {
-  // The frames decoded so far, and, for the formats whose frame headers
-  // give their length in bytes and time, the frames still waiting in the
-  // download buffer: at the start that is most of the server's burst,
-  // seconds of audio where the decoder has seen a fraction of one. AAC
-  // frames vary in size with the encoder's bit reservoir, and a rate taken
-  // over a few of them misses by several per cent, which the pre-buffer's
-  // 50 % point turns into a start a quarter second late.
-  // The packets' own durations where the demuxer gives them: a decoder
-  // drops the encoder's delay from its first frames (MP3 a fortieth of a
-  // second), which over the first second would read as a rate 2 % high.
+  // Over the packets decoded so far and, for the formats whose frame
+  // headers give their length in bytes and time, the frames still waiting
+  // in the download buffer: at the start that is most of the server's
+  // burst, seconds of audio where the decoder has seen a fraction of one.
+  // AAC frames vary in size with the encoder's bit reservoir, and a rate
+  // taken over a few of them misses by 2 or 3 %, which the pre-buffer's
+  // 50 % point of a 10 s buffer turns into a start 0.1 to 0.15 s off.
+  // Decoded packets count by their own durations where the demuxer gives
+  // them: a decoder drops the encoder's delay from its first frames (MP3
+  // a fortieth of a second), which over the first half second would read
+  // as a rate 5 % high.
   double bytes = static_cast<double>(timedBytes_);
   double seconds = timedSeconds_;
   if (seconds <= 0) {
