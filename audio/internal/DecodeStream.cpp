@@ -150,9 +150,11 @@ int TDecodeStream::OpenNet(std::unique_ptr<TNetSource> net, const std::string& f
     bitrateKbps_ = net_->IcyBitrate();
     net_->SizeBufferForBitrate(net_->IcyBitrate());
   } else {
+    FrameFormatFrom(formatName_.c_str());
     MeasureBitrate();
   }
   int error = OpenDemuxer(true);
+  if (error == ERROR_OK && !bitrateGiven_ && format_->iformat) FrameFormatFrom(format_->iformat->name);
   if (error == ERROR_OK) error = DecodeFirstFrame();
   if (error != ERROR_OK && !Aborting() && (net_->TimedOut() || OpenTimedOut())) error = DeadlineError();
   opening_ = false;
@@ -521,6 +523,9 @@ QWORD TDecodeStream::FilePosition(DWORD mode) {
       // a full buffer, so that a player waiting for its fill starts it (and
       // with nothing left, the fill is unknown, which starts it too).
       const bool endedLive = net_->Ended() && net_->ContentLength() < 0;
+      // The buffer's size follows the measure as more frames arrive, also
+      // while the decoder waits for playback to start.
+      if (mode == FILEPOS_END && !bitrateGiven_ && !frameFormat_.empty()) MeasureBitrate();
       const QWORD buffered = net_->Buffered();
       // What arrived and has not played counts, wherever it waits: in the
       // download buffer, or already taken by the demuxer and decoder. Only

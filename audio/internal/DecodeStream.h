@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -119,6 +120,8 @@ class TDecodeStream : public TChannel {
   void MeasureBitrate();
   // Adds the packet just read to the bytes and seconds its demuxer timed.
   void CountPacketTime();
+  // Whether the frames of the demuxer named so can be walked (MeasureFrames).
+  void FrameFormatFrom(const char* demuxer);
   // Undecoded bytes taken from the download buffer whose audio has not
   // been played yet: the demuxer's and decoder's share of the buffer.
   uint64_t DecoderBacklog();
@@ -127,11 +130,13 @@ class TDecodeStream : public TChannel {
   std::atomic<uint64_t> decodedFrames_{0};
   std::atomic<int> bitrateKbps_{0};
   uint64_t nextLearnAt_ = 0;  // decoded frames at which the rate is measured next (decoder thread)
-  bool bitrateGiven_ = false;  // by the server or the codec: not measured
+  bool bitrateGiven_ = false;  // by the server or the codec: not measured (set while opening)
+  std::string frameFormat_;    // "mp3" or "aac" when the frames can be walked (set while opening)
+  std::mutex measureMutex_;    // the decoder thread and the fill's readers both measure
   double measuredSeconds_ = 0; // of audio the rate in use was measured over
-  // Packets with a duration (decoder thread): their bytes and seconds.
-  uint64_t timedBytes_ = 0;
-  double timedSeconds_ = 0;
+  // Packets with a duration (written by the decoder thread): their bytes and seconds.
+  std::atomic<uint64_t> timedBytes_{0};
+  std::atomic<double> timedSeconds_{0};
   std::atomic<int64_t> fileSize_{-1};
   std::atomic<int64_t> filePos_{0};
   std::atomic<int> indexEntries_{0};

@@ -37,17 +37,20 @@ void TDecodeStream::MeasureBitrate() {
   // them: a decoder drops the encoder's delay from its first frames (MP3
   // a fortieth of a second), which over the first half second would read
   // as a rate 5 % high.
-  double bytes = static_cast<double>(timedBytes_);
-  double seconds = timedSeconds_;
+  // Decoded first, then the buffer: a packet taken in between is in
+  // neither, never in both.
+  constexpr double kLongest = 8;
+  std::lock_guard lock(measureMutex_);
+  if (measuredSeconds_ >= kLongest) return;
+  double bytes = static_cast<double>(timedBytes_.load());
+  double seconds = timedSeconds_.load();
   if (seconds <= 0) {
     bytes = static_cast<double>(packetBytes_.load());
     seconds = freq > 0 ? static_cast<double>(decodedFrames_.load()) / freq : 0.0;
   }
-  const char* demuxer = format_ && format_->iformat ? format_->iformat->name : formatName_.c_str();
-  const std::string frameFormat = std::strstr(demuxer, "aac") ? "aac" : std::strstr(demuxer, "mp3") ? "mp3" : "";
-  if (!frameFormat.empty()) {
+  if (!frameFormat_.empty()) {
     constexpr size_t kMeasuredBytes = 256 * 1024;
-    const TFrameRun waiting = MeasureFrames(net_->Peek(kMeasuredBytes, 0), frameFormat);
+    const TFrameRun waiting = MeasureFrames(net_->Peek(kMeasuredBytes, 0), frameFormat_);
     bytes += static_cast<double>(waiting.bytes);
     seconds += waiting.seconds;
   }
@@ -62,10 +65,15 @@ void TDecodeStream::MeasureBitrate() {
   net_->SizeBufferForBitrate(rounded);
 }
 
+void TDecodeStream::FrameFormatFrom(const char* demuxer) {
+  frameFormat_ = std::strstr(demuxer, "aac") ? "aac" : std::strstr(demuxer, "mp3") ? "mp3" : "";
+}
+
 void TDecodeStream::CountPacketTime() {
   if (kind_ != TKind::Net || packet_->duration <= 0 || packet_->size <= 0) return;
   timedBytes_ += static_cast<uint64_t>(packet_->size);
-  timedSeconds_ += static_cast<double>(packet_->duration) * av_q2d(format_->streams[streamIndex_]->time_base);
+  timedSeconds_ = timedSeconds_.load() +
+                  static_cast<double>(packet_->duration) * av_q2d(format_->streams[streamIndex_]->time_base);
 }
 
 uint64_t TDecodeStream::DecoderBacklog() {
