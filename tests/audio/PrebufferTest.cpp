@@ -125,7 +125,9 @@ TEST(Prebuffer, AacWithoutIcyBrIsMeasuredOverTheWholeBurst) {
     }
     ExpectBufferLengthAt(h, realBytesPerSecond);
     // Resized under the burst, the buffer lost none of it from its fill.
-    if (!parts) EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_BUFFER), kBurst);
+    if (!parts) {
+      EXPECT_EQ(StreamGetFilePosition(h, FILEPOS_BUFFER), kBurst);
+    }
     resume = true;
     EXPECT_TRUE(StreamFree(h));
   }
