@@ -17,7 +17,7 @@
 // the latter, and the heap in use that the soak player reports; at the end
 // it prints the slope of each in KB per minute after the first minute in
 // three ways (see SoakTrend.h: a straight line, the line through each
-// window's lowest sample, the slope inside the levels) and checks the goal
+// window's low, the slope inside the levels) and checks the goal
 // on the last two of the anonymous figures and the heap: at most 2 KB a
 // minute. The whole PSS also counts the pages of shared libraries, whose
 // share moves whenever other processes map or drop the same libraries, so
@@ -224,7 +224,8 @@ int TrendOfFile(const char* path, double window) {
   std::printf("%zu samples: line %.2f, lows %.2f, levels %.2f KB a minute, %d jumps\n", points.size(), t.raw,
               t.minima, t.inLevels, t.jumps);
   for (const auto& w : t.windows)
-    std::printf("%5.1f-%5.1f min  lowest %8.0f KB  highest %8.0f KB\n", w.from, w.to, w.low, w.high);
+    std::printf("%5.1f-%5.1f min  lowest %8.0f KB  low %8.0f KB  highest %8.0f KB\n", w.from, w.to, w.low, w.floor,
+                w.high);
   return 0;
 }
 
@@ -297,7 +298,8 @@ int main(int argc, char** argv) {
   // Ten-minute windows, or thirds of a shorter run.
   const double window = std::min(10.0, std::max(1.0, (minutes - 1) / 3.0));
   std::printf("\nKB a minute after the first minute: \"line\" is the least-squares line through all\n"
-              "samples; \"lows\" the line through the lowest sample of each %.0f-minute window; \"levels\"\n"
+              "samples; \"lows\" the line through each %.0f-minute window's low (its tenth percentile, so\n"
+              "that a sample or two taken between two channels do not count); \"levels\"\n"
               "the slope inside the levels (the samples between two jumps of more than %.0f KB, each\n"
               "run of them at its own height). A bounded buffer that is fuller or emptier moves only\n"
               "the first; growth moves the other two, and the goal is judged on them. \"heap used\" is\n"
@@ -325,8 +327,8 @@ int main(int argc, char** argv) {
     const soak::TTrend heap = TrendOf(p->samples, window, [](const TSample& s) { return s.heapKb; });
     if (hasHeap) row("heap used", first.heapKb, last.heapKb, heap);
     for (const auto& w : anon.windows)
-      std::printf("%-8s RssAnon %5.1f-%5.1f min  lowest %8.0f KB  highest %8.0f KB\n", p->name.c_str(), w.from, w.to,
-                  w.low, w.high);
+      std::printf("%-8s RssAnon %5.1f-%5.1f min  lowest %8.0f KB  low %8.0f KB  highest %8.0f KB\n", p->name.c_str(),
+                  w.from, w.to, w.low, w.floor, w.high);
     if (p->exitedEarly) {
       std::printf("FAIL: the %s player's process ended early (status %d)\n", p->name.c_str(), p->status);
       ok = false;

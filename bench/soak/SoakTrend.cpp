@@ -61,7 +61,7 @@ TTrend Trend(const std::vector<TPoint>& all, double skipMinutes, double windowMi
       if (!trend.windows.empty() && last - from < windowMinutes / 2) {
         trend.windows.back().to = from + windowMinutes;
       } else {
-        trend.windows.push_back({from, from + windowMinutes, p.kb, p.kb});
+        trend.windows.push_back({from, from + windowMinutes, p.kb, p.kb, p.kb});
         continue;
       }
     }
@@ -69,9 +69,16 @@ TTrend Trend(const std::vector<TPoint>& all, double skipMinutes, double windowMi
     w.low = std::min(w.low, p.kb);
     w.high = std::max(w.high, p.kb);
   }
-  for (auto& w : trend.windows) w.to = std::min(w.to, last);
   std::vector<TPoint> lows;
-  for (const auto& w : trend.windows) lows.push_back({(w.from + w.to) / 2, w.low});
+  for (auto& w : trend.windows) {
+    w.to = std::min(w.to, last);
+    std::vector<double> values;
+    for (const auto& p : points)
+      if (p.minutes >= w.from && p.minutes <= w.to) values.push_back(p.kb);
+    std::sort(values.begin(), values.end());
+    if (!values.empty()) w.floor = values[values.size() / 10];
+    lows.push_back({(w.from + w.to) / 2, w.floor});
+  }
   trend.minima = LeastSquaresSlope(lows);
 
   std::vector<std::vector<TPoint>> runs(1);

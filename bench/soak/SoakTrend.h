@@ -5,8 +5,9 @@
 // levels. A straight line through such samples follows which level the
 // late samples happen to hit, so besides it two figures are given that a
 // step does not move and growth does:
-//  - the slope of the lowest sample of each window of the run: a leak
-//    lifts every level, the lowest one too, wherever the samples fall;
+//  - the slope of each window's low (its tenth-lowest sample in a hundred,
+//    so that one sample taken between two channels does not count): a
+//    leak lifts every level, the lowest one too, wherever the samples fall;
 //  - the slope inside the levels: the samples between two jumps share one
 //    line's slope, each run of them its own height, so growth between the
 //    jumps shows even when the jumps hide it from the line.
@@ -23,12 +24,13 @@ struct TPoint {
 
 struct TWindow {
   double from, to;  // minutes
-  double low, high;
+  double low, high;  // the lowest and highest sample
+  double floor;      // the tenth percentile of the window's samples
 };
 
 struct TTrend {
   double raw = 0;      // KB a minute, least squares over the samples
-  double minima = 0;   // KB a minute, least squares over the windows' lowest samples
+  double minima = 0;   // KB a minute, least squares over the windows' floors
   double inLevels = 0; // KB a minute, the slope shared by the runs between jumps
   int jumps = 0;       // level changes counted
   std::vector<TWindow> windows;

@@ -67,3 +67,15 @@ TEST(SoakTrend, TheFirstMinuteIsLeftOutAndAShortTailJoinsTheWindowBefore) {
   EXPECT_DOUBLE_EQ(t.windows[1].low, 6000);
   EXPECT_DOUBLE_EQ(Trend({}, 1.0, 10.0, 128).minima, 0.0);
 }
+
+TEST(SoakTrend, ASampleTakenBetweenTwoChannelsIsNoLow) {
+  // Flat at 7,368 KB, but the first window caught the old channel freed
+  // and the new one not yet filled once: the low stays on the level.
+  std::vector<TPoint> points;
+  for (int i = 6; i <= 360; ++i) points.push_back({i / 6.0, i == 40 ? 6336.0 : 7368.0});
+  const soak::TTrend t = Trend(points, 1.0, 10.0, 128);
+  EXPECT_DOUBLE_EQ(t.windows[0].low, 6336);
+  EXPECT_DOUBLE_EQ(t.windows[0].floor, 7368);
+  EXPECT_NEAR(t.minima, 0.0, 0.01);
+  EXPECT_NEAR(t.inLevels, 0.0, 0.01);
+}
