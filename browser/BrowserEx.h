@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "browser/BrowserFrame.h"
 #include "browser/BrowserWindow.h"
 #include "browser/ToolBarEx.h"
 #include "browser/WebSession.h"
@@ -23,16 +24,16 @@ inline constexpr int FrameWidth = 850, FrameHeight = 580;
 inline constexpr int MinFrameWidth = 640, MinFrameHeight = 420;
 inline constexpr std::uint32_t FrameTint = 0xFF303030;
 
-class TBrowserEx : public widgets::TWindowEx {
+class TBrowserEx : public widgets::TWindowEx, public TBrowserFrame {
  public:
   explicit TBrowserEx(TBrowserConfig config);
   ~TBrowserEx() override;
 
   // Shows the frame (centred, the page transparent, when it was hidden)
   // and posts the page message.
-  void ShowPage(core::UINT message);
-  // The query of the next UM_BROWSER_REPORT.
-  void SetReportQuery(const std::u16string& query) { FReportQuery = query; }
+  void ShowPage(core::UINT message) override;
+  void SetReportQuery(const std::u16string& query) override { FReportQuery = query; }
+  widgets::TWindowEx& FrameWindow() override { return *this; }
   const std::u16string& ReportQuery() const { return FReportQuery; }
 
   // The grip rule: the grip's place for a drag of (dx, dy) from where it

@@ -14,9 +14,6 @@ typedef struct _GError GError;
 
 namespace browser {
 
-// At most this many hits go back to the search page.
-inline constexpr size_t MaxStationHits = 100;
-
 // The bytes and MIME type of a built-in file ("/find.html"); false when
 // there is none.
 bool BuiltinFile(const std::string& path, std::string& bytes, std::string& mime);

@@ -3,11 +3,10 @@
 // socket of the page script object, and the built-in pages.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "browser/BrowserFrame.h"
 #include "browser/ExternalDispatch.h"
 
 typedef struct _WebKitWebContext WebKitWebContext;
@@ -15,22 +14,6 @@ typedef struct _WebKitWebContext WebKitWebContext;
 namespace browser {
 
 class TExternalServer;
-
-// One hit of the station search of the built-in pages.
-struct TStationHit {
-  std::u16string Key;
-  std::u16string Name;
-  std::string Url;
-};
-using TStationFinder = std::function<std::vector<TStationHit>(const std::u16string& query)>;
-
-struct TBrowserConfig {
-  // The script object; without one, pages see no player members.
-  TExternalDispatch* Dispatch = nullptr;
-  bool Administrator = false;
-  // The built-in search page asks this as the user types.
-  TStationFinder FindStations;
-};
 
 class TWebSession {
  public:

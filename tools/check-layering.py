@@ -29,6 +29,7 @@ TARGETS = {
     'qor_core': 'core', 'qor_support': 'support', 'qor_widgets': 'widgets', 'qor_lists': 'lists',
     'qor_audio': 'audio', 'qor_platform': 'platform', 'qor_engine': 'engine', 'qor_app': 'app',
     'qor_desktop': 'app/desktop', 'qor_ui': 'ui', 'qor_browser': 'browser', 'qor_browser_wire': 'browser',
+    'qor_browser_pages': 'browser', 'qor_browser_objects': 'browser', 'qor-browser': 'browser',
     'qor-web-extension': 'browser', 'qor_strings': 'resources',
     'qor-cli': 'tools/qor-cli',
 }

@@ -34,6 +34,14 @@ if [[ -x "$cli" ]]; then
   [[ -z "$bad" ]] || fail "qor-cli links desktop libraries" "$bad"
 fi
 
+# The player loads WebKit with its first page (the browser module), never
+# at start.
+qor="${QOR_BUILD_DIR:-build}/app/qor"
+if [[ -x "$qor" ]]; then
+  bad=$(readelf -d "$qor" | grep NEEDED | grep -E 'webkit|javascriptcore' || true)
+  [[ -z "$bad" ]] || fail "qor links WebKit instead of loading the browser module" "$bad"
+fi
+
 # The whole order, from the includes and the link lines of every folder.
 python3 tools/check-layering.py || status=1
 

@@ -1,12 +1,13 @@
 // The player window's side of the embedded browser: the process-wide page
 // script object (made with the window), the browser frame (made on the
-// first page request), and what the pages may do to the player.
+// first page request, by the browser module loaded then), and what the
+// pages may do to the player.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "browser/BrowserEx.h"
+#include "browser/BrowserFrame.h"
 #include "browser/ExternalDispatch.h"
 
 namespace ui {
@@ -20,8 +21,9 @@ class TPlayerBrowser : public browser::TExternalHost {
 
   browser::TExternalDispatch& Dispatch() { return FDispatch; }
   // nullptr until the first page was asked for.
-  browser::TBrowserEx* Frame() const { return FFrame.get(); }
-  // Creates the frame when needed, shows it and opens the page.
+  browser::TBrowserFrame* Frame() const { return FFrame.get(); }
+  // Creates the frame when needed, shows it and opens the page. When the
+  // browser module cannot be loaded the window says why in a message box.
   void ShowPage(core::UINT message);
   // Reports a database entry as broken (its key) on the vendor's page.
   void Report(const std::u16string& key);
@@ -34,12 +36,12 @@ class TPlayerBrowser : public browser::TExternalHost {
   void CloseBrowser() override;
 
  private:
-  browser::TBrowserEx& NeedFrame();
+  browser::TBrowserFrame* NeedFrame();
   std::vector<browser::TStationHit> Find(const std::u16string& query) const;
 
   TPlayerWindow& FWindow;
   browser::TExternalDispatch FDispatch;
-  std::unique_ptr<browser::TBrowserEx> FFrame;
+  std::unique_ptr<browser::TBrowserFrame> FFrame;
 };
 
 }  // namespace ui

@@ -30,7 +30,7 @@
 #include "widgets/paint/WindowEx.h"
 
 namespace browser {
-class TBrowserEx;
+class TBrowserFrame;
 class TExternalDispatch;
 }  // namespace browser
 
@@ -211,7 +211,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   // The vendor's report page for a database entry's key.
   void ReportStation(const std::u16string& key);
   void CloseBrowser();
-  browser::TBrowserEx* BrowserFrame() const;
+  browser::TBrowserFrame* BrowserFrame() const;
   browser::TExternalDispatch& ExternalDispatch();
   bool BrowserAdministrator() const;
 
@@ -262,8 +262,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   widgets::TImageEx* RecordButton() const { return FRecordButton; }
   widgets::TImageEx* ScheduleButton() const { return FScheduleButton; }
 
-  // The recording warning: a message box, or only a beep while one is
-  // open. Replaceable so tests can answer it.
+  // The recording warning (a message box, or only a beep while one is
+  // open) and a browser that cannot be opened. Replaceable so tests can
+  // answer it.
   std::function<void(const std::u16string& text, const std::u16string& caption)> ShowInfoBox;
 
   void WndProc(core::TMessage& message) override;

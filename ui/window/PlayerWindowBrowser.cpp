@@ -1,12 +1,15 @@
 // The embedded browser from the player window: showing its pages, playing
 // what a page asks for, the report page, and the frame closing with the
 // window.
+#include <cstdio>
+
 #include "app/Globals.h"
 #include "app/Messages.h"
-#include "browser/BuiltinPages.h"
+#include "browser/BrowserModule.h"
 #include "browser/Pages.h"
 #include "core/Encoding.h"
 #include "lists/PlayList.h"
+#include "resources/strings/StringTable.h"
 #include "ui/listbox/PlayListBoxEx.h"
 #include "ui/window/PlayerBrowser.h"
 #include "ui/window/PlayerWindow.h"
@@ -20,29 +23,39 @@ TPlayerBrowser::TPlayerBrowser(TPlayerWindow& window) : FWindow(window), FDispat
 
 TPlayerBrowser::~TPlayerBrowser() = default;
 
-browser::TBrowserEx& TPlayerBrowser::NeedFrame() {
+browser::TBrowserFrame* TPlayerBrowser::NeedFrame() {
   if (!FFrame) {
     browser::TBrowserConfig config;
     config.Dispatch = &FDispatch;
     config.Administrator = FWindow.BrowserAdministrator();
     config.FindStations = [this](const std::u16string& query) { return Find(query); };
-    FFrame = std::make_unique<browser::TBrowserEx>(std::move(config));
-    FFrame->SetParentWindow(FWindow.WindowHandle());
+    std::string error;
+    FFrame = browser::MakeBrowserFrame(std::move(config), error);
+    if (!FFrame) {
+      std::fprintf(stderr, "qor: the browser cannot be opened: %s\n", error.c_str());
+      if (FWindow.ShowInfoBox)
+        FWindow.ShowInfoBox(u"Tarayıcı açılamadı.\n" + enc::Utf8ToUtf16(error), res::LoadStr(res::IDS_APP_TITLE));
+      return nullptr;
+    }
+    FFrame->FrameWindow().SetParentWindow(FWindow.WindowHandle());
   }
-  return *FFrame;
+  return FFrame.get();
 }
 
-void TPlayerBrowser::ShowPage(UINT message) { NeedFrame().ShowPage(message); }
+void TPlayerBrowser::ShowPage(UINT message) {
+  if (browser::TBrowserFrame* frame = NeedFrame()) frame->ShowPage(message);
+}
 
 void TPlayerBrowser::Report(const std::u16string& key) {
   if (key.empty() || !browser::ReportAvailable()) return;
-  browser::TBrowserEx& frame = NeedFrame();
-  frame.SetReportQuery(browser::ReportQuery(key, FWindow.BrowserAdministrator()));
-  frame.ShowPage(browser::UM_BROWSER_REPORT);
+  browser::TBrowserFrame* frame = NeedFrame();
+  if (!frame) return;
+  frame->SetReportQuery(browser::ReportQuery(key, FWindow.BrowserAdministrator()));
+  frame->ShowPage(browser::UM_BROWSER_REPORT);
 }
 
 void TPlayerBrowser::Close() {
-  if (FFrame && FFrame->HandleAllocated()) SendMessage(FFrame->WindowHandle(), WM_CLOSE);
+  if (FFrame && FFrame->FrameWindow().HandleAllocated()) SendMessage(FFrame->FrameWindow().WindowHandle(), WM_CLOSE);
 }
 
 void TPlayerBrowser::ListenTo(const std::u16string& name, const std::u16string& address) {
@@ -54,7 +67,7 @@ int TPlayerBrowser::AddStation(const std::u16string& key, const std::u16string& 
 }
 
 void TPlayerBrowser::CloseBrowser() {
-  if (FFrame) FFrame->SetVisible(false);
+  if (FFrame) FFrame->FrameWindow().SetVisible(false);
 }
 
 std::vector<browser::TStationHit> TPlayerBrowser::Find(const std::u16string& query) const {
@@ -77,7 +90,7 @@ void TPlayerWindow::ReportStation(const std::u16string& key) { FBrowser->Report(
 
 void TPlayerWindow::CloseBrowser() { FBrowser->Close(); }
 
-browser::TBrowserEx* TPlayerWindow::BrowserFrame() const { return FBrowser->Frame(); }
+browser::TBrowserFrame* TPlayerWindow::BrowserFrame() const { return FBrowser->Frame(); }
 
 browser::TExternalDispatch& TPlayerWindow::ExternalDispatch() { return FBrowser->Dispatch(); }
 

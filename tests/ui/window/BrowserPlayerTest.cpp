@@ -16,6 +16,7 @@
 #include "PlayerWindowKit.h"
 #include "TempDir.h"
 #include "app/Messages.h"
+#include "browser/BrowserModule.h"
 #include "browser/Pages.h"
 #include "core/Encoding.h"
 #include "lists/ListIO.h"
@@ -33,6 +34,10 @@ using namespace core;
 using browsertest::RunScript;
 using browsertest::WaitForPage;
 using browsertest::WaitForScript;
+
+// The frame behind the player's view of it (the browser is linked into
+// these tests).
+browser::TBrowserEx& FrameOf(ui::TPlayerWindow& w) { return static_cast<browser::TBrowserEx&>(*w.BrowserFrame()); }
 
 class BrowserPlayerTest : public ::testing::Test {
  protected:
@@ -74,7 +79,7 @@ TEST_F(BrowserPlayerTest, VendorPagesAddFavouritesOnceAndPlayTheirStationsThroug
 
   w.ShowBrowserPage(browser::UM_BROWSER_HOME);
   ASSERT_NE(w.BrowserFrame(), nullptr);
-  browser::TBrowserEx& frame = *w.BrowserFrame();
+  browser::TBrowserEx& frame = FrameOf(w);
   ASSERT_TRUE(WaitForPage(frame));
   const std::string stream = server.Url("/live");
   std::string encoded = RunScript(frame, "window.external.Encode('" + stream + "')");
@@ -119,14 +124,14 @@ TEST_F(BrowserPlayerTest, ListenWhileRecordingWarnsAndPlaysNothing) {
   auto& w = kit.Open();
   kit.Controller.RecorderState = 7;
   w.ShowBrowserPage(browser::UM_BROWSER_HOME);
-  ASSERT_TRUE(WaitForPage(*w.BrowserFrame()));
-  RunScript(*w.BrowserFrame(),
+  ASSERT_TRUE(WaitForPage(FrameOf(w)));
+  RunScript(FrameOf(w),
             "window.external.Listen('1', 'Kayıtta', window.external.Encode('http://127.0.0.1:9/x')); 1");
   EXPECT_EQ(kit.InfoBoxes, 1);
   EXPECT_EQ(kit.Controller.Count(app::UM_PLAY), 0);
   EXPECT_EQ(kit.Controller.Count(app::UM_STOP), 0) << "the recording keeps playing";
   kit.Controller.RecorderState = 6;
-  RunScript(*w.BrowserFrame(),
+  RunScript(FrameOf(w),
             "window.external.Listen('1', 'Serbest', window.external.Encode('http://127.0.0.1:9/x')); 1");
   EXPECT_EQ(kit.Controller.Count(app::UM_PLAY), 1);
   EXPECT_EQ(kit.Controller.PlayedUrl, u"http://127.0.0.1:9/x");
@@ -144,7 +149,7 @@ TEST_F(BrowserPlayerTest, TheBuiltInSearchFindsStationsOfTheBuiltInDatabaseAndAd
   ASSERT_GT(w.Database()->Count(), 100);
   EXPECT_FALSE(browser::ReportAvailable()) << "no vendor host: no report page";
   w.ShowBrowserPage(browser::UM_BROWSER_FIND);
-  browser::TBrowserEx& frame = *w.BrowserFrame();
+  browser::TBrowserEx& frame = FrameOf(w);
   ASSERT_TRUE(WaitForPage(frame));
   EXPECT_EQ(frame.Page()->Address(), "qor://pages/find.html");
   // Typed as a user does, in lower case: the names fold as the lists fold.
@@ -177,6 +182,47 @@ TEST_F(BrowserPlayerTest, TheBuiltInSearchFindsStationsOfTheBuiltInDatabaseAndAd
   ASSERT_NE(linked, nullptr);
   EXPECT_TRUE(linked->Ticked) << "the database entry shows it is a favourite";
   EXPECT_EQ(w.Favourites()->Item(0)->Url, linked->Url);
+}
+
+// Without its module the browser cannot open: the window says why in a
+// message box, makes no frame, and opens one once the module is there.
+TEST_F(BrowserPlayerTest, AMissingOrBrokenModuleIsReportedAndNothingOpens) {
+  uitest::TPlayerWindowKit kit;
+  kit.WriteOptions("[player]\nautoplay=0\nleft=40\ntop=40\n[application]\nshowbanner=0\n");
+  auto& w = kit.Open();
+  std::vector<std::u16string> boxes;
+  w.ShowInfoBox = [&](const std::u16string& text, const std::u16string&) { boxes.push_back(text); };
+  struct TLoadModule {
+    TLoadModule() { browser::UseLinkedBrowser(nullptr); }
+    ~TLoadModule() {
+      browser::UseLinkedBrowser(&qor_browser_frame_v1);
+      unsetenv("QOR_BROWSER_MODULE");
+    }
+  } loading;
+
+  const std::string missing = (kit.Dir / "libqor-browser.so").string();
+  setenv("QOR_BROWSER_MODULE", missing.c_str(), 1);
+  w.ShowBrowserPage(browser::UM_BROWSER_FIND);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind(u"Tarayıcı açılamadı.", 0), 0u) << enc::Utf16ToUtf8(boxes[0]);
+  EXPECT_NE(boxes[0].find(enc::Utf8ToUtf16(missing)), std::u16string::npos) << "names the file looked for";
+  EXPECT_EQ(w.BrowserFrame(), nullptr);
+
+  // A file that is no module (a damaged install) is refused the same way.
+  testkit::TempDir::WriteFile(missing, "not a module");
+  w.ReportStation(u"1");  // no vendor: no report page, and nothing loaded for it
+  w.ShowBrowserPage(browser::UM_BROWSER_HOME);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[1].find(enc::Utf8ToUtf16(missing)), std::u16string::npos) << enc::Utf16ToUtf8(boxes[1]);
+  EXPECT_EQ(w.BrowserFrame(), nullptr);
+  w.CloseBrowser();
+
+  // The linked browser again: the same request opens the page.
+  browser::UseLinkedBrowser(&qor_browser_frame_v1);
+  w.ShowBrowserPage(browser::UM_BROWSER_FIND);
+  ASSERT_NE(w.BrowserFrame(), nullptr);
+  EXPECT_TRUE(WaitForPage(FrameOf(w)));
+  EXPECT_EQ(boxes.size(), 2u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <cstdlib>
 #include <sstream>
@@ -166,6 +167,44 @@ TEST_F(PlayerProcessTest, PlaysAFavouriteAndTheNextStartRestoresPlaceAndStation)
     Click(g, 293, 55);  // the close button
     ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
   }
+}
+
+// The browser is a module of its own: WebKit stays out of the process
+// while the player only plays, and arrives with the first page (Insert on
+// the favourites asks for the station search).
+TEST_F(PlayerProcessTest, WebKitIsLoadedWithTheFirstPageOnly) {
+  auto mapsWebKit = [](pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);)
+      if (line.find("libwebkit2gtk") != std::string::npos || line.find("libjavascriptcoregtk") != std::string::npos)
+        return true;
+    return false;
+  };
+  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
+                              "[player]\nautoplay=0\nplayident=0x21\n[playlist]\nvisible=1\n"
+                              "[application]\nshowbanner=0\nfirstrun=0\n");
+  apptest::TQorProcess qor(FEnv, {});
+  std::string id = FindWindow();
+  ASSERT_FALSE(id.empty()) << qor.Stderr();
+  ASSERT_TRUE(WaitFor([&] { return Geometry(id).Height == 13 * 15 + 112; })) << Geometry(id).Height;
+  TGeometry g = Geometry(id);
+  // A station plays meanwhile: nothing of playing needs the browser.
+  Click(g, 30, 62);
+  ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR - Test Radyo"; })) << Title(id);
+  ASSERT_TRUE(WaitFor([&] { return FServer.RequestCount("/live") > 0; })) << qor.Stderr();
+  EXPECT_FALSE(mapsWebKit(qor.Pid()));
+
+  RunTool({"xdotool", "mousemove", std::to_string(g.X + 150), std::to_string(g.Y + 120)});
+  bool opened = WaitFor([&] {
+    RunTool({"xdotool", "key", "Insert"});
+    return WaitFor([&] { return mapsWebKit(qor.Pid()); }, std::chrono::seconds(5));
+  }, std::chrono::seconds(40));
+  EXPECT_TRUE(opened) << qor.Stderr();
+  EXPECT_EQ(qor.Stderr().find("browser cannot be opened"), std::string::npos) << qor.Stderr();
+
+  RunTool({"xdotool", "mousemove", std::to_string(g.X + 150), std::to_string(g.Y + 58)});
+  Click(g, 293, 55);  // the close button
+  ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
 }
 
 }  // namespace
