@@ -83,12 +83,19 @@ void TMarqueeLabelEx::ColourFades() {
 void TMarqueeLabelEx::CreateHandle() {
   TControlEx::CreateHandle();
   BuildFades();
-  SetTimer(WindowHandle(), kSlideTimer, TickInterval);
+  FSliding = false;
+  Resume();
+}
+
+void TMarqueeLabelEx::Resume() {
+  if (FSliding || !HandleAllocated()) return;
+  FSliding = SetTimer(WindowHandle(), kSlideTimer, TickInterval) != 0;
 }
 
 void TMarqueeLabelEx::DestroyWindowHandle() {
   FreeFades();
   if (HandleAllocated()) KillTimer(WindowHandle(), kSlideTimer);
+  FSliding = false;
   TControlEx::DestroyWindowHandle();
 }
 
@@ -103,6 +110,7 @@ void TMarqueeLabelEx::WndProc(TMessage& message) {
     Tick();
     return;
   }
+  if (message.Msg == WM_SHOWWINDOW && message.WParam) Resume();
   TControlEx::WndProc(message);
 }
 
@@ -115,7 +123,13 @@ void TMarqueeLabelEx::Tick() {
     FOverflowing = false;
     return;
   }
-  if (!HandleAllocated() || !IsWindowVisible(WindowHandle())) return;
+  if (!HandleAllocated() || !IsWindowVisible(WindowHandle())) {
+    // Nothing moves unseen: the timer waits for Resume or for the label to
+    // be shown again.
+    if (FSliding) KillTimer(WindowHandle(), kSlideTimer);
+    FSliding = false;
+    return;
+  }
   const int text = Canvas().TextWidth(Caption());
   const int width = Width();
   FOverflowing = width < text;

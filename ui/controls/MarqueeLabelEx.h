@@ -5,7 +5,9 @@
 // edge, and so on. While it slides, both ends fade into EdgeColour.
 //
 // Tick steps the offset on the control's own 33 ms timer but does not
-// repaint: the owner's redraw shows it.
+// repaint: the owner's redraw shows it. The timer stops while the label
+// cannot be seen; showing the label, or the owner's Resume when its window
+// shows again, starts it.
 #pragma once
 
 #include "widgets/paint/ControlEx.h"
@@ -54,6 +56,9 @@ public:
 
   // One step of the slide (each WM_TIMER of the control's timer).
   virtual void Tick();
+  // Starts the timer again after it stopped unseen.
+  void Resume();
+  bool Sliding() const { return FSliding; }
 
   void WndProc(core::TMessage& message) override;
   void DoPaint() override;
@@ -69,6 +74,7 @@ private:
   void ColourFades();
 
   bool FOverflowing = false;
+  bool FSliding = false;  // the timer runs
   int FOffset = 0;
   int FStep = -1;
   core::DWORD FStartTick = 0;

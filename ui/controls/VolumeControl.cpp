@@ -22,6 +22,9 @@ TVolumeControl::TVolumeControl(TComponent* AOwner) : TControlEx(AOwner) {
   font.SetStyle(FontStyleBold);
   font.SetColor(0xEFFFFFFF);
   Canvas().SetAntialias(false);
+  // Drawn again only when the volume, the icon or the size changes, not
+  // with every frame of the spectrum beside it.
+  SetCached(true);
   SetBounds(0, 0, CollapsedWidth, CollapsedWidth);
   SetMuted(0);
 }
@@ -36,7 +39,14 @@ void TVolumeControl::SetMuted(std::uint8_t state) {
   SetTint(FTintColour);
 }
 
+void TVolumeControl::SetVolume(int value) {
+  if (value == FVolume) return;
+  FVolume = value;
+  SetRedraw(true);
+}
+
 void TVolumeControl::SetTint(std::uint32_t colour) {
+  SetRedraw(true);
   FTinted.reset();
   if (FIcon)
     FTinted = TintedCopy(*FIcon, colour, FTintColour);
@@ -97,6 +107,7 @@ void TVolumeControl::WMButtonDown(TMessage& m) {
   } else {
     return;
   }
+  SetRedraw(true);
   InvalidateTree();
 }
 

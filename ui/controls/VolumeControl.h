@@ -36,7 +36,7 @@ public:
   void SetMuted(std::uint8_t state);
   int Volume() const { return FVolume; }
   // Stored as it is (no clamping); the next paint shows it.
-  void SetVolume(int value) { FVolume = value; }
+  void SetVolume(int value);
   std::uint32_t TintColour() const { return FTintColour; }
   // Alpha 255: the speaker in grey times the colour; otherwise as drawn,
   // and the stored colour becomes 0.

@@ -30,6 +30,7 @@ TPlayListBoxEx::TPlayListBoxEx(TComponent* AOwner)
       FItems(std::make_unique<qor::TPlayList>()),
       FResults(std::make_unique<qor::TResultList>()) {
   SetClassNameW(u"TPlayListBoxEx");
+  SetCached(true);
   TCanvasEx& canvas = Canvas();
   canvas.SetAntialias(false);
   Font().SetName("Tahoma");

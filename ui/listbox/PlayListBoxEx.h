@@ -128,6 +128,7 @@ public:
 
   TCheckEvent OnCheck;
 
+  void Paint() override;
   void DoPaint() override;
 
 protected:
@@ -148,6 +149,10 @@ private:
   void ThumbDrag(widgets::UINT keys, int x, int y);
   int ThumbTravel() const;
   void PaintRow(int row);
+  // Everything the rows in view are drawn from: the list is drawn again
+  // only when this changes, not with every frame of the window.
+  std::string PaintedLook();
+  std::string FPaintedLook;
   template <class F>
   auto Updated(F&& work) -> decltype(work());
 

@@ -29,6 +29,41 @@ std::u16string RowNumber(int index) {
 
 }  // namespace
 
+std::string TPlayListBoxEx::PaintedLook() {
+  std::string look;
+  auto add = [&look](long long value) {
+    look += std::to_string(value);
+    look += ',';
+  };
+  for (long long value : {(long long)FUpdating, (long long)Count(), (long long)FTopIndex, (long long)FItemIndex,
+                          (long long)FActiveId, (long long)FPressed, (long long)FFocused, (long long)FFavouritesMode,
+                          (long long)FShowCheckBoxes, (long long)FCheckLeft, (long long)FCheckWidth,
+                          (long long)FRowHeight, (long long)FScrollerWidth, (long long)Width(), (long long)Height(),
+                          (long long)(Font().Size() * 100)})
+    add(value);
+  look += Font().Name();
+  const int last = LastVisibleIndex();
+  for (int row = FTopIndex; row <= last; ++row) {
+    const qor::TPlayItem* item = Item(row);
+    if (!item) break;
+    look += '|';
+    add(item->Id);
+    add(item->Ticked);
+    add(item->AddressKind);
+    look.append(reinterpret_cast<const char*>(item->Name.data()), item->Name.size() * sizeof(char16_t));
+  }
+  return look;
+}
+
+void TPlayListBoxEx::Paint() {
+  std::string look = PaintedLook();
+  if (look != FPaintedLook) {
+    FPaintedLook = std::move(look);
+    SetRedraw(true);
+  }
+  TControlEx::Paint();
+}
+
 void TPlayListBoxEx::DoPaint() {
   TControlEx::DoPaint();
   if (FUpdating || Count() == 0) return;

@@ -18,6 +18,8 @@ constexpr UINT kItemHeight = 15;
 
 TPlayListContent::TPlayListContent(TComponent* AOwner) : TControlEx(AOwner) {
   SetClassNameW(u"TPlayListContent");
+  // The background changes only with its colour and its height.
+  SetCached(true);
   for (int i = 0; i < 3; ++i) FSources[i] = TBitmapEx::FromResource(kPieceImages[i]);
   SetColour(FColour);
 }

@@ -88,7 +88,7 @@ void TPlayerWindow::CreateTimers() {
   HWND self = WindowHandle();
   FStartupTimer = std::make_unique<core::TWinTimer>(self, 50, tmStartup);
   FTrimTimer = std::make_unique<core::TWinTimer>(self, 10000, tmTrim);
-  FTickTimer = std::make_unique<core::TWinTimer>(self, 33, tmTick);
+  FTickTimer = std::make_unique<core::TWinTimer>(self, TickIntervalMs, tmTick);
   FVolumeLabelTimer = std::make_unique<core::TWinTimer>(self, 750, tmVolumeLabel);
   FRecordingTimer = std::make_unique<core::TWinTimer>(self, 1000, tmRecording);
   FVolumeShowTimer = std::make_unique<core::TWinTimer>(self, static_cast<UINT>(std::max(1, FShowTime)), tmVolumeShow);

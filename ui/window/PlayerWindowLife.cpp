@@ -106,7 +106,11 @@ void TPlayerWindow::Tick() {
     FRecording->AnimationTick();
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
+    FMarquee->Resume();
   }
+  // Hidden, nothing is drawn: the tick only looks in once a second (showing
+  // the window brings the frame rate back at once, BehaviourMessage).
+  FTickTimer->SetInterval(Visible() ? TickIntervalMs : HiddenTickIntervalMs);
   FTickTimer->SetEnabled(true);
 }
 

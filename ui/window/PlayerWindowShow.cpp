@@ -26,6 +26,7 @@ bool TPlayerWindow::BehaviourMessage(TMessage& m) {
     }
     case WM_SHOWWINDOW:
       if (m.WParam) {
+        if (FTickTimer && FTickTimer->Interval() != TickIntervalMs) FTickTimer->SetInterval(TickIntervalMs);
         ApplyTaskbarStyle();
         if (!Backend().IsOffscreen() && NativeWindow()) MarkPlayerWindow(NativeWindow()->NativeHandle());
       }

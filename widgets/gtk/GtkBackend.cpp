@@ -168,10 +168,15 @@ class TGtkWindow : public TNativeWindow {
       std::memcpy(target + static_cast<size_t>(y) * targetStride, pixels + static_cast<size_t>(y) * stride,
                   static_cast<size_t>(width) * 4);
     cairo_surface_mark_dirty(FPicture);
-    if (!IsComposited())
-      ApplyShape();
-    else if (!FInputTransparent)
-      ApplyInputShape();
+    // The outline is cut from the alpha channel; most pictures (a spectrum,
+    // a sliding title) change only pixels inside it, and cutting it again
+    // costs a region built from every pixel and a round trip to the server.
+    if (OutlineChanged(pixels, width, height, stride)) {
+      if (!IsComposited())
+        ApplyShape();
+      else if (!FInputTransparent)
+        ApplyInputShape();
+    }
     gtk_widget_queue_draw(FWindow);
   }
 
@@ -239,6 +244,27 @@ class TGtkWindow : public TNativeWindow {
 
  private:
   static constexpr int kTipPadding = 4;
+
+  // Whether the alpha of the picture differs from the last one presented
+  // (which it then remembers).
+  bool OutlineChanged(const std::uint8_t* pixels, int width, int height, int stride) {
+    bool changed = width != FOutlineWidth || height != FOutlineHeight;
+    FOutlineWidth = width;
+    FOutlineHeight = height;
+    FOutline.resize(static_cast<size_t>(std::max(0, width)) * static_cast<size_t>(std::max(0, height)));
+    std::uint8_t* known = FOutline.data();
+    for (int y = 0; y < height && pixels; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<size_t>(y) * stride);
+      for (int x = 0; x < width; ++x, ++known) {
+        auto alpha = static_cast<std::uint8_t>(row[x] >> 24);
+        if (*known != alpha) {
+          *known = alpha;
+          changed = true;
+        }
+      }
+    }
+    return changed;
+  }
 
   void ApplyShape() {
     if (!FPicture || !gtk_widget_get_realized(FWindow)) return;
@@ -444,6 +470,9 @@ class TGtkWindow : public TNativeWindow {
   TRect FBounds;
   cairo_surface_t* FPicture = nullptr;
   std::uint8_t FOpacity = 255;
+  // The alpha of the last picture, for OutlineChanged.
+  std::vector<std::uint8_t> FOutline;
+  int FOutlineWidth = -1, FOutlineHeight = -1;
   bool FInputTransparent = false;
   bool FAcceptFiles = false;
   gulong FDropHandler = 0;

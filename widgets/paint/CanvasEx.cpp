@@ -35,6 +35,7 @@ void TCanvasEx::Build(int width, int height) {
   FBitmap = std::make_unique<TBitmapEx>(width, height);
   FContext = cairo_create(FBitmap->Surface());
   FLayout = pango_cairo_create_layout(FContext);
+  FLayoutKey.clear();
   ApplyModes();
 }
 

@@ -123,6 +123,10 @@ private:
   void PaintSource(const TBitmapEx& bitmap, double x, double y, int alpha);
   // Text layout shared by the three text operations.
   PangoLayout* PrepareLayout(const std::u16string& text);
+  // The text and attributes the layout holds: a marquee or a label asks
+  // for the same text every frame, and setting it again would shape it
+  // again.
+  std::string FLayoutKey;
 
   std::unique_ptr<TBitmapEx> FBitmap;
   cairo_t* FContext = nullptr;

@@ -53,6 +53,16 @@ PangoLayout* TCanvasEx::PrepareLayout(const std::u16string& text) {
   std::u16string shown = text;
   if (FStringFormat.HotkeyPrefix() != HotkeyPrefixNone) shown = StripPrefixes(text, accel);
   std::string utf8 = enc::Utf16ToUtf8(shown);
+  const bool marked = FStringFormat.HotkeyPrefix() == HotkeyPrefixShow && accel != std::u16string::npos;
+  // The key: the text, then what the attributes depend on (after a NUL,
+  // which pango text cannot hold).
+  std::string key = utf8;
+  key += '\0';
+  key += std::to_string(FFont.Style() & (FontStyleUnderline | FontStyleStrikeout));
+  key += ':';
+  key += marked ? std::to_string(accel) : "-";
+  if (key == FLayoutKey) return FLayout;
+  FLayoutKey = key;
   pango_layout_set_text(FLayout, utf8.c_str(), int(utf8.size()));
 
   PangoAttrList* attributes = pango_attr_list_new();
@@ -60,7 +70,7 @@ PangoLayout* TCanvasEx::PrepareLayout(const std::u16string& text) {
     pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
   if (FFont.Style() & FontStyleStrikeout)
     pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
-  if (FStringFormat.HotkeyPrefix() == HotkeyPrefixShow && accel != std::u16string::npos) {
+  if (marked) {
     size_t start = enc::Utf16ToUtf8(shown.substr(0, accel)).size();
     size_t length = enc::Utf16ToUtf8(shown.substr(accel, 1)).size();
     PangoAttribute* underline = pango_attr_underline_new(PANGO_UNDERLINE_LOW);

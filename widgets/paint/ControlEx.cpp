@@ -1,5 +1,7 @@
 #include "widgets/paint/ControlEx.h"
 
+#include <cstring>
+
 namespace widgets {
 
 TControlEx::TControlEx(TComponent* AOwner)
@@ -51,9 +53,29 @@ void TControlEx::Paint() {
     ~TGuard() { Flag = false; }
   } guard{FPainting};
   if (!HandleAllocated()) return;
+  // Children blend into this control's canvas, so a cached control that
+  // has any must start each picture from its own again.
+  bool composes = false;
+  for (int i = 0; i < ControlCount() && !composes && !Locked(); ++i) composes = Controls(i)->Visible();
+  if (!Redraw() && composes && !FOwnPicture) SetRedraw(true);
   if (Redraw()) {
     if (!Locked()) DoPaint();
     SetRedraw(!Cached());
+    if (Cached() && composes)
+      FOwnPicture = FCanvas->Bitmap().Clone();
+    else
+      FOwnPicture.reset();
+  } else if (FOwnPicture && !Locked()) {
+    // (Also once after the last child went: its picture must go too.)
+    const TBitmapEx& own = *FOwnPicture;
+    const TBitmapEx& picture = FCanvas->Bitmap();
+    if (own.Height() == picture.Height() && own.Stride() == picture.Stride()) {
+      picture.Flush();
+      own.Flush();
+      std::memcpy(picture.Bits(), own.Bits(), static_cast<size_t>(own.Stride()) * static_cast<size_t>(own.Height()));
+      picture.MarkDirty();
+    }
+    if (!composes) FOwnPicture.reset();
   }
   if (!Locked()) {
     for (int i = 0; i < ControlCount(); ++i) {

@@ -53,6 +53,9 @@ protected:
 
 private:
   std::unique_ptr<TCanvasEx> FCanvas;
+  // A cached control with children: its own picture before they were
+  // blended in, put back before they blend in again.
+  std::unique_ptr<TBitmapEx> FOwnPicture;
   std::uint8_t FOpacity = 255;
   bool FPainting = false;
   TBlendModeEx FBlendMode = TBlendModeEx::Plain;

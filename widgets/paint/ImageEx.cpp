@@ -4,7 +4,13 @@
 
 namespace widgets {
 
-TImageEx::TImageEx(TComponent* AOwner) : TControlEx(AOwner) { SetClassNameW(u"STATIC"); }
+// A picture is drawn again only when one of its settings changes
+// (Changed) or its size does: a window that repaints for a spectrum or a
+// sliding title blends the pictures it already has.
+TImageEx::TImageEx(TComponent* AOwner) : TControlEx(AOwner) {
+  SetClassNameW(u"STATIC");
+  SetCached(true);
+}
 
 TImageEx::~TImageEx() { DestroyHandle(); }
 

@@ -138,4 +138,29 @@ TEST_F(MarqueeTest, SlidesOnItsOwnTimer) {
   ASSERT_TRUE(testkit::PumpUntil([&] { return Marquee.Offset() <= -3; }));
 }
 
+// Unseen, the label stops its timer (no wake-ups for a hidden window); it
+// slides on from where it was once shown again or resumed by its owner.
+TEST_F(MarqueeTest, StopsItsTimerWhileUnseenAndGoesOnWhenShownOrResumed) {
+  Marquee.TickCount = core::GetTickCount;
+  Marquee.SetStartDelay(0);
+  Marquee.Reset(0);
+  ASSERT_TRUE(Marquee.Sliding());
+  ASSERT_TRUE(testkit::PumpUntil([&] { return Marquee.Offset() <= -2; }));
+
+  Window.SetVisible(false);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !Marquee.Sliding(); }));
+  const int stopped = Marquee.Offset();
+  testkit::PumpFor(200);
+  EXPECT_EQ(Marquee.Offset(), stopped);
+  Window.SetVisible(true);
+  EXPECT_FALSE(Marquee.Sliding()) << "the window's own showing is the owner's to pass on";
+  Marquee.Resume();
+  ASSERT_TRUE(testkit::PumpUntil([&] { return Marquee.Offset() < stopped; }));
+
+  Marquee.SetVisible(false);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return !Marquee.Sliding(); }));
+  Marquee.SetVisible(true);
+  EXPECT_TRUE(Marquee.Sliding()) << "showing the label itself starts it";
+}
+
 }  // namespace

@@ -118,6 +118,30 @@ TEST_F(ListBoxPaint, DeletingThePlayingEntryRemovesItsHighlight) {
   EXPECT_FALSE(AnyIn(0, 0, 200, 150, IsOrange));
 }
 
+// The rows are drawn again only when what they show changes; a window
+// that repaints for its spectrum reuses them, and a change made straight
+// to an entry still shows.
+TEST_F(ListBoxPaint, RowsAreDrawnAgainOnlyWhenWhatTheyShowChanges) {
+  Fill(Box, 12);
+  Box.SetShowCheckBoxes(true);
+  Repaint();
+  ASSERT_FALSE(Box.Redraw());
+  Repaint();
+  EXPECT_FALSE(Box.Redraw()) << "nothing changed: the cached rows are presented";
+  ASSERT_FALSE(AnyIn(kNameX, 30, 200, 45, IsOrange));
+  ASSERT_TRUE(AnyIn(kNameX + 5, 0, 200, 15, Bright));
+
+  Box.Item(2)->Ticked = true;
+  Repaint();
+  EXPECT_TRUE(AnyIn(kNameX, 30, 200, 45, IsOrange)) << "a ticked entry shows at once";
+  Box.Item(0)->Name = u"W";
+  Repaint();
+  EXPECT_FALSE(AnyIn(kNameX + 5, 0, 200, 15, Bright)) << "the shorter name is drawn";
+  Box.SetItemIndex(4);
+  Repaint();
+  EXPECT_TRUE(Bright(At(Box.Width() - Box.ScrollerWidth() - 2, 60 + 1))) << "the new selection is drawn";
+}
+
 TEST_F(ListBoxPaint, NothingIsDrawnWhileUpdatingOrFromAnInvalidTop) {
   Fill(Box, 12);
   Box.BeginUpdate();

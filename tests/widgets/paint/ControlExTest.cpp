@@ -1,4 +1,5 @@
 #include "PaintFixture.h"
+#include "widgets/paint/ImageEx.h"
 
 using namespace widgets;
 using namespace testpaint;
@@ -53,6 +54,56 @@ TEST_F(PaintTest, ACachedControlPaintsOnceUntilRedraw) {
   Window.InvalidateTree();
   Window.InvalidateTree();
   EXPECT_EQ(cachedPaints, 2);
+}
+
+// Pictures are cached: a window that repaints for other reasons blends
+// them as they are, and each setting that changes one draws it again.
+TEST_F(PaintTest, APictureIsDrawnAgainOnlyWhenOneOfItsSettingsChanges) {
+  TImageEx image;
+  Place(image, Window, 10, 10, 20, 20);
+  image.SetAutoSize(false);
+  image.SetImage(Solid(20, 20, 0xFFFF0000));
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(15, 15), 0xFFFF0000u);
+  EXPECT_FALSE(image.Redraw());
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(15, 15), 0xFFFF0000u) << "the cached picture is still presented";
+
+  image.SetTint(0xFF00FF00);
+  Window.InvalidateTree();
+  uint32_t tinted = Native->PixelAt(15, 15);
+  EXPECT_GT(Green(tinted), Red(tinted));
+  image.SetImageOpacity(0);
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(15, 15), 0xFFFFFFFFu);
+  image.SetImageOpacity(255);
+  image.SetImage(Solid(20, 20, 0xFF0000FF));
+  image.SetStretch(true);
+  image.SetBounds(10, 10, 40, 20);
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(45, 15), 0xFF0000FFu) << "a new size draws the stretched picture again";
+}
+
+// Children blend into their parent's canvas: a cached parent starts each
+// picture from its own, so a child that moves or goes leaves no trace.
+TEST_F(PaintTest, ACachedParentShowsNoTraceOfWhereItsChildrenWere) {
+  TImageEx panel;
+  Place(panel, Window, 0, 0, 60, 40);
+  panel.SetAutoSize(false);
+  panel.SetImage(Solid(60, 40, 0xFF000000));
+  TControlEx child;
+  Place(child, panel, 0, 0, 10, 10);
+  PaintSolid(child, 0xFFFF0000);
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(5, 5), 0xFFFF0000u);
+  child.SetLeft(30);
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(5, 5), 0xFF000000u) << "the old place shows the panel again";
+  EXPECT_EQ(Native->PixelAt(35, 5), 0xFFFF0000u);
+  child.SetVisible(false);
+  Window.InvalidateTree();
+  EXPECT_EQ(Native->PixelAt(35, 5), 0xFF000000u) << "a hidden child leaves no picture behind";
+  EXPECT_FALSE(panel.Redraw()) << "the panel's own picture was not drawn again";
 }
 
 TEST_F(PaintTest, ALockedControlPresentsItsLastPictureWithoutItsChildren) {

@@ -99,6 +99,32 @@ TEST(CanvasText, HotkeyPrefixIsHiddenOrShownButNeverDrawnAsText) {
   EXPECT_EQ(canvas.TextExtent(u"&Dosya").Width, plain.Width);
 }
 
+// The canvas keeps the last text laid out; asking again for the same text
+// must still honour what changed around it (an ellipsis width, a style).
+TEST(CanvasText, TheSameTextAgainFollowsTheSettingsOfEachCall) {
+  TCanvasEx canvas(120, 30);
+  canvas.Font().SetColor(0xFFFFFFFF);
+  const std::u16string text = u"Radyo Listesi Uzun";
+  auto full = canvas.TextExtent(text);
+  canvas.StringFormat().SetTrimming(widgets::StringTrimmingEllipsisCharacter);
+  canvas.TextRect(TRect{0, 0, 30, 30}, text);
+  EXPECT_EQ(canvas.TextExtent(text).Width, full.Width) << "the ellipsis width stays with the rectangle";
+
+  // No descenders: the underline is the lowest ink.
+  canvas.Clear();
+  canvas.TextOut(0, 0, u"RADAR");
+  TInk plain = InkOf(canvas.Bitmap());
+  canvas.Clear();
+  canvas.Font().SetStyle(widgets::FontStyleUnderline);
+  canvas.TextOut(0, 0, u"RADAR");
+  TInk underlined = InkOf(canvas.Bitmap());
+  EXPECT_GT(underlined.Bottom, plain.Bottom) << "the underline is drawn although the text is the same";
+  canvas.Clear();
+  canvas.Font().SetStyle(widgets::FontStyleRegular);
+  canvas.TextOut(0, 0, u"RADAR");
+  EXPECT_EQ(InkOf(canvas.Bitmap()).Bottom, plain.Bottom);
+}
+
 TEST(CanvasText, TextRectAlignsInsideTheRectangle) {
   TCanvasEx canvas(120, 40);
   canvas.Font().SetColor(0xFFFFFFFF);
