@@ -134,7 +134,7 @@ TEST_F(ListBoxPaint, RowsAreDrawnAgainOnlyWhenWhatTheyShowChanges) {
   Box.Item(2)->Ticked = true;
   Repaint();
   EXPECT_TRUE(AnyIn(kNameX, 30, 200, 45, IsOrange)) << "a ticked entry shows at once";
-  Box.Item(0)->Name = u"W";
+  Box.Item(0)->Name.assign(1, u'W');
   Repaint();
   EXPECT_FALSE(AnyIn(kNameX + 5, 0, 200, 15, Bright)) << "the shorter name is drawn";
   Box.SetItemIndex(4);
