@@ -3,6 +3,9 @@
 // only a desktop has: the tray icon, the window icon, the GTK question box
 // and the beep.
 #include <gdk/gdk.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "app/Application.h"
 #include "app/Globals.h"
@@ -14,6 +17,14 @@
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+  // glibc gives each thread that allocates an arena of its own (GLib's,
+  // the bus's, the audio library's download, decoder and mixer threads),
+  // and each keeps its own free memory resident. Their allocations are
+  // small and mostly served from the thread's own cache, so one arena
+  // serves the process; it must be set before the first thread starts.
+  mallopt(M_ARENA_MAX, 1);
+#endif
   // The desktop entry's StartupWMClass names this class: fixed names keep the
   // launcher and the windows together whatever the executable is called.
   g_set_prgname("qor");

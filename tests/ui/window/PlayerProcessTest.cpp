@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <cstdlib>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "FixtureServer.h"
 #include "LiveStream.h"
@@ -208,3 +211,60 @@ TEST_F(PlayerProcessTest, WebKitIsLoadedWithTheFirstPageOnly) {
 }
 
 }  // namespace
+
+// The threads of a playing player share the process's one malloc arena:
+// glibc would give each its own heap of 64 MiB address space (an aligned
+// anonymous read-write start followed by its reserved rest), each keeping
+// its free memory resident.
+TEST_F(PlayerProcessTest, APlayingPlayerKeepsOneMallocArena) {
+  auto threadArenas = [](pid_t pid) {
+    constexpr unsigned long kHeapSpan = 64ul << 20;
+    struct TMapping {
+      unsigned long Start = 0, End = 0;
+      std::string Perms;
+      bool Anonymous = false;
+    };
+    std::vector<TMapping> mappings;
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+      std::istringstream in(line);
+      std::string range, perms, offset, device, inode, path;
+      in >> range >> perms >> offset >> device >> inode >> path;
+      TMapping m;
+      m.Start = std::stoul(range.substr(0, range.find('-')), nullptr, 16);
+      m.End = std::stoul(range.substr(range.find('-') + 1), nullptr, 16);
+      m.Perms = perms;
+      m.Anonymous = inode == "0" && path.empty();
+      mappings.push_back(m);
+    }
+    int count = 0;
+    for (size_t i = 0; i + 1 < mappings.size(); ++i) {
+      const TMapping& m = mappings[i];
+      const TMapping& rest = mappings[i + 1];
+      if (m.Anonymous && m.Perms == "rw-p" && m.Start % kHeapSpan == 0 && rest.Anonymous && rest.Perms == "---p" &&
+          rest.Start == m.End && rest.End >= m.Start + kHeapSpan)
+        ++count;
+    }
+    return count;
+  };
+  apptest::TQorProcess qor(FEnv, {});
+  std::string id = FindWindow();
+  ASSERT_FALSE(id.empty()) << qor.Stderr();
+  TGeometry g = Geometry(id);
+  auto decoding = [&] {
+    std::error_code ec;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(qor.Pid()) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+      std::ifstream comm(task.path() / "comm");
+      std::string name;
+      if (std::getline(comm, name) && name == "audio-decode") return true;
+    }
+    return false;
+  };
+  Click(g, 30, 62);  // the play button: the stream's threads start
+  ASSERT_TRUE(WaitFor([&] { return Title(id) == "QOR - İkinci"; })) << Title(id);
+  ASSERT_TRUE(WaitFor(decoding)) << qor.Stderr();
+  EXPECT_EQ(threadArenas(qor.Pid()), 0);
+  Click(g, 293, 55);  // the close button
+  ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
+}
