@@ -42,6 +42,17 @@ if [[ -x "$qor" ]]; then
   [[ -z "$bad" ]] || fail "qor links WebKit instead of loading the browser module" "$bad"
 fi
 
+# The program exports what the browser module takes from it, not all of
+# its symbols (their tables are read at every start). The linker adds the
+# library instantiations that shared libraries could interpose, and main.
+module="${QOR_BUILD_DIR:-build}/app/libqor-browser.so"
+if [[ -x "$qor" && -f "$module" ]]; then
+  bad=$(comm -23 <(nm -D --defined-only "$qor" | awk '{print $3}' | sort -u) \
+                 <(nm -D "$module" | awk '{print $NF}' | sed 's/@.*//' | sort -u) |
+        grep -vE '^(_Z+N?K?St|main$)' | head -5 || true)
+  [[ -z "$bad" ]] || fail "qor exports symbols the browser module does not take" "$bad"
+fi
+
 # The whole order, from the includes and the link lines of every folder.
 python3 tools/check-layering.py || status=1
 
