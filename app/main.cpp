@@ -3,6 +3,7 @@
 // only a desktop has: the tray icon, the window icon, the GTK question box
 // and the beep.
 #include <gdk/gdk.h>
+#include <openssl/crypto.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
   // serves the process; it must be set before the first thread starts.
   mallopt(M_ARENA_MAX, 1);
 #endif
+  // libcrypto would load the texts of all its error codes (some 600 KB
+  // resident) the first time the lists' sealing or the network library
+  // starts it. The program never shows them: it tells errors in words of
+  // its own. Whichever asks first decides, so this asks before either.
+  OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CRYPTO_STRINGS, nullptr);
   // The desktop entry's StartupWMClass names this class: fixed names keep the
   // launcher and the windows together whatever the executable is called.
   g_set_prgname("qor");
