@@ -51,7 +51,7 @@ TBaseRadioPlayer::TBaseRadioPlayer(core::TComponent* AOwner)
     : core::TComponent(AOwner), Equalizer(std::make_unique<TEqualizer>()) {
   SetNetBuffer(5000);
   SetNetTimeout(5000);
-  StatusTimer = MakeTimer(100, [this] { StatusPoll(); });
+  StatusTimer = MakeTimer(StatusPollMs, [this] { StatusPoll(); });
   WorkerPollTimer = MakeTimer(100, [this] { WorkerPollTick(); });
 }
 
@@ -202,7 +202,10 @@ void TBaseRadioPlayer::StartPlayback() {
   ActiveNow = ActivePrev = audio::ChannelIsActive(Channel);
   State = psPlaying;
   Fire(OnPlay);
-  if (Channel != 0 && State == psPlaying) StatusTimer->SetEnabled(true);
+  if (Channel != 0 && State == psPlaying) {
+    SetStatusInterval(StatusPollMs);
+    StatusTimer->SetEnabled(true);
+  }
 }
 
 void TBaseRadioPlayer::StopStream() {
@@ -249,9 +252,14 @@ void TBaseRadioPlayer::StatusPoll() {
       break;
     case audio::ACTIVE_PLAYING:
       if (previous != audio::ACTIVE_PLAYING) ChannelPlaying();
+      // Playing on, only a change is news: a radio left playing for hours
+      // wakes the program a few times a second instead of ten.
+      SetStatusInterval(SteadyStatusPollMs);
       break;
     case audio::ACTIVE_STALLED:
       ChannelStalled();
+      // The fill shown while stalled moves on every poll.
+      SetStatusInterval(StatusPollMs);
       break;
     case audio::ACTIVE_PAUSED:
       if (previous != audio::ACTIVE_PAUSED) {
@@ -262,6 +270,10 @@ void TBaseRadioPlayer::StatusPoll() {
     default:
       break;
   }
+}
+
+void TBaseRadioPlayer::SetStatusInterval(core::UINT ms) {
+  if (StatusTimer->Interval() != ms) StatusTimer->SetInterval(ms);
 }
 
 void TBaseRadioPlayer::ChannelPlaying() {

@@ -152,6 +152,11 @@ class TBaseRadioPlayer : public core::TComponent {
   virtual void ChannelStalled();
 
   std::unique_ptr<core::TTimer> StatusTimer;
+  // The status poll's interval: while the channel plays on undisturbed it
+  // only waits for a change, otherwise it follows the stall's fill.
+  static constexpr core::UINT StatusPollMs = 100;
+  static constexpr core::UINT SteadyStatusPollMs = 250;
+  void SetStatusInterval(core::UINT ms);
   std::unique_ptr<core::TTimer> WorkerPollTimer;
   audio::DWORD ActiveNow = 0;
   audio::DWORD ActivePrev = 0;

@@ -80,3 +80,26 @@ TEST_F(PlayerIdle, FfmpegPlayerPollsNothingAfterStopOrAtTheEnd) {
   ASSERT_TRUE(PumpUntil([&] { return player.State == psStopped; }, 8000));
   EXPECT_EQ(LoopIterations(500), 1) << "after the decoder ended";
 }
+
+// Playing on undisturbed, the player only waits for a change: a few
+// wake-ups a second, not ten. A stall brings the quick poll back, since
+// the fill it shows moves on every poll.
+TEST_F(PlayerIdle, APlayerPlayingOnWakesTheLoopAFewTimesASecondAndQuicklyWhileStalled) {
+  TBassRadioPlayer player;
+  player.Resolvers = {};
+  player.SetNetBuffer(2000);
+  player.SetNetTimeout(20000);  // the open, silent connection is no failure
+  TLiveOptions options;
+  options.stallAfter = 80000;  // the burst and a second, then silence
+  Live("/live", options);
+  ASSERT_TRUE(PlayTo(player, server.Url("/live")));
+  EXPECT_LE(LoopIterations(1000), 6) << "while playing on";
+
+  int stalls = 0;
+  player.OnStall = [&](core::TObject*) { ++stalls; };
+  ASSERT_TRUE(PumpUntil([&] { return player.State == psStalled; }, 20000));
+  stalls = 0;
+  PumpFor(1000);
+  EXPECT_GE(stalls, 6) << "the stalled fill is followed ten times a second";
+  player.Stop();
+}

@@ -15,7 +15,9 @@ namespace {
 constexpr UINT kRedrawMessage = WM_APP + 0x101;
 constexpr UINT kPlaceMessage = WM_APP + 0x102;
 // Hiding a parent tells the edit nothing, yet the system entry must not
-// take clicks where nothing shows: its place is checked this often.
+// take clicks where nothing shows: its place is checked this often, while
+// the window shows (a hidden window takes no clicks; showing it again
+// paints it all, and the paint takes up the watch again).
 constexpr std::uintptr_t kPlaceTimer = 1;
 constexpr UINT kPlaceInterval = 250;
 
@@ -68,6 +70,7 @@ void TEdit::DestroyWindowHandle() {
   if (HandleAllocated()) KillTimer(WindowHandle(), kPlaceTimer);
   FNative.reset();
   FSystemEntry = false;
+  FPlaceAsleep = false;
   FEntryShown = false;
   FPlaced = {-1, -1, -1, -1};
   TWinControl::DestroyWindowHandle();
@@ -122,7 +125,14 @@ void TEdit::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_SETFONT: WMSetFont(message); return;
     case WM_TIMER:
-      if (message.WParam == kPlaceTimer) PlaceEntry();
+      if (message.WParam == kPlaceTimer) {
+        PlaceEntry();
+        TControl* top = TopLevel();
+        if (top && top->HandleAllocated() && !IsWindowVisible(top->WindowHandle())) {
+          KillTimer(WindowHandle(), kPlaceTimer);
+          FPlaceAsleep = true;
+        }
+      }
       return;
     case kPlaceMessage: PlaceEntry(); return;
     case kRedrawMessage:
@@ -279,6 +289,10 @@ void TEdit::NativeEditRedraw() {
 
 void TEdit::Paint() {
   if (!HandleAllocated() || !FNative) return;
+  if (FPlaceAsleep) {
+    FPlaceAsleep = false;
+    SetTimer(WindowHandle(), kPlaceTimer, kPlaceInterval);
+  }
   PlaceEntry();
   DoPaint();
   DrawCaret();

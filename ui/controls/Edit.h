@@ -58,6 +58,9 @@ public:
   widgets::TNativeEdit* NativeEdit() const { return FNative.get(); }
   // True when the entry is the windowing system's, false for the stand-in.
   bool SystemEntry() const { return FSystemEntry; }
+  // Whether the system entry's place is being watched (not while the
+  // window it sits in is hidden).
+  bool WatchingPlace() const { return FSystemEntry && !FPlaceAsleep; }
 
   core::TNotifyEvent OnChange;
   // The clock of the caret's fading (milliseconds); tests put their own.
@@ -121,6 +124,7 @@ private:
   bool FRedrawPosted = false;
   core::TRect FPlaced{-1, -1, -1, -1};
   bool FEntryShown = false;
+  bool FPlaceAsleep = false;
 };
 
 }  // namespace ui

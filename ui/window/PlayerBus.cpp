@@ -9,6 +9,8 @@
 #include <fstream>
 #include <optional>
 
+#include "app/Application.h"
+#include "app/Globals.h"
 #include "app/Messages.h"
 #include "app/Options.h"
 #include "core/Timer.h"
@@ -43,7 +45,10 @@ struct TMediaKey {
 constexpr TMediaKey MediaKeys[] = {
     {"XF86AudioPlay", 0}, {"XF86AudioStop", 1}, {"XF86AudioNext", 2}, {"XF86AudioPrev", 3}};
 
+// Hidden, the window's own changes come rarely (a hotkey, a new title) and
+// the service's callers are answered at once anyway (MethodCall refreshes).
 constexpr UINT PollMs = 100;
+constexpr UINT HiddenPollMs = 500;
 
 std::optional<TMenuItem> FindMenuItem(HMENU menu, UINT id) {
   for (const TMenuItem& item : MenuItems(menu)) {
@@ -169,6 +174,8 @@ void TPlayerBus::Poll() {
   if (FWindow.Closing()) return;
   FollowMediaKeys();
   if (FMpris) FMpris->Refresh();
+  const UINT wanted = FWindow.Visible() ? PollMs : HiddenPollMs;
+  if (FPoll->Interval() != wanted) FPoll->SetInterval(wanted);
 }
 
 // Coming forward from outside also ends hibernation, as an activation does.
@@ -201,7 +208,10 @@ int TPlayerBus::PlayingFavourite() const {
 }
 
 std::string TPlayerBus::ArtUrl() {
-  int icon = FWindow.FOptions.ReadInt(oiIcon) == 102 ? 102 : 101;
+  // The running program keeps the icon option (the options dialog updates
+  // it); the file is read only without one, not on every poll.
+  const TApplication* application = Globals().Application;
+  int icon = (application ? application->IconId() : FWindow.FOptions.ReadInt(oiIcon)) == 102 ? 102 : 101;
   if (icon == FArtIcon) return FArtUrl;
   FArtIcon = icon;
   FArtUrl.clear();

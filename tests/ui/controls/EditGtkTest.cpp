@@ -175,3 +175,47 @@ TEST_F(EditGtk, ABoxShownAgainIsPaintedOnlyOnceLaidOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// The GtkEntry below `widget`, if any.
+GtkWidget* FindEntry(GtkWidget* widget) {
+  if (GTK_IS_ENTRY(widget)) return widget;
+  GtkWidget* found = nullptr;
+  if (GTK_IS_CONTAINER(widget)) {
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* c = children; c && !found; c = c->next) found = FindEntry(GTK_WIDGET(c->data));
+    g_list_free(children);
+  }
+  return found;
+}
+
+// The entry's place is watched four times a second while the window shows;
+// a hidden window takes no clicks, so the watch sleeps with it (a program
+// hidden in the tray wakes for nothing), and showing the window again
+// brings the entry and the watch back.
+TEST_F(EditGtk, ThePlaceWatchSleepsWhileTheWindowIsHidden) {
+  TWindowEx window;
+  window.SetBounds(120, 120, 240, 80);
+  ui::TEdit edit(&window);
+  edit.SetParent(&window);
+  edit.SetBounds(20, 30, 150, 17);
+  window.SetVisible(true);
+  edit.SetVisible(true);
+  ASSERT_TRUE(edit.SystemEntry());
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  GtkWidget* entry = FindEntry(widget);
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_visible(entry); }));
+  EXPECT_TRUE(edit.WatchingPlace());
+
+  window.SetVisible(false);
+  ASSERT_TRUE(PumpUntil([&] { return !edit.WatchingPlace(); })) << "the watch runs on while hidden";
+
+  window.SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return edit.WatchingPlace() && gtk_widget_get_visible(entry); }))
+      << "the window shows again, the entry or its watch does not";
+}
+
+}  // namespace
