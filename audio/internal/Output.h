@@ -1,8 +1,10 @@
 // The output: an SDL audio device (or none, for the "no sound" device) and
-// the mixer thread that pulls every playing channel, keeping about 100 ms
-// queued ahead of the device. The mixer sleeps until that queue runs low
-// (by the SDL queue's level, or by the clock for the no-sound device) and
-// blocks while nothing plays, until a channel starts.
+// the mixing of every playing channel into it. A device pulls: SDL's own
+// thread calls the mixer for each buffer of about 100 ms, so playing costs
+// one wake-up a buffer and nothing else. The no-sound device has no such
+// thread: a mixer thread of its own keeps about 100 ms mixed ahead of the
+// clock, sleeps until that runs low, and blocks while nothing plays, until
+// a channel starts.
 #pragma once
 
 #include <SDL2/SDL.h>
@@ -33,14 +35,28 @@ class TOutput {
   bool Open(int device, int freq);
   void Close();
   int Rate() const { return rate_; }
+  // Frames of one device buffer (what each pull of the device takes); 0
+  // for the no-sound device.
+  int DeviceFrames() const { return deviceFrames_; }
 
-  // A channel started playing: the mixer looks at once instead of at the
-  // end of its sleep (or of its block, when nothing played).
+  // A channel started playing: the no-sound device's mixer looks at once
+  // instead of at the end of its sleep (or of its block, when nothing
+  // played). A device takes it up with its next pull.
   void Wake();
 
  private:
+  struct TPass {
+    bool playing = false;   // some channel plays or is stalled
+    bool heldBack = false;  // a channel that just started waits for its data
+  };
+  // Mixes every playing channel into `mix` (room for `frames` stereo
+  // frames) and returns the frames made: `frames`, or 0 when nothing plays
+  // or (unless `alwaysFill`) only channels wait that are held back.
+  // `aheadBefore`: frames queued in front of these.
+  int64_t MixPass(float* mix, int64_t frames, bool alwaysFill, int64_t aheadBefore, TPass& pass);
+  static void DeviceCallback(void* self, Uint8* stream, int length);
   void MixerLoop();
-  // Frames mixed and not played yet.
+  // Frames mixed and not played yet (no-sound device).
   int64_t Ahead(int64_t& produced, int64_t clockFrames) const;
 
   TSnapshot snapshot_;
@@ -48,6 +64,7 @@ class TOutput {
   SDL_AudioDeviceID device_ = 0;
   bool sdlStarted_ = false;
   int rate_ = 44100;
+  int deviceFrames_ = 0;
   std::atomic<bool> quit_{false};
   std::mutex mutex_;
   std::condition_variable cv_;
