@@ -165,7 +165,9 @@ void TMainWindow::Play(const char16_t* name, const char16_t* address) {
 
 void TMainWindow::OpenTarget(const std::u16string& target) {
   if (FClosing || target.empty()) return;
-  if (platform::IsWebAddress(enc::Utf16ToUtf8(target))) {
+  // A player window plays an address as one of its stations, under the
+  // address's name; without one there is nothing to name it.
+  if (!OpenFiles && platform::IsWebAddress(enc::Utf16ToUtf8(target))) {
     Stop();
     Play(target.c_str(), target.c_str());
     return;

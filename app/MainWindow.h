@@ -68,8 +68,9 @@ class TMainWindow : public TControllerWindow {
   std::function<core::LRESULT(core::HWND parent, int page)> ShowOptions;
   // Shows the menu that the player window handed out for the tray icon.
   std::function<void(core::LRESULT menu, core::HWND owner)> PopupMenu;
-  // Gives files to open to the player window as if they had been dropped
-  // on it (app/desktop makes the drop); without it they are dropped.
+  // Gives files and web addresses to open to the player window
+  // (UM_OPEN_TARGETS, app/desktop makes the drop handle); without it web
+  // addresses play at once and files are left unopened.
   std::function<void(core::HWND playerWindow, const std::vector<std::u16string>& files)> OpenFiles;
   // The tray icon and window icon (app/desktop); none when headless.
   std::unique_ptr<TControllerDesktop> Desktop;

@@ -90,6 +90,11 @@ inline constexpr UINT UM_SET_ATTEMPTS = 38041;
 // same way.
 inline constexpr UINT UM_RECORDING_FAILED = 38070;
 inline constexpr UINT UM_GET_RECORDING_ERROR = 38071;
+// Files and web addresses given to the program to open (its command line,
+// the desktop's "open with"): W is a drop handle (DragQueryFiles) with
+// them in order; the player window finishes it. Unlike a drop, what is
+// opened also plays.
+inline constexpr UINT UM_OPEN_TARGETS = 38072;
 
 // Notices of the update check to the player window.
 inline constexpr UINT UM_DATABASE_UPDATE = 38058;

@@ -101,8 +101,8 @@ TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
     TrackPopupMenuEx(popup, TPM_VERTICAL, at.X, at.Y, owner, nullptr);
   };
   controller.Beep = [] { Backend().Beep(); };
-  // Files opened from the desktop or the command line arrive as a drop
-  // does. From the idle loop: the instance that handed them over need not
+  // Files and addresses opened from the desktop or the command line arrive
+  // in a drop handle, as dropped files do. From the idle loop: the instance that handed them over need not
   // wait for whatever the player window asks about them.
   controller.OpenFiles = [](HWND player, const std::vector<std::u16string>& files) {
     struct TDelivery {
@@ -116,7 +116,7 @@ TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
         G_PRIORITY_DEFAULT_IDLE,
         [](gpointer data) -> gboolean {
           auto* d = static_cast<TDelivery*>(data);
-          if (IsWindow(d->Player)) SendMessage(d->Player, WM_DROPFILES, static_cast<WPARAM>(d->Drop), 0);
+          if (IsWindow(d->Player)) SendMessage(d->Player, UM_OPEN_TARGETS, static_cast<WPARAM>(d->Drop), 0);
           // The receiver normally finishes it; one that did not must not leak.
           DragFinish(d->Drop);
           return G_SOURCE_REMOVE;

@@ -46,32 +46,38 @@ class OpenTargetTest : public ::testing::Test {
   testkit::FixtureServer Server;
 };
 
-TEST_F(OpenTargetTest, WebAddressesPlayAtOnceAndFilesWaitForThePlayerWindow) {
+TEST_F(OpenTargetTest, TargetsWaitForThePlayerWindowAndAddressesPlayAtOnceWithoutOne) {
   TMainWindow& controller = F.Make();
   std::vector<std::pair<HWND, std::vector<std::u16string>>> handed;
   controller.OpenFiles = [&](HWND window, const std::vector<std::u16string>& files) {
     handed.push_back({window, files});
   };
-  // Asked before any player window registered: kept, not lost.
+  const std::string address = Server.Url("/stream");
+  std::u16string wide(address.begin(), address.end());
+  // Asked before any player window registered: kept, not lost, and the
+  // address in its place among the files (the window names what plays).
   controller.OpenTarget(u"/home/k/Müzik/liste.rpf");
+  controller.OpenTarget(wide);
   controller.OpenTarget(u"/home/k/a.m3u");
   EXPECT_TRUE(handed.empty());
   F.Start();
   ASSERT_EQ(handed.size(), 1u);
   EXPECT_EQ(handed[0].first, F.Client.Handle());
-  EXPECT_EQ(handed[0].second, (std::vector<std::u16string>{u"/home/k/Müzik/liste.rpf", u"/home/k/a.m3u"}));
+  EXPECT_EQ(handed[0].second, (std::vector<std::u16string>{u"/home/k/Müzik/liste.rpf", wide, u"/home/k/a.m3u"}));
   controller.OpenTarget(u"/tmp/b.pls");
   ASSERT_EQ(handed.size(), 2u);
   EXPECT_EQ(handed[1].second, std::vector<std::u16string>{u"/tmp/b.pls"});
+  EXPECT_EQ(F.Send(UM_GET_PLAY_STATE), psStopped) << "the player window decides what plays";
+  EXPECT_EQ(Server.RequestCount("/stream"), 0);
 
+  // Without a player window to hand them to, addresses play at once.
+  controller.OpenFiles = nullptr;
   F.NoResolvers();
-  const std::string address = Server.Url("/stream");
-  std::u16string wide(address.begin(), address.end());
   controller.OpenTarget(wide);
   EXPECT_EQ(controller.StationName(), wide);
   ASSERT_TRUE(PumpUntil([&] { return F.Send(UM_GET_PLAY_STATE) == psPlaying; }, 15000));
   EXPECT_GE(Server.RequestCount("/stream"), 1);
-  EXPECT_EQ(handed.size(), 2u) << "an address is no file";
+  EXPECT_EQ(handed.size(), 2u);
 }
 
 // Polls another process's effect; the bound only turns a fault into a failure.

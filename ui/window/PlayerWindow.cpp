@@ -210,6 +210,10 @@ void TPlayerWindow::WndProc(TMessage& m) {
       if (!FClosed) DroppedFiles(static_cast<std::uintptr_t>(m.WParam));
       m.Result = 0;
       return;
+    case UM_OPEN_TARGETS:
+      if (!FClosed) OpenedTargets(static_cast<std::uintptr_t>(m.WParam));
+      m.Result = 0;
+      return;
     case WM_MOUSEWHEEL:
       // Every control passes the wheel up to here.
       if (!FClosed) Wheel(static_cast<std::int16_t>(m.WParam >> 16));

@@ -188,6 +188,11 @@ class TPlayerWindow : public widgets::TWindowEx {
   // Files and folders dropped or opened: list files, playlists, folders
   // and any other file as a file address. True when something was added.
   bool DropFiles(const std::vector<std::u16string>& paths, bool replace);
+  // Files and web addresses given to the program to open: files join the
+  // favourites as dropped ones do, and the first station they brought
+  // plays (station lists only add); a web address plays under its own
+  // address as the name.
+  void OpenTargets(const std::vector<std::u16string>& targets);
   // The menus of the list panel at the cursor.
   void ShowFavouritesMenu();
   void ShowDatabaseMenu();
@@ -341,6 +346,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   void WireListCommands(TPlayerButton* add, TPlayerButton* manager, TPlayerButton* facebook, TPlayerButton* twitter,
                         TPlayerButton* google);
   void DroppedFiles(std::uintptr_t drop);
+  void OpenedTargets(std::uintptr_t drop);
   void WalkDropped(const std::filesystem::path& path, std::vector<std::unique_ptr<qor::TPlayItem>>& found,
                    bool& stopped);
 

@@ -1,4 +1,5 @@
-// Files opened from the desktop reach the player window as a drop of them.
+// Files and addresses opened from the desktop reach the player window in
+// one drop handle.
 #include <gtest/gtest.h>
 
 #include "MainLoop.h"
@@ -18,7 +19,7 @@ namespace {
 class TDropTarget : public core::TMessageWindow {
  public:
   void WndProc(core::TMessage& m) override {
-    if (m.Msg == WM_DROPFILES) Drops.push_back(DragQueryFiles(static_cast<HDROP>(m.WParam)));
+    if (m.Msg == UM_OPEN_TARGETS) Drops.push_back(DragQueryFiles(static_cast<HDROP>(m.WParam)));
     m.Result = 0;
   }
   std::vector<std::vector<std::u16string>> Drops;
