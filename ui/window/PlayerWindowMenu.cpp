@@ -18,6 +18,9 @@ bool TPlayerWindow::MenuCommandAvailable(std::uintptr_t id) const {
   switch (id) {
     case cmReportBroken:
       return browser::ReportAvailable();
+    // Stopping what does not play is nothing to offer.
+    case cmStopPlayback:
+      return IsPlaying();
     default:
       return true;
   }

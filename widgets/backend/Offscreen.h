@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,14 +108,16 @@ class TOffscreenBackend : public TBackend {
   void Beep() override { ++Beeps; }
   bool IsOffscreen() const override { return true; }
   // Menus: the test says which id the user picks (0: none) and sees which
-  // menu was shown where.
+  // menu was shown where; ChooseMenu, when set, picks after looking at the
+  // menu while it is shown.
   UINT TrackMenu(std::uintptr_t menu, int x, int y) override {
     LastMenu = menu;
     LastMenuPoint = {x, y};
     ++MenusShown;
-    return MenuChoice;
+    return ChooseMenu ? ChooseMenu(menu) : MenuChoice;
   }
   UINT MenuChoice = 0;
+  std::function<UINT(std::uintptr_t menu)> ChooseMenu;
   std::uintptr_t LastMenu = 0;
   TPoint LastMenuPoint;
   int MenusShown = 0;

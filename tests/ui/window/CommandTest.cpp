@@ -373,4 +373,31 @@ TEST_F(CommandTest, TheWindowMenuShowsHotkeysAndGreysWhatIsNotHere) {
   EXPECT_EQ(add[3].Text, u"&Youtube");
 }
 
+TEST_F(CommandTest, TheFavouritesMenuOffersStopOnlyWhileSomethingPlays) {
+  Kit.WriteFavourites(kThree);
+  auto& w = Open();
+  auto* backend = widgets::OffscreenBackend();
+  // The user picks "Durdur" when it is there to pick.
+  std::vector<bool> offered;
+  backend->ChooseMenu = [&](std::uintptr_t menu) -> widgets::UINT {
+    for (const auto& item : widgets::MenuItems(menu))
+      if (item.Id == ui::cmStopPlayback) {
+        offered.push_back(!(item.Flags & widgets::MF_GRAYED));
+        return offered.back() ? ui::cmStopPlayback : 0;
+      }
+    return 0;
+  };
+  widgets::TPoint at = Row(w.Favourites(), 1);
+  // Stopped, playing, connecting, and stopped again after an error.
+  for (int state : {0, 1, 4, 0}) {
+    Kit.Controller.PlayState = state;
+    int stops = Kit.Controller.Count(UM_STOP);
+    Native()->Click(at.X, at.Y, 3);
+    ProcessMessages();
+    EXPECT_EQ(Kit.Controller.Count(UM_STOP) > stops, state != 0) << state;
+  }
+  backend->ChooseMenu = nullptr;
+  EXPECT_EQ(offered, (std::vector<bool>{false, true, true, false}));
+}
+
 }  // namespace
