@@ -85,10 +85,13 @@ std::vector<std::string> TRecorder::BuildArguments(uint32_t chans, uint32_t freq
                                                    const std::string& codec, const std::u16string& fileName) {
   // The input half describes the PCM the library writes to the encoder's
   // standard input (16-bit, the channel's own layout and rate); the output
-  // half asks for stereo at the chosen rate and bit rate.
+  // half asks for stereo at the chosen rate and bit rate. The encoder
+  // writes each packet as it is made: left to gather its usual block the
+  // file stays empty on disk for many seconds of a low bit rate, and its
+  // size is what the recording panel shows (the bytes are the same).
   return {"ffmpeg", "-ac", std::to_string(chans), "-ar", std::to_string(freq), "-f", "s16le", "-i", "pipe:0",
           "-ac", "2", "-ar", std::to_string(rate), "-ab", std::to_string(bitrate) + "k", "-c:a", codec,
-          enc::Utf16ToUtf8(fileName)};
+          "-flush_packets", "1", enc::Utf16ToUtf8(fileName)};
 }
 
 std::u16string TRecorder::BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,

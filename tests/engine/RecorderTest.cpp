@@ -121,13 +121,13 @@ TEST(RecorderCommandLine, FollowsTheSourceChannelAndTheChoices) {
   recorder.BitrateIndex = 13;
   recorder.FileName = u"/home/user/Kayıtlar/Radyo - 1a2b.ogg";
   EXPECT_EQ(recorder.CommandLine(), u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 22050 -ab 160k "
-                                    u"-c:a libvorbis \"/home/user/Kayıtlar/Radyo - 1a2b.ogg\"");
+                                    u"-c:a libvorbis -flush_packets 1 \"/home/user/Kayıtlar/Radyo - 1a2b.ogg\"");
   recorder.SampleRateIndex = 1;
   recorder.BitrateIndex = 10;
   recorder.Codec = "libmp3lame";
   recorder.FileName = u"/r/a.mp3";
   EXPECT_EQ(recorder.CommandLine(),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 11025 -ab 40k -c:a libmp3lame \"/r/a.mp3\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 11025 -ab 40k -c:a libmp3lame -flush_packets 1 \"/r/a.mp3\"");
 
   // The input half describes the source as it is.
   audio::HSTREAM mono = OpenMedia("mono.wav");
@@ -139,9 +139,9 @@ TEST(RecorderCommandLine, FollowsTheSourceChannelAndTheChoices) {
 
   // Quotes in a name are escaped so that the name stays one argument.
   EXPECT_EQ(TRecorder::BuildCommandLine(2, 44100, 44100, 128, "flac", u"/a/say \"hi\".flac"),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac \"/a/say \\\"hi\\\".flac\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 \"/a/say \\\"hi\\\".flac\"");
   EXPECT_EQ(TRecorder::BuildCommandLine(2, 44100, 44100, 128, "flac", u"/a\\b\\"),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac \"/a\\b\\\\\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 \"/a\\b\\\\\"");
 }
 
 namespace {
@@ -471,6 +471,29 @@ TEST(RecorderEncode, PauseAndResumeLeaveOneContinuousValidFile) {
   EXPECT_NEAR(std::atof(probe["duration"].c_str()), 1.2, 0.25);
   EXPECT_EQ(DecodeErrors(file), "");
   EXPECT_EQ(recorder.RecordedSize(), static_cast<int64_t>(fs::file_size(file)));
+}
+
+TEST(RecorderEncode, TheFileGrowsOnDiskWhileItIsRecorded) {
+  TAudioLibrary lib;
+  REQUIRE_AUDIO(lib);
+  testkit::TempDir dir;
+  audio::HSTREAM channel = OpenMedia("tone.mp3");
+  ASSERT_NE(channel, 0u);
+  TRecorder recorder;
+  recorder.SourceChannel = channel;
+  recorder.FileName = enc::Utf8ToUtf16((dir / "growing.mp3").string());
+  ASSERT_EQ(recorder.Start(), REC_START_OK);
+  ASSERT_TRUE(audio::ChannelPlay(channel, 0));
+  // Eight seconds of the tone come to far less than the encoder's usual
+  // block; the size shown must not wait for that block.
+  const double limit = 8.0 * 176400;
+  auto fed = [&] { return static_cast<double>(audio::ChannelGetPosition(channel, audio::POS_DECODE)); };
+  ASSERT_TRUE(PumpUntil([&] { return recorder.RecordedSize() > 0 || fed() >= limit; }, 60000));
+  EXPECT_GT(recorder.RecordedSize(), 0) << "after " << fed() / 176400 << " s of sound";
+  EXPECT_LT(fed(), limit);
+  recorder.Stop();
+  audio::StreamFree(channel);
+  EXPECT_EQ(DecodeErrors(dir / "growing.mp3"), "");
 }
 
 TEST(RecorderEncode, EncoderThatCannotStartGivesOneAndStaysIdle) {
