@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "ResidentKinds.h"
 #include "bench/common/BenchKit.h"
 #include "support/ChildProcess.h"
 
@@ -80,6 +81,7 @@ struct TResult {
   double cpuPercent = 0;
   double rssMb = 0;
   double wakeups = 0;
+  benchkit::TResidentKinds kinds;  // at the end of the measured time
 };
 
 // Starts `argv`, lets it warm up, then measures it for `seconds`.
@@ -104,6 +106,10 @@ TResult Measure(const std::vector<std::string>& argv, const std::vector<std::str
     peakKb = std::max(peakKb, last.rssKb);
   }
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  {
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    r.kinds = benchkit::ReadResidentKinds(smaps, fs::weakly_canonical(argv[0]).string());
+  }
   int status = 0;
   r.ok = ::waitpid(pid, &status, WNOHANG) == 0;  // still running: it played through
   ::kill(pid, SIGTERM);
@@ -197,6 +203,16 @@ int main(int argc, char** argv) {
         std::printf("%s: %.2f x mpv's CPU (goal: at most 1.0)\n", rows[i].name, rows[i].result.cpuPercent / mpv.cpuPercent);
   }
   if (rows[2].result.ok) std::printf("hidden: %.2f %% of a core (goal: at most 0.3 %%)\n", rows[2].result.cpuPercent);
+  std::printf("where the resident memory of each qor state lies (MB):\n");
+  for (const auto& row : rows) {
+    if (!row.result.ok) continue;
+    const benchkit::TResidentKinds& k = row.result.kinds;
+    auto mb = [](long kb) { return static_cast<double>(kb) / 1024.0; };
+    std::printf("  %-24s heap %.1f, other anonymous %.1f, %d libraries %.1f (of it relocated data %.1f), "
+                "program %.1f, fonts %.1f, other files %.1f\n",
+                row.name, mb(k.HeapKb), mb(k.AnonymousKb), k.Libraries, mb(k.LibraryFileKb + k.LibraryDataKb),
+                mb(k.LibraryDataKb), mb(k.ProgramKb), mb(k.FontKb), mb(k.OtherFileKb));
+  }
   long worst = 0;
   for (const auto& row : rows) worst = std::max(worst, static_cast<long>(row.result.rssMb + 0.5));
   std::printf("largest resident memory: %ld MB (goal: at most 50 MB)\n", worst);
