@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -123,6 +124,7 @@ int Spawn(const TSpawn& launch, pid_t& pid) {
     return e;
   }
 
+  const pid_t parent = ::getpid();
   const pid_t forked = ::fork();
   if (forked < 0) {
     int e = errno;
@@ -139,6 +141,12 @@ int Spawn(const TSpawn& launch, pid_t& pid) {
     std::memset(&dfl, 0, sizeof dfl);
     dfl.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &dfl, nullptr);
+    if (launch.ParentDeathSignal != 0) {
+      ::prctl(PR_SET_PDEATHSIG, launch.ParentDeathSignal);
+      // A parent that died before the request was made is never signalled
+      // for: we have been handed to another parent already.
+      if (::getppid() != parent) ::_exit(127);
+    }
     if (launch.NewProcessGroup) ::setpgid(0, 0);
     Attach(launch.StdIn, null, 0);
     Attach(launch.StdOut, null, 1);

@@ -30,6 +30,12 @@ struct TSpawn {
   // The child stops itself (SIGSTOP) just before it runs the program, and a
   // program that cannot run is then only seen when it is continued.
   bool Stopped = false;
+  // A signal the child gets when the thread that started it ends (the
+  // kernel ties the parent-death signal to the creating thread, not to the
+  // process), e.g. SIGKILL for a child that must not outlive its starter;
+  // 0 for none. Starting from a thread that lives as long as the process
+  // makes it mean "when this process dies".
+  int ParentDeathSignal = 0;
 };
 
 // Starts the child with default signal handling, an empty signal mask and

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "MainLoop.h"
+#include "TempDir.h"
 #include "tests/widgets/GtkFixture.h"
 #include "widgets/backend/Offscreen.h"
 #include "core/Timer.h"
@@ -174,19 +176,19 @@ TEST_F(LayeredWindowGtk, ShowsItsAlphaOutlineAndButtonMarginsTakeNoClicks) {
 TEST_F(LayeredWindowGtk, UnderACompositorTransparentPixelsStillTakeNoClicks) {
   gchar* path = g_find_program_in_path("xcompmgr");
   if (!path) GTEST_SKIP() << "xcompmgr missing";
-  gchar* argv[] = {path, nullptr};
-  GPid pid = 0;
-  ASSERT_TRUE(g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &pid, nullptr));
+  const std::string program = path;
   g_free(path);
+  testkit::TempDir logs;
+  // Through the kit, so that the compositor never stays on the shared
+  // display after this process, however it ends.
   struct TStop {
-    GPid Pid;
+    testkit::ChildProcess Compositor;
     ~TStop() {
-      ::kill(Pid, SIGTERM);
-      ::waitpid(Pid, nullptr, 0);
-      g_spawn_close_pid(Pid);
+      Compositor.Signal(SIGTERM);
+      Compositor.Wait(std::chrono::seconds(10));
       PumpUntil([] { return !gdk_screen_is_composited(gdk_screen_get_default()); });
     }
-  } stop{pid};
+  } stop{testkit::ChildProcess(program, {}, {}, logs.Path())};
   ASSERT_TRUE(PumpUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()); }));
   CheckOutlineAndClicks(false);
 }
