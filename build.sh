@@ -72,7 +72,10 @@ case "${1:-}" in
     build
     tools/check-layering.sh
     # GTK tests need a display and a session bus; everything else ignores them.
-    offline xvfb-run -a -s "-screen 0 1280x1024x24" \
+    # -noreset: the server would otherwise start over whenever its last
+    # client leaves (between two test processes) and refuse whoever
+    # connects meanwhile.
+    offline xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
       dbus-run-session -- ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS" "${@:2}"
     ;;
   build)

@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
   g_setenv("GDK_GL", "disable", FALSE);
   // Without a display the program still runs (tray and dialogs stay away).
   bool desktop = widgets::UseGtkBackend(&argc, &argv);
+  // Said, since a program without its window is otherwise silent about it.
+  if (const char* display = g_getenv("DISPLAY"); !desktop && display && *display)
+    g_printerr("QOR: %s ekranı açılamadı; program penceresiz çalışıyor.\n", display);
   // GTK's start-up sets the class from the program name; ours replaces it.
   if (desktop) gdk_set_program_class("QOR");
   app::TApplication::SetControllerFactory([desktop](app::TApplication& application) {

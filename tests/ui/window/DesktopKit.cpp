@@ -101,10 +101,8 @@ void TForeignGrab::Grab(const char* key, bool grab) {
   XSync(display, False);
 }
 
-std::unique_ptr<TPrivateServer> StartDisplay(const std::filesystem::path& logs) {
-  return std::make_unique<TPrivateServer>(
-      "Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-      "DISPLAY", ":", logs);
+std::unique_ptr<testkit::PrivateDisplay> StartDisplay(const std::filesystem::path& logs) {
+  return std::make_unique<testkit::PrivateDisplay>(logs);
 }
 
 std::unique_ptr<TPrivateServer> StartSessionBus(const std::filesystem::path& logs) {

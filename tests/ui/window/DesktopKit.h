@@ -15,6 +15,7 @@
 #include "ChildProcess.h"
 #include "FixtureServer.h"
 #include "PlayerWindowKit.h"
+#include "PrivateDisplay.h"
 #include "QorProcess.h"
 #include "Shell.h"
 
@@ -43,9 +44,8 @@ bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20
 // title is "Şebnem - Çiçek".
 bool SetUpTwoFavourites(const apptest::TQorEnv& env, testkit::FixtureServer& server);
 
-// Starts `program` with `args` and reads the first line it prints (an X
-// display number, a bus address); DISPLAY or whatever `variable` names
-// points at it while the object lives.
+// Starts `program` with `args` and reads the first line it prints (a bus
+// address); whatever `variable` names points at it while the object lives.
 class TPrivateServer {
  public:
   TPrivateServer(const std::string& program, const std::vector<std::string>& args, const char* variable,
@@ -90,8 +90,8 @@ class TKeysDoNotRepeat {
   bool FRepeated = false;
 };
 
-// Xvfb 1280 x 1024 (DISPLAY); Ok() is false without Xvfb.
-std::unique_ptr<TPrivateServer> StartDisplay(const std::filesystem::path& logs);
+// Xvfb 1280 x 1024 (DISPLAY, XAUTHORITY); Ok() is false without Xvfb.
+std::unique_ptr<testkit::PrivateDisplay> StartDisplay(const std::filesystem::path& logs);
 // dbus-daemon --session (DBUS_SESSION_BUS_ADDRESS); Ok() is false without it.
 std::unique_ptr<TPrivateServer> StartSessionBus(const std::filesystem::path& logs);
 

@@ -100,7 +100,8 @@ class PlayerHotkeysTest : public ::testing::Test {
   void Press(const std::string& keys) { uitest::RunTool({"xdotool", "key", keys}); }
 
   testkit::TempDir FDir;
-  std::unique_ptr<uitest::TPrivateServer> FDisplay, FBus;
+  std::unique_ptr<testkit::PrivateDisplay> FDisplay;
+  std::unique_ptr<uitest::TPrivateServer> FBus;
   std::unique_ptr<uitest::TForeignGrab> FOther;
   GdkDisplay* FShared = nullptr;
   GdkDisplay* FOwn = nullptr;

@@ -52,7 +52,8 @@ class PlayerMprisTest : public ::testing::Test {
   }
 
   testkit::TempDir FDir;
-  std::unique_ptr<uitest::TPrivateServer> FDisplay, FBus;
+  std::unique_ptr<testkit::PrivateDisplay> FDisplay;
+  std::unique_ptr<uitest::TPrivateServer> FBus;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
 };

@@ -79,7 +79,7 @@ class RecordingProcessTest : public ::testing::Test {
   }
 
   testkit::TempDir FDir;
-  std::unique_ptr<uitest::TPrivateServer> FDisplay;
+  std::unique_ptr<testkit::PrivateDisplay> FDisplay;
   apptest::TQorEnv FEnv;
   testkit::FixtureServer FServer;
 };
