@@ -205,6 +205,8 @@ void TBaseRadioPlayer::StartPlayback() {
   if (Channel != 0 && State == psPlaying) {
     SetStatusInterval(StatusPollMs);
     StatusTimer->SetEnabled(true);
+    // Freeing the stream silences the sync: it never outlives the player.
+    audio::ChannelSetSync(Channel, audio::SYNC_END | audio::SYNC_ONETIME, 0, &EndSync, this);
   }
 }
 
@@ -270,6 +272,10 @@ void TBaseRadioPlayer::StatusPoll() {
     default:
       break;
   }
+}
+
+void TBaseRadioPlayer::EndSync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {
+  static_cast<TBaseRadioPlayer*>(user)->StatusTimer->SetInterval(1);
 }
 
 void TBaseRadioPlayer::SetStatusInterval(core::UINT ms) {

@@ -152,7 +152,11 @@ void TChannel::RequestAbort() {
 void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   if (flushDevice_.exchange(false)) deviceQueue_.Clear();
   if (state_.load() != ACTIVE_PLAYING) return;
-  const size_t chunkFrames = std::max<size_t>(256, static_cast<size_t>(freq) / 100);
+  // What this pass needs in one read where the queue holds it: a device
+  // buffer is a tenth of a second, and each read takes the queue's lock and
+  // runs effects, encoders and the history once.
+  const size_t needed = static_cast<size_t>(frames) * static_cast<size_t>(freq) / static_cast<size_t>(std::max(deviceRate, 1)) + 1;
+  const size_t chunkFrames = std::max<size_t>({256, static_cast<size_t>(freq) / 100, needed});
   if (chunk_.size() < chunkFrames * chans) chunk_.resize(chunkFrames * chans);
   bool drained = false;
   const bool sourceReady = !stalled_.load() || SourceReadyToResume();

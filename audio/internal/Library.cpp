@@ -247,12 +247,10 @@ BOOL Init(int device, DWORD freq, DWORD, void*, const void*) {
     return 0;
   }
   auto output = std::make_unique<TOutput>(
-      [] {
+      [](std::vector<std::shared_ptr<TChannel>>& list) {
         std::lock_guard inner(State().mutex);
-        std::vector<std::shared_ptr<TChannel>> list;
-        list.reserve(State().channels.size());
+        list.clear();
         for (auto& [h, c] : State().channels) list.push_back(c);
-        return list;
       },
       [](const std::shared_ptr<TChannel>& channel) {
         channel->FireSync(SYNC_END, 0);

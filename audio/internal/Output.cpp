@@ -117,32 +117,38 @@ int64_t TOutput::Ahead(int64_t& produced, int64_t clockFrames) const {
 }
 
 int64_t TOutput::MixPass(float* mix, int64_t frames, bool alwaysFill, int64_t aheadBefore, TPass& pass) {
-  auto channels = snapshot_();
+  snapshot_(channels_);
   pass.playing =
-      std::any_of(channels.begin(), channels.end(), [](const auto& channel) { return Plays(*channel); });
-  if (!pass.playing) return 0;
-  std::vector<std::shared_ptr<TChannel>> mixing;
+      std::any_of(channels_.begin(), channels_.end(), [](const auto& channel) { return Plays(*channel); });
+  if (!pass.playing) {
+    channels_.clear();
+    return 0;
+  }
+  mixing_.clear();
   bool mixingPlays = false;
-  for (auto& channel : channels) {
+  for (auto& channel : channels_) {
     const bool plays = Plays(*channel);
     if (plays && frames > 0 && !channel->ReadyToStart(frames, rate_)) {
       pass.heldBack = true;
       continue;
     }
     mixingPlays = mixingPlays || plays;
-    mixing.push_back(channel);
+    mixing_.push_back(channel);
   }
   // Only a stream that waits for its first data: on the clock, no silence
   // is queued in front of it.
   const int64_t made = (mixingPlays || alwaysFill) ? std::max<int64_t>(frames, 0) : 0;
   if (made > 0) {
     std::fill(mix, mix + made * 2, 0.0f);
-    for (auto& channel : mixing) channel->MixInto(mix, static_cast<int>(made), rate_);
+    for (auto& channel : mixing_) channel->MixInto(mix, static_cast<int>(made), rate_);
     for (int64_t i = 0; i < made * 2; ++i) mix[i] = std::clamp(mix[i], -1.0f, 1.0f);
   }
-  for (auto& channel : mixing) channel->Scheduled(aheadBefore + made, rate_);
-  for (auto& channel : mixing)
+  for (auto& channel : mixing_) channel->Scheduled(aheadBefore + made, rate_);
+  for (auto& channel : mixing_)
     if (channel->TakeFinished()) finished_(channel);
+  // A freed channel goes with its last pass, not with the next one.
+  channels_.clear();
+  mixing_.clear();
   return made;
 }
 

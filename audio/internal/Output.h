@@ -24,7 +24,8 @@ class TChannel;
 
 class TOutput {
  public:
-  using TSnapshot = std::function<std::vector<std::shared_ptr<TChannel>>()>;
+  // Fills the list (emptied first) with every channel.
+  using TSnapshot = std::function<void(std::vector<std::shared_ptr<TChannel>>&)>;
   using TFinished = std::function<void(const std::shared_ptr<TChannel>&)>;
 
   TOutput(TSnapshot snapshot, TFinished finished);
@@ -61,6 +62,8 @@ class TOutput {
 
   TSnapshot snapshot_;
   TFinished finished_;
+  // The mixing thread's lists, kept so that a pass allocates nothing.
+  std::vector<std::shared_ptr<TChannel>> channels_, mixing_;
   SDL_AudioDeviceID device_ = 0;
   bool sdlStarted_ = false;
   int rate_ = 44100;
