@@ -132,6 +132,10 @@ class TChannel {
   virtual void RequestAbort();
   // Waits for background work to end.
   virtual void Join() {}
+  // Whether freeing must wait for the background work (Join) before it
+  // returns, because that work reads what the caller owns and may free
+  // once the stream is freed. Otherwise it ends in the background.
+  virtual bool JoinWhenFreed() const { return false; }
   bool Aborting() const { return abort_.load(); }
   bool Interrupted() const { return abort_.load() || interrupt_.load(); }
 

@@ -56,6 +56,8 @@ class TDecodeStream : public TChannel {
   QWORD FilePosition(DWORD mode) override;
   void RequestAbort() override;
   void Join() override;
+  // A file held in memory is read from the caller's bytes.
+  bool JoinWhenFreed() const override { return memory_ && std::this_thread::get_id() != thread_.get_id(); }
 
   TNetSource* Net() { return net_.get(); }
   // libavformat adds a seek index entry for every MP3 or AAC frame it reads

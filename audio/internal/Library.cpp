@@ -157,9 +157,11 @@ bool FreeChannel(DWORD handle) {
   channel->Stop();
   channel->RequestAbort();
   channel->SilenceCallbacks();
-  State().janitor.Post([channel, leaving] {
+  const bool joined = channel->JoinWhenFreed();
+  if (joined) channel->Join();
+  State().janitor.Post([channel, leaving, joined] {
     for (auto& encoder : leaving) encoder->Stop(10000);
-    channel->Join();
+    if (!joined) channel->Join();
   });
   return true;
 }

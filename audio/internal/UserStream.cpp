@@ -69,7 +69,15 @@ void TUserStream::Pull() {
   std::vector<uint8_t> raw(bytes);
   std::vector<float> samples;
   while (!Aborting()) {
-    DWORD got = proc_(handle, raw.data(), static_cast<DWORD>(bytes), user_);
+    // Through Callback: once the stream is freed the caller's procedure
+    // is neither running nor called again.
+    DWORD got = 0;
+    bool called = false;
+    Callback([&] {
+      called = true;
+      got = proc_(handle, raw.data(), static_cast<DWORD>(bytes), user_);
+    });
+    if (!called) break;
     const bool end = (got & STREAMPROC_END) != 0;
     const size_t n = std::min<size_t>(got & ~STREAMPROC_END, bytes);
     if (n > 0) {
