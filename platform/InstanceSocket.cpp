@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -98,7 +100,9 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size, int timeoutMs
   return true;
 }
 
-enum class TConnect { Ok, Stale, Missing, Failed };
+// Busy: the backlog is full (the owner is busy, finders queue up), so
+// somebody listens, but no connection was made.
+enum class TConnect { Ok, Busy, Stale, Missing, Failed };
 
 TConnect Connect(const std::string& path, int& fd) {
   fd = -1;
@@ -106,17 +110,28 @@ TConnect Connect(const std::string& path, int& fd) {
   if (!MakeAddress(path, address)) return TConnect::Failed;
   int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (s < 0) return TConnect::Failed;
-  if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
-      errno == EINPROGRESS) {
-    // EAGAIN: the backlog is full, so somebody is listening.
+  if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 || errno == EINPROGRESS) {
     fd = s;
     return TConnect::Ok;
   }
   int error = errno;
   ::close(s);
+  if (error == EAGAIN) return TConnect::Busy;
   if (error == ECONNREFUSED) return TConnect::Stale;
   if (error == ENOENT) return TConnect::Missing;
   return TConnect::Failed;
+}
+
+// Connects, waiting while the backlog is full: a local socket makes no
+// connection then (unlike TCP, nothing is pending), and a message sent on
+// the unconnected socket would be lost.
+TConnect ConnectWithin(const std::string& path, int& fd, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    TConnect result = Connect(path, fd);
+    if (result != TConnect::Busy || std::chrono::steady_clock::now() >= deadline) return result;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 std::atomic<unsigned> gServerCounter{0};
@@ -270,6 +285,9 @@ std::vector<std::string> FindInstanceWindows(const std::string& folder, const st
         ::close(fd);
         found.push_back({{st.st_mtim.tv_sec, st.st_mtim.tv_nsec}, path});
         break;
+      case TConnect::Busy:
+        found.push_back({{st.st_mtim.tv_sec, st.st_mtim.tv_nsec}, path});
+        break;
       case TConnect::Stale:
         ::unlink(path.c_str());  // its process is gone
         break;
@@ -295,7 +313,7 @@ namespace {
 TSendStatus Exchange(const std::string& window, std::uint32_t kind, std::uint32_t msg, std::uintptr_t wParam,
                      std::intptr_t lParam, std::int64_t& result, int timeoutMs, std::string_view text = {}) {
   int fd = -1;
-  switch (Connect(window, fd)) {
+  switch (ConnectWithin(window, fd, timeoutMs)) {
     case TConnect::Ok: break;
     case TConnect::Stale:
     case TConnect::Missing: return TSendStatus::NoWindow;

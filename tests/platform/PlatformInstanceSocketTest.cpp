@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <sys/socket.h>
@@ -89,6 +90,51 @@ TEST(PlatformInstanceSocketTest, MessagesAreAnsweredSynchronously) {
   receiver.Enabled = false;
   RunClient([&] { enabled = IsInstanceWindowEnabled(server.Path()); });
   EXPECT_FALSE(enabled);
+}
+
+// A busy owner (a program still starting) whose backlog is full of
+// finders' connections: a message waits for its turn instead of being
+// lost, and the window is still found.
+TEST(PlatformInstanceSocketTest, AFullBacklogDelaysAMessageButLosesNothing) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  TInstanceServer server(Folder(dir), receiver);
+  ASSERT_FALSE(server.Failed()) << server.ErrorText();
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, server.Path().c_str(), sizeof address.sun_path - 1);
+  // Finders connect and hang up; nobody accepts while this thread does
+  // not run the loop.
+  bool full = false;
+  for (int i = 0; i < 256 && !full; ++i) {
+    int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ASSERT_GE(s, 0);
+    full = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == EAGAIN;
+    ::close(s);
+  }
+  ASSERT_TRUE(full);
+
+  std::size_t found = 0;
+  TSendStatus status{};
+  std::intptr_t answer = 0;
+  std::atomic<bool> asked{false}, done{false};
+  std::thread client([&] {
+    found = FindInstanceWindows(Folder(dir)).size();
+    asked = true;
+    status = SendInstanceMessage(server.Path(), 1234, 5, 0, &answer);
+    done = true;
+    g_main_context_wakeup(nullptr);
+  });
+  // Still busy a while after the message was sent.
+  while (!asked) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  while (!done) g_main_context_iteration(nullptr, TRUE);
+  client.join();
+  EXPECT_EQ(found, 1u);
+  EXPECT_EQ(status, TSendStatus::Ok);
+  EXPECT_EQ(answer, 6);
+  ASSERT_EQ(receiver.Calls.size(), 1u);
+  EXPECT_EQ(receiver.Calls[0].Msg, 1234u);
 }
 
 TEST(PlatformInstanceSocketTest, CloseInsideTheHandlerStillAnswersAndHidesTheWindow) {
