@@ -150,6 +150,12 @@ TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
   EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
   EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
   ASSERT_TRUE(RunProgram({"xdotool", "keyup", "ctrl"}));
+  EXPECT_EQ(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0);
+  // A tap over before anyone asked is still told, once.
+  testkit::PumpFor(50);
+  GetAsyncKeyState(VK_CONTROL);
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "ctrl"}));
+  EXPECT_TRUE(PumpUntil([] { return GetAsyncKeyState(VK_CONTROL) == 1; }));
   EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
   ASSERT_TRUE(RunProgram({"xdotool", "mousedown", "1"}));
   EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);

@@ -49,8 +49,11 @@ void TPlayerWindow::HibernateTick() {
     SetOpacity(static_cast<std::uint8_t>(opacity));
   }
   if (!Transparent()) return;
-  const bool down = GetAsyncKeyState(VK_CONTROL) < 0;
-  const bool pressed = down && !FCtrlDown;
+  // A tap that went down and up between two ticks counts as well: the
+  // notice asks for a short press.
+  const short state = GetAsyncKeyState(VK_CONTROL);
+  const bool down = state < 0;
+  const bool pressed = (down && !FCtrlDown) || (state & 1);
   FCtrlDown = down;
   if (!pressed) return;
   TRect bounds;

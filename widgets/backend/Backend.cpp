@@ -14,6 +14,8 @@ std::unique_ptr<TBackend>& Slot() {
   return backend;
 }
 std::array<std::atomic<bool>, 256> gKeys{};
+// A press since GetAsyncKeyState last asked about the key.
+std::array<std::atomic<bool>, 256> gPressed{};
 }  // namespace
 
 TBackend& Backend() {
@@ -30,16 +32,27 @@ void SetBackend(std::unique_ptr<TBackend> backend) {
   // Keys and buttons held on the old backend's display (a release it never
   // saw: its window went first) are nothing the new one has pressed.
   for (auto& key : gKeys) key = false;
+  for (auto& key : gPressed) key = false;
 }
 
 bool TBackend::KeyDownNow(unsigned vk) { return GetKeyState(vk) < 0; }
 
-short GetAsyncKeyState(unsigned vk) { return Backend().KeyDownNow(vk) ? short(-32768) : short(0); }
+short GetAsyncKeyState(unsigned vk) {
+  bool down = Backend().KeyDownNow(vk);
+  bool pressed = vk < gPressed.size() && gPressed[vk].exchange(false);
+  return static_cast<short>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
+}
+
+void NoteKeyPressed(unsigned vk) {
+  if (vk < gPressed.size()) gPressed[vk] = true;
+}
 
 short GetKeyState(unsigned vk) { return vk < gKeys.size() && gKeys[vk] ? short(-32768) : short(0); }
 
 void SetKeyDown(unsigned vk, bool down) {
-  if (vk < gKeys.size()) gKeys[vk] = down;
+  if (vk >= gKeys.size()) return;
+  if (down && !gKeys[vk]) gPressed[vk] = true;
+  gKeys[vk] = down;
 }
 
 UINT CurrentMouseKeys() {

@@ -137,10 +137,14 @@ void SetBackend(std::unique_ptr<TBackend> backend);
 // < 0 when the key or mouse button (VK_*) is down, as GetKeyState does:
 // as far as the toolkit's own input events tell.
 short GetKeyState(unsigned vk);
-// < 0 when the key is down now, asked of the display.
+// < 0 when the key is down now, asked of the display; bit 0 is set when
+// the key was pressed since the last call asked about it (a tap that went
+// down and up between two polls), and the call clears it.
 short GetAsyncKeyState(unsigned vk);
 // Updated by the backends from each input event.
 void SetKeyDown(unsigned vk, bool down);
+// A press the backend learnt of without an input event of its own windows.
+void NoteKeyPressed(unsigned vk);
 // MK_* flags for the buttons and modifiers that are down now.
 UINT CurrentMouseKeys();
 TPoint GetCursorPos();

@@ -590,6 +590,7 @@ bool UseGtkBackend(int* argc, char*** argv) {
   }
   InitMessages();
   if (!dynamic_cast<TGtkBackend*>(&Backend())) SetBackend(std::make_unique<TGtkBackend>());
+  WatchModifierPresses();
   return true;
 }
 

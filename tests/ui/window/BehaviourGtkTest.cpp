@@ -107,6 +107,14 @@ TEST_F(BehaviourGtkTest, HibernatingTheWindowLetsClicksThroughAndOnlyCtrlOverItW
   Settle();
   ClickAt(w, 30, 62);
   EXPECT_TRUE(testkit::PumpUntil([&] { return Kit.Controller.Count(app::UM_PLAY) == 2; }));
+
+  // A tap quicker than one animation tick wakes it too: xdotool presses
+  // and lets go while the window's loop waits for it.
+  SendMessage(w.WindowHandle(), WM_COMMAND, ui::cmHibernate);
+  ASSERT_TRUE(w.Hibernating());
+  PointerAt(w, 150, 60);
+  ASSERT_TRUE(RunProgram({"xdotool", "key", "ctrl"}));
+  EXPECT_TRUE(testkit::PumpUntil([&] { return !w.Hibernating(); }));
 }
 
 TEST_F(BehaviourGtkTest, HibernatingShowsTheNoticeUntilItIsDeclined) {
