@@ -171,17 +171,40 @@ TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
   HMENU sub = CreatePopupMenu();
   AppendMenuW(sub, MF_STRING, 40030, u"Alt");
   AppendMenuW(menu, MF_POPUP, sub, u"Alt menü");
-  // Once the menu is up: down to the first enabled item, then Enter.
+  AppendMenuW(menu, MF_STRING, 40040, u"&Yürüt\tEnter");
+  // Once the menu is up: its shortcut column as shown, then down to the
+  // first enabled item and Enter.
+  std::vector<std::string> shortcuts;
   TTimer keys;
   keys.SetInterval(300);
   keys.SetOnTimer([&](TObject*) {
     keys.SetEnabled(false);
+    GList* tops = gtk_window_list_toplevels();
+    for (GList* t = tops; t; t = t->next) {
+      GtkWidget* child = gtk_bin_get_child(GTK_BIN(t->data));
+      if (!child || !GTK_IS_MENU(child) || !gtk_widget_get_mapped(child)) continue;
+      GList* items = gtk_container_get_children(GTK_CONTAINER(child));
+      for (GList* i = items; i; i = i->next) {
+        GtkWidget* label = GTK_IS_BIN(i->data) ? gtk_bin_get_child(GTK_BIN(i->data)) : nullptr;
+        guint key = 0;
+        GdkModifierType mods = GdkModifierType(0);
+        if (label && GTK_IS_ACCEL_LABEL(label)) gtk_accel_label_get_accel(GTK_ACCEL_LABEL(label), &key, &mods);
+        if (!key) continue;
+        gchar* text = gtk_accelerator_get_label(key, mods);
+        shortcuts.push_back(text);
+        g_free(text);
+      }
+      g_list_free(items);
+    }
+    g_list_free(tops);
     const char* argv[] = {"xdotool", "key", "Down", "Return", nullptr};
     g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
                   nullptr);
   });
   UINT chosen = TrackPopupMenuEx(menu, TPM_RETURNCMD, 100, 100, 0);
   EXPECT_EQ(chosen, 40010u);
+  // The caption's own key names, not GTK's.
+  EXPECT_EQ(shortcuts, (std::vector<std::string>{"Ctrl+T", "Enter"}));
   DestroyMenu(menu);
 }
 

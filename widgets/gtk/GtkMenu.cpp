@@ -45,7 +45,9 @@ std::string Accelerator(const std::string& shortcut) {
   }
   if (rest == "Del") rest = "Delete";
   if (rest == "Ins") rest = "Insert";
-  if (rest == "Enter") rest = "Return";
+  // The key that GTK calls Return is labelled Enter on the keyboard and
+  // in the captions; ISO_Enter is the keysym shown by that name.
+  if (rest == "Enter") rest = "ISO_Enter";
   if (rest == "Esc") rest = "Escape";
   if (rest == "Space") rest = "space";
   if (rest.size() == 1) rest = static_cast<char>(g_ascii_tolower(rest[0]));
