@@ -21,9 +21,10 @@ void PrintHelp(std::ostream& out) {
          "  -administrator        Yönetici kipinde başla.\n"
          "  --help                Bu yardımı göster.\n"
          "\n"
-         "Bir http(s) adresi hemen çalınır; bir liste dosyası ya da çalma listesi,\n"
-         "üzerine bırakılmış gibi çalıcı penceresine gider. QOR zaten çalışıyorsa\n"
-         "(tek örnek seçeneği açıkken) ikisi de çalışan QOR'a iletilir.\n"
+         "Bir http(s) adresi, adı adresi olarak hemen çalınır. Bir çalma listesi\n"
+         "(.pls, .m3u) ya da ses dosyası favorilere eklenir ve getirdiği ilk radyo\n"
+         "çalınır; bir radyo listesi (.rpf, .xml) yalnızca favorilere eklenir. QOR\n"
+         "zaten çalışıyorsa (tek örnek seçeneği açıkken) hepsi çalışan QOR'a iletilir.\n"
          "\n"
          "Ayarlar: $XDG_CONFIG_HOME/Kelvarin/QOR/ (yoksa ~/.config/Kelvarin/QOR/).\n";
 }
