@@ -39,11 +39,17 @@ int UnitsFromChars(const std::u16string& text, int chars) {
   return units;
 }
 
+// CSS wants a decimal point whatever the user's locale (a Turkish one
+// writes a comma, and GTK then drops the whole rule).
+std::string CssNumber(double value, const char* format) {
+  char text[G_ASCII_DTOSTR_BUF_SIZE];
+  return g_ascii_formatd(text, sizeof text, format, value);
+}
+
 std::string CssColour(std::uint32_t argb) {
   char text[64];
-  std::snprintf(text, sizeof text, "rgba(%u,%u,%u,%.3f)", (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF,
-                (argb >> 24) / 255.0);
-  return text;
+  std::snprintf(text, sizeof text, "rgba(%u,%u,%u,", (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+  return text + CssNumber((argb >> 24) / 255.0, "%.3f") + ")";
 }
 
 class TGtkEdit : public TNativeEdit {
@@ -114,8 +120,7 @@ class TGtkEdit : public TNativeEdit {
     // which counts points at 96 pixels per inch.
     TFontEx font;
     font.SetSize(look.FontPoints);
-    char size[32];
-    std::snprintf(size, sizeof size, "%.2fpx", font.PixelSize());
+    const std::string size = CssNumber(font.PixelSize(), "%.2f") + "px";
     std::string family = look.FontName;
     family.erase(std::remove(family.begin(), family.end(), '"'), family.end());
     std::string css = "entry { background: none; border: none; box-shadow: none; outline: none;"
