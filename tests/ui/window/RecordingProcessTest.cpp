@@ -11,6 +11,7 @@
 
 #include "PlayerWindowKit.h"
 #include "DesktopKit.h"
+#include "Media.h"
 #include "QorProcess.h"
 #include "StandInBus.h"
 #include "TempDir.h"
@@ -47,11 +48,7 @@ class RecordingProcessTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(Recordings())) files.push_back(entry.path());
     return files;
   }
-  double Seconds(const std::filesystem::path& file) {
-    auto out = RunTool({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
-                        file.string()});
-    return out ? std::atof(out->c_str()) : -1;
-  }
+  double Seconds(const std::filesystem::path& file) { return testkit::ProbeDuration(file); }
   std::string FindWindow(const std::string& title, std::chrono::milliseconds timeout) {
     std::string id;
     WaitFor(
