@@ -65,6 +65,17 @@ void ExpectMixerAsleep(const char* when) {
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
+// Starts the 440 Hz file and waits until half a second of it was heard.
+void PlayTone(HSTREAM& h) {
+  const std::u16string path = Wide(Media("sine440.mp3").string());
+  h = StreamCreateFile(0, path.c_str(), 0, 0, UNICODE);
+  ASSERT_NE(h, 0u);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= 44100 * 4 / 2; }, 10s));
+  const std::vector<float> playing = audiotest::RecentSamples(h, 4096, 2);
+  EXPECT_GT(audiotest::ToneAmplitude(playing, 2, 44100, 440), 0.1);
+}
+
 void SleepsWhenIdleAndPlaysAtOnce(int device) {
   audiotest::TLibrary library(device);
   ASSERT_TRUE(library.ok) << ErrorGetCode();
@@ -72,13 +83,8 @@ void SleepsWhenIdleAndPlaysAtOnce(int device) {
   ASSERT_TRUE(WaitFor([] { return Switches("audio-mixer") >= 0; }, 5s));
   ExpectMixerAsleep("with no stream");
 
-  const std::u16string path = Wide(Media("sine440.mp3").string());
-  HSTREAM h = StreamCreateFile(0, path.c_str(), 0, 0, UNICODE);
-  ASSERT_NE(h, 0u);
-  ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= 44100 * 4 / 2; }, 10s));
-  const std::vector<float> playing = audiotest::RecentSamples(h, 4096, 2);
-  EXPECT_GT(audiotest::ToneAmplitude(playing, 2, 44100, 440), 0.1);
+  HSTREAM h = 0;
+  ASSERT_NO_FATAL_FAILURE(PlayTone(h));
 
   ASSERT_TRUE(ChannelPause(h));
   ExpectMixerAsleep("while the only stream is paused");
@@ -102,13 +108,8 @@ TEST(MixerIdle, ADeviceMixesOnItsOwnThreadOnceABufferAndPlaysAtOnce) {
   ASSERT_TRUE(WaitFor([] { return Switches("SDLAudio", true) >= 0; }, 5s));
   EXPECT_EQ(Switches("audio-mixer"), -1) << "a thread of ours beside the device's";
 
-  const std::u16string path = Wide(Media("sine440.mp3").string());
-  HSTREAM h = StreamCreateFile(0, path.c_str(), 0, 0, UNICODE);
-  ASSERT_NE(h, 0u);
-  ASSERT_TRUE(ChannelPlay(h, 0));
-  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= 44100 * 4 / 2; }, 10s));
-  const std::vector<float> playing = audiotest::RecentSamples(h, 4096, 2);
-  EXPECT_GT(audiotest::ToneAmplitude(playing, 2, 44100, 440), 0.1);
+  HSTREAM h = 0;
+  ASSERT_NO_FATAL_FAILURE(PlayTone(h));
 
   // Playing: about ten pulls a second (a queue topped up by a mixer of
   // ours woke both threads some sixty times). A loaded machine adds a
