@@ -1,7 +1,10 @@
 #include "ui/controls/Edit.h"
 
+#include <algorithm>
+
 #include "ui/controls/Tinting.h"
 #include "widgets/paint/ControlEx.h"
+#include "widgets/paint/Damage.h"
 
 using namespace core;
 using namespace widgets;
@@ -296,7 +299,31 @@ void TEdit::Paint() {
   PlaceEntry();
   DoPaint();
   DrawCaret();
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  TRect changed{0, 0, picture.Width(), picture.Height()};
+  if (FLastPicture && FLastPicture->Width() == picture.Width() && FLastPicture->Height() == picture.Height()) {
+    changed = ChangedRect(*FLastPicture, picture);
+    CopyRect(picture, *FLastPicture, changed);
+  } else {
+    FLastPicture = picture.Clone();
+  }
+  if (changed.Width() > 0) {
+    if (FChanged.Width() <= 0)
+      FChanged = changed;
+    else
+      FChanged = {std::min(FChanged.Left, changed.Left), std::min(FChanged.Top, changed.Top),
+                  std::max(FChanged.Right, changed.Right), std::max(FChanged.Bottom, changed.Bottom)};
+  }
   Present();
+}
+
+TRect TEdit::TakePaintedChange() {
+  TRect changed = FChanged;
+  FChanged = {};
+  // Blended again over itself, only an opaque picture stays the same: the
+  // parent must put back what lies below first.
+  if (FTransparentBackground || FOpacity < 255) changed = {0, 0, Width(), Height()};
+  return changed;
 }
 
 void TEdit::DoPaint() {

@@ -71,6 +71,7 @@ public:
   void Paint() override;
   void DoPaint() override;
   void Present() override;
+  core::TRect TakePaintedChange() override;
   virtual void Change();
 
 protected:
@@ -104,6 +105,9 @@ private:
   widgets::TEditLook Look() const;
 
   std::unique_ptr<widgets::TCanvasEx> FCanvas;
+  // The picture presented last and what the paints since changed of it.
+  std::unique_ptr<widgets::TBitmapEx> FLastPicture;
+  core::TRect FChanged;
   std::unique_ptr<widgets::TNativeEdit> FNative;
   core::UINT FBlinkPeriod = 530;
   core::DWORD FPhaseTime = 0;

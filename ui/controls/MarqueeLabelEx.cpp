@@ -87,8 +87,15 @@ void TMarqueeLabelEx::CreateHandle() {
   Resume();
 }
 
+void TMarqueeLabelEx::SetOwnerClocked(bool value) {
+  FOwnerClocked = value;
+  if (value && FSliding) KillTimer(WindowHandle(), kSlideTimer);
+  if (value) FSliding = false;
+  if (!value) Resume();
+}
+
 void TMarqueeLabelEx::Resume() {
-  if (FSliding || !HandleAllocated()) return;
+  if (FSliding || FOwnerClocked || !HandleAllocated()) return;
   FSliding = SetTimer(WindowHandle(), kSlideTimer, TickInterval) != 0;
 }
 

@@ -7,7 +7,9 @@
 // Tick steps the offset on the control's own 33 ms timer but does not
 // repaint: the owner's redraw shows it. The timer stops while the label
 // cannot be seen; showing the label, or the owner's Resume when its window
-// shows again, starts it.
+// shows again, starts it. An owner that redraws on a tick of the same
+// rate steps the label from that tick instead (SetOwnerClocked): one
+// timer then wakes the program for both.
 #pragma once
 
 #include "widgets/paint/ControlEx.h"
@@ -58,6 +60,9 @@ public:
   virtual void Tick();
   // Starts the timer again after it stopped unseen.
   void Resume();
+  // The owner calls Tick; the label runs no timer of its own.
+  bool OwnerClocked() const { return FOwnerClocked; }
+  void SetOwnerClocked(bool value);
   bool Sliding() const { return FSliding; }
 
   void WndProc(core::TMessage& message) override;
@@ -90,6 +95,7 @@ private:
   bool FSuspended = false;
   bool FCentreVertically = false;
   bool FScrollEnabled = true;
+  bool FOwnerClocked = false;
 };
 
 }  // namespace ui

@@ -291,6 +291,8 @@ void TPlayerWindow::BuildDisplay() {
   FInfoArea = Make<TControlEx>(FRoot, 86, 55, 153, 18);
   WireDrag(FInfoArea);
   FMarquee = Make<TPlayerMarquee>(FInfoArea, 0, 0, 153, 18);
+  // It slides on the window's tick, which redraws it.
+  FMarquee->SetOwnerClocked(true);
   SetFont(FMarquee->Font(), "Arial", 8, 0xEFFFFFFF, FontStyleBold);
   FMarquee->SetShowHint(true);
   WireDrag(FMarquee);

@@ -102,11 +102,11 @@ void TPlayerWindow::Tick() {
       FVisualization->SetSpectrum(FSpectrum.data(), FSpectrum.size());
     }
     if (FThrobber->Visible()) FThrobber->Advance();
+    FMarquee->Tick();
     HibernateTick();
     FRecording->AnimationTick();
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
-    FMarquee->Resume();
   }
   // Hidden, nothing is drawn: the tick only looks in once a second (showing
   // the window brings the frame rate back at once, BehaviourMessage).

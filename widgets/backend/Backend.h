@@ -78,6 +78,13 @@ class TNativeWindow {
   // drawn with `opacity` over whatever is below.
   virtual void Present(const std::uint8_t* pixels, int width, int height, int stride,
                        std::uint8_t opacity) = 0;
+  // The same where the picture changed: only the pixels inside `rects`
+  // differ from the picture presented last. A first picture, or one of
+  // another size or opacity, is shown whole.
+  virtual void PresentRects(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity,
+                            const std::vector<TRect>& /*rects*/) {
+    Present(pixels, width, height, stride, opacity);
+  }
   // Asks for NativePaint (plain windows).
   virtual void Invalidate() = 0;
   // Whether per-pixel alpha reaches the screen (a compositor runs).

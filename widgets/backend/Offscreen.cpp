@@ -140,11 +140,31 @@ void TOffscreenWindow::Present(const std::uint8_t* pixels, int width, int height
   Opacity = opacity;
   PixelWidth = std::max(0, width);
   PixelHeight = std::max(0, height);
+  PresentedRects = {TRect{0, 0, PixelWidth, PixelHeight}};
   Pixels.assign(static_cast<size_t>(PixelWidth) * PixelHeight, 0);
   if (!pixels) return;
   for (int y = 0; y < PixelHeight; ++y)
     std::memcpy(&Pixels[static_cast<size_t>(y) * PixelWidth], pixels + static_cast<size_t>(y) * stride,
                 static_cast<size_t>(PixelWidth) * 4);
+}
+
+void TOffscreenWindow::PresentRects(const std::uint8_t* pixels, int width, int height, int stride,
+                                    std::uint8_t opacity, const std::vector<TRect>& rects) {
+  // Like a screen, the window keeps what it showed and takes only the
+  // changed pixels; a test comparing it with a whole picture sees any
+  // change that was left out.
+  if (width != PixelWidth || height != PixelHeight || opacity != Opacity || PresentCount == 0 || !pixels) {
+    Present(pixels, width, height, stride, opacity);
+    return;
+  }
+  ++PresentCount;
+  PresentedRects = rects;
+  for (const TRect& r : rects) {
+    const int left = std::max(0, r.Left), right = std::min(PixelWidth, r.Right);
+    for (int y = std::max(0, r.Top); y < std::min(PixelHeight, r.Bottom) && right > left; ++y)
+      std::memcpy(&Pixels[static_cast<size_t>(y) * PixelWidth + left], pixels + static_cast<size_t>(y) * stride + left * 4,
+                  static_cast<size_t>(right - left) * 4);
+  }
 }
 
 TPoint TOffscreenWindow::SetTipText(const std::u16string& text, int maxWidth, std::uint32_t, std::uint32_t) {

@@ -44,6 +44,9 @@ class TOffscreenWindow : public TNativeWindow {
   int PixelWidth = 0;
   int PixelHeight = 0;
   std::vector<std::uint32_t> Pixels;  // premultiplied ARGB, row after row
+  // The pixels the last picture changed (the whole picture when it came
+  // whole).
+  std::vector<TRect> PresentedRects;
   std::u16string TipText;
   int TipMaxWidth = 0;
 
@@ -78,6 +81,8 @@ class TOffscreenWindow : public TNativeWindow {
   void Activate() override;
   void BeginMoveDrag(int screenX, int screenY, DWORD time) override;
   void Present(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity) override;
+  void PresentRects(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity,
+                    const std::vector<TRect>& rects) override;
   void Invalidate() override;
   bool IsComposited() const override { return true; }
   TPoint SetTipText(const std::u16string& text, int maxWidth, std::uint32_t back, std::uint32_t textColor) override;

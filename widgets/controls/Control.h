@@ -220,6 +220,10 @@ class TControl : public TMessageWindow {
   virtual void DoPaint() {}
   virtual void Present() {}
   virtual void InvalidateTree();
+  // A painted control of its own kind (not a TControlEx): what its picture
+  // changed since its parent last asked, in its own pixels. Unless it
+  // knows better, all of it.
+  virtual TRect TakePaintedChange() { return {0, 0, FWidth, FHeight}; }
 
  protected:
   virtual void CreateParams(TCreateParams& params);

@@ -155,29 +155,41 @@ class TGtkWindow : public TNativeWindow {
   }
 
   void Present(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity) override {
-    FOpacity = opacity;
-    if (!FPicture || cairo_image_surface_get_width(FPicture) != width ||
-        cairo_image_surface_get_height(FPicture) != height) {
+    PresentRects(pixels, width, height, stride, opacity, {TRect{0, 0, width, height}});
+  }
+
+  void PresentRects(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity,
+                    const std::vector<TRect>& rects) override {
+    std::vector<TRect> changed = rects;
+    if (!FPicture || cairo_image_surface_get_width(FPicture) != std::max(1, width) ||
+        cairo_image_surface_get_height(FPicture) != std::max(1, height)) {
       if (FPicture) cairo_surface_destroy(FPicture);
       FPicture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, width), std::max(1, height));
+      changed = {TRect{0, 0, width, height}};
     }
+    if (opacity != FOpacity) changed = {TRect{0, 0, width, height}};
+    FOpacity = opacity;
     cairo_surface_flush(FPicture);
     unsigned char* target = cairo_image_surface_get_data(FPicture);
-    int targetStride = cairo_image_surface_get_stride(FPicture);
-    for (int y = 0; y < height && pixels; ++y)
-      std::memcpy(target + static_cast<size_t>(y) * targetStride, pixels + static_cast<size_t>(y) * stride,
-                  static_cast<size_t>(width) * 4);
+    const int targetStride = cairo_image_surface_get_stride(FPicture);
+    for (TRect& r : changed) {
+      r = {std::max(0, r.Left), std::max(0, r.Top), std::min(width, r.Right), std::min(height, r.Bottom)};
+      for (int y = r.Top; y < r.Bottom && r.Right > r.Left && pixels; ++y)
+        std::memcpy(target + static_cast<size_t>(y) * targetStride + static_cast<size_t>(r.Left) * 4,
+                    pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(r.Left) * 4,
+                    static_cast<size_t>(r.Right - r.Left) * 4);
+    }
     cairo_surface_mark_dirty(FPicture);
     // The outline is cut from the alpha channel; most pictures (a spectrum,
     // a sliding title) change only pixels inside it, and cutting it again
     // costs a region built from every pixel and a round trip to the server.
-    if (OutlineChanged(pixels, width, height, stride)) {
+    if (OutlineChanged(pixels, width, height, stride, changed)) {
       if (!IsComposited())
         ApplyShape();
       else if (!FInputTransparent)
         ApplyInputShape();
     }
-    gtk_widget_queue_draw(FWindow);
+    DrawNow(changed);
   }
 
   void Invalidate() override { gtk_widget_queue_draw(FWindow); }
@@ -245,25 +257,52 @@ class TGtkWindow : public TNativeWindow {
  private:
   static constexpr int kTipPadding = 4;
 
-  // Whether the alpha of the picture differs from the last one presented
-  // (which it then remembers).
-  bool OutlineChanged(const std::uint8_t* pixels, int width, int height, int stride) {
-    bool changed = width != FOutlineWidth || height != FOutlineHeight;
-    FOutlineWidth = width;
-    FOutlineHeight = height;
-    FOutline.resize(static_cast<size_t>(std::max(0, width)) * static_cast<size_t>(std::max(0, height)));
-    std::uint8_t* known = FOutline.data();
-    for (int y = 0; y < height && pixels; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<size_t>(y) * stride);
-      for (int x = 0; x < width; ++x, ++known) {
-        auto alpha = static_cast<std::uint8_t>(row[x] >> 24);
-        if (*known != alpha) {
-          *known = alpha;
-          changed = true;
+  // Whether the outline of the picture (its pixels of at least half
+  // alpha, which is what GDK cuts a region from) differs inside `rects`
+  // from the last one presented, which it then remembers.
+  bool OutlineChanged(const std::uint8_t* pixels, int width, int height, int stride, const std::vector<TRect>& rects) {
+    bool changed = false;
+    if (width != FOutlineWidth || height != FOutlineHeight) {
+      FOutlineWidth = width;
+      FOutlineHeight = height;
+      FOutline.assign(static_cast<size_t>(std::max(0, width)) * static_cast<size_t>(std::max(0, height)), 0);
+      changed = true;
+    }
+    for (const TRect& r : rects) {
+      for (int y = r.Top; y < r.Bottom && pixels; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<size_t>(y) * stride);
+        std::uint8_t* known = FOutline.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int x = r.Left; x < r.Right; ++x) {
+          auto inside = static_cast<std::uint8_t>(row[x] >> 31);
+          if (known[x] != inside) {
+            known[x] = inside;
+            changed = true;
+          }
         }
       }
     }
     return changed;
+  }
+
+  // Draws the changed part of the picture on the window at once, outside
+  // GTK's frame cycle: a frame of the clock asks the X server whether a
+  // window manager runs (each frame again when none does) and wakes the
+  // program once more per frame. A window not on screen gets its picture
+  // from the draw signal when it shows.
+  void DrawNow(const std::vector<TRect>& rects) {
+    GdkWindow* window = gtk_widget_get_window(FWindow);
+    if (!window || !gtk_widget_get_mapped(FWindow) || !gdk_window_is_viewable(window) || rects.empty()) return;
+    cairo_region_t* region = cairo_region_create();
+    for (const TRect& r : rects) {
+      const cairo_rectangle_int_t area{r.Left, r.Top, r.Width(), r.Height()};
+      if (area.width > 0 && area.height > 0) cairo_region_union_rectangle(region, &area);
+    }
+    if (!cairo_region_is_empty(region)) {
+      GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
+      PaintPicture(gdk_drawing_context_get_cairo_context(context));
+      gdk_window_end_draw_frame(window, context);
+    }
+    cairo_region_destroy(region);
   }
 
   void ApplyShape() {
@@ -429,23 +468,7 @@ class TGtkWindow : public TNativeWindow {
       return TRUE;
     }
     if (FPicture) {
-      cairo_save(cr);
-      if (IsComposited()) {
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgba(cr, 0, 0, 0, 0);
-        cairo_paint(cr);
-        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-        cairo_set_source_surface(cr, FPicture, 0, 0);
-        cairo_paint_with_alpha(cr, FOpacity / 255.0);
-      } else {
-        // No compositor: alpha cannot reach the screen. Paint opaque over a
-        // dark backdrop; the window shape cuts the outline.
-        cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-        cairo_paint(cr);
-        cairo_set_source_surface(cr, FPicture, 0, 0);
-        cairo_paint(cr);
-      }
-      cairo_restore(cr);
+      PaintPicture(cr);
       return TRUE;
     }
     // The theme's window background, as the class brush would paint it;
@@ -457,6 +480,28 @@ class TGtkWindow : public TNativeWindow {
     if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(FWindow)))
       gtk_container_propagate_draw(GTK_CONTAINER(FWindow), child, cr);
     return TRUE;
+  }
+
+  void PaintPicture(cairo_t* cr) {
+    cairo_save(cr);
+    if (IsComposited()) {
+      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+      if (FOpacity < 255) {
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
+        cairo_paint(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+      }
+      cairo_set_source_surface(cr, FPicture, 0, 0);
+      cairo_paint_with_alpha(cr, FOpacity / 255.0);
+    } else {
+      // No compositor: alpha cannot reach the screen. Paint opaque over a
+      // dark backdrop; the window shape cuts the outline.
+      cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+      cairo_paint(cr);
+      cairo_set_source_surface(cr, FPicture, 0, 0);
+      cairo_paint(cr);
+    }
+    cairo_restore(cr);
   }
 
   static void SetSourceArgb(cairo_t* cr, std::uint32_t argb) {

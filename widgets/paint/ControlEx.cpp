@@ -1,6 +1,7 @@
 #include "widgets/paint/ControlEx.h"
 
-#include <cstring>
+#include <algorithm>
+#include <typeinfo>
 
 namespace widgets {
 
@@ -30,6 +31,7 @@ void TControlEx::SizeCanvas() {
     FCanvas->Resize(Width(), Height());
     // The old picture is gone, so even a cached control must draw again.
     SetRedraw(true);
+    FWholeDamage = true;
   }
 }
 
@@ -45,45 +47,191 @@ void TControlEx::WMSize(TMessage& m) {
 
 void TControlEx::FontChanged() { SizeCanvas(); }
 
+void TControlEx::SetLocked(bool value) {
+  // Unlocked, the picture that stood still must be composed again.
+  if (!value && Locked()) FWholeDamage = true;
+  TControl::SetLocked(value);
+}
+
+bool TControlEx::OwnPictureBlank() const { return !OnPaint && typeid(*this) == typeid(TControlEx); }
+
+void TControlEx::RepaintAll() {
+  FWholeDamage = true;
+  FLastPicture.reset();
+  if (Cached()) SetRedraw(true);
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* child = dynamic_cast<TControlEx*>(Controls(i))) child->RepaintAll();
+}
+
 void TControlEx::Paint() {
   if (FPainting) return;
+  const bool deferred = FDeferPresent;
+  FDeferPresent = false;
   FPainting = true;
   struct TGuard {
     bool& Flag;
     ~TGuard() { Flag = false; }
   } guard{FPainting};
   if (!HandleAllocated()) return;
-  // Children blend into this control's canvas, so a cached control that
-  // has any must start each picture from its own again.
-  bool composes = false;
-  for (int i = 0; i < ControlCount() && !composes && !Locked(); ++i) composes = Controls(i)->Visible();
-  if (!Redraw() && composes && !FOwnPicture) SetRedraw(true);
-  if (Redraw()) {
-    if (!Locked()) DoPaint();
-    SetRedraw(!Cached());
-    if (Cached() && composes)
-      FOwnPicture = FCanvas->Bitmap().Clone();
-    else
-      FOwnPicture.reset();
-  } else if (FOwnPicture && !Locked()) {
-    // (Also once after the last child went: its picture must go too.)
-    const TBitmapEx& own = *FOwnPicture;
-    const TBitmapEx& picture = FCanvas->Bitmap();
-    if (own.Height() == picture.Height() && own.Stride() == picture.Stride()) {
-      picture.Flush();
-      own.Flush();
-      std::memcpy(picture.Bits(), own.Bits(), static_cast<size_t>(own.Stride()) * static_cast<size_t>(own.Height()));
-      picture.MarkDirty();
-    }
-    if (!composes) FOwnPicture.reset();
+  UpdatePicture();
+  FPainted = true;
+  if (!deferred) Present();
+}
+
+void TControlEx::UpdatePicture() {
+  const TRect whole{0, 0, FCanvas->Width(), FCanvas->Height()};
+  if (FWholeDamage) {
+    FDamage.Add(whole);
+    FWholeDamage = false;
   }
-  if (!Locked()) {
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* child = Controls(i);
-      if (child->Visible()) child->Paint();
-    }
+  // A locked control keeps its last picture, children and all.
+  if (Locked()) return;
+  if (ControlCount() == 0)
+    UpdateLeaf(whole);
+  else
+    UpdateComposite(whole);
+}
+
+void TControlEx::UpdateLeaf(const TRect& whole) {
+  FOwnPicture.reset();
+  FPlaced.clear();
+  if (Cached()) {
+    FLastPicture.reset();
+    if (!Redraw()) return;
+    DoPaint();
+    SetRedraw(false);
+    FDamage.Add(whole);
+    return;
   }
-  Present();
+  DoPaint();
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  if (!FLastPicture || FLastPicture->Width() != picture.Width() || FLastPicture->Height() != picture.Height()) {
+    FLastPicture = picture.Clone();
+    FDamage.Add(whole);
+    return;
+  }
+  const TRect changed = ChangedRect(*FLastPicture, picture);
+  if (changed.Width() <= 0) return;
+  FDamage.Add(changed);
+  CopyRect(picture, *FLastPicture, changed);
+}
+
+TControlEx::TPlaced TControlEx::PlacedOf(TControl* child) {
+  TPlaced placed;
+  placed.Child = child;
+  if (!child->Visible()) return placed;
+  const int left = child->Left(), top = child->Top();
+  auto* painted = dynamic_cast<TControlEx*>(child);
+  if (!painted) {
+    placed.Rect = {left, top, left + child->Width(), top + child->Height()};
+    return placed;
+  }
+  const int width = painted->Canvas().Width(), height = painted->Canvas().Height();
+  placed.Rect = {left, top, left + width, top + height};
+  placed.Opacity = painted->Opacity();
+  placed.Mode = painted->BlendMode();
+  if (placed.Mode == TBlendModeEx::Blurred) placed.Passes = painted->BlendPasses();
+  if (placed.Mode == TBlendModeEx::Clipped) {
+    const TRect& clip = painted->BlendRect();
+    placed.Clip = clip;
+    placed.Rect = {left + std::max(0, clip.Left), top + std::max(0, clip.Top), left + std::min(width, clip.Right),
+                   top + std::min(height, clip.Bottom)};
+    if (placed.Rect.Width() <= 0 || placed.Rect.Height() <= 0) placed.Rect = {};
+  }
+  return placed;
+}
+
+void TControlEx::CollectChildren(const TRect& whole) {
+  std::vector<TPlaced> placed;
+  placed.reserve(static_cast<size_t>(ControlCount()));
+  bool same = FPlaced.size() == static_cast<size_t>(ControlCount());
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* child = Controls(i);
+    auto* painted = dynamic_cast<TControlEx*>(child);
+    // Whether only the child's own damage changed at its place (not all of it).
+    bool partly = false;
+    TRect foreign;
+    if (child->Visible()) {
+      if (painted) {
+        painted->FDeferPresent = true;
+        painted->FPainted = false;
+        painted->Paint();
+        painted->FDeferPresent = false;
+        partly = painted->FPainted;
+      } else {
+        // Drawn by rules of its own (it may blend itself at once): it
+        // tells what changed.
+        child->Paint();
+        foreign = child->TakePaintedChange();
+      }
+    }
+    TPlaced now = PlacedOf(child);
+    if (same && FPlaced[static_cast<size_t>(i)].Child == child) {
+      const TPlaced& before = FPlaced[static_cast<size_t>(i)];
+      if (!(before == now)) {
+        FDamage.Add(before.Rect);
+        FDamage.Add(now.Rect);
+      } else if (!child->Visible()) {
+      } else if (!painted) {
+        TDamageEx change;
+        change.Add(foreign);
+        FDamage.Add(change, child->Left(), child->Top(), now.Rect);
+      } else if (!partly) {
+        FDamage.Add(now.Rect);
+      } else if (now.Mode == TBlendModeEx::Blurred) {
+        // A blur spreads each change over the picture.
+        if (!painted->FDamage.Empty()) FDamage.Add(now.Rect);
+      } else {
+        FDamage.Add(painted->FDamage, child->Left(), child->Top(), now.Rect);
+      }
+    } else {
+      same = false;
+    }
+    if (painted) painted->FDamage.Clear();
+    placed.push_back(now);
+  }
+  // A child added, removed or restacked: the whole picture again.
+  if (!same) FDamage.Add(whole);
+  FPlaced = std::move(placed);
+}
+
+void TControlEx::UpdateComposite(const TRect& whole) {
+  FLastPicture.reset();
+  const bool blank = OwnPictureBlank();
+  if (Cached()) {
+    if (!FOwnPicture) SetRedraw(true);
+    if (Redraw()) FDamage.Add(whole);
+  } else {
+    FOwnPicture.reset();
+    // Its own picture may change anywhere on each paint.
+    if (!blank) FDamage.Add(whole);
+  }
+  CollectChildren(whole);
+  FDamage.Intersect(whole);
+  if (FDamage.Empty()) return;
+  cairo_t* cr = FCanvas->Context();
+  cairo_save(cr);
+  FDamage.ClipTo(cr);
+  if (Cached() && Redraw()) {
+    DoPaint();
+    SetRedraw(false);
+    FOwnPicture = FCanvas->Bitmap().Clone();
+  } else if (Cached()) {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, FOwnPicture->Surface(), 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  } else if (blank) {
+    FCanvas->Clear();
+  } else {
+    DoPaint();
+  }
+  for (size_t i = 0; i < FPlaced.size(); ++i) {
+    const TPlaced& placed = FPlaced[i];
+    if (placed.Rect.Width() > 0 && FDamage.Touches(placed.Rect)) placed.Child->Present();
+  }
+  cairo_restore(cr);
 }
 
 void TControlEx::DoPaint() {

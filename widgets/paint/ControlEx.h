@@ -3,13 +3,23 @@
 // redraws the tree bottom-up once: each control runs DoPaint (unless it is
 // cached or locked), its visible children paint in z-order, and Present
 // blends the picture into the parent's canvas at the control's position.
+//
+// Only what changed is composed again. Each control collects its damage:
+// the pixels its own drawing changed (a cached control's whole picture when
+// it draws again, the changed part of a control that draws every time), the
+// damage of its children and the places of children that moved, appeared,
+// went or changed their blending. A control with children then puts back its
+// own picture and blends its children only inside that damage, and the
+// window presents only it.
 #pragma once
 
 #include "widgets/controls/Control.h"
 #include "widgets/paint/CanvasEx.h"
+#include "widgets/paint/Damage.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace widgets {
 
@@ -43,8 +53,24 @@ public:
   void DoPaint() override;
   void Present() override;
   void InvalidateTree() override;
+  void SetLocked(bool value) override;
+
+  // Forgets what was drawn: the next paint draws every control of the tree
+  // again, cached ones too, and composes and presents all of it.
+  void RepaintAll();
+  // What changed in the picture since the parent last took it.
+  const TDamageEx& Damage() const { return FDamage; }
+  // Whether the own picture (what DoPaint draws below the children) is
+  // always transparent, as a plain container's is: such a control is not
+  // drawn, its canvas is only cleared where its children changed. A
+  // control whose own picture may change on any paint is composed whole.
+  virtual bool OwnPictureBlank() const;
 
 protected:
+  // The whole picture counts as changed at the next paint.
+  void DamageWhole() { FWholeDamage = true; }
+  // The damage for the window to present; it starts empty again.
+  TDamageEx& PendingDamage() { return FDamage; }
   void CreateHandle() override;
   void WMSize(TMessage& m) override;
   void FontChanged() override;
@@ -52,10 +78,38 @@ protected:
   void SizeCanvas();
 
 private:
+  // Where and how a child was blended at the last composition.
+  struct TPlaced {
+    TControl* Child = nullptr;
+    TRect Rect;  // in this control's pixels; empty while hidden
+    std::uint8_t Opacity = 255;
+    TBlendModeEx Mode = TBlendModeEx::Plain;
+    int Passes = 0;
+    TRect Clip;
+    bool operator==(const TPlaced&) const = default;
+  };
+  static TPlaced PlacedOf(TControl* child);
+  // Draws the picture again where it changed, adding to FDamage.
+  void UpdatePicture();
+  void UpdateLeaf(const TRect& whole);
+  void UpdateComposite(const TRect& whole);
+  // Paints the children and adds what they changed.
+  void CollectChildren(const TRect& whole);
+
   std::unique_ptr<TCanvasEx> FCanvas;
   // A cached control with children: its own picture before they were
   // blended in, put back before they blend in again.
   std::unique_ptr<TBitmapEx> FOwnPicture;
+  // A control without children that draws on every paint: its last
+  // picture, to find what the new one changed.
+  std::unique_ptr<TBitmapEx> FLastPicture;
+  std::vector<TPlaced> FPlaced;
+  TDamageEx FDamage;
+  bool FWholeDamage = true;
+  // Set by the parent while it composes: Paint then leaves the blending
+  // to it (FPainted tells it that Paint ran).
+  bool FDeferPresent = false;
+  bool FPainted = false;
   std::uint8_t FOpacity = 255;
   bool FPainting = false;
   TBlendModeEx FBlendMode = TBlendModeEx::Plain;

@@ -6,7 +6,11 @@ namespace widgets {
 
 namespace {
 
-void OnNativeRealized(GtkWidget*, gpointer self) { static_cast<TWindowEx*>(self)->InvalidateTree(); }
+void OnNativeRealized(GtkWidget*, gpointer self) {
+  auto* window = static_cast<TWindowEx*>(self);
+  window->RepaintAll();
+  window->InvalidateTree();
+}
 
 }  // namespace
 
@@ -40,6 +44,9 @@ void TWindowEx::AdjustNativeParams(TNativeParams& params) {
 
 void TWindowEx::CreateNativeWindow(const TCreateParams& params) {
   TControlEx::CreateNativeWindow(params);
+  // A new native window has no picture yet.
+  DamageWhole();
+  FPresentedOpacity = -1;
   // The first picture goes out while the window is being shown, before the
   // X window exists, so the outline cut from it without a compositor would
   // be lost; presenting again once the window is realized restores it.
@@ -104,8 +111,15 @@ void TWindowEx::Present() {
   TNativeWindow* native = NativeWindow();
   if (!native) return;
   const TBitmapEx& picture = Canvas().Bitmap();
+  TDamageEx& damage = PendingDamage();
+  // The opacity applies to every pixel.
+  if (Opacity() != FPresentedOpacity) damage.Add({0, 0, picture.Width(), picture.Height()});
+  if (damage.Empty()) return;
+  const std::vector<TRect> rects = damage.Rects();
+  damage.Clear();
+  FPresentedOpacity = Opacity();
   picture.Flush();
-  native->Present(picture.Bits(), picture.Width(), picture.Height(), picture.Stride(), Opacity());
+  native->PresentRects(picture.Bits(), picture.Width(), picture.Height(), picture.Stride(), Opacity(), rects);
 }
 
 }  // namespace widgets

@@ -1,6 +1,8 @@
 // TWindowEx: the layered top-level window. Its canvas holds the composed
 // picture of the whole control tree, which goes to the native window with
-// per-pixel alpha and the window's opacity. (Without a compositor the GTK
+// per-pixel alpha and the window's opacity; each repaint presents only the
+// rectangles that changed, and a repaint that changed nothing presents
+// nothing. (Without a compositor the GTK
 // backend shows the picture opaque over a dark backdrop and cuts the
 // window's outline from the picture's alpha.)
 #pragma once
@@ -28,6 +30,9 @@ public:
   void WndProc(TMessage& message) override;
   void Present() override;
   void InvalidateTree() override;
+  // A window draws its background in OnPaint; a window class that draws
+  // in DoPaint instead says so here.
+  bool OwnPictureBlank() const override { return !OnPaint; }
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -40,6 +45,8 @@ private:
   bool FTaskBar = false;
   bool FTransparent = false;
   unsigned long FRealizeHandler = 0;
+  // The opacity of the last picture presented (-1: none yet).
+  int FPresentedOpacity = -1;
 };
 
 }  // namespace widgets

@@ -59,6 +59,11 @@ void TStandInController::WndProc(TMessage& m) {
     case UM_GET_BITRATE: m.Result = Bitrate; return;
     case UM_GET_SAMPLE_RATE: m.Result = SampleRate; return;
     case UM_GET_STEREO: m.Result = Stereo; return;
+    case UM_GET_SPECTRUM:
+      if (m.LParam && !Spectrum.empty())
+        std::memcpy(reinterpret_cast<float*>(m.LParam), Spectrum.data(),
+                    std::min(Spectrum.size(), ui::TVisualization::SpectrumSize) * sizeof(float));
+      return;
     case UM_GET_ERROR_TEXT: {
       std::u16string text = u" Bağlantı kurulamadı. ";
       std::memcpy(reinterpret_cast<char16_t*>(m.LParam), text.c_str(), (text.size() + 1) * 2);

@@ -61,6 +61,8 @@ class TStandInController : public core::TMessageWindow {
   std::string Tags;
   int Bitrate = 0, SampleRate = 0, Stereo = 0;
   std::string Codec;
+  // The spectrum block the window asks for on each frame (empty: silence).
+  std::vector<float> Spectrum;
 
   // What the window told it.
   std::vector<core::UINT> Requests;

@@ -1,0 +1,188 @@
+// Partial repaints: what a window presents after composing only what
+// changed must equal a picture composed from scratch, frame after frame,
+// and a frame in which nothing changed presents nothing.
+#include <gtest/gtest.h>
+
+#include "widgets/backend/Offscreen.h"
+#include "widgets/paint/ImageEx.h"
+#include "widgets/paint/WindowEx.h"
+
+#include <memory>
+#include <string>
+
+using namespace widgets;
+
+namespace {
+
+std::unique_ptr<TBitmapEx> Solid(int w, int h, uint32_t premultiplied) {
+  auto bitmap = std::make_unique<TBitmapEx>(w, h);
+  bitmap->Fill(premultiplied);
+  return bitmap;
+}
+
+void Place(TControl& child, TControl& parent, int x, int y, int w, int h) {
+  child.SetParent(&parent);
+  child.SetBounds(x, y, w, h);
+  child.SetVisible(true);
+}
+
+// One window of the kinds of controls a player holds: a translucent cached
+// background, a plain container with an animated bar and a changing text
+// over a half-transparent picture, a cached picture with a child that
+// moves, a child that comes and goes, one that fades, one clipped to a
+// moving window of its picture and one blurred.
+struct TScene {
+  TWindowEx Window;
+  TImageEx Background;
+  TControlEx Panel;
+  TControlEx Bar;
+  TControlEx Text;
+  TImageEx Face;
+  TControlEx Knob;
+  TControlEx Blinker;
+  TControlEx Fader;
+  TControlEx Strip;
+  TControlEx Soft;
+  int Frame = 0;
+
+  TScene() {
+    Window.SetBounds(0, 0, 120, 80);
+    Place(Background, Window, 0, 0, 120, 80);
+    Background.SetAutoSize(false);
+    Background.SetImage(Solid(120, 80, 0x80102030));
+    Place(Panel, Window, 10, 5, 100, 30);
+    Place(Bar, Panel, 5, 5, 60, 20);
+    Bar.OnPaint = [this](core::TObject*) {
+      // A bar that grows and falls like a spectrum column, half opaque.
+      const int height = 2 + (Frame * 7) % 18;
+      Bar.Canvas().Brush().SetColor(0xC0E07010);
+      Bar.Canvas().FillRect((Frame * 3) % 50, 20 - height, (Frame * 3) % 50 + 6, 20);
+    };
+    Place(Text, Panel, 60, 8, 38, 14);
+    Text.OnPaint = [this](core::TObject*) {
+      Text.Canvas().Font().SetColor(0xEFFFFFFF);
+      Text.Canvas().TextOut((Frame % 5) - 2, 0, u"Şarkı " + std::u16string(1, u'0' + Frame % 10));
+    };
+    Place(Face, Window, 10, 40, 50, 30);
+    Face.SetAutoSize(false);
+    Face.SetImage(Solid(50, 30, 0xFF204060));
+    Place(Knob, Face, 0, 8, 12, 12);
+    Knob.OnPaint = [this](core::TObject*) {
+      Knob.Canvas().Brush().SetColor(0xFFFFFFFF);
+      Knob.Canvas().FillRect(2, 2, 10, 10);
+    };
+    Place(Blinker, Window, 70, 40, 16, 16);
+    Blinker.OnPaint = [this](core::TObject*) {
+      Blinker.Canvas().Brush().SetColor(0xFF00FF00);
+      Blinker.Canvas().FillRect(0, 0, 16, 16);
+    };
+    Place(Fader, Window, 90, 40, 20, 20);
+    Fader.OnPaint = [this](core::TObject*) {
+      Fader.Canvas().Brush().SetColor(0xFFFF0000);
+      Fader.Canvas().FillRect(0, 0, 20, 20);
+    };
+    Place(Strip, Window, 70, 62, 40, 12);
+    Strip.OnPaint = [this](core::TObject*) {
+      for (int x = 0; x < 40; x += 4) {
+        Strip.Canvas().Brush().SetColor(0xFF000000 | static_cast<uint32_t>(x * 6) << 8);
+        Strip.Canvas().FillRect(x, 0, x + 4, 12);
+      }
+    };
+    Place(Soft, Window, 2, 60, 10, 10);
+    Soft.SetBlendBlurred(1);
+    Soft.OnPaint = [this](core::TObject*) {
+      Soft.Canvas().Brush().SetColor(0xFFFFFF00);
+      Soft.Canvas().FillRect(Frame % 4, 3, Frame % 4 + 4, 7);
+    };
+    Window.SetVisible(true);
+  }
+
+  // The changes of one frame, the same in every scene.
+  void Step() {
+    ++Frame;
+    Knob.SetLeft((Frame * 5) % 38);
+    if (Frame % 3 == 0) Blinker.SetVisible(!Blinker.Visible());
+    Fader.SetOpacity(static_cast<std::uint8_t>(255 - (Frame * 40) % 256));
+    Strip.SetBlendClipped(core::TRect{(Frame * 4) % 30, 0, (Frame * 4) % 30 + 10, 12});
+    if (Frame == 7) Face.SetImage(Solid(50, 30, 0xFF603020));
+    if (Frame == 9) Panel.SetLeft(14);
+  }
+
+  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
+};
+
+TEST(PartialRepaintTest, EveryFrameShowsWhatAWholeRepaintShows) {
+  TScene partial, whole;
+  int smallFrames = 0;
+  for (int frame = 0; frame < 24; ++frame) {
+    partial.Step();
+    whole.Step();
+    partial.Window.InvalidateTree();
+    whole.Window.RepaintAll();
+    whole.Window.InvalidateTree();
+    ASSERT_EQ(partial.Native().Pixels.size(), whole.Native().Pixels.size());
+    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
+      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
+          << "frame " << frame << ", pixel (" << i % 120 << ", " << i / 120 << ")";
+    int area = 0;
+    for (const core::TRect& r : partial.Native().PresentedRects) area += r.Width() * r.Height();
+    if (area < 120 * 80 / 2) ++smallFrames;
+  }
+  EXPECT_GE(smallFrames, 20) << "most frames present a small part of the window";
+}
+
+TEST(PartialRepaintTest, OnlyWhatChangedIsPresentedAndAnUnchangedFrameNothing) {
+  TScene scene;
+  TOffscreenWindow& native = scene.Native();
+  scene.Window.InvalidateTree();
+  const int presents = native.PresentCount;
+  scene.Window.InvalidateTree();
+  scene.Window.InvalidateTree();
+  EXPECT_EQ(native.PresentCount, presents) << "nothing changed, nothing is presented";
+
+  // The pictures of the bar, the text and the blurred spot change: only
+  // their parts of the window go out.
+  ++scene.Frame;
+  scene.Window.InvalidateTree();
+  ASSERT_EQ(native.PresentCount, presents + 1);
+  const auto inside = [](const core::TRect& r, const core::TRect& area) {
+    return r.Left >= area.Left && r.Top >= area.Top && r.Right <= area.Right && r.Bottom <= area.Bottom;
+  };
+  for (const core::TRect& r : native.PresentedRects)
+    EXPECT_TRUE(inside(r, {15, 10, 108, 30}) || inside(r, {2, 60, 12, 70}))
+        << r.Left << "," << r.Top << " - " << r.Right << "," << r.Bottom;
+
+  // A moved child presents where it was and where it is, nothing else.
+  scene.Knob.SetLeft(30);
+  scene.Window.InvalidateTree();
+  ASSERT_EQ(native.PresentCount, presents + 2);
+  core::TRect knob = native.PresentedRects.at(0);
+  for (const core::TRect& r : native.PresentedRects) {
+    knob.Left = std::min(knob.Left, r.Left);
+    knob.Right = std::max(knob.Right, r.Right);
+    knob.Top = std::min(knob.Top, r.Top);
+    knob.Bottom = std::max(knob.Bottom, r.Bottom);
+  }
+  EXPECT_EQ(knob, (core::TRect{10, 48, 10 + 42, 60}));
+
+  // The window's opacity applies everywhere.
+  scene.Window.SetOpacity(200);
+  scene.Window.InvalidateTree();
+  ASSERT_EQ(native.PresentCount, presents + 3);
+  EXPECT_EQ(native.Opacity, 200);
+  EXPECT_EQ(native.PresentedRects, (std::vector<core::TRect>{{0, 0, 120, 80}}));
+}
+
+TEST(PartialRepaintTest, ChangedRectFindsTheDifferingPixels) {
+  TBitmapEx before(30, 20), after(30, 20);
+  before.Fill(0xFF000000);
+  after.Fill(0xFF000000);
+  EXPECT_EQ(ChangedRect(before, after).Width(), 0);
+  after.SetPixel(4, 17, 0xFF010000);
+  after.SetPixel(25, 3, 0x01000000);
+  EXPECT_EQ(ChangedRect(before, after), (core::TRect{4, 3, 26, 18}));
+  CopyRect(after, before, {0, 0, 10, 20});
+  EXPECT_EQ(ChangedRect(before, after), (core::TRect{25, 3, 26, 4})) << "the copied part is equal";
+}
+
+}  // namespace

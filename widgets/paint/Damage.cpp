@@ -1,0 +1,131 @@
+#include "widgets/paint/Damage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace widgets {
+
+namespace {
+
+cairo_rectangle_int_t ToCairo(const TRect& r) { return {r.Left, r.Top, r.Width(), r.Height()}; }
+
+}  // namespace
+
+TDamageEx::TDamageEx() : FRegion(cairo_region_create()) {}
+
+TDamageEx::~TDamageEx() { cairo_region_destroy(FRegion); }
+
+bool TDamageEx::Empty() const { return cairo_region_is_empty(FRegion); }
+
+void TDamageEx::Clear() {
+  cairo_region_destroy(FRegion);
+  FRegion = cairo_region_create();
+}
+
+void TDamageEx::Add(const TRect& rect) {
+  if (rect.Width() <= 0 || rect.Height() <= 0) return;
+  const cairo_rectangle_int_t r = ToCairo(rect);
+  cairo_region_union_rectangle(FRegion, &r);
+}
+
+void TDamageEx::Add(const TDamageEx& other, int dx, int dy, const TRect& clip) {
+  if (other.Empty() || clip.Width() <= 0 || clip.Height() <= 0) return;
+  cairo_region_t* moved = cairo_region_copy(other.FRegion);
+  cairo_region_translate(moved, dx, dy);
+  const cairo_rectangle_int_t c = ToCairo(clip);
+  cairo_region_intersect_rectangle(moved, &c);
+  cairo_region_union(FRegion, moved);
+  cairo_region_destroy(moved);
+}
+
+void TDamageEx::Intersect(const TRect& rect) {
+  const cairo_rectangle_int_t r = ToCairo(rect);
+  if (r.width <= 0 || r.height <= 0) {
+    Clear();
+    return;
+  }
+  cairo_region_intersect_rectangle(FRegion, &r);
+}
+
+bool TDamageEx::Touches(const TRect& rect) const {
+  if (rect.Width() <= 0 || rect.Height() <= 0) return false;
+  const cairo_rectangle_int_t r = ToCairo(rect);
+  return cairo_region_contains_rectangle(FRegion, &r) != CAIRO_REGION_OVERLAP_OUT;
+}
+
+TRect TDamageEx::Bounds() const {
+  cairo_rectangle_int_t r;
+  cairo_region_get_extents(FRegion, &r);
+  return {r.x, r.y, r.x + r.width, r.y + r.height};
+}
+
+std::vector<TRect> TDamageEx::Rects() const {
+  std::vector<TRect> rects;
+  const int n = cairo_region_num_rectangles(FRegion);
+  rects.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(FRegion, i, &r);
+    rects.push_back({r.x, r.y, r.x + r.width, r.y + r.height});
+  }
+  return rects;
+}
+
+void TDamageEx::ClipTo(cairo_t* cr) const {
+  const int n = cairo_region_num_rectangles(FRegion);
+  for (int i = 0; i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(FRegion, i, &r);
+    cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+  }
+  cairo_clip(cr);
+}
+
+}  // namespace widgets
+
+namespace widgets {
+
+TRect ChangedRect(const TBitmapEx& before, const TBitmapEx& after) {
+  before.Flush();
+  after.Flush();
+  const int width = std::min(before.Width(), after.Width());
+  const int height = std::min(before.Height(), after.Height());
+  const auto row = [](const TBitmapEx& b, int y) {
+    return reinterpret_cast<const std::uint32_t*>(b.Bits() + static_cast<size_t>(y) * b.Stride());
+  };
+  const size_t bytes = static_cast<size_t>(width) * 4;
+  int top = 0;
+  while (top < height && std::memcmp(row(before, top), row(after, top), bytes) == 0) ++top;
+  if (top == height) return {};
+  int bottom = height;
+  while (bottom > top && std::memcmp(row(before, bottom - 1), row(after, bottom - 1), bytes) == 0) --bottom;
+  int left = width, right = 0;
+  for (int y = top; y < bottom; ++y) {
+    const std::uint32_t* a = row(before, y);
+    const std::uint32_t* b = row(after, y);
+    int x = 0;
+    while (x < left && a[x] == b[x]) ++x;
+    left = std::min(left, x);
+    int end = width;
+    while (end > right && a[end - 1] == b[end - 1]) --end;
+    right = std::max(right, end);
+  }
+  return {left, top, right, bottom};
+}
+
+void CopyRect(const TBitmapEx& from, const TBitmapEx& to, const TRect& rect) {
+  const int left = std::max(0, rect.Left), top = std::max(0, rect.Top);
+  const int right = std::min({rect.Right, from.Width(), to.Width()});
+  const int bottom = std::min({rect.Bottom, from.Height(), to.Height()});
+  if (right <= left || bottom <= top) return;
+  from.Flush();
+  to.Flush();
+  for (int y = top; y < bottom; ++y)
+    std::memcpy(to.Bits() + static_cast<size_t>(y) * to.Stride() + static_cast<size_t>(left) * 4,
+                from.Bits() + static_cast<size_t>(y) * from.Stride() + static_cast<size_t>(left) * 4,
+                static_cast<size_t>(right - left) * 4);
+  to.MarkDirty();
+}
+
+}  // namespace widgets
