@@ -15,6 +15,8 @@ constexpr std::uintptr_t kFadeTimer = 1;
 
 TAnimatedButtonEx::TAnimatedButtonEx(TComponent* AOwner) : TControlEx(AOwner) {
   SetClassNameW(u"TAnimatedButtonEx");
+  // Drawn again only when its picture, glow or press changes.
+  SetCached(true);
 }
 
 TAnimatedButtonEx::~TAnimatedButtonEx() { DestroyHandle(); }
@@ -43,6 +45,7 @@ void TAnimatedButtonEx::SetGlowColour(std::uint32_t colour) {
 void TAnimatedButtonEx::RebuildGlow() {
   FGlow.reset();
   if (FImage) FGlow = TintedCopy(*FImage, FGlowColour, FGlowColour);
+  SetRedraw(true);
   InvalidateTree();
 }
 
@@ -90,6 +93,7 @@ void TAnimatedButtonEx::WMButtonDown(TMessage& m) {
   SetCapture(WindowHandle());
   if (m.Msg == WM_LBUTTONDOWN) FPressed = true;
   TControlEx::WMButtonDown(m);
+  SetRedraw(true);
   InvalidateTree();
 }
 
@@ -97,10 +101,12 @@ void TAnimatedButtonEx::WMButtonUp(TMessage& m) {
   ReleaseCapture();
   if (m.Msg == WM_LBUTTONUP) FPressed = false;
   TControlEx::WMButtonUp(m);
+  SetRedraw(true);
   InvalidateTree();
 }
 
 void TAnimatedButtonEx::Tick() {
+  const int before = FGlowAlpha;
   if (FFadeDirection > 0) {
     FGlowAlpha += 2 * FFadeStep;
     if (FGlowAlpha > 254) FGlowAlpha = 255;
@@ -108,6 +114,7 @@ void TAnimatedButtonEx::Tick() {
     FGlowAlpha -= FFadeStep;
     if (FGlowAlpha <= 0) FGlowAlpha = 0;
   }
+  if (FGlowAlpha != before) SetRedraw(true);
   bool settled = FFadeDirection == 0 || (FFadeDirection > 0 && FGlowAlpha == 255) ||
                  (FFadeDirection < 0 && FGlowAlpha == 0);
   if (settled) StopTimer();

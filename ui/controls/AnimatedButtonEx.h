@@ -4,7 +4,9 @@
 // down, while it is held pressed. Clicks arrive through OnClick.
 //
 // The fade steps on its own timer but does not repaint: the player window
-// redraws every 33 ms and shows whatever level the glow has reached.
+// redraws every 33 ms and shows whatever level the glow has reached. The
+// picture is cached: it is drawn again only when the image, the glow's
+// level or the press changes.
 #pragma once
 
 #include "widgets/paint/ControlEx.h"

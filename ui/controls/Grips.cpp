@@ -30,6 +30,8 @@ TScrollerEx::~TScrollerEx() { DestroyHandle(); }
 TGrabber::TGrabber(TComponent* AOwner) : TControlEx(AOwner) {
   SetClassNameW(u"TGrabber");
   SetCursor(kVerticalResizeCursor);
+  // Its picture is empty once and for all.
+  SetCached(true);
 }
 
 TGrabber::~TGrabber() { DestroyHandle(); }

@@ -165,4 +165,25 @@ TEST_F(SpectrumTest, TwentyColumnsShowBinsTwentyToTwentyNineEveryOtherPixel) {
   EXPECT_EQ(Bars.Level(2), 1) << "NaN is silence: the bar falls";
 }
 
+TEST_F(SpectrumTest, BarsAreExactlyTheRectanglesACanvasFills) {
+  Bars.SetBarWidth(3);
+  std::vector<float> values(80, 0.0f);
+  for (int i = 0; i < 60; ++i) values[static_cast<size_t>(i)] = static_cast<float>((i * 7) % 11) / 60.0f;
+  Feed(values);
+  widgets::TCanvasEx expected(Bars.Width(), Bars.Height());
+  expected.SetSmoothingMode(widgets::SmoothingModeNone);
+  expected.Brush().SetColor(Bars.BarColour());
+  const int middle = Bars.Height() - Bars.Height() / 2;
+  for (int i = 0; 4 * i < Bars.Width(); ++i)
+    expected.FillRect(4 * i, middle - Bars.Level(static_cast<size_t>(i)), 4 * i + 3,
+                      middle + Bars.Level(static_cast<size_t>(i)) + 1);
+  int bars = 0;
+  for (int y = 0; y < Bars.Height(); ++y)
+    for (int x = 0; x < Bars.Width(); ++x) {
+      ASSERT_EQ(Bars.Canvas().Bitmap().Pixel(x, y), expected.Bitmap().Pixel(x, y)) << "(" << x << ", " << y << ")";
+      bars += Bars.Canvas().Bitmap().Pixel(x, y) != 0;
+    }
+  EXPECT_GT(bars, 100);
+}
+
 }  // namespace
