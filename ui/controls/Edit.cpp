@@ -107,6 +107,7 @@ void TEdit::PlaceEntry() {
 }
 
 void TEdit::SetSelection(int start, int end) {
+  FPictureStale = true;
   if (FNative) FNative->SetSelection(start, end);
 }
 
@@ -239,6 +240,7 @@ void TEdit::WMSetFont(TMessage&) {
 }
 
 void TEdit::TextChanged() {
+  FPictureStale = true;
   if (!FSyncing && FNative) FNative->SetText(Caption());
 }
 
@@ -286,6 +288,7 @@ bool TEdit::NativeEditKey(bool down, unsigned vk, char16_t ch) {
 }
 
 void TEdit::NativeEditRedraw() {
+  FPictureStale = true;
   if (FRedrawPosted || !HandleAllocated()) return;
   FRedrawPosted = PostMessage(WindowHandle(), kRedrawMessage);
 }
@@ -297,6 +300,16 @@ void TEdit::Paint() {
     SetTimer(WindowHandle(), kPlaceTimer, kPlaceInterval);
   }
   PlaceEntry();
+  // Rendering the entry is the costly part of a frame: an unfocused edit
+  // whose entry, look and size stayed the same keeps its picture.
+  const bool still = FLastPicture && !FPictureStale && !FHasFocus && !FTransparentBackground &&
+                     FPaintedEnabled == Enabled() && FCanvas->Width() == Width() && FCanvas->Height() == Height();
+  FPictureStale = false;
+  FPaintedEnabled = Enabled();
+  if (still) {
+    Present();
+    return;
+  }
   DoPaint();
   DrawCaret();
   const TBitmapEx& picture = FCanvas->Bitmap();
@@ -315,6 +328,11 @@ void TEdit::Paint() {
                   std::max(FChanged.Right, changed.Right), std::max(FChanged.Bottom, changed.Bottom)};
   }
   Present();
+}
+
+void TEdit::InvalidateTree() {
+  FPictureStale = true;
+  TWinControl::InvalidateTree();
 }
 
 TRect TEdit::TakePaintedChange() {

@@ -72,6 +72,9 @@ public:
   void DoPaint() override;
   void Present() override;
   core::TRect TakePaintedChange() override;
+  // Every change of the edit's own asks for this: the picture is drawn
+  // again at the next paint (and not before, while nothing changed).
+  void InvalidateTree() override;
   virtual void Change();
 
 protected:
@@ -108,6 +111,8 @@ private:
   // The picture presented last and what the paints since changed of it.
   std::unique_ptr<widgets::TBitmapEx> FLastPicture;
   core::TRect FChanged;
+  bool FPictureStale = true;
+  bool FPaintedEnabled = true;
   std::unique_ptr<widgets::TNativeEdit> FNative;
   core::UINT FBlinkPeriod = 530;
   core::DWORD FPhaseTime = 0;

@@ -151,8 +151,9 @@ private:
   void PaintRow(int row);
   // Everything the rows in view are drawn from: the list is drawn again
   // only when this changes, not with every frame of the window.
-  std::string PaintedLook();
-  std::string FPaintedLook;
+  // Writes the look into `look` (its buffer is reused frame after frame).
+  void PaintedLook(std::string& look);
+  std::string FPaintedLook, FLookBuffer;
   template <class F>
   auto Updated(F&& work) -> decltype(work());
 

@@ -1,5 +1,6 @@
 // Painting of the station list box: only the rows in view, each with its
 // fill, its number or check box, and its name.
+#include <charconv>
 #include <string>
 
 #include "support/URLUtils.h"
@@ -29,10 +30,12 @@ std::u16string RowNumber(int index) {
 
 }  // namespace
 
-std::string TPlayListBoxEx::PaintedLook() {
-  std::string look;
+void TPlayListBoxEx::PaintedLook(std::string& look) {
+  look.clear();
   auto add = [&look](long long value) {
-    look += std::to_string(value);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    look.append(digits, end);
     look += ',';
   };
   for (long long value : {(long long)FUpdating, (long long)Count(), (long long)FTopIndex, (long long)FItemIndex,
@@ -52,13 +55,12 @@ std::string TPlayListBoxEx::PaintedLook() {
     add(item->AddressKind);
     look.append(reinterpret_cast<const char*>(item->Name.data()), item->Name.size() * sizeof(char16_t));
   }
-  return look;
 }
 
 void TPlayListBoxEx::Paint() {
-  std::string look = PaintedLook();
-  if (look != FPaintedLook) {
-    FPaintedLook = std::move(look);
+  PaintedLook(FLookBuffer);
+  if (FLookBuffer != FPaintedLook) {
+    FPaintedLook.swap(FLookBuffer);
     SetRedraw(true);
   }
   TControlEx::Paint();

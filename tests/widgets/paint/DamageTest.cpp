@@ -1,24 +1,16 @@
 // Partial repaints: what a window presents after composing only what
 // changed must equal a picture composed from scratch, frame after frame,
 // and a frame in which nothing changed presents nothing.
-#include <gtest/gtest.h>
-
-#include "widgets/backend/Offscreen.h"
+#include "PaintFixture.h"
 #include "widgets/paint/ImageEx.h"
-#include "widgets/paint/WindowEx.h"
 
 #include <memory>
 #include <string>
 
 using namespace widgets;
+using testpaint::Solid;
 
 namespace {
-
-std::unique_ptr<TBitmapEx> Solid(int w, int h, uint32_t premultiplied) {
-  auto bitmap = std::make_unique<TBitmapEx>(w, h);
-  bitmap->Fill(premultiplied);
-  return bitmap;
-}
 
 void Place(TControl& child, TControl& parent, int x, int y, int w, int h) {
   child.SetParent(&parent);
