@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "app/Application.h"
@@ -17,6 +16,7 @@
 #include "platform/Folders.h"
 #include "platform/Resources.h"
 #include "support/Encoding.h"
+#include "support/WStringsFile.h"
 #include "ui/dialogs/HotkeyField.h"
 #include "ui/dialogs/OptionsSheet.h"
 #include "ui/window/PlayerWindow.h"
@@ -57,18 +57,6 @@ std::optional<TMenuItem> FindMenuItem(HMENU menu, UINT id) {
       if (auto inner = FindMenuItem(item.SubMenu, id)) return inner;
   }
   return std::nullopt;
-}
-
-bool WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  return !error;
 }
 
 // A dialog that wants an answer first (the hibernation notice, a message
@@ -221,7 +209,7 @@ std::string TPlayerBus::ArtUrl() {
   auto png = platform::LoadResourceBytes("/org/kelvarin/qor/icons/" + std::to_string(icon) + "-256.png");
   if (folder.empty() || !png) return FArtUrl;
   std::filesystem::path file = std::filesystem::path(folder) / ("qor-" + std::to_string(icon) + ".png");
-  if (!WriteFileAtomically(file, *png)) return FArtUrl;
+  if (!wstr::WriteFileAtomic(file.string(), *png)) return FArtUrl;
   if (gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr)) {
     FArtUrl = uri;
     g_free(uri);
