@@ -434,15 +434,25 @@ TEST(RecorderEncode, EveryFormatComesOutWithTheTablesRateAndBitrate) {
   for (audio::HSTREAM channel : channels) audio::StreamFree(channel);
 }
 
+namespace {
+
+// The tone as the recorder's source, to be recorded into file.
+audio::HSTREAM AimAtTone(TRecorder& recorder, const fs::path& file) {
+  audio::HSTREAM channel = OpenMedia("tone.mp3");
+  recorder.SourceChannel = channel;
+  recorder.FileName = enc::Utf8ToUtf16(file.string());
+  return channel;
+}
+
+}  // namespace
+
 TEST(RecorderEncode, PauseAndResumeLeaveOneContinuousValidFile) {
   TAudioLibrary lib;
   REQUIRE_AUDIO(lib);
   testkit::TempDir dir;
-  audio::HSTREAM channel = OpenMedia("tone.mp3");
-  ASSERT_NE(channel, 0u);
   TRecorder recorder;
-  recorder.SourceChannel = channel;
-  recorder.FileName = enc::Utf8ToUtf16((dir / "paused.mp3").string());
+  audio::HSTREAM channel = AimAtTone(recorder, dir / "paused.mp3");
+  ASSERT_NE(channel, 0u);
   // Pausing an idle recorder does nothing.
   recorder.Pause();
   EXPECT_FALSE(recorder.Paused);
@@ -477,11 +487,9 @@ TEST(RecorderEncode, TheFileGrowsOnDiskWhileItIsRecorded) {
   TAudioLibrary lib;
   REQUIRE_AUDIO(lib);
   testkit::TempDir dir;
-  audio::HSTREAM channel = OpenMedia("tone.mp3");
-  ASSERT_NE(channel, 0u);
   TRecorder recorder;
-  recorder.SourceChannel = channel;
-  recorder.FileName = enc::Utf8ToUtf16((dir / "growing.mp3").string());
+  audio::HSTREAM channel = AimAtTone(recorder, dir / "growing.mp3");
+  ASSERT_NE(channel, 0u);
   ASSERT_EQ(recorder.Start(), REC_START_OK);
   ASSERT_TRUE(audio::ChannelPlay(channel, 0));
   // Eight seconds of the tone come to far less than the encoder's usual
