@@ -1,5 +1,7 @@
-// Tests on the real GTK backend, skipped where there is no display. Later
-// tests in the same process use the offscreen backend again.
+// Tests on the real GTK backend, skipped where no display is named, failed
+// where the named one cannot be opened. Later tests in the same process use
+// the offscreen backend again. The player window's GTK suites derive from
+// it too.
 #pragma once
 
 #include <glib.h>

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "DisplayLock.h"
+#include "GtkFixture.h"
 #include "FixtureServer.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
@@ -39,17 +40,16 @@ using browsertest::WaitForScript;
 // these tests).
 browser::TBrowserEx& FrameOf(ui::TPlayerWindow& w) { return static_cast<browser::TBrowserEx&>(*w.BrowserFrame()); }
 
-class BrowserPlayerTest : public ::testing::Test {
+class BrowserPlayerTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    testkit::TakeDisplay();  // windows and input on the display other tests share
-    if (!std::getenv("DISPLAY") || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display";
+    GtkDisplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     deploy::Reset();
   }
   void TearDown() override {
     deploy::Reset();
-    ProcessMessages();
-    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    GtkDisplayTest::TearDown();
   }
   void UseVendor(const std::filesystem::path& settings, testkit::FixtureServer& server) {
     testkit::TempDir::WriteFile(settings / "deploy.ini",

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "DisplayLock.h"
+#include "GtkFixture.h"
 #include "MainLoop.h"
 #include "PlayerWindowKit.h"
 #include "lists/ListIO.h"
@@ -82,11 +83,12 @@ struct TMenuChooser {
   }
 };
 
-class CommandGtkTest : public ::testing::Test {
+class CommandGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    testkit::TakeDisplay();  // windows and input on the display other tests share
-    if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
+    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    GtkDisplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     // Away from where the program's other test windows appear.
     Kit->WriteOptions(
@@ -94,8 +96,7 @@ class CommandGtkTest : public ::testing::Test {
   }
   void TearDown() override {
     Kit.reset();
-    core::ProcessMessages();
-    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    GtkDisplayTest::TearDown();
   }
   ui::TPlayerWindow& Open() {
     auto& w = Kit->Open();

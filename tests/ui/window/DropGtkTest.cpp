@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "DisplayLock.h"
+#include "GtkFixture.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "Media.h"
@@ -51,19 +52,19 @@ struct TDragSource {
   }
 };
 
-class DropGtkTest : public ::testing::Test {
+class DropGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    testkit::TakeDisplay();  // windows and input on the display other tests share
-    if (!std::getenv("DISPLAY") || !uitest::HaveXdotool() || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
+    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    GtkDisplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     Kit = std::make_unique<uitest::TPlayerWindowKit>();
     Kit->WriteOptions("[player]\nautoplay=0\nleft=700\ntop=300\n[playlist]\nvisible=0\n");
     Kit->WriteFavourites({{u"Eski", "http://127.0.0.1:1/old", 1, u""}});
   }
   void TearDown() override {
     Kit.reset();
-    core::ProcessMessages();
-    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    GtkDisplayTest::TearDown();
   }
   std::unique_ptr<uitest::TPlayerWindowKit> Kit;
 };

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "DisplayLock.h"
+#include "GtkFixture.h"
 #include "FixtureServer.h"
 #include "LiveStream.h"
 #include "MainLoop.h"
@@ -25,18 +26,11 @@ namespace {
 using namespace core;
 using uitest::Xdotool;
 
-class PlayerGtkTest : public ::testing::Test {
+class PlayerGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    testkit::TakeDisplay();  // windows and input on the display other tests share
-    gchar* xdotool = g_find_program_in_path("xdotool");
-    bool have = xdotool != nullptr;
-    g_free(xdotool);
-    if (!std::getenv("DISPLAY") || !have || !widgets::UseGtkBackend()) GTEST_SKIP() << "no display or xdotool";
-  }
-  void TearDown() override {
-    ProcessMessages();
-    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    GtkDisplayTest::SetUp();
   }
   // Clicks at a point of the window (its client coordinates).
   void Click(ui::TPlayerWindow& w, int x, int y, int times = 1) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "DisplayLock.h"
+#include "GtkFixture.h"
 #include "FixtureServer.h"
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
@@ -28,16 +29,11 @@ namespace {
 
 using namespace core;
 
-class RecordingGtkTest : public ::testing::Test {
+class RecordingGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    testkit::TakeDisplay();  // windows and input on the display other tests share
-    if (!std::getenv("DISPLAY") || !uitest::Have("xdotool") || !uitest::Have("ffprobe") || !widgets::UseGtkBackend())
-      GTEST_SKIP() << "no display, xdotool or ffprobe";
-  }
-  void TearDown() override {
-    ProcessMessages();
-    widgets::SetBackend(std::make_unique<widgets::TOffscreenBackend>());
+    if (!uitest::Have("xdotool") || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs xdotool and ffprobe";
+    GtkDisplayTest::SetUp();
   }
   // A click at the centre of a control of the window.
   void Click(ui::TPlayerWindow& w, widgets::TControl* control) {
