@@ -141,7 +141,7 @@ std::atomic<unsigned> gServerCounter{0};
 // ----------------------------------------------------------- TInstanceServer
 
 TInstanceServer::TInstanceServer(std::string folder, TInstanceReceiver& receiver, std::string className)
-    : FReceiver(receiver), FAlive(std::make_shared<bool>(true)) {
+    : FReceiver(receiver) {
   if (folder.empty()) {
     FError = "no runtime folder";
     return;
@@ -171,77 +171,151 @@ TInstanceServer::TInstanceServer(std::string folder, TInstanceReceiver& receiver
   }
   FPath = path;
   FListenFd = fd;
-  FSourceId = g_unix_fd_add(fd, G_IO_IN, reinterpret_cast<GUnixFDSourceFunc>(&TInstanceServer::OnReadable), this);
+  FSourceId = g_unix_fd_add(fd, G_IO_IN, reinterpret_cast<GUnixFDSourceFunc>(&TInstanceServer::OnAcceptable), this);
 }
 
-TInstanceServer::~TInstanceServer() {
-  *FAlive = false;
-  Close();
-}
+// A connection whose request is being read: its bytes come in as they
+// arrive, on the loop's thread, without ever waiting for them.
+struct TInstanceServer::TPending {
+  TInstanceServer* Server = nullptr;
+  int Fd = -1;
+  unsigned WatchId = 0;
+  unsigned TimerId = 0;
+  unsigned char Frame[kRequestSize];
+  std::size_t FrameRead = 0;
+  TRequest Request;
+  std::string Text;
+  std::size_t TextRead = 0;
+};
+
+TInstanceServer::~TInstanceServer() { Close(); }
 
 void TInstanceServer::Close() {
+  while (!FPending.empty()) Drop(FPending.front().get());
   if (FListenFd < 0) return;
   ::unlink(FPath.c_str());
-  if (FDispatching)
-    FClosedWhileDispatching = true;  // the dispatch returns G_SOURCE_REMOVE
-  else if (FSourceId)
-    g_source_remove(FSourceId);
+  if (FSourceId) g_source_remove(FSourceId);
   FSourceId = 0;
   ::close(FListenFd);
   FListenFd = -1;
 }
 
-int TInstanceServer::OnReadable(int, unsigned, void* data) {
-  auto* self = static_cast<TInstanceServer*>(data);
-  // The receiver may close the server or even destroy it while it handles
-  // a message (WM_CLOSE does exactly that).
-  std::shared_ptr<bool> alive = self->FAlive;
-  self->FDispatching = true;
-  self->ServeOne();
-  if (!*alive) return G_SOURCE_REMOVE;
-  self->FDispatching = false;
-  if (self->FClosedWhileDispatching) {
-    self->FClosedWhileDispatching = false;
-    return G_SOURCE_REMOVE;
-  }
+int TInstanceServer::OnAcceptable(int, unsigned, void* data) {
+  static_cast<TInstanceServer*>(data)->AcceptAll();
   return G_SOURCE_CONTINUE;
 }
 
-void TInstanceServer::ServeOne() {
-  int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (fd < 0) return;
-  ucred peer{};
-  socklen_t length = sizeof peer;
-  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
-    ::close(fd);
-    return;
+void TInstanceServer::AcceptAll() {
+  for (;;) {
+    int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;  // EAGAIN: nobody else waits; anything else: the next wake-up tells
+    }
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
+      ::close(fd);
+      continue;
+    }
+    if (FPending.size() >= MaxPendingRequests) Drop(FPending.front().get());
+    auto pending = std::make_unique<TPending>();
+    pending->Server = this;
+    pending->Fd = fd;
+    TPending* p = pending.get();
+    FPending.push_back(std::move(pending));
+    // Read on the next wake-up, even when the request is there already:
+    // serving it here could destroy this server inside the loop.
+    p->WatchId = g_unix_fd_add(fd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                               reinterpret_cast<GUnixFDSourceFunc>(&TInstanceServer::OnRequestReadable), p);
+    p->TimerId = g_timeout_add(static_cast<unsigned>(std::max(RequestTimeoutMs, 0)),
+                               &TInstanceServer::OnRequestTimeout, p);
   }
-  unsigned char request[kRequestSize];
-  // A finder only connects and hangs up; it gets no answer.
-  if (!ReadExactly(fd, request, sizeof request, 2000) || Get32(request) != kMagic) {
-    ::close(fd);
-    return;
+}
+
+int TInstanceServer::OnRequestReadable(int, unsigned, void* data) {
+  auto* pending = static_cast<TPending*>(data);
+  pending->Server->ReadSome(*pending);
+  // ReadSome dropped or answered it (its sources removed with it), or it
+  // waits for more.
+  return G_SOURCE_CONTINUE;
+}
+
+int TInstanceServer::OnRequestTimeout(void* data) {
+  auto* pending = static_cast<TPending*>(data);
+  pending->TimerId = 0;  // ends with this call
+  pending->Server->Drop(pending);
+  return G_SOURCE_REMOVE;
+}
+
+bool TInstanceServer::ReadSome(TPending& p) {
+  for (;;) {
+    unsigned char* into;
+    std::size_t want;
+    if (p.FrameRead < kRequestSize) {
+      into = p.Frame + p.FrameRead;
+      want = kRequestSize - p.FrameRead;
+    } else if (p.TextRead < p.Text.size()) {
+      into = reinterpret_cast<unsigned char*>(p.Text.data()) + p.TextRead;
+      want = p.Text.size() - p.TextRead;
+    } else {
+      Answer(&p);
+      return false;
+    }
+    ssize_t n = ::recv(p.Fd, into, want, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    if (n <= 0) {
+      // A finder only connects and hangs up; it gets no answer.
+      Drop(&p);
+      return false;
+    }
+    if (p.FrameRead < kRequestSize) {
+      p.FrameRead += static_cast<std::size_t>(n);
+      if (p.FrameRead < kRequestSize) continue;
+      if (Get32(p.Frame) != kMagic) {
+        Drop(&p);
+        return false;
+      }
+      p.Request.Kind = Get32(p.Frame + 4);
+      p.Request.Msg = Get32(p.Frame + 8);
+      p.Request.WParam = Get64(p.Frame + 12);
+      p.Request.LParam = static_cast<std::int64_t>(Get64(p.Frame + 20));
+      if (p.Request.Kind == kKindOpen) {
+        // The length comes from outside: bounded before anything is read.
+        if (p.Request.WParam > MaxInstanceTextSize) {
+          Drop(&p);
+          return false;
+        }
+        p.Text.resize(static_cast<std::size_t>(p.Request.WParam));
+      }
+    } else {
+      p.TextRead += static_cast<std::size_t>(n);
+    }
   }
-  TRequest r;
-  r.Kind = Get32(request + 4);
-  r.Msg = Get32(request + 8);
-  r.WParam = Get64(request + 12);
-  r.LParam = static_cast<std::int64_t>(Get64(request + 20));
+}
+
+void TInstanceServer::Drop(TPending* pending) {
+  auto at = std::find_if(FPending.begin(), FPending.end(), [&](const auto& p) { return p.get() == pending; });
+  if (at == FPending.end()) return;
+  // Removing a source from inside its own dispatch is allowed: it is not
+  // called again.
+  if (pending->WatchId) g_source_remove(pending->WatchId);
+  if (pending->TimerId) g_source_remove(pending->TimerId);
+  if (pending->Fd >= 0) ::close(pending->Fd);
+  FPending.erase(at);
+}
+
+void TInstanceServer::Answer(TPending* pending) {
+  // Out of the list before the receiver runs: it may close or destroy this
+  // server, and with it every connection still listed.
+  const int fd = pending->Fd;
+  const TRequest r = pending->Request;
+  std::string text = std::move(pending->Text);
+  pending->Fd = -1;
+  Drop(pending);
   std::int64_t result = 0;
   TInstanceReceiver& receiver = FReceiver;
-  std::string text;
-  if (r.Kind == kKindOpen) {
-    // The length comes from outside: bounded before anything is read.
-    if (r.WParam > MaxInstanceTextSize) {
-      ::close(fd);
-      return;
-    }
-    text.resize(static_cast<std::size_t>(r.WParam));
-    if (!text.empty() && !ReadExactly(fd, reinterpret_cast<unsigned char*>(text.data()), text.size(), 2000)) {
-      ::close(fd);
-      return;
-    }
-  }
   switch (r.Kind) {
     case kKindSend:
       result = receiver.InstanceMessage(r.Msg, static_cast<std::uintptr_t>(r.WParam),
@@ -258,10 +332,15 @@ void TInstanceServer::ServeOne() {
       break;
   }
   // Only locals from here on: the receiver may have destroyed this server.
+  // A fresh connection's buffer takes the few bytes of the answer at once;
+  // a client that has gone away does not get it.
   unsigned char reply[kReplySize];
   Put32(reply, kMagic);
   Put64(reply + 4, static_cast<std::uint64_t>(result));
-  WriteAll(fd, reply, sizeof reply, 2000);
+  ssize_t sent;
+  do {
+    sent = ::send(fd, reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT);
+  } while (sent < 0 && errno == EINTR);
   ::close(fd);
 }
 

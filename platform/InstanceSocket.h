@@ -6,6 +6,7 @@
 // the GLib main loop and sends the result back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -48,21 +49,37 @@ class TInstanceServer {
 
   // Stops listening and removes the socket, so that the window can no
   // longer be found. Safe inside the receiver's own message handling: the
-  // message being handled is still answered.
+  // message being handled is still answered; requests not yet read whole
+  // are dropped.
   void Close();
 
+  // How long a connection may take to send its whole request before it is
+  // dropped. Requests are read as their bytes arrive, between the loop's
+  // other work, so a slow or silent client delays nobody else.
+  int RequestTimeoutMs = 2000;
+  // Connections read at the same time; the oldest is dropped for a new one
+  // beyond that, so that silent clients cannot use up our descriptors.
+  static constexpr std::size_t MaxPendingRequests = 16;
+  // Connections whose request is still being read.
+  std::size_t PendingRequests() const { return FPending.size(); }
+
  private:
-  static int OnReadable(int fd, unsigned condition, void* self);
-  void ServeOne();
+  struct TPending;
+  static int OnAcceptable(int fd, unsigned condition, void* self);
+  static int OnRequestReadable(int fd, unsigned condition, void* pending);
+  static int OnRequestTimeout(void* pending);
+  void AcceptAll();
+  // Reads what has arrived; true while the request is still incomplete.
+  bool ReadSome(TPending& pending);
+  void Drop(TPending* pending);
+  void Answer(TPending* pending);
 
   TInstanceReceiver& FReceiver;
-  std::shared_ptr<bool> FAlive;
   std::string FPath;
   std::string FError;
   int FListenFd = -1;
   unsigned FSourceId = 0;
-  bool FDispatching = false;
-  bool FClosedWhileDispatching = false;
+  std::vector<std::unique_ptr<TPending>> FPending;
 };
 
 // Every live socket of the class, oldest first; stale ones are removed.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "MainLoop.h"
 #include "TempDir.h"
 
 namespace {
@@ -56,6 +57,26 @@ void RunClient(F work) {
 }
 
 std::string Folder(const testkit::TempDir& dir) { return dir.Path().string() + "/"; }
+
+// A client of our own making, blocking, connected to `path`.
+int ConnectRaw(const std::string& path) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    fd = -1;
+  }
+  return fd;
+}
+
+// Whether the server has hung up on the client's socket (nothing to read
+// and the end reached), without waiting.
+bool HungUp(int fd) {
+  unsigned char byte;
+  return ::recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
+}
 
 TEST(PlatformInstanceSocketTest, MessagesAreAnsweredSynchronously) {
   testkit::TempDir dir;
@@ -213,6 +234,77 @@ TEST(PlatformInstanceSocketTest, SilentPeerTimesOutAndBadFolderFails) {
   EXPECT_FALSE(nowhere.ErrorText().empty());
   TInstanceServer tooLong(Folder(dir) + std::string(200, 'x') + "/", receiver);
   EXPECT_TRUE(tooLong.Failed());
+}
+
+// Requests are read as their bytes come, between the loop's other work: a
+// client that connects and says nothing (or says it slowly) holds up
+// neither the loop nor another instance's request, and is hung up on when
+// its time is up; silent clients beyond the limit push out the oldest.
+TEST(PlatformInstanceSocketTest, SlowAndSilentClientsDelayNobody) {
+  testkit::TempDir dir;
+  TRecorder receiver;
+  TInstanceServer server(Folder(dir), receiver);
+  ASSERT_FALSE(server.Failed()) << server.ErrorText();
+  server.RequestTimeoutMs = 600000;  // nobody is hung up on here for being slow
+  int silent = ConnectRaw(server.Path());
+  int slow = ConnectRaw(server.Path());
+  ASSERT_GE(silent, 0);
+  ASSERT_GE(slow, 0);
+  // "QORM", kind 1 (send), message 4321, wParam 8: the first half now.
+  unsigned char frame[28] = {0x51, 0x4F, 0x52, 0x4D, 1, 0, 0, 0, 0xE1, 0x10, 0, 0, 8};
+  ASSERT_EQ(::send(slow, frame, 10, MSG_NOSIGNAL), 10);
+
+  // The loop goes on with its other work...
+  bool idled = false;
+  g_idle_add(
+      [](void* flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &idled);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return idled; }));
+  EXPECT_FALSE(HungUp(silent));
+  // ...and another instance is answered while both still wait.
+  TSendStatus status{};
+  std::intptr_t answer = 0;
+  RunClient([&] { status = SendInstanceMessage(server.Path(), 1234, 5, 0, &answer); });
+  EXPECT_EQ(status, TSendStatus::Ok);
+  EXPECT_EQ(answer, 6);
+  EXPECT_FALSE(HungUp(silent)) << "the silent client was given up on first";
+  EXPECT_FALSE(HungUp(slow));
+  EXPECT_EQ(server.PendingRequests(), 2u);
+
+  // The slow one's rest: answered like anyone.
+  ASSERT_EQ(::send(slow, frame + 10, sizeof frame - 10, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof frame - 10));
+  unsigned char reply[12] = {};
+  ASSERT_TRUE(testkit::PumpUntil([&] { return ::recv(slow, reply, sizeof reply, MSG_DONTWAIT | MSG_PEEK) == 12; }));
+  EXPECT_EQ(reply[4], 9);
+  ASSERT_EQ(receiver.Calls.size(), 2u);
+  EXPECT_EQ(receiver.Calls[1].Msg, 4321u);
+  ::close(slow);
+
+  // More silent clients than are read at once: the oldest go first, and a
+  // request still gets through.
+  std::vector<int> crowd;
+  RunClient([&] {
+    for (std::size_t i = 0; i < TInstanceServer::MaxPendingRequests + 3; ++i) crowd.push_back(ConnectRaw(server.Path()));
+  });
+  ASSERT_TRUE(testkit::PumpUntil([&] { return HungUp(silent) && HungUp(crowd[0]) && HungUp(crowd[1]); }));
+  EXPECT_TRUE(testkit::PumpUntil([&] { return server.PendingRequests() == TInstanceServer::MaxPendingRequests; }));
+  EXPECT_FALSE(HungUp(crowd.back()));
+  RunClient([&] { status = SendInstanceMessage(server.Path(), 1234, 6, 0, &answer); });
+  EXPECT_EQ(status, TSendStatus::Ok);
+  EXPECT_EQ(answer, 7);
+  for (int fd : crowd) ::close(fd);
+  ::close(silent);
+
+  // The time limit still holds.
+  server.RequestTimeoutMs = 50;
+  int late = ConnectRaw(server.Path());
+  ASSERT_GE(late, 0);
+  EXPECT_TRUE(testkit::PumpUntil([&] { return HungUp(late); }));
+  ::close(late);
+  EXPECT_TRUE(testkit::PumpUntil([&] { return server.PendingRequests() == 0; }));
 }
 
 TEST(PlatformInstanceSocketTest, OpenCarriesTextsWhole) {
