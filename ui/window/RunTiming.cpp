@@ -13,7 +13,8 @@ namespace ui {
 TClockReading ReadSystemClock() {
   TClockReading reading;
   GDateTime* now = g_date_time_new_now_local();
-  reading.WallSeconds = g_date_time_to_unix(now) + g_date_time_get_utc_offset(now) / G_TIME_SPAN_SECOND;
+  reading.UtcOffsetSeconds = g_date_time_get_utc_offset(now) / G_TIME_SPAN_SECOND;
+  reading.WallSeconds = g_date_time_to_unix(now) + reading.UtcOffsetSeconds;
   g_date_time_unref(now);
   timespec boot{};
   clock_gettime(CLOCK_BOOTTIME, &boot);
@@ -60,7 +61,11 @@ bool TStartWatch::Check(TClockReading now) {
     FMissed = "the computer slept or the program was held up";
     return false;
   }
-  if (std::llabs(wallGap * 1000 - bootGap) > MaxSkewMs) {
+  // Summer time moves the wall clock by an hour in one tick; the clocks
+  // still agree in UTC, and a start time in the skipped hour (or right
+  // after it) is taken, not lost for the day.
+  const int64_t utcGap = wallGap - (now.UtcOffsetSeconds - last.UtcOffsetSeconds);
+  if (std::llabs(utcGap * 1000 - bootGap) > MaxSkewMs) {
     FMissed = "the clock was set";
     return false;
   }

@@ -19,6 +19,9 @@ namespace ui {
 struct TClockReading {
   int64_t WallSeconds = 0;  // local time, seconds since 1.1.1970 local midnight
   int64_t BootMs = 0;       // boot clock
+  // Local time minus UTC: a change of it (summer time beginning or ending)
+  // moves the wall clock without anyone setting the clock.
+  int64_t UtcOffsetSeconds = 0;
 };
 
 // The clocks, replaceable by tests.

@@ -84,6 +84,31 @@ TEST(RunTimingTest, AStartThatPassedInSleepOrWithTheClockSetIsSkippedAndNeverFir
   EXPECT_FALSE(back.Check(At(101, Eight, 1009000 + Day * 1000)));
 }
 
+TEST(RunTimingTest, SummerTimeMovingTheWallClockIsNoClockSetting) {
+  // Summer time begins: 02:00 becomes 03:00 in one tick while UTC and the
+  // boot clock move by a second. A start at 03:00, and one in the hour
+  // that does not exist that day, are taken at 03:00.
+  constexpr int64_t Two = 2 * 3600, Three = 3 * 3600;
+  auto Local = [](int64_t s, int64_t bootMs, int64_t offset) { return TClockReading{100 * Day + s, bootMs, offset}; };
+  for (int64_t start : {Three, Two + 1800}) {
+    TStartWatch watch;
+    watch.Arm(start, Local(Two - 2, 1000000, 3600));
+    EXPECT_FALSE(watch.Check(Local(Two - 1, 1001000, 3600)));
+    EXPECT_TRUE(watch.Check(Local(Three, 1002000, 7200))) << start << ": " << watch.Missed();
+    EXPECT_FALSE(watch.Check(Local(Three + 1, 1003000, 7200)));
+  }
+  // Summer time ends: 03:00 becomes 02:00; the start at 02:30 that fired
+  // in the first pass does not fire in the second.
+  TStartWatch autumn;
+  autumn.Arm(Two + 1800, Local(Two + 1799, 1000000, 7200));
+  EXPECT_TRUE(autumn.Check(Local(Two + 1800, 1001000, 7200)));
+  int64_t boot = 1001000;
+  bool again = false;
+  for (int64_t s = Two + 1801; s < Three; ++s) again |= autumn.Check(Local(s, boot += 1000, 7200));
+  for (int64_t s = Two; s <= Three && !again; ++s) again |= autumn.Check(Local(s, boot += 1000, 3600));
+  EXPECT_FALSE(again);
+}
+
 TEST(RunTimingTest, ALengthEndsOnTheBootClockWhateverTheWallClockDoes) {
   TEndWatch end;
   end.Start(11000, At(100, Eight, 50000));
