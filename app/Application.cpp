@@ -51,6 +51,10 @@ class TApplication::TEndpoint : public platform::TInstanceReceiver {
   explicit TEndpoint(TApplication& app) : FApp(app) {}
 
   std::intptr_t InstanceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override {
+    // Only the messages instances send each other get through: many of the
+    // window's messages carry pointers, which from another process point
+    // anywhere.
+    if (msg != core::WM_CLOSE && msg != core::WM_NULL && msg != UM_ACTIVATE) return 0;
     core::HWND window = FApp.FMainWindow ? FApp.FMainWindow->WindowHandle() : 0;
     core::LRESULT result = 0;
     if (core::IsWindow(window)) result = core::SendMessage(window, msg, wParam, lParam);

@@ -136,6 +136,26 @@ TEST_F(AppProcessTest, SecondInstanceActivatesTheFirstAndLeaves) {
   EXPECT_TRUE(receiver.Messages.empty());
 }
 
+TEST_F(AppProcessTest, AnInstanceMessageCarryingAPointerIsRefusedAndTheProgramRunsOn) {
+  // Another process can only send numbers: the window's messages that take
+  // strings or buffers (play this, copy the title into that) are not let
+  // through the socket, whatever numbers they carry.
+  TQorProcess qor(FEnv, {});
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
+  const std::string window = platform::FindInstanceWindows(FEnv.RuntimeFolder()).front();
+  constexpr std::uint32_t Play = 37984, GetString = 38000, SetCaption = 38030;
+  for (std::uint32_t msg : {Play, GetString, SetCaption}) {
+    std::intptr_t result = -1;
+    EXPECT_EQ(platform::SendInstanceMessage(window, msg, 0x1000, 0x2000, &result), platform::TSendStatus::Ok)
+        << msg << "\n" << qor.Stderr();
+    EXPECT_EQ(result, 0) << msg;
+  }
+  EXPECT_TRUE(qor.Running()) << qor.Stderr();
+  EXPECT_EQ(platform::SendInstanceMessage(window, 0 /* WM_NULL */, 0, 0), platform::TSendStatus::Ok);
+  Quit();
+  EXPECT_EQ(qor.Wait(), 0) << qor.Stderr();
+}
+
 TEST_F(AppProcessTest, SingleInstanceBetweenRealProcesses) {
   WriteOptions("[application]\nsingleinstance=1\n");
   TQorProcess first(FEnv, {});
