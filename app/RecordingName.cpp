@@ -1,9 +1,11 @@
 #include "app/RecordingName.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 
 #include "engine/RadioPlayerTags.h"
@@ -47,10 +49,11 @@ std::u16string UniqueRecordingName(const std::u16string& folder, const std::u16s
   return {};
 }
 
-std::u16string RecordingFileName(const std::u16string& folder, const std::u16string& extension, bool useStationName,
-                                 const std::u16string& stationName, const std::u16string& title) {
-  std::u16string unique = UniqueRecordingName(folder, extension);
-  if (unique.empty()) return {};
+namespace {
+
+// The path for one unique number, its parts cut to fit.
+std::u16string NamedPath(const std::u16string& folder, const std::u16string& unique, bool useStationName,
+                         const std::u16string& stationName, const std::u16string& title) {
   std::u16string path = folder;
   if (!path.empty() && path.back() != u'/') path += u'/';
   std::u16string station = useStationName ? CleanFileNamePart(stationName) : std::u16string();
@@ -72,6 +75,23 @@ std::u16string RecordingFileName(const std::u16string& folder, const std::u16str
   if (!station.empty()) path += station + u" - ";
   if (!song.empty()) path += song + u" - ";
   return path + unique;
+}
+
+}  // namespace
+
+std::u16string RecordingFileName(const std::u16string& folder, const std::u16string& extension, bool useStationName,
+                                 const std::u16string& stationName, const std::u16string& title) {
+  // The number is free as a bare name, but an earlier recording of the
+  // same station and song may carry it: the recorder would empty that
+  // file (and the encoder refuse it), so the next number is taken.
+  for (int tries = 0; tries < 65536; ++tries) {
+    std::u16string unique = UniqueRecordingName(folder, extension);
+    if (unique.empty()) return {};
+    std::u16string path = NamedPath(folder, unique, useStationName, stationName, title);
+    struct stat st {};
+    if (::lstat(enc::Utf16ToUtf8(path).c_str(), &st) != 0 && errno == ENOENT) return path;
+  }
+  return {};
 }
 
 }  // namespace app

@@ -92,6 +92,29 @@ TEST(RecordingNameTest, FileNameRule) {
   EXPECT_TRUE(RecordingFileName(folder + u"/missing", u".mp3", true, u"x", u"").empty());
 }
 
+TEST(RecordingNameTest, AnEarlierRecordingWithTheSameNumberIsNeverTakenAgain) {
+  // The numbers come round again (a 16-bit counter started from the clock):
+  // earlier recordings of the station lie in the folder under the numbers
+  // that come next, and none of them is handed out again.
+  testkit::TempDir dir;
+  std::u16string folder = enc::Utf8ToUtf16(dir.Path().string());
+  std::u16string first = UniqueRecordingName(folder, u".mp3");
+  ASSERT_FALSE(first.empty());
+  const unsigned number = std::stoul(enc::Utf16ToUtf8(first), nullptr, 16);
+  std::vector<std::string> earlier;
+  for (unsigned n = number + 1; n <= number + 20; ++n) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%x", n & 0xFFFF);
+    earlier.push_back((dir.Path() / ("Radyo - " + std::string(hex) + ".mp3")).string());
+    testkit::TempDir::WriteFile(earlier.back(), "an earlier recording");
+  }
+  std::u16string path = RecordingFileName(folder, u".mp3", true, u"Radyo", u"");
+  ASSERT_FALSE(path.empty());
+  EXPECT_FALSE(fs::exists(enc::Utf16ToUtf8(path))) << enc::Utf16ToUtf8(path);
+  EXPECT_EQ(enc::Utf16ToUtf8(path).rfind(dir.Path().string() + "/Radyo - ", 0), 0u);
+  for (const auto& file : earlier) EXPECT_EQ(testkit::TempDir::ReadFile(file), "an earlier recording") << file;
+}
+
 class LiveRecordingTest : public ::testing::Test {
  protected:
   void SetUp() override {
