@@ -32,12 +32,9 @@ bool TDatabaseDownload::StartStationList() { return Start(UM_STATION_LIST_DOWNLO
 
 std::string TDatabaseDownload::TakeBody(core::UINT reply) {
   if (!FThread || reply != FReply) return {};
-  FThread->WaitFor();
   std::unique_ptr<TInetThread> thread = std::move(FThread);
   FReply = 0;
-  TResponse& response = thread->Response();
-  bool complete = thread->Result() == 0 && response.StatusCode >= 200 && response.StatusCode < 300;
-  return complete ? std::move(response.Body) : std::string();
+  return CompletedBody(*thread);
 }
 
 }  // namespace app

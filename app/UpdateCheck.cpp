@@ -147,6 +147,13 @@ TUpdateCheck::TUpdateCheck(TUpdateHost host) : FHost(std::move(host)) {}
 
 TUpdateCheck::~TUpdateCheck() { WaitAll(); }
 
+std::string CompletedBody(TInetThread& thread) {
+  thread.WaitFor();
+  TResponse& response = thread.Response();
+  if (thread.Result() != 0 || response.StatusCode < 200 || response.StatusCode >= 300) return {};
+  return std::move(response.Body);
+}
+
 std::unique_ptr<TInetThread> StartRequest(core::HWND window, core::UINT message, const std::string& host,
                                           const std::string& path, const std::string& referer,
                                           std::size_t maxBody) {
@@ -214,8 +221,7 @@ bool TUpdateCheck::WriteBannerFile(const std::string& bytes) const {
 
 void TUpdateCheck::VersionDone() {
   if (!FVersion) return;
-  FVersion->WaitFor();
-  std::string body = FVersion->Response().BodyAsText();
+  std::string body = CompletedBody(*FVersion);
   FVersion.reset();
   TApiVersion version;
   if (body.empty() || !ParseVersionDocument(body, version)) return;
@@ -258,8 +264,7 @@ void TUpdateCheck::VersionDone() {
 
 void TUpdateCheck::BannerDone() {
   if (!FBanner) return;
-  FBanner->WaitFor();
-  std::string body = FBanner->Response().BodyAsText();
+  std::string body = CompletedBody(*FBanner);
   FBanner.reset();
   if (body.empty()) return;
   WriteBannerFile(body);
@@ -275,8 +280,7 @@ void TUpdateCheck::BannerDone() {
 
 void TUpdateCheck::SiteCountDone() {
   if (!FSiteCount) return;
-  FSiteCount->WaitFor();
-  std::string body = FSiteCount->Response().BodyAsText();
+  std::string body = CompletedBody(*FSiteCount);
   FSiteCount.reset();
   long count = VisitorCountFromBody(body);
   if (count <= 0) return;

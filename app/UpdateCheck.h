@@ -47,6 +47,10 @@ TBannerInfo& BannerInfo();
 // Back to the values before any document was read (tests).
 void ResetUpdateValues();
 
+// The body of a finished exchange, or empty when it failed: no answer, a
+// body cut short, or an error status whose page is no document of ours.
+std::string CompletedBody(TInetThread& thread);
+
 // The version document: root "r" with "v", "d" and "b" (each optional).
 // False for anything that is not well-formed XML with that root.
 bool ParseVersionDocument(const std::string& body, TApiVersion& version);

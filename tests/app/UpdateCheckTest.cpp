@@ -211,6 +211,34 @@ TEST_F(UpdateCheckTest, BannerVersion2IsNotDownloadedTwice) {
   EXPECT_EQ(Server.RequestCount("/qor/assets/banners/banner2.xml"), 2) << "a deleted banner.xml comes back";
 }
 
+TEST_F(UpdateCheckTest, AnErrorPageIsNoAnswer) {
+  // The banner of the last start lies in the folder; the server now fails
+  // with an error page for the new one and for the visitor count.
+  fs::path file = enc::Utf16ToUtf8(F.SettingsFolder) + "banner.xml";
+  const std::string kept = "<r><t>Eski</t><l>http://127.0.0.1/l</l><b>QUJD</b></r>";
+  fs::create_directories(file.parent_path());
+  testkit::TempDir::WriteFile(file, kept);
+  Server.Route("/qor/assets/banners/banner3.xml", [](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 404, "text/html", "<html><body>Not Found</body></html>");
+  });
+  Server.Route("/sitecount/velmoraapp10", [](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 503, "text/plain", "503");
+  });
+  VersionDocument = "<r><v>5.3</v><d>1.0</d><b>3</b></r>";
+  StartController();
+  EXPECT_EQ(Server.RequestCount("/qor/assets/banners/banner3.xml"), 1);
+  EXPECT_EQ(testkit::ReadBytes(file), kept) << "the banner the window shows is not replaced by the error page";
+  EXPECT_NE(F.Options->ReadStr(osBanner), u"3") << "so the next start asks again";
+  EXPECT_EQ(PlayerCount(UM_LISTENERS), 0) << "the error's number is no visitor count";
+  // A version document behind an error status is not taken either.
+  VersionDocument = "<r><v>9.9</v><d>1.0</d><b>1</b></r>";
+  Server.Route("/qor/version.xml", [this](const testkit::HttpRequest&, testkit::Connection& c) {
+    testkit::FixtureServer::Respond(c, 500, "text/xml", VersionDocument);
+  });
+  StartController();
+  EXPECT_TRUE(Questions.empty());
+}
+
 TEST_F(UpdateCheckTest, VisitorCountWithSpaces) {
   Count = " 17 ";
   StartController();
