@@ -210,6 +210,9 @@ void TProcess::Execute() {
   launch.NewProcessGroup = Options_.Contains(poNewProcessGroup);
   launch.Nice = NiceFor(Priority_);
   launch.Stopped = suspended;
+  // Nothing this program starts (the decoder, the video-site helper) may
+  // go on without it.
+  launch.ParentDeathSignal = SIGKILL;
   pid_t pid = -1;
   if (int e = argv.empty() ? ENOENT : child::Spawn(launch, pid); e != 0) {
     closeAll();

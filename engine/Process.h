@@ -3,6 +3,7 @@
 // shell (child::Spawn); a command line is only split into words, by the one
 // rule of support/CommandLine.h. Options that concern consoles and windows
 // are accepted so that callers keep their settings, and have no effect here.
+// The child is killed when this process ends, however it ends.
 #pragma once
 
 #include <sys/types.h>

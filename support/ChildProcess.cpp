@@ -12,10 +12,17 @@
 #include <linux/close_range.h>
 #endif
 
+#include <pthread.h>
+
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 extern char** environ;
 
@@ -48,6 +55,88 @@ void Attach(int source, int null, int target) {
   }
   ::dup2(source, target);
 }
+
+int SpawnHere(const TSpawn& launch, pid_t& pid);
+
+// The kernel sends the parent-death signal when the THREAD that forked the
+// child ends, not the process: a child started from a worker that then
+// returns (a lookup, a player's start) would be killed with it. Children
+// that must die with us are therefore forked by one thread that lives as
+// long as the process, and die with it however it ends (SIGKILL, a crash),
+// when no destructor or handler of ours runs.
+class TStarter {
+ public:
+  static TStarter* Get() {
+    // Never freed: its thread waits on it past the destruction of statics.
+    // A process forked from ours (without exec) has none of our threads,
+    // so it starts one of its own.
+    static std::mutex lock;
+    static TStarter* starter = nullptr;
+    std::lock_guard guard(lock);
+    if (starter == nullptr || starter->FOwner != ::getpid()) {
+      auto* fresh = new TStarter;
+      if (!fresh->Start()) {
+        delete fresh;
+        return nullptr;
+      }
+      starter = fresh;
+    }
+    return starter;
+  }
+
+  int Spawn(const TSpawn& launch, pid_t& pid) {
+    TJob job{&launch, &pid};
+    std::unique_lock lock(FLock);
+    FJobs.push_back(&job);
+    FChanged.notify_all();
+    FChanged.wait(lock, [&] { return job.Done; });
+    return job.Result;
+  }
+
+ private:
+  struct TJob {
+    const TSpawn* Launch;
+    pid_t* Pid;
+    int Result = 0;
+    bool Done = false;
+  };
+
+  bool Start() {
+    // Signals meant for the process are taken by its other threads.
+    sigset_t all, old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    bool started = true;
+    try {
+      std::thread([this] { Run(); }).detach();
+    } catch (const std::system_error&) {
+      started = false;
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return started;
+  }
+
+  void Run() {
+    pthread_setname_np(pthread_self(), "child-starter");
+    std::unique_lock lock(FLock);
+    for (;;) {
+      FChanged.wait(lock, [&] { return !FJobs.empty(); });
+      TJob* job = FJobs.front();
+      FJobs.pop_front();
+      lock.unlock();
+      int result = SpawnHere(*job->Launch, *job->Pid);
+      lock.lock();
+      job->Result = result;
+      job->Done = true;
+      FChanged.notify_all();
+    }
+  }
+
+  const pid_t FOwner = ::getpid();
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  std::deque<TJob*> FJobs;
+};
 
 }  // namespace
 
@@ -92,6 +181,15 @@ std::string BesideOrOnPath(const std::string& name, const std::string& folder) {
 }
 
 int Spawn(const TSpawn& launch, pid_t& pid) {
+  pid = -1;
+  if (launch.ParentDeathSignal == 0) return SpawnHere(launch, pid);
+  TStarter* starter = TStarter::Get();
+  return starter ? starter->Spawn(launch, pid) : EAGAIN;
+}
+
+namespace {
+
+int SpawnHere(const TSpawn& launch, pid_t& pid) {
   pid = -1;
   if (launch.Argv.empty()) return EINVAL;
   int error = 0;
@@ -189,5 +287,7 @@ int Spawn(const TSpawn& launch, pid_t& pid) {
   pid = forked;
   return 0;
 }
+
+}  // namespace
 
 }  // namespace child

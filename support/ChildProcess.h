@@ -30,11 +30,12 @@ struct TSpawn {
   // The child stops itself (SIGSTOP) just before it runs the program, and a
   // program that cannot run is then only seen when it is continued.
   bool Stopped = false;
-  // A signal the child gets when the thread that started it ends (the
-  // kernel ties the parent-death signal to the creating thread, not to the
-  // process), e.g. SIGKILL for a child that must not outlive its starter;
-  // 0 for none. Starting from a thread that lives as long as the process
-  // makes it mean "when this process dies".
+  // A signal the child gets when this process ends, however it ends
+  // (SIGKILL, a crash): SIGKILL for a child that must not outlive us,
+  // SIGTERM for one that should finish its file first; 0 for none. Such a
+  // child is forked by a thread of the starter's own that lives as long as
+  // the process, since the kernel sends the signal when the forking thread
+  // ends: the calling thread may end whenever it likes.
   int ParentDeathSignal = 0;
 };
 

@@ -82,6 +82,9 @@ bool TEncoder::Start(const std::vector<std::string>& argv, int freq, int chans) 
   launch.StdIn = input[0];
   launch.StdOut = proc_ ? output[1] : child::kNull;
   launch.StdErr = child::kNull;
+  // Ends with us, however we end, rather than write a file for ever; asked
+  // to stop, ffmpeg still closes the file properly.
+  launch.ParentDeathSignal = SIGTERM;
   int rc = child::Spawn(launch, pid_);
   ::close(input[0]);
   if (proc_) ::close(output[1]);

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 
 #include "TempDir.h"
 
@@ -158,6 +164,34 @@ TEST(ProcessLifecycle, WaitOnExitOptionAndSuspendedStart) {
   EXPECT_TRUE(suspended.Resume());
   EXPECT_EQ(ReadAll(suspended.Output()), "started\n");
   EXPECT_TRUE(suspended.WaitOnExit());
+}
+
+// The kernel ties the parent-death signal to the thread that forked: a
+// child started from a worker that then ends must go on running.
+TEST(ProcessLifecycle, AChildOutlivesTheThreadThatStartedIt) {
+  TProcess echo;
+  echo.SetCommandLine("cat");
+  echo.SetOptions({poUsePipes});
+  pid_t starter = 0;
+  std::thread([&] {
+    starter = static_cast<pid_t>(::syscall(SYS_gettid));
+    echo.Execute();
+  }).join();
+  // Once the thread is gone from the process, the signal would have been sent.
+  const auto task = std::filesystem::path("/proc/self/task") / std::to_string(starter);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::filesystem::exists(task) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_FALSE(std::filesystem::exists(task));
+  ASSERT_EQ(echo.Input()->Write("ping\n", 5), 5);
+  ASSERT_TRUE(echo.Output()->WaitReadable(60000));
+  char reply[8] = {};
+  EXPECT_EQ(echo.Output()->Read(reply, sizeof reply), 5) << "the child died with the thread";
+  EXPECT_STREQ(reply, "ping\n");
+  EXPECT_TRUE(echo.Running());
+  echo.CloseInput();
+  EXPECT_TRUE(echo.WaitOnExit());
+  EXPECT_EQ(echo.ExitStatus(), 0u);
 }
 
 TEST(ProcessExecute, EnvironmentAndDirectory) {
