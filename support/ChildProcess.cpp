@@ -269,8 +269,20 @@ int SpawnHere(const TSpawn& launch, pid_t& pid) {
 
   CloseFd(null);
   CloseFd(status[1]);
+  bool reaped = false;
+  if (launch.Stopped) {
+    // Back only once the child has stopped: a caller that continues it at
+    // once would otherwise send SIGCONT before the SIGSTOP, and the child
+    // would then stop for good.
+    int st = 0;
+    pid_t r;
+    while ((r = ::waitpid(forked, &st, WUNTRACED)) < 0 && errno == EINTR) {
+    }
+    // Ended instead (its folder was missing): the error is in the pipe.
+    reaped = r == forked && !WIFSTOPPED(st);
+  }
   int childError = 0;
-  if (!launch.Stopped) {
+  if (!launch.Stopped || reaped) {
     ssize_t n;
     do {
       n = ::read(status[0], &childError, sizeof childError);
@@ -278,6 +290,7 @@ int SpawnHere(const TSpawn& launch, pid_t& pid) {
     if (n != static_cast<ssize_t>(sizeof childError)) childError = 0;
   }
   CloseFd(status[0]);
+  if (reaped) return childError != 0 ? childError : ECHILD;
   if (childError != 0) {
     int st;
     while (::waitpid(forked, &st, 0) < 0 && errno == EINTR) {

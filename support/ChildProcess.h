@@ -27,8 +27,9 @@ struct TSpawn {
   std::string Directory;
   bool NewProcessGroup = false;
   int Nice = 0;
-  // The child stops itself (SIGSTOP) just before it runs the program, and a
-  // program that cannot run is then only seen when it is continued.
+  // The child stops itself (SIGSTOP) just before it runs the program, and
+  // Spawn returns once it has; a program that cannot run is then only seen
+  // when it is continued.
   bool Stopped = false;
   // A signal the child gets when this process ends, however it ends
   // (SIGKILL, a crash): SIGKILL for a child that must not outlive us,

@@ -15,6 +15,15 @@
 
 namespace {
 
+// The one-letter state in /proc/<pid>/stat (T: stopped).
+char StateOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : '?';
+}
+
 // Reads until the end of the stream (or `limit` bytes).
 std::string ReadAll(TInputPipeStream* stream, std::size_t limit = 1 << 20) {
   std::string text;
@@ -156,14 +165,24 @@ TEST(ProcessLifecycle, WaitOnExitOptionAndSuspendedStart) {
   EXPECT_FALSE(waiting.Running());
   EXPECT_EQ(waiting.ExitStatus(), 4u);
 
-  TProcess suspended;
-  suspended.SetCommandLine("/bin/echo started");
-  suspended.SetOptions({poRunSuspended, poUsePipes});
-  suspended.Execute();
-  EXPECT_FALSE(suspended.Output()->WaitReadable(50));
-  EXPECT_TRUE(suspended.Resume());
-  EXPECT_EQ(ReadAll(suspended.Output()), "started\n");
-  EXPECT_TRUE(suspended.WaitOnExit());
+  // Stopped by the time Execute returns, so that a Resume right after it
+  // is never lost (a child continued before it stopped would stop for good).
+  for (int i = 0; i < 20; ++i) {
+    TProcess suspended;
+    suspended.SetCommandLine("/bin/echo started");
+    suspended.SetOptions({poRunSuspended, poUsePipes});
+    suspended.Execute();
+    EXPECT_EQ(StateOf(suspended.ProcessID()), 'T') << "start " << i;
+    EXPECT_TRUE(suspended.Resume());
+    ASSERT_TRUE(suspended.Output()->WaitReadable(60000)) << "left stopped, start " << i;
+    EXPECT_EQ(ReadAll(suspended.Output()), "started\n");
+    EXPECT_TRUE(suspended.WaitOnExit());
+  }
+  TProcess nowhere;
+  nowhere.SetCommandLine("/bin/echo started");
+  nowhere.SetCurrentDirectory("/nonexistent-folder");
+  nowhere.SetOptions({poRunSuspended});
+  EXPECT_THROW(nowhere.Execute(), EProcess) << "a child that ends before it stops is a failed start";
 }
 
 // The kernel ties the parent-death signal to the thread that forked: a
