@@ -32,8 +32,9 @@ struct TSpawn {
   // when it is continued.
   bool Stopped = false;
   // A signal the child gets when this process ends, however it ends
-  // (SIGKILL, a crash): SIGKILL for a child that must not outlive us,
-  // SIGTERM for one that should finish its file first; 0 for none. Such a
+  // (SIGKILL, a crash), e.g. SIGKILL for a child that must not outlive us;
+  // 0 for none. It may come more than once (again for each of our threads
+  // as it dies), so a signal the child handles is a poor choice. Such a
   // child is forked by a thread of the starter's own that lives as long as
   // the process, since the kernel sends the signal when the forking thread
   // ends: the calling thread may end whenever it likes.

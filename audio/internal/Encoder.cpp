@@ -82,9 +82,11 @@ bool TEncoder::Start(const std::vector<std::string>& argv, int freq, int chans) 
   launch.StdIn = input[0];
   launch.StdOut = proc_ ? output[1] : child::kNull;
   launch.StdErr = child::kNull;
-  // Ends with us, however we end, rather than write a file for ever; asked
-  // to stop, ffmpeg still closes the file properly.
-  launch.ParentDeathSignal = SIGTERM;
+  // No parent-death signal: its input ends with us however we end, and
+  // the encoder then finishes the file. A signal would cut the file's end
+  // off: the kernel sends it again for each of our threads as it dies, and
+  // ffmpeg takes a second one as a demand to stop at once, without the
+  // index an M4A file needs.
   int rc = child::Spawn(launch, pid_);
   ::close(input[0]);
   if (proc_) ::close(output[1]);
