@@ -142,7 +142,8 @@ TControlEx::TPlaced TControlEx::PlacedOf(TControl* child) {
 }
 
 void TControlEx::CollectChildren(const TRect& whole) {
-  std::vector<TPlaced> placed;
+  std::vector<TPlaced>& placed = FPlacing;
+  placed.clear();
   placed.reserve(static_cast<size_t>(ControlCount()));
   bool same = FPlaced.size() == static_cast<size_t>(ControlCount());
   for (int i = 0; i < ControlCount(); ++i) {
@@ -192,7 +193,7 @@ void TControlEx::CollectChildren(const TRect& whole) {
   }
   // A child added, removed or restacked: the whole picture again.
   if (!same) FDamage.Add(whole);
-  FPlaced = std::move(placed);
+  FPlaced.swap(placed);
 }
 
 void TControlEx::UpdateComposite(const TRect& whole) {
@@ -209,29 +210,51 @@ void TControlEx::UpdateComposite(const TRect& whole) {
   CollectChildren(whole);
   FDamage.Intersect(whole);
   if (FDamage.Empty()) return;
-  cairo_t* cr = FCanvas->Context();
-  cairo_save(cr);
-  FDamage.ClipTo(cr);
+  FDamage.RectsInto(FRects);
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  FClipped = false;
   if (Cached() && Redraw()) {
+    ClipToDamage();
     DoPaint();
     SetRedraw(false);
     FOwnPicture = FCanvas->Bitmap().Clone();
   } else if (Cached()) {
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, FOwnPicture->Surface(), 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    for (const TRect& r : FRects) CopyRect(*FOwnPicture, picture, r);
   } else if (blank) {
-    FCanvas->Clear();
+    for (const TRect& r : FRects) ClearRect(picture, r);
   } else {
+    ClipToDamage();
     DoPaint();
   }
-  for (size_t i = 0; i < FPlaced.size(); ++i) {
-    const TPlaced& placed = FPlaced[i];
-    if (placed.Rect.Width() > 0 && FDamage.Touches(placed.Rect)) placed.Child->Present();
+  BlendChildren();
+  if (FClipped) cairo_restore(FCanvas->Context());
+  FClipped = false;
+}
+
+void TControlEx::ClipToDamage() {
+  if (FClipped) return;
+  cairo_save(FCanvas->Context());
+  FDamage.ClipTo(FCanvas->Context());
+  FClipped = true;
+}
+
+void TControlEx::BlendChildren() {
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  for (const TPlaced& placed : FPlaced) {
+    if (placed.Rect.Width() <= 0 || !FDamage.Touches(placed.Rect)) continue;
+    auto* painted = dynamic_cast<TControlEx*>(placed.Child);
+    const bool direct = painted && placed.Mode == TBlendModeEx::Plain && placed.Opacity == 255 &&
+                        painted->FCanvas->Bitmap().Format() == CAIRO_FORMAT_ARGB32 &&
+                        picture.Format() == CAIRO_FORMAT_ARGB32;
+    if (!direct) {
+      ClipToDamage();
+      placed.Child->Present();
+      continue;
+    }
+    // What Present would paint, rectangle by rectangle of the damage.
+    const TBitmapEx& from = painted->FCanvas->Bitmap();
+    for (const TRect& r : FRects) BlendOver(from, picture, placed.Child->Left(), placed.Child->Top(), r);
   }
-  cairo_restore(cr);
 }
 
 void TControlEx::DoPaint() {

@@ -95,6 +95,12 @@ private:
   void UpdateComposite(const TRect& whole);
   // Paints the children and adds what they changed.
   void CollectChildren(const TRect& whole);
+  // Blends the children into the canvas inside the damage (FRects).
+  void BlendChildren();
+  // Limits cairo's drawing on the canvas to the damage, once per paint:
+  // only what draws through cairo needs it (the own picture's drawing and
+  // children blended by rules of their own).
+  void ClipToDamage();
 
   std::unique_ptr<TCanvasEx> FCanvas;
   // A cached control with children: its own picture before they were
@@ -104,6 +110,12 @@ private:
   // picture, to find what the new one changed.
   std::unique_ptr<TBitmapEx> FLastPicture;
   std::vector<TPlaced> FPlaced;
+  // The places of this paint, built while FPlaced still holds the last.
+  std::vector<TPlaced> FPlacing;
+  // The damage as rectangles while composing, and whether cairo is
+  // clipped to it.
+  std::vector<TRect> FRects;
+  bool FClipped = false;
   TDamageEx FDamage;
   bool FWholeDamage = true;
   // Set by the parent while it composes: Paint then leaves the blending

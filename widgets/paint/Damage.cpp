@@ -19,6 +19,7 @@ TDamageEx::~TDamageEx() { cairo_region_destroy(FRegion); }
 bool TDamageEx::Empty() const { return cairo_region_is_empty(FRegion); }
 
 void TDamageEx::Clear() {
+  if (cairo_region_is_empty(FRegion)) return;
   cairo_region_destroy(FRegion);
   FRegion = cairo_region_create();
 }
@@ -62,6 +63,12 @@ TRect TDamageEx::Bounds() const {
 
 std::vector<TRect> TDamageEx::Rects() const {
   std::vector<TRect> rects;
+  RectsInto(rects);
+  return rects;
+}
+
+void TDamageEx::RectsInto(std::vector<TRect>& rects) const {
+  rects.clear();
   const int n = cairo_region_num_rectangles(FRegion);
   rects.reserve(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
@@ -69,7 +76,6 @@ std::vector<TRect> TDamageEx::Rects() const {
     cairo_region_get_rectangle(FRegion, i, &r);
     rects.push_back({r.x, r.y, r.x + r.width, r.y + r.height});
   }
-  return rects;
 }
 
 void TDamageEx::ClipTo(cairo_t* cr) const {
@@ -112,6 +118,62 @@ TRect ChangedRect(const TBitmapEx& before, const TBitmapEx& after) {
     right = std::max(right, end);
   }
   return {left, top, right, bottom};
+}
+
+namespace {
+
+// `rect` limited to a picture of width x height.
+TRect Inside(const TRect& rect, int width, int height) {
+  return {std::max(0, rect.Left), std::max(0, rect.Top), std::min(rect.Right, width), std::min(rect.Bottom, height)};
+}
+
+// d * (255 - a) / 255 + s for each of the four bytes, rounded and
+// saturated as pixman's OVER rounds them, so that a composition equals what
+// cairo paints.
+inline std::uint32_t Over(std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t rest = 255 - (s >> 24);
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    std::uint32_t t = ((d >> shift) & 0xFF) * rest + 0x80;
+    t = ((t + (t >> 8)) >> 8) + ((s >> shift) & 0xFF);
+    out |= std::min<std::uint32_t>(t, 255) << shift;
+  }
+  return out;
+}
+
+}  // namespace
+
+void ClearRect(const TBitmapEx& picture, const TRect& rect) {
+  const TRect r = Inside(rect, picture.Width(), picture.Height());
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  picture.Flush();
+  for (int y = r.Top; y < r.Bottom; ++y)
+    std::memset(picture.Bits() + static_cast<size_t>(y) * picture.Stride() + static_cast<size_t>(r.Left) * 4, 0,
+                static_cast<size_t>(r.Width()) * 4);
+  picture.MarkDirty();
+}
+
+void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
+  TRect r = Inside(rect, to.Width(), to.Height());
+  r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
+       std::min(r.Bottom, y + from.Height())};
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  from.Flush();
+  to.Flush();
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const auto* s = reinterpret_cast<const std::uint32_t*>(from.Bits() + static_cast<size_t>(row - y) * from.Stride()) +
+                    (r.Left - x);
+    auto* d = reinterpret_cast<std::uint32_t*>(to.Bits() + static_cast<size_t>(row) * to.Stride()) + r.Left;
+    for (int i = 0, n = r.Width(); i < n; ++i) {
+      const std::uint32_t p = s[i];
+      // Most pixels of a skin are opaque or empty.
+      if (p >= 0xFF000000u)
+        d[i] = p;
+      else if (p != 0)
+        d[i] = Over(p, d[i]);
+    }
+  }
+  to.MarkDirty();
 }
 
 void CopyRect(const TBitmapEx& from, const TBitmapEx& to, const TRect& rect) {

@@ -32,6 +32,9 @@ public:
   bool Touches(const TRect& rect) const;
   TRect Bounds() const;
   std::vector<TRect> Rects() const;
+  // The same into `rects` (its old contents are replaced): a frame's
+  // composition reuses one list instead of allocating one per control.
+  void RectsInto(std::vector<TRect>& rects) const;
   // Limits drawing on `cr` to the damage (with the context's clip so far).
   void ClipTo(cairo_t* cr) const;
 
@@ -44,5 +47,13 @@ private:
 TRect ChangedRect(const TBitmapEx& before, const TBitmapEx& after);
 // Copies the pixels of `rect` (inside both pictures) from `from` to `to`.
 void CopyRect(const TBitmapEx& from, const TBitmapEx& to, const TRect& rect);
+// Makes the pixels of `rect` (inside the picture) transparent.
+void ClearRect(const TBitmapEx& picture, const TRect& rect);
+// Blends `from`, placed with its top-left corner at (x, y) of `to`, over
+// `to` inside `rect` (pixels of `to`), with the very pixels cairo's OVER
+// gives. Both must be ARGB32. A composition blends each child this way per
+// damaged rectangle: a cairo paint (a clip, a pattern and a compositor per
+// call) costs far more than the few pixels of a frame's damage.
+void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect);
 
 }  // namespace widgets

@@ -4,8 +4,12 @@
 #include "PaintFixture.h"
 #include "widgets/paint/ImageEx.h"
 
+#include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
+
+#include "widgets/gtk/GtkPresent.h"
 
 using namespace widgets;
 using testpaint::Solid;
@@ -175,6 +179,54 @@ TEST(PartialRepaintTest, ChangedRectFindsTheDifferingPixels) {
   EXPECT_EQ(ChangedRect(before, after), (core::TRect{4, 3, 26, 18}));
   CopyRect(after, before, {0, 0, 10, 20});
   EXPECT_EQ(ChangedRect(before, after), (core::TRect{25, 3, 26, 4})) << "the copied part is equal";
+}
+
+// Pixels of every alpha (premultiplied), opaque and empty ones among them.
+void FillRandom(TBitmapEx& b, std::mt19937& random) {
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const std::uint32_t pick = random() % 8;
+      const std::uint32_t a = pick == 0 ? 0 : pick == 1 ? 255 : random() % 256;
+      const auto part = [&] { return a ? random() % (a + 1) : 0; };
+      b.SetPixel(x, y, a << 24 | part() << 16 | part() << 8 | part());
+    }
+}
+
+TEST(PartialRepaintTest, ItsOwnBlendingGivesCairosPixels) {
+  std::mt19937 random(7);
+  TBitmapEx child(37, 23), below(50, 40);
+  FillRandom(child, random);
+  FillRandom(below, random);
+  auto bycairo = below.Clone();
+  {
+    cairo_t* cr = cairo_create(bycairo->Surface());
+    cairo_rectangle(cr, 5, 6, 20, 30);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, child.Surface(), 3, 9);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+  }
+  // Placed at (3, 9), blended only inside the rectangle (5, 6)-(25, 36).
+  BlendOver(child, below, 3, 9, {5, 6, 25, 36});
+  EXPECT_EQ(ChangedRect(*bycairo, below).Width(), 0) << "as cairo's OVER paints it, and only there";
+
+  // Without a compositor the window shows the picture over a dark backdrop.
+  TBitmapEx screen(37, 23);
+  screen.Fill(0xFF191919);
+  {
+    cairo_t* cr = cairo_create(screen.Surface());
+    cairo_set_source_surface(cr, child.Surface(), 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+  }
+  child.Flush();
+  screen.Flush();
+  std::vector<std::uint32_t> row(37);
+  for (int y = 0; y < 23; ++y) {
+    TXPresenter::OverBackdrop(reinterpret_cast<const std::uint32_t*>(child.Bits() + y * child.Stride()), row.data(), 37,
+                              0x191919);
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(row[x], screen.Pixel(x, y)) << x << ", " << y;
+  }
 }
 
 }  // namespace
