@@ -1,6 +1,7 @@
 // Top-level toolkit windows as GtkWindows.
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/gtk/GtkInternal.h"
+#include "widgets/gtk/GtkPresent.h"
 
 #include <gtk/gtk.h>
 // X11 after GTK; its macros are not used past this point.
@@ -256,6 +257,8 @@ class TGtkWindow : public TNativeWindow {
 
  private:
   static constexpr int kTipPadding = 4;
+  // What shows through a picture's translucent pixels without a compositor.
+  static constexpr std::uint32_t kBackdrop = 0x191919;
 
   // Whether the outline of the picture (its pixels of at least half
   // alpha, which is what GDK cuts a region from) differs inside `rects`
@@ -292,6 +295,11 @@ class TGtkWindow : public TNativeWindow {
   void DrawNow(const std::vector<TRect>& rects) {
     GdkWindow* window = gtk_widget_get_window(FWindow);
     if (!window || !gtk_widget_get_mapped(FWindow) || !gdk_window_is_viewable(window) || rects.empty()) return;
+    // An opaque picture goes straight to the X window; a fading one (the
+    // window's opacity applies to every pixel) through GDK.
+    if (FOpacity == 255 && FPresenter.Put(window, cairo_image_surface_get_data(FPicture),
+                                          cairo_image_surface_get_stride(FPicture), !IsComposited(), kBackdrop, rects))
+      return;
     cairo_region_t* region = cairo_region_create();
     for (const TRect& r : rects) {
       const cairo_rectangle_int_t area{r.Left, r.Top, r.Width(), r.Height()};
@@ -496,7 +504,8 @@ class TGtkWindow : public TNativeWindow {
     } else {
       // No compositor: alpha cannot reach the screen. Paint opaque over a
       // dark backdrop; the window shape cuts the outline.
-      cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+      cairo_set_source_rgb(cr, ((kBackdrop >> 16) & 0xFF) / 255.0, ((kBackdrop >> 8) & 0xFF) / 255.0,
+                           (kBackdrop & 0xFF) / 255.0);
       cairo_paint(cr);
       cairo_set_source_surface(cr, FPicture, 0, 0);
       cairo_paint(cr);
@@ -514,6 +523,7 @@ class TGtkWindow : public TNativeWindow {
   GtkWidget* FWindow;
   TRect FBounds;
   cairo_surface_t* FPicture = nullptr;
+  TXPresenter FPresenter;
   std::uint8_t FOpacity = 255;
   // The alpha of the last picture, for OutlineChanged.
   std::vector<std::uint8_t> FOutline;
