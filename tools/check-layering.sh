@@ -26,8 +26,8 @@ bad=$(grep -rnE '#include\s*[<"]ui/' support lists audio engine 2>/dev/null || t
 [[ -z "$bad" ]] || fail "engine-side code includes player-window headers" "$bad"
 
 # qor-cli is what a recording server runs: it must not need the toolkit.
-# (libX11 may still arrive through the system's FFmpeg and SDL2 builds,
-# never through our own link lines.)
+# (libX11 may still arrive through SDL2's build, or the system's FFmpeg
+# when it is used, never through our own link lines.)
 cli="${QOR_BUILD_DIR:-build}/tools/qor-cli/qor-cli"
 if [[ -x "$cli" ]]; then
   bad=$( (ldd "$cli" | grep -E 'lib(gtk|gdk)-3|webkit|javascriptcore'; readelf -d "$cli" | grep NEEDED | grep -E 'gtk|gdk|X11|cairo|pango|webkit') || true)
@@ -41,6 +41,19 @@ if [[ -x "$qor" ]]; then
   bad=$(readelf -d "$qor" | grep NEEDED | grep -E 'webkit|javascriptcore' || true)
   [[ -z "$bad" ]] || fail "qor links WebKit instead of loading the browser module" "$bad"
 fi
+
+# Built with FFmpeg and libcurl of its own, neither program needs the
+# system's (with their 80 libraries of codecs, LDAP, SSH and GnuTLS).
+cache="${QOR_BUILD_DIR:-build}/CMakeCache.txt"
+for pair in QOR_OWN_FFMPEG:'libav(codec|format|util)|libswresample' QOR_OWN_CURL:'libcurl'; do
+  option=${pair%%:*} pattern=${pair#*:}
+  grep -qs "^$option:BOOL=ON" "$cache" || continue
+  for program in "$qor" "$cli"; do
+    [[ -x "$program" ]] || continue
+    bad=$(ldd "$program" | grep -E "$pattern" || true)
+    [[ -z "$bad" ]] || fail "$(basename "$program") loads the system's library although $option is on" "$bad"
+  done
+done
 
 # The program exports what the browser module takes from it, not all of
 # its symbols (their tables are read at every start). The linker adds the

@@ -31,6 +31,22 @@ qor ($version) unstable; urgency=medium
 EOF
 gzip -9n -c "$work/changelog" > "$doc/changelog.gz"
 gzip -9n "$root"/usr/share/man/man1/*.1
+# FFmpeg and libcurl built for the program (the build's default) are linked
+# in on purpose: Debian's shared builds bring some 80 libraries the player
+# never uses. Lintian is told so instead of reporting embedded copies.
+embedded=()
+grep -q '^QOR_OWN_FFMPEG:BOOL=ON' "$build/CMakeCache.txt" && embedded+=(libavutil)
+grep -q '^QOR_OWN_CURL:BOOL=ON' "$build/CMakeCache.txt" && embedded+=(curl)
+if ((${#embedded[@]})); then
+  overrides="$root/usr/share/lintian/overrides"
+  mkdir -p "$overrides"
+  {
+    echo "# Built from Debian's source with only the parts the player uses; see copyright."
+    for lib in "${embedded[@]}"; do
+      for program in qor qor-cli; do echo "qor: embedded-library $lib [usr/bin/$program]"; done
+    done
+  } > "$overrides/qor"
+fi
 chmod -R u=rwX,go=rX "$root"
 
 # dpkg-shlibdeps reads debian/control of the current folder.

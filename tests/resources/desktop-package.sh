@@ -21,8 +21,19 @@ for path in usr/bin/qor usr/bin/qor-cli usr/share/applications/qor.desktop \
 done
 ! grep -q ' \./usr/share/doc/qor/LICENSE$' "$tmp/contents" || fail "second licence copy in the package"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libgtk-3-0 libavcodec libsdl2 libcurl4 libc6 ffmpeg; do
+for lib in libgtk-3-0 libsdl2 libc6 ffmpeg; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+done
+# FFmpeg's libraries and libcurl are linked in unless the build used the
+# system's; then the package needs those.
+own() { grep -q "^$1:BOOL=ON" "$build/CMakeCache.txt"; }
+for pair in QOR_OWN_FFMPEG:libavcodec QOR_OWN_CURL:libcurl4; do
+  option=${pair%%:*} lib=${pair#*:}
+  if own "$option"; then
+    [[ $depends != *"$lib"* ]] || fail "Depends has $lib although it is linked in: $depends"
+  else
+    [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+  fi
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == yt-dlp ]] || fail "Recommends"
 status=0
