@@ -22,18 +22,9 @@ endif()
 include(ExternalProject)
 include(${CMAKE_CURRENT_LIST_DIR}/QorSources.cmake)
 
-set(QOR_CURL_VERSION 7.88.1)
-set(QOR_CURL_DEBIAN_REVISION 10+deb12u15)
-set(QOR_CURL_ORIG_SHA256 cdb38b72e36bc5d33d5b8810f8018ece1baa29a8f215b4495e495ded82bbf3c7)
-set(QOR_CURL_DEBIAN_SHA256 961b78bc48492c5693e4decb352ddd176f343260a8956f48b2887874048ef23b)
-set(QOR_CURL_MIRRORS
-    https://deb.debian.org/debian/pool/main/c/curl
-    https://deb.debian.org/debian-security/pool/updates/main/c/curl
-    https://security.debian.org/debian-security/pool/updates/main/c/curl)
-set(orig curl_${QOR_CURL_VERSION}.orig.tar.gz)
-set(debian curl_${QOR_CURL_VERSION}-${QOR_CURL_DEBIAN_REVISION}.debian.tar.xz)
-qor_fetch_source(${orig} ${QOR_CURL_ORIG_SHA256} "${QOR_CURL_MIRRORS}" QOR_OWN_CURL)
-qor_fetch_source(${debian} ${QOR_CURL_DEBIAN_SHA256} "${QOR_CURL_MIRRORS}" QOR_OWN_CURL)
+qor_debian_source(QOR_CURL_SOURCE curl 7.88.1 10+deb12u15 tar.gz
+                  cdb38b72e36bc5d33d5b8810f8018ece1baa29a8f215b4495e495ded82bbf3c7
+                  961b78bc48492c5693e4decb352ddd176f343260a8956f48b2887874048ef23b QOR_OWN_CURL)
 pkg_check_modules(SSL REQUIRED IMPORTED_TARGET libssl)
 pkg_check_modules(IDN2 REQUIRED IMPORTED_TARGET libidn2)
 
@@ -43,13 +34,12 @@ if(CMAKE_C_COMPILER_LAUNCHER)
   set(launcher "-DCMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER}")
 endif()
 ExternalProject_Add(qor_curl_build
-  URL "${QOR_SOURCE_CACHE}/${orig}"
-  URL_HASH SHA256=${QOR_CURL_ORIG_SHA256}
+  URL "${QOR_CURL_SOURCE_ORIG}"
   DOWNLOAD_EXTRACT_TIMESTAMP OFF
   PREFIX "${CMAKE_BINARY_DIR}/curl-build"
   INSTALL_DIR "${prefix}"
   # Debian's last two patches make its GnuTLS and NSS flavours.
-  PATCH_COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/apply-debian-patches.sh" "${QOR_SOURCE_CACHE}/${debian}"
+  PATCH_COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/apply-debian-patches.sh" "${QOR_CURL_SOURCE_DEBIAN}"
     90_gnutls.patch 99_nss.patch
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER} ${launcher}
     -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR> -DCMAKE_INSTALL_LIBDIR=lib

@@ -21,20 +21,9 @@ endif()
 include(ExternalProject)
 include(${CMAKE_CURRENT_LIST_DIR}/QorSources.cmake)
 
-set(QOR_FFMPEG_VERSION 5.1.9)
-set(QOR_FFMPEG_DEBIAN_REVISION 0+deb12u1)
-set(QOR_FFMPEG_ORIG_SHA256 d9b593bb2ba93d4b50f74177e0cdcd41747e708596367deed0c30348a71dd176)
-set(QOR_FFMPEG_DEBIAN_SHA256 71b20472ecd2764bc98e3229d34c0f7c8dcfe4a6cbacc23fd5604c23bac04632)
-# The release stays in the main archive's pool while a suite holds it; the
-# security archive has it first.
-set(QOR_FFMPEG_MIRRORS
-    https://deb.debian.org/debian/pool/main/f/ffmpeg
-    https://deb.debian.org/debian-security/pool/updates/main/f/ffmpeg
-    https://security.debian.org/debian-security/pool/updates/main/f/ffmpeg)
-set(orig ffmpeg_${QOR_FFMPEG_VERSION}.orig.tar.xz)
-set(debian ffmpeg_${QOR_FFMPEG_VERSION}-${QOR_FFMPEG_DEBIAN_REVISION}.debian.tar.xz)
-qor_fetch_source(${orig} ${QOR_FFMPEG_ORIG_SHA256} "${QOR_FFMPEG_MIRRORS}" QOR_OWN_FFMPEG)
-qor_fetch_source(${debian} ${QOR_FFMPEG_DEBIAN_SHA256} "${QOR_FFMPEG_MIRRORS}" QOR_OWN_FFMPEG)
+qor_debian_source(QOR_FFMPEG_SOURCE ffmpeg 5.1.9 0+deb12u1 tar.xz
+                  d9b593bb2ba93d4b50f74177e0cdcd41747e708596367deed0c30348a71dd176
+                  71b20472ecd2764bc98e3229d34c0f7c8dcfe4a6cbacc23fd5604c23bac04632 QOR_OWN_FFMPEG)
 
 find_program(QOR_NASM nasm)
 if(NOT QOR_NASM)
@@ -77,12 +66,11 @@ foreach(lib IN LISTS libs)
 endforeach()
 
 ExternalProject_Add(qor_ffmpeg_build
-  URL "${QOR_SOURCE_CACHE}/${orig}"
-  URL_HASH SHA256=${QOR_FFMPEG_ORIG_SHA256}
+  URL "${QOR_FFMPEG_SOURCE_ORIG}"
   DOWNLOAD_EXTRACT_TIMESTAMP OFF
   PREFIX "${CMAKE_BINARY_DIR}/ffmpeg-build"
   INSTALL_DIR "${prefix}"
-  PATCH_COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/apply-debian-patches.sh" "${QOR_SOURCE_CACHE}/${debian}"
+  PATCH_COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/apply-debian-patches.sh" "${QOR_FFMPEG_SOURCE_DEBIAN}"
   CONFIGURE_COMMAND <SOURCE_DIR>/configure --prefix=<INSTALL_DIR> "--cc=${QOR_SOURCE_CC}" --x86asmexe=${QOR_NASM}
     --disable-autodetect --disable-everything --disable-programs --disable-doc
     --disable-avdevice --disable-swscale --disable-postproc --disable-avfilter

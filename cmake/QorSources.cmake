@@ -42,6 +42,25 @@ function(qor_fetch_source file sha256 mirrors fallback)
           "-D${fallback}=OFF to use the system's library.")
 endfunction()
 
+# A Debian source package of bookworm: its orig tarball (`orig_suffix` is
+# what follows "orig." in its name) and its debian.tar.xz, fetched into the
+# cache. Sets `<out>_ORIG` and `<out>_DEBIAN` to their paths. The release
+# stays in the main archive's pool while a suite holds it; the security
+# archive has it first.
+function(qor_debian_source out package version revision orig_suffix orig_sha256 debian_sha256 fallback)
+  string(SUBSTRING "${package}" 0 1 letter)
+  set(mirrors
+      https://deb.debian.org/debian/pool/main/${letter}/${package}
+      https://deb.debian.org/debian-security/pool/updates/main/${letter}/${package}
+      https://security.debian.org/debian-security/pool/updates/main/${letter}/${package})
+  set(orig ${package}_${version}.orig.${orig_suffix})
+  set(debian ${package}_${version}-${revision}.debian.tar.xz)
+  qor_fetch_source(${orig} ${orig_sha256} "${mirrors}" ${fallback})
+  qor_fetch_source(${debian} ${debian_sha256} "${mirrors}" ${fallback})
+  set(${out}_ORIG "${QOR_SOURCE_CACHE}/${orig}" PARENT_SCOPE)
+  set(${out}_DEBIAN "${QOR_SOURCE_CACHE}/${debian}" PARENT_SCOPE)
+endfunction()
+
 # The C compiler as the libraries' own build systems should call it, with
 # the launcher (ccache) in front when there is one.
 set(QOR_SOURCE_CC "${CMAKE_C_COMPILER}")
