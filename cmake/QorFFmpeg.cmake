@@ -67,6 +67,7 @@ endforeach()
 
 ExternalProject_Add(qor_ffmpeg_build
   URL "${QOR_FFMPEG_SOURCE_ORIG}"
+  URL_HASH SHA256=${QOR_FFMPEG_SOURCE_ORIG_SHA256}
   DOWNLOAD_EXTRACT_TIMESTAMP OFF
   PREFIX "${CMAKE_BINARY_DIR}/ffmpeg-build"
   INSTALL_DIR "${prefix}"

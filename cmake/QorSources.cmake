@@ -44,7 +44,8 @@ endfunction()
 
 # A Debian source package of bookworm: its orig tarball (`orig_suffix` is
 # what follows "orig." in its name) and its debian.tar.xz, fetched into the
-# cache. Sets `<out>_ORIG` and `<out>_DEBIAN` to their paths. The release
+# cache. Sets `<out>_ORIG` and `<out>_DEBIAN` to their paths and
+# `<out>_ORIG_SHA256` to the orig tarball's sum. The release
 # stays in the main archive's pool while a suite holds it; the security
 # archive has it first.
 function(qor_debian_source out package version revision orig_suffix orig_sha256 debian_sha256 fallback)
@@ -59,6 +60,7 @@ function(qor_debian_source out package version revision orig_suffix orig_sha256 
   qor_fetch_source(${debian} ${debian_sha256} "${mirrors}" ${fallback})
   set(${out}_ORIG "${QOR_SOURCE_CACHE}/${orig}" PARENT_SCOPE)
   set(${out}_DEBIAN "${QOR_SOURCE_CACHE}/${debian}" PARENT_SCOPE)
+  set(${out}_ORIG_SHA256 ${orig_sha256} PARENT_SCOPE)
 endfunction()
 
 # The C compiler as the libraries' own build systems should call it, with
