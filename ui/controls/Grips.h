@@ -26,6 +26,10 @@ class TScrollerEx : public widgets::TControlEx {
 public:
   explicit TScrollerEx(core::TComponent* AOwner = nullptr);
   ~TScrollerEx() override;
+
+  // Only its thumb is seen: a frame in which the thumb stays still
+  // composes nothing of the track.
+  bool OwnPictureBlank() const override { return !OnPaint; }
 };
 
 class TGrabber : public widgets::TControlEx {

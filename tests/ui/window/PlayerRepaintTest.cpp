@@ -20,8 +20,15 @@ class PlayerRepaintTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Kit.WriteOptions("[player]\nautoplay=0\nleft=100\ntop=50\nplayident=0x6\n[playlist]\nvisible=1\n");
-    Kit.WriteFavourites({{u"Kısa", "http://127.0.0.1:1/a", 5},
-                         {u"Çok uzun bir istasyon adı, kayan yazı için fazlasıyla uzun", "http://127.0.0.1:1/b", 6}});
+    // More stations than rows, so that the lists show their scroll tracks.
+    std::vector<uitest::TStation> stations = {
+        {u"Kısa", "http://127.0.0.1:1/a", 5},
+        {u"Çok uzun bir istasyon adı, kayan yazı için fazlasıyla uzun", "http://127.0.0.1:1/b", 6}};
+    for (int i = 0; i < 20; ++i)
+      stations.push_back({u"İstasyon " + std::u16string(1, static_cast<char16_t>(u'A' + i)),
+                          "http://127.0.0.1:1/s" + std::to_string(i), 10 + i});
+    Kit.WriteFavourites(stations);
+    Kit.WriteDatabase(stations);
   }
   widgets::TOffscreenWindow& Native() { return *widgets::OffscreenWindowOf(*Kit.Window); }
   // One tick of the window's frame timer.
