@@ -1,6 +1,9 @@
 #include "ui/controls/MarqueeLabelEx.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 using namespace core;
 using namespace widgets;
@@ -10,6 +13,18 @@ namespace ui {
 namespace {
 
 constexpr std::uintptr_t kSlideTimer = 1;
+// Wider captions are drawn straight onto the picture on every step: cairo
+// cannot hold a surface wider than 32767 pixels, and a title this long is
+// not worth a strip of its own.
+constexpr int kWidestStrip = 16384;
+
+TRect Intersection(const TRect& a, const TRect& b) {
+  TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+  if (r.Right <= r.Left || r.Bottom <= r.Top) return {};
+  return r;
+}
+
+bool IsEmpty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
 void AddStop(cairo_pattern_t* pattern, double at, std::uint32_t colour) {
   cairo_pattern_add_color_stop_rgba(pattern, at, ((colour >> 16) & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
@@ -26,6 +41,9 @@ void SetStops(cairo_pattern_t* pattern, std::uint32_t from, std::uint32_t to) {
 
 TMarqueeLabelEx::TMarqueeLabelEx(TComponent* AOwner) : TControlEx(AOwner) {
   SetClassNameW(u"TMarqueeLabelEx");
+  // Drawn again in full only when the strip or the fades change; a slide
+  // step redraws the text's band itself (Paint).
+  SetCached(true);
 }
 
 TMarqueeLabelEx::~TMarqueeLabelEx() {
@@ -60,9 +78,9 @@ void TMarqueeLabelEx::SetFadeWidth(int pixels) {
 }
 
 void TMarqueeLabelEx::FreeFades() {
-  if (FLeftBrush) cairo_pattern_destroy(FLeftBrush);
-  if (FRightBrush) cairo_pattern_destroy(FRightBrush);
-  FLeftBrush = FRightBrush = nullptr;
+  FLeftFade = {};
+  FRightFade = {};
+  FFadesBuilt = false;
 }
 
 void TMarqueeLabelEx::BuildFades() {
@@ -70,14 +88,32 @@ void TMarqueeLabelEx::BuildFades() {
   const int w = ClientWidth(), h = ClientHeight();
   FLeftRect = {-1, 0, -1 + FFadeWidth, h};
   FRightRect = {w - FFadeWidth + 1, 0, w + 2, h};
-  FLeftBrush = cairo_pattern_create_linear(FLeftRect.Left, 0, FLeftRect.Right, 0);
-  FRightBrush = cairo_pattern_create_linear(FRightRect.Left, 0, FRightRect.Right, 0);
-  SetStops(FLeftBrush, FEdgeColour, FInnerColour);
-  SetStops(FRightBrush, FInnerColour, FEdgeColour);
+  const TRect inside{0, 0, w, h};
+  auto build = [&](TFade& fade, const TRect& rect, std::uint32_t from, std::uint32_t to) {
+    fade.Rect = Intersection(rect, inside);
+    if (IsEmpty(fade.Rect)) return;
+    TBitmapEx picture(w, h);
+    cairo_t* cr = cairo_create(picture.Surface());
+    cairo_pattern_t* brush = cairo_pattern_create_linear(rect.Left, 0, rect.Right, 0);
+    SetStops(brush, from, to);
+    cairo_rectangle(cr, rect.Left, rect.Top, rect.Width(), rect.Height());
+    cairo_set_source(cr, brush);
+    cairo_fill(cr);
+    cairo_pattern_destroy(brush);
+    cairo_destroy(cr);
+    picture.Flush();
+    fade.Pixels.reserve(static_cast<size_t>(fade.Rect.Width()) * static_cast<size_t>(fade.Rect.Height()));
+    for (int y = fade.Rect.Top; y < fade.Rect.Bottom; ++y)
+      for (int x = fade.Rect.Left; x < fade.Rect.Right; ++x) fade.Pixels.push_back(picture.Pixel(x, y));
+  };
+  build(FLeftFade, FLeftRect, FEdgeColour, FInnerColour);
+  build(FRightFade, FRightRect, FInnerColour, FEdgeColour);
+  FFadesBuilt = true;
+  SetRedraw(true);
 }
 
 void TMarqueeLabelEx::ColourFades() {
-  if (FLeftBrush) BuildFades();
+  if (FFadesBuilt) BuildFades();
 }
 
 void TMarqueeLabelEx::CreateHandle() {
@@ -109,7 +145,7 @@ void TMarqueeLabelEx::DestroyWindowHandle() {
 void TMarqueeLabelEx::WMSize(TMessage& m) {
   TControlEx::WMSize(m);
   // The fades sit at the edges, so they follow the size.
-  if (FLeftBrush) BuildFades();
+  if (FFadesBuilt) BuildFades();
 }
 
 void TMarqueeLabelEx::WndProc(TMessage& message) {
@@ -137,7 +173,8 @@ void TMarqueeLabelEx::Tick() {
     FSliding = false;
     return;
   }
-  const int text = Canvas().TextWidth(Caption());
+  UpdateStrip();
+  const int text = FStrip.TextWidth;
   const int width = Width();
   FOverflowing = width < text;
   if (!FOverflowing) {
@@ -156,23 +193,169 @@ void TMarqueeLabelEx::Tick() {
   FOffset += FStep;
 }
 
+bool TMarqueeLabelEx::UpdateStrip() {
+  TCanvasEx& canvas = Canvas();
+  const TFontEx& font = canvas.Font();
+  const int height = canvas.Height();
+  TStrip& strip = FStrip;
+  if (strip.Height == height && strip.Text == Caption() && strip.FontName == font.Name() &&
+      strip.FontSize == font.Size() && strip.FontStyle == font.Style() && strip.FontColour == font.Color() &&
+      strip.Hint == canvas.TextRenderingHint() && strip.Antialias == canvas.Antialias() &&
+      strip.Centred == FCentreVertically)
+    return false;
+  strip.Text = Caption();
+  strip.FontName = font.Name();
+  strip.FontSize = font.Size();
+  strip.FontStyle = font.Style();
+  strip.FontColour = font.Color();
+  strip.Hint = canvas.TextRenderingHint();
+  strip.Antialias = canvas.Antialias();
+  strip.Height = height;
+  strip.Centred = FCentreVertically;
+  strip.TextWidth = canvas.TextWidth(Caption());
+  strip.Top = FCentreVertically ? (ClientHeight() - canvas.TextHeight(Caption())) / 2 : 0;
+  // Room for what glyphs draw beyond their advances (an italic's slant).
+  const int pad = std::max(4, static_cast<int>(std::ceil(font.PixelSize())));
+  const int width = strip.TextWidth + 2 * pad;
+  const TStringFormatEx& format = canvas.StringFormat();
+  strip.Left = -pad;
+  strip.Ink = {0, 0, canvas.Width(), height};
+  strip.Picture.reset();
+  SetRedraw(true);
+  // Text aligned around its point would not start at the strip's pad.
+  if (height <= 0 || width > kWidestStrip || format.Alignment() != StringAlignmentNear ||
+      format.LineAlignment() != StringAlignmentNear)
+    return true;
+  strip.Picture = std::make_unique<TCanvasEx>(width, height);
+  TCanvasEx& picture = *strip.Picture;
+  picture.SetTextRenderingHint(canvas.TextRenderingHint());
+  picture.SetAntialias(canvas.Antialias());
+  picture.SetSmoothingMode(canvas.SmoothingMode());
+  picture.SetTextContrast(canvas.TextContrast());
+  picture.Font().Assign(font);
+  picture.StringFormat().Assign(format);
+  picture.TextOut(pad, strip.Top, Caption());
+  // Where the text's pixels lie: a step changes nothing outside them.
+  const TBitmapEx& bits = picture.Bitmap();
+  bits.Flush();
+  int left = width, right = 0, top = height, bottom = 0;
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(bits.Bits() + static_cast<size_t>(y) * bits.Stride());
+    for (int x = 0; x < width; ++x) {
+      if (!row[x]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x + 1);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y + 1);
+    }
+  }
+  strip.Ink = right > left ? TRect{left - pad, top, right - pad, bottom} : TRect{};
+  return true;
+}
+
+const TRect& TMarqueeLabelEx::TextInk() {
+  UpdateStrip();
+  return FStrip.Ink;
+}
+
+void TMarqueeLabelEx::DrawText(const TRect& rect) {
+  TCanvasEx& canvas = Canvas();
+  if (!FStrip.Picture) {
+    canvas.TextOut(FOffset, FStrip.Top, Caption());
+    return;
+  }
+  // The strip's pixels replace those of the rectangle, as text drawn on
+  // the cleared picture would: both are transparent around the glyphs.
+  const TBitmapEx& from = FStrip.Picture->Bitmap();
+  const TBitmapEx& to = canvas.Bitmap();
+  from.Flush();
+  to.Flush();
+  const int shift = FOffset + FStrip.Left;  // the strip's column 0 in the picture
+  const int left = std::max(rect.Left, shift), right = std::min(rect.Right, shift + from.Width());
+  for (int y = rect.Top; y < rect.Bottom; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(to.Bits() + static_cast<size_t>(y) * to.Stride());
+    std::fill(row + rect.Left, row + rect.Right, 0u);
+    if (right <= left) continue;
+    const auto* source = reinterpret_cast<const std::uint32_t*>(from.Bits() + static_cast<size_t>(y) * from.Stride());
+    std::memcpy(row + left, source + (left - shift), static_cast<size_t>(right - left) * 4);
+  }
+  to.MarkDirty();
+}
+
+void TMarqueeLabelEx::LayFade(const TFade& fade, const TBitmapEx& picture, const TRect& rect) {
+  const TRect part = Intersection(fade.Rect, rect);
+  if (IsEmpty(part)) return;
+  // The gradient over the text, as cairo's OVER blends a premultiplied
+  // source: each channel plus the destination's times the source's
+  // transparency, divided by 255 with rounding.
+  for (int y = part.Top; y < part.Bottom; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(picture.Bits() + static_cast<size_t>(y) * picture.Stride());
+    const std::uint32_t* source =
+        fade.Pixels.data() + static_cast<size_t>(y - fade.Rect.Top) * static_cast<size_t>(fade.Rect.Width());
+    for (int x = part.Left; x < part.Right; ++x) {
+      const std::uint32_t s = source[x - fade.Rect.Left], d = row[x];
+      const std::uint32_t keep = 255 - (s >> 24);
+      std::uint32_t out = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        std::uint32_t t = ((d >> shift) & 0xFF) * keep + 0x80;
+        t = ((t + (t >> 8)) >> 8) + ((s >> shift) & 0xFF);
+        out |= std::min<std::uint32_t>(t, 255) << shift;
+      }
+      row[x] = out;
+    }
+  }
+}
+
+void TMarqueeLabelEx::DrawFades(const TRect& rect) {
+  if (!FOverflowing || !FFadesBuilt) return;
+  const TBitmapEx& picture = Canvas().Bitmap();
+  picture.Flush();
+  LayFade(FLeftFade, picture, rect);
+  LayFade(FRightFade, picture, rect);
+  picture.MarkDirty();
+}
+
+void TMarqueeLabelEx::MoveText() {
+  const TRect& ink = FStrip.Ink;
+  const TRect band = Intersection({std::min(FShownOffset, FOffset) + ink.Left, ink.Top,
+                                   std::max(FShownOffset, FOffset) + ink.Right, ink.Bottom},
+                                  {0, 0, Canvas().Width(), Canvas().Height()});
+  FShownOffset = FOffset;
+  if (IsEmpty(band)) return;
+  DrawText(band);
+  DrawFades(band);
+  PendingDamage().Add(band);
+}
+
+void TMarqueeLabelEx::Paint() {
+  if (HandleAllocated() && !Painting() && !Locked() && Cached()) {
+    // A new strip asks for a whole redraw itself; so do new fades.
+    UpdateStrip();
+    if (OnPaint || FOverflowing != FShownOverflowing || (!FStrip.Picture && FOffset != FShownOffset))
+      SetRedraw(true);
+    if (!Redraw() && FOffset != FShownOffset) MoveText();
+  }
+  TControlEx::Paint();
+}
+
 void TMarqueeLabelEx::DoPaint() {
   TControlEx::DoPaint();
+  FShownOffset = FOffset;
+  FShownOverflowing = FOverflowing;
   if (FSuspended) return;
-  TCanvasEx& canvas = Canvas();
-  int y = 0;
-  if (FCentreVertically) y = (ClientHeight() - canvas.TextHeight(Caption())) / 2;
-  canvas.TextOut(FOffset, y, Caption());
-  if (!FOverflowing || !FLeftBrush) return;
-  cairo_t* cr = canvas.Context();
-  cairo_save(cr);
-  cairo_rectangle(cr, FLeftRect.Left, FLeftRect.Top, FLeftRect.Width(), FLeftRect.Height());
-  cairo_set_source(cr, FLeftBrush);
-  cairo_fill(cr);
-  cairo_rectangle(cr, FRightRect.Left, FRightRect.Top, FRightRect.Width(), FRightRect.Height());
-  cairo_set_source(cr, FRightBrush);
-  cairo_fill(cr);
-  cairo_restore(cr);
+  UpdateStrip();
+  const TRect whole{0, 0, Canvas().Width(), Canvas().Height()};
+  if (OnPaint && FStrip.Picture) {
+    // Over what the handler drew.
+    cairo_t* cr = Canvas().Context();
+    cairo_save(cr);
+    cairo_set_source_surface(cr, FStrip.Picture->Bitmap().Surface(), FOffset + FStrip.Left, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  } else {
+    DrawText(whole);
+  }
+  DrawFades(whole);
 }
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include "ui/controls/MarqueeLabelEx.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 using namespace testcontrols;
@@ -33,6 +35,24 @@ class MarqueeTest : public ControlsTest {
   std::uint32_t EdgeAlpha() {
     Redraw();
     return Alpha(Marquee.Canvas().Bitmap().Pixel(Marquee.Width() - 1, 8));
+  }
+
+  // Whether the native window shows the window's picture pixel for pixel.
+  bool ShownAsComposed() {
+    const TBitmapEx& canvas = Window.Canvas().Bitmap();
+    canvas.Flush();
+    if (Native->PixelWidth != canvas.Width() || Native->PixelHeight != canvas.Height()) return false;
+    for (int y = 0; y < canvas.Height(); ++y)
+      for (int x = 0; x < canvas.Width(); ++x)
+        if (Native->PixelAt(x, y) != canvas.Pixel(x, y)) return false;
+    return true;
+  }
+  // The label's picture now against one drawn again from scratch.
+  bool SameAsAWholeRepaint() {
+    const std::unique_ptr<TBitmapEx> stepped = Marquee.Canvas().Bitmap().Clone();
+    Window.RepaintAll();
+    Redraw();
+    return SamePixels(*stepped, Marquee.Canvas().Bitmap());
   }
 
   core::DWORD Now = 5000;
@@ -161,6 +181,113 @@ TEST_F(MarqueeTest, StopsItsTimerWhileUnseenAndGoesOnWhenShownOrResumed) {
   ASSERT_TRUE(testkit::PumpUntil([&] { return !Marquee.Sliding(); }));
   Marquee.SetVisible(true);
   EXPECT_TRUE(Marquee.Sliding()) << "showing the label itself starts it";
+}
+
+// Each step copies the caption's strip and reports only the band of rows
+// its pixels cover: through both turns and a caption changed mid-slide,
+// every frame is what drawing the label from scratch gives and what the
+// window presents.
+TEST_F(MarqueeTest, SlideStepsMatchAWholeRepaintThroughTurnsAndACaptionChange) {
+  Redraw();
+  PassDelay();
+  bool turnedLeft = false, turnedRight = false;
+  int previous = Marquee.Offset();
+  for (int step = 0; step < 300; ++step) {
+    if (step == 90) {
+      // A new caption of another width, mid-slide and without a reset.
+      Marquee.SetCaption(u"İstanbul'dan canlı: Çağrı Şenol - Gözlerinin içine bak (akustik)");
+      ASSERT_GT(Marquee.Canvas().TextWidth(Marquee.Caption()), Marquee.Width());
+    }
+    Marquee.Tick();
+    const int offset = Marquee.Offset();
+    if (step > 0 && offset > previous) turnedLeft = true;
+    if (turnedLeft && offset < previous) turnedRight = true;
+    previous = offset;
+    Native->PresentedRects.clear();
+    Redraw();
+    ASSERT_TRUE(ShownAsComposed()) << "step " << step;
+    // The first step brings the fades and the new caption a new strip:
+    // those frames are drawn whole.
+    if (step != 0 && step != 90) {
+      const TRect& ink = Marquee.TextInk();
+      ASSERT_LT(ink.Height(), Marquee.Height());
+      for (const core::TRect& r : Native->PresentedRects) {
+        EXPECT_GE(r.Top, Marquee.Top() + ink.Top) << "step " << step;
+        EXPECT_LE(r.Bottom, Marquee.Top() + ink.Bottom) << "step " << step;
+        EXPECT_LE(r.Width(), Marquee.Width()) << "step " << step;
+      }
+    }
+    if (step % 7 == 0 || step == 90 || step == 91) {
+      ASSERT_TRUE(SameAsAWholeRepaint()) << "step " << step;
+    }
+  }
+  EXPECT_TRUE(turnedLeft && turnedRight) << "both turning points were passed";
+  EXPECT_TRUE(SameAsAWholeRepaint());
+}
+
+// The strip shows the caption as drawing the text in place does: Turkish
+// letters, an offset left of the edge, and centred in a taller label.
+TEST_F(MarqueeTest, TheCaptionLooksAsTextDrawnInPlace) {
+  Marquee.SetCaption(u"Şarkı: ĞÜŞİÖÇ ğüşıöç - Kızılırmak Türküsü");
+  for (bool centred : {false, true}) {
+    Marquee.SetCentreVertically(centred);
+    Marquee.SetBounds(10, 10, 400, centred ? 30 : 16);
+    for (int offset : {0, -37}) {
+      Marquee.Reset(offset);  // still: no fades
+      Redraw();
+      TCanvasEx expected(Marquee.Width(), Marquee.Height());
+      expected.SetTextRenderingHint(Marquee.Canvas().TextRenderingHint());
+      expected.Font().Assign(Marquee.Font());
+      const int y = centred ? (Marquee.ClientHeight() - expected.TextHeight(Marquee.Caption())) / 2 : 0;
+      expected.TextOut(offset, y, Marquee.Caption());
+      expected.Bitmap().Flush();
+      EXPECT_TRUE(SamePixels(Marquee.Canvas().Bitmap(), expected.Bitmap())) << "offset " << offset << " centred " << centred;
+    }
+  }
+}
+
+// Sliding, the fades lie over the text as cairo's gradients drawn over it.
+TEST_F(MarqueeTest, TheFadesLookAsGradientsDrawnOverTheText) {
+  PassDelay();
+  for (int i = 0; i < 40; ++i) Marquee.Tick();
+  ASSERT_TRUE(Marquee.Overflowing());
+  Redraw();
+  const int w = Marquee.Width(), h = Marquee.Height();
+  TCanvasEx expected(w, h);
+  expected.SetTextRenderingHint(Marquee.Canvas().TextRenderingHint());
+  expected.Font().Assign(Marquee.Font());
+  expected.TextOut(Marquee.Offset(), 0, Marquee.Caption());
+  cairo_t* cr = expected.Context();
+  auto fade = [&](const core::TRect& r, std::uint32_t from, std::uint32_t to) {
+    cairo_pattern_t* brush = cairo_pattern_create_linear(r.Left, 0, r.Right, 0);
+    for (auto [at, c] : {std::pair{0.0, from}, std::pair{1.0, to}})
+      cairo_pattern_add_color_stop_rgba(brush, at, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
+                                        (c & 0xFF) / 255.0, (c >> 24) / 255.0);
+    cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+    cairo_set_source(cr, brush);
+    cairo_fill(cr);
+    cairo_pattern_destroy(brush);
+  };
+  fade(Marquee.LeftFade(), Marquee.EdgeColour(), Marquee.InnerColour());
+  fade(Marquee.RightFade(), Marquee.InnerColour(), Marquee.EdgeColour());
+  expected.Bitmap().Flush();
+  EXPECT_TRUE(SamePixels(Marquee.Canvas().Bitmap(), expected.Bitmap()));
+}
+
+// A caption wider than any strip is drawn in place on every step.
+TEST_F(MarqueeTest, ACaptionTooWideForAStripStillSlides) {
+  std::u16string caption;
+  while (Marquee.Canvas().TextWidth(caption) < 20000) caption += u"Çok uzun bir başlık, ";
+  Marquee.SetCaption(caption);
+  Redraw();
+  PassDelay();
+  for (int step = 0; step < 5; ++step) {
+    Marquee.Tick();
+    Redraw();
+    ASSERT_TRUE(ShownAsComposed());
+  }
+  EXPECT_EQ(Marquee.Offset(), -5);
+  EXPECT_TRUE(SameAsAWholeRepaint());
 }
 
 }  // namespace
