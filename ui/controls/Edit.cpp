@@ -306,10 +306,9 @@ void TEdit::Paint() {
                      FPaintedEnabled == Enabled() && FCanvas->Width() == Width() && FCanvas->Height() == Height();
   FPictureStale = false;
   FPaintedEnabled = Enabled();
-  if (still) {
-    Present();
-    return;
-  }
+  // Still, it is not blended again: the parent puts it back where it
+  // composes anything over it, and elsewhere its pixels are there.
+  if (still) return;
   DoPaint();
   DrawCaret();
   const TBitmapEx& picture = FCanvas->Bitmap();
