@@ -20,7 +20,14 @@ TVisualization::~TVisualization() { DestroyHandle(); }
 void TVisualization::SetSpectrum(const float* block, std::size_t count) {
   count = block ? std::min(count, SpectrumSize) : 0;
   std::copy(block, block + count, FSpectrum.begin());
-  std::fill(FSpectrum.begin() + static_cast<std::ptrdiff_t>(count), FSpectrum.end(), 0.0f);
+  if (FFilled > count)
+    std::fill(FSpectrum.begin() + static_cast<std::ptrdiff_t>(count),
+              FSpectrum.begin() + static_cast<std::ptrdiff_t>(FFilled), 0.0f);
+  FFilled = count;
+}
+
+std::size_t TVisualization::BinsShown() const {
+  return std::min(SpectrumSize, FirstBin + static_cast<std::size_t>(std::clamp<int>(Width(), 0, MaxColumns)));
 }
 
 void TVisualization::DoPaint() {

@@ -25,6 +25,9 @@ public:
 
   // Copies up to SpectrumSize values; the rest of the block becomes 0.
   void SetSpectrum(const float* block, std::size_t count = SpectrumSize);
+  // How many values of a block the columns show: a shorter block may be
+  // handed over, the rest counts as silence.
+  std::size_t BinsShown() const;
   const std::array<float, SpectrumSize>& Spectrum() const { return FSpectrum; }
   // Current half-height of the bar of each column.
   int Level(std::size_t column) const { return column < MaxColumns ? FLevels[column] : 0; }
@@ -39,6 +42,8 @@ private:
   std::array<int, MaxColumns> FLevels{};
   int FBarWidth = 1;
   std::array<float, SpectrumSize> FSpectrum{};
+  // Values past it are 0 already.
+  std::size_t FFilled = 0;
   std::uint32_t FBarColour = 0xFFEC701F;
 };
 

@@ -96,10 +96,12 @@ void TPlayerWindow::Tick() {
   FTickTimer->SetEnabled(false);
   if (Visible()) {
     if (FVisualization->Visible()) {
-      // The controller fills the block only while a stream plays.
-      std::fill(FSpectrum.begin(), FSpectrum.end(), 0.0f);
+      // The controller fills the block only while a stream plays; only
+      // the part the bars show is cleared and handed over.
+      const std::size_t bins = FVisualization->BinsShown();
+      std::fill(FSpectrum.begin(), FSpectrum.begin() + static_cast<std::ptrdiff_t>(bins), 0.0f);
       Send(UM_GET_SPECTRUM, 0x80000000, reinterpret_cast<LPARAM>(FSpectrum.data()));
-      FVisualization->SetSpectrum(FSpectrum.data(), FSpectrum.size());
+      FVisualization->SetSpectrum(FSpectrum.data(), bins);
     }
     if (FThrobber->Visible()) FThrobber->Advance();
     FMarquee->Tick();

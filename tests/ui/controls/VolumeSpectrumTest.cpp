@@ -165,6 +165,23 @@ TEST_F(SpectrumTest, TwentyColumnsShowBinsTwentyToTwentyNineEveryOtherPixel) {
   EXPECT_EQ(Bars.Level(2), 1) << "NaN is silence: the bar falls";
 }
 
+// The window hands over only the bins the columns show; what a longer
+// block left behind must not stand as sound.
+TEST_F(SpectrumTest, AShorterBlockSilencesWhatTheLongerOneLeft) {
+  EXPECT_EQ(Bars.BinsShown(), ui::TVisualization::FirstBin + 20);
+  std::vector<float> loud(100, 0.25f);
+  Bars.SetSpectrum(loud.data(), loud.size());
+  Bars.SetSpectrum(loud.data(), 25);
+  EXPECT_EQ(Bars.Spectrum()[24], 0.25f);
+  EXPECT_EQ(Bars.Spectrum()[25], 0.0f);
+  EXPECT_EQ(Bars.Spectrum()[99], 0.0f);
+  Bars.SetSpectrum(nullptr, 0);
+  Redraw();
+  for (int paint = 0; paint < 20; ++paint) Redraw();
+  EXPECT_EQ(Bars.Level(0), 0);
+  EXPECT_EQ(Bars.Spectrum()[24], 0.0f);
+}
+
 TEST_F(SpectrumTest, BarsAreExactlyTheRectanglesACanvasFills) {
   Bars.SetBarWidth(3);
   std::vector<float> values(80, 0.0f);
