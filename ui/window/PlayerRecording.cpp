@@ -164,6 +164,7 @@ bool TPlayerRecording::Start() {
   }
   FRecordingTitle = FWindow.FTitle;
   FElapsedMs = 0;
+  FRecordedSize = 0;
   FLastClockMs = Clock.Read().BootMs;
   FWindow.FRecordingTimer->SetEnabled(true);
   RefreshLabels();
@@ -263,8 +264,14 @@ void TPlayerRecording::ClockTick() {
 
 void TPlayerRecording::RefreshLabels() {
   FElapsed->SetCaption(ElapsedText(FElapsedMs));
-  auto size = static_cast<std::uint32_t>(FWindow.Send(UM_GET_RECORDED_SIZE));
-  FSize->SetCaption(SizeText(size));
+  // A file only grows, and by far less than 4 GB between two looks: the
+  // low 32 bits going back mean they went round once more (a night's
+  // recording in WAV passes 4 GB).
+  const auto low = static_cast<std::uint32_t>(FWindow.Send(UM_GET_RECORDED_SIZE));
+  std::uint64_t size = (FRecordedSize & ~std::uint64_t{0xFFFFFFFF}) | low;
+  if (size < FRecordedSize) size += std::uint64_t{1} << 32;
+  FRecordedSize = size;
+  FSize->SetCaption(SizeText(static_cast<int64_t>(size)));
   FWindow.InvalidateTree();
 }
 

@@ -94,6 +94,8 @@ class TPlayerRecording {
   bool FFileAvailable = false;
   int64_t FElapsedMs = 0;
   int64_t FLastClockMs = 0;
+  // The whole size: the controller answers with its low 32 bits.
+  uint64_t FRecordedSize = 0;
   std::u16string FRecordingTitle;
   std::u16string FLastRecordedFile;
 

@@ -51,7 +51,7 @@ class TStandInController : public core::TMessageWindow {
   int RecorderState = 6;
   bool RecordRefused = false;
   // Recording: what the recorder answers.
-  int RecordedSize = 0;
+  std::uint32_t RecordedSize = 0;
   std::u16string RecordingFile;
   std::u16string RecordingError;
   int StopResult = 0, CancelResult = 0, PauseResult = 0;

@@ -31,6 +31,16 @@ TEST_F(RecordingTest, TheClockCountsOnlyWhilePlayingAndNotPaused) {
   Second(ui::tmRecording);
   EXPECT_EQ(r.ElapsedLabel()->Caption(), u"0:00:00:01");
   EXPECT_EQ(r.SizeLabel()->Caption(), u"3.50 MB");
+  // The size comes in its low 32 bits: past 4 GB it still grows on screen.
+  Kit.Controller.RecordedSize = 0xF0000000u;
+  Timer(ui::tmRecording);
+  EXPECT_EQ(r.SizeLabel()->Caption(), u"3.75 GB");
+  Kit.Controller.RecordedSize = 0x10000000u;
+  Timer(ui::tmRecording);
+  EXPECT_EQ(r.SizeLabel()->Caption(), u"4.25 GB");
+  Kit.Controller.RecordedSize = 0x20000000u;
+  Timer(ui::tmRecording);
+  EXPECT_EQ(r.SizeLabel()->Caption(), u"4.50 GB");
   // Stalled or buffering: the stream does not play, the clock stands.
   Kit.Controller.PlayState = 2;
   Second(ui::tmRecording);
