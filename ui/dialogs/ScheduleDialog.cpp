@@ -82,6 +82,11 @@ app::TDateTime GetTimeField(GtkWidget* field) {
 int ScheduleStationIndex(const std::vector<std::u16string>& names, const std::u16string& stored) {
   if (names.empty()) return -1;
   if (stored.empty()) return 0;
+  // The station that records is the one of exactly that name: a longer
+  // name that merely begins with it, listed first, would be written back
+  // on OK and record another station.
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == stored) return static_cast<int>(i);
   std::u16string prefix = qor::TurkishLowerCase(stored);
   for (size_t i = 0; i < names.size(); ++i)
     if (qor::TurkishLowerCase(names[i]).compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);

@@ -86,6 +86,10 @@ TEST(ScheduleStationTest, AStoredNameSelectsTheFirstFavouriteItBegins) {
   EXPECT_EQ(ui::ScheduleStationIndex(names, u"Kral FM 2"), 0);  // gone: the first favourite
   EXPECT_EQ(ui::ScheduleStationIndex(names, u""), 0);
   EXPECT_EQ(ui::ScheduleStationIndex({}, u"kral"), -1);
+  // The favourite of exactly the stored name wins over a longer one that
+  // begins with it and comes first.
+  EXPECT_EQ(ui::ScheduleStationIndex({u"Radyo Bir", u"Radyo", u"radyo"}, u"Radyo"), 1);
+  EXPECT_EQ(ui::ScheduleStationIndex({u"Radyo Bir", u"Radyo"}, u"radyo"), 0) << "not exact: the first it begins";
 }
 
 TEST_F(PlayerDialogsTest, ScheduleDialogWritesTheEntryOnOkAndCallsBack) {
