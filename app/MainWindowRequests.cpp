@@ -221,6 +221,9 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
     case UM_PAUSE_RECORDING:
       if (m.WParam) FRecorder->Pause();
       else FRecorder->Resume();
+      // A raw recording cannot pause, nor one that is not running: the
+      // window must not show a pause while the file goes on growing.
+      m.Result = FRecorder->State == rsRecording && FRecorder->Paused == (m.WParam != 0) ? 0 : 1;
       return true;
     case UM_GET_RECORDED_SIZE:
       m.Result = static_cast<LRESULT>(static_cast<std::uint32_t>(FRecorder->RecordedSize() & 0xFFFFFFFF));

@@ -200,7 +200,7 @@ TEST_F(LiveRecordingTest, RawMp3WithCleanedNameAndRelayedEvents) {
   EXPECT_EQ(file.substr(0, expected.size()), expected);
   EXPECT_EQ(file.substr(file.size() - 4), u".mp3");
   PumpUntil([&] { return F.Send(UM_GET_RECORDED_SIZE) > 20000; }, 10000);
-  F.Send(UM_PAUSE_RECORDING, 1);
+  EXPECT_NE(F.Send(UM_PAUSE_RECORDING, 1), 0) << "a refusal, not a pause the window would show";
   EXPECT_FALSE(F.Controller->Recorder()->Paused) << "a raw recording cannot pause";
   F.Send(UM_STOP_RECORDING);
   EXPECT_EQ(F.Send(UM_GET_RECORDER_STATE), rsIdle);
@@ -230,7 +230,13 @@ TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
   EXPECT_TRUE(F.Controller->Recorder()->EncodeMode);
   EXPECT_EQ(F.Controller->Recorder()->Codec, "flac");
   PumpFor(1500);
+  // A converted recording pauses and goes on, and says so.
+  EXPECT_EQ(F.Send(UM_PAUSE_RECORDING, 1), 0);
+  EXPECT_TRUE(F.Controller->Recorder()->Paused);
+  EXPECT_EQ(F.Send(UM_PAUSE_RECORDING, 0), 0);
+  EXPECT_FALSE(F.Controller->Recorder()->Paused);
   F.Send(UM_STOP_RECORDING);
+  EXPECT_NE(F.Send(UM_PAUSE_RECORDING, 1), 0) << "nothing records";
   fs::path path = enc::Utf16ToUtf8(file);
   EXPECT_EQ(testkit::ProbeCodec(path), "flac");
   EXPECT_GT(testkit::ProbeDuration(path), 0.5);

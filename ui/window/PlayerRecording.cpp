@@ -242,13 +242,15 @@ void TPlayerRecording::SetPauseLook(bool paused) {
 void TPlayerRecording::TogglePause() {
   if (RecorderState() != 7) return;
   const bool pausing = !FPaused;
+  // Refused (a raw recording cannot pause), nothing changes: the clock
+  // counts on with the recording.
   if (FWindow.Send(UM_PAUSE_RECORDING, pausing ? 1 : 0) == 0) {
     FThrobber->SetPaused(pausing);
     if (!pausing) FLastClockMs = Clock.Read().BootMs;
     FWindow.FRecordingTimer->SetEnabled(!pausing);
     SetPauseLook(pausing);
+    FPaused = pausing;
   }
-  FPaused = pausing;
   FWindow.InvalidateTree();
 }
 

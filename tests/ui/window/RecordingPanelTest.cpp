@@ -71,11 +71,17 @@ TEST_F(RecordingTest, TheClockCountsOnlyWhilePlayingAndNotPaused) {
   Second(ui::tmRecording);
   EXPECT_EQ(r.ElapsedMs(), 3000);
 
-  // A pause the recorder refuses leaves the look as it was.
+  // A pause the recorder refuses (a raw recording) leaves the look as it
+  // was, and the clock counts on with the recording.
   Kit.Controller.PauseResult = 1;
   ClickOn(r.PauseButton());
   EXPECT_TRUE(w.TimerRunning(ui::tmRecording));
   EXPECT_EQ(r.PauseButton()->TintColor(), 0u);
+  EXPECT_FALSE(r.Paused());
+  Second(ui::tmRecording);
+  EXPECT_EQ(r.ElapsedMs(), 4000);
+  ClickOn(r.PauseButton());
+  EXPECT_EQ(Kit.Controller.PauseRequests, 3) << "the next click asks for the pause again";
 }
 
 TEST_F(RecordingTest, StopAndKeepAnnouncesTheFileWhichOpensAndShows) {
