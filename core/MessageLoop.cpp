@@ -3,6 +3,7 @@
 // calls handed over by other threads, and window timers as GLib timeouts.
 #include <glib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -176,6 +177,38 @@ gboolean TimerTick(gpointer data) {
 }
 
 void DeleteTimerData(gpointer data) { delete static_cast<TTimerData*>(data); }
+
+// A timer whose ticks fall on a grid of the monotonic clock.
+struct TGridSource {
+  GSource Base;
+  gint64 PeriodUs;
+  gint64 GridUs;
+};
+
+gint64 OnGrid(gint64 time, gint64 grid) { return (time + grid - 1) / grid * grid; }
+
+gboolean GridDispatch(GSource* source, GSourceFunc callback, gpointer data) {
+  auto* grid = reinterpret_cast<TGridSource*>(source);
+  // The next tick counts from this one's place on the grid, not from the
+  // moment it ran: a tick that runs a little late keeps its period. After
+  // a long hold-up the ticks missed are not made up for.
+  const gint64 now = g_source_get_time(source);
+  gint64 next = OnGrid(g_source_get_ready_time(source) + grid->PeriodUs, grid->GridUs);
+  if (next <= now) next = OnGrid(now + grid->PeriodUs, grid->GridUs);
+  g_source_set_ready_time(source, next);
+  return callback ? callback(data) : G_SOURCE_REMOVE;
+}
+
+GSourceFuncs gGridFuncs = {nullptr, nullptr, GridDispatch, nullptr, nullptr, nullptr};
+
+GSource* NewGridSource(UINT elapseMs, UINT toleranceMs) {
+  GSource* source = g_source_new(&gGridFuncs, sizeof(TGridSource));
+  auto* grid = reinterpret_cast<TGridSource*>(source);
+  grid->PeriodUs = static_cast<gint64>(std::max<UINT>(elapseMs, 1)) * 1000;
+  grid->GridUs = static_cast<gint64>(toleranceMs) * 1000;
+  g_source_set_ready_time(source, OnGrid(g_get_monotonic_time() + grid->PeriodUs, grid->GridUs));
+  return source;
+}
 
 void DropSource(GSource* source) {
   g_source_destroy(source);
@@ -366,9 +399,13 @@ void ProcessSentMessages() {
 }
 
 std::uintptr_t SetTimer(HWND window, std::uintptr_t id, UINT elapseMs) {
+  return SetCoalescableTimer(window, id, elapseMs, 0);
+}
+
+std::uintptr_t SetCoalescableTimer(HWND window, std::uintptr_t id, UINT elapseMs, UINT toleranceMs) {
   TState& s = State();
   GSource* old = nullptr;
-  GSource* source = g_timeout_source_new(elapseMs ? elapseMs : 1);
+  GSource* source = toleranceMs ? NewGridSource(elapseMs, toleranceMs) : g_timeout_source_new(elapseMs ? elapseMs : 1);
   g_source_set_callback(source, TimerTick, new TTimerData{window, id}, DeleteTimerData);
   if (!IsWindow(window)) {
     g_source_unref(source);

@@ -228,6 +228,11 @@ void ProcessSentMessages();
 // interval. Callable from any thread; ticks run on the user-interface
 // thread. SetTimer returns 0 when `window` is not a window, else non-zero.
 std::uintptr_t SetTimer(HWND window, std::uintptr_t id, UINT elapseMs);
+// As SetTimer, but each tick may come up to `toleranceMs` late: the ticks
+// fall on whole multiples of the tolerance on the monotonic clock, so that
+// timers of one tolerance wake the thread once between them instead of
+// once each. A tolerance of 0 is SetTimer.
+std::uintptr_t SetCoalescableTimer(HWND window, std::uintptr_t id, UINT elapseMs, UINT toleranceMs);
 bool KillTimer(HWND window, std::uintptr_t id);
 
 // Destroys the window handle (WM_DESTROY, WM_NCDESTROY); its object stays.

@@ -15,16 +15,17 @@ TWinTimer::~TWinTimer() { SetEnabled(false); }
 
 void TWinTimer::SetEnabled(bool value) {
   if (value && !FRunning && IsWindow(FWindow)) {
-    FRunning = SetTimer(FWindow, FId, FInterval) != 0;
+    FRunning = SetCoalescableTimer(FWindow, FId, FInterval, FTolerance) != 0;
   } else if (!value && FRunning) {
     KillTimer(FWindow, FId);
     FRunning = false;
   }
 }
 
-void TWinTimer::SetInterval(UINT value) {
+void TWinTimer::SetInterval(UINT value, UINT tolerance) {
   FInterval = value;
-  if (FRunning) FRunning = SetTimer(FWindow, FId, FInterval) != 0;
+  FTolerance = tolerance;
+  if (FRunning) FRunning = SetCoalescableTimer(FWindow, FId, FInterval, FTolerance) != 0;
 }
 
 class TTimer::TTimerWindow : public TMessageWindow {
@@ -63,7 +64,8 @@ void TTimer::SetEnabled(bool value) {
   Rearm();
 }
 
-void TTimer::SetInterval(UINT value) {
+void TTimer::SetInterval(UINT value, UINT tolerance) {
+  FTolerance = tolerance;
   FInterval = value;
   Rearm();
 }
@@ -96,7 +98,7 @@ void TTimer::ArmNow() {
     std::lock_guard<std::mutex> guard(FEventLock);
     assigned = static_cast<bool>(FOnTimer);
   }
-  FArmed = FInterval != 0 && FEnabled && assigned && SetTimer(window, kTimerId, FInterval) != 0;
+  FArmed = FInterval != 0 && FEnabled && assigned && SetCoalescableTimer(window, kTimerId, FInterval, FTolerance) != 0;
 }
 
 void TTimer::Tick() {

@@ -25,6 +25,12 @@
 
 namespace core {
 
+// The tolerance of every timer that needs no better than a second (slow
+// polls, a hidden window's tick): one tolerance for all of them puts their
+// ticks on one grid, whole seconds of the monotonic clock, and the program
+// wakes once for all that are due.
+inline constexpr UINT SlowTimerToleranceMs = 1000;
+
 class TWinTimer {
  public:
   TWinTimer(HWND window, UINT interval, std::uintptr_t id);
@@ -34,14 +40,17 @@ class TWinTimer {
   void SetEnabled(bool value);
   bool Enabled() const { return FRunning; }
   UINT Interval() const { return FInterval; }
-  // Takes effect at the next start (and at once while running).
-  void SetInterval(UINT value);
+  // Takes effect at the next start (and at once while running). With a
+  // tolerance the ticks keep SetCoalescableTimer's grid; each call sets both.
+  void SetInterval(UINT value, UINT tolerance = 0);
+  UINT Tolerance() const { return FTolerance; }
   std::uintptr_t Id() const { return FId; }
   HWND Window() const { return FWindow; }
 
  private:
   HWND FWindow;
   UINT FInterval;
+  UINT FTolerance = 0;
   std::uintptr_t FId;
   bool FRunning = false;
 };
@@ -54,7 +63,11 @@ class TTimer : public TComponent {
   bool Enabled() const { return FEnabled; }
   void SetEnabled(bool value);
   UINT Interval() const { return FInterval; }
-  void SetInterval(UINT value);
+  // With a tolerance the ticks may come up to that many milliseconds late,
+  // on the grid SetCoalescableTimer keeps, so that polls of one tolerance
+  // wake the program together. Each call sets both.
+  void SetInterval(UINT value, UINT tolerance = 0);
+  UINT Tolerance() const { return FTolerance; }
   TNotifyEvent OnTimer() const;
   void SetOnTimer(TNotifyEvent value);
 
@@ -70,6 +83,7 @@ class TTimer : public TComponent {
   std::unique_ptr<TTimerWindow> FWindow;
   std::atomic<bool> FEnabled{true};
   std::atomic<UINT> FInterval{1000};
+  std::atomic<UINT> FTolerance{0};
   mutable std::mutex FEventLock;
   TNotifyEvent FOnTimer;
   std::atomic<bool> FArmed{false};

@@ -1,3 +1,4 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -50,6 +51,29 @@ TEST(WindowTimers, DeliverTheirIdUntilKilled) {
   ASSERT_TRUE(PumpUntil([&] { return w.Ticks[1004] >= other + 3; }));
   EXPECT_EQ(w.Ticks[1001], frozen);
   EXPECT_EQ(SetTimer(h + 12345, 1, 5), 0u);
+}
+
+// Timers of one tolerance, whatever their phase, tick in the same turn of
+// the loop: one wake-up serves them all. The second starts a tick of the
+// first later; plain timers of that phase would tick in turns of their own.
+TEST(WindowTimers, CoalescableTimersOfOneToleranceTickInOneTurnOfTheLoop) {
+  TTickCounter w;
+  HWND h = w.Handle();
+  ASSERT_NE(SetCoalescableTimer(h, 1, 60, 100), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return w.Ticks[1] >= 1; }));
+  ASSERT_NE(SetCoalescableTimer(h, 2, 60, 100), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return w.Ticks[2] >= 1; }));
+  int turnsWithTicks = 0;
+  while (turnsWithTicks < 6) {
+    const int first = w.Ticks[1], second = w.Ticks[2];
+    g_main_context_iteration(nullptr, TRUE);
+    const bool firstTicked = w.Ticks[1] != first, secondTicked = w.Ticks[2] != second;
+    if (!firstTicked && !secondTicked) continue;
+    ++turnsWithTicks;
+    EXPECT_TRUE(firstTicked && secondTicked) << "turn " << turnsWithTicks << ": only one of them ticked";
+  }
+  EXPECT_TRUE(KillTimer(h, 1));
+  EXPECT_TRUE(KillTimer(h, 2));
 }
 
 TEST(WindowTimers, StopWithTheWindow) {
