@@ -138,6 +138,9 @@ constexpr DWORD TAG_WMA_META = 11;
 // Syncs (ChannelSetSync)
 constexpr DWORD SYNC_END = 2;
 constexpr DWORD SYNC_META = 4;
+// The channel ran dry (data 0) or plays on after running dry (data 1);
+// called on the output's thread.
+constexpr DWORD SYNC_STALL = 6;
 constexpr DWORD SYNC_WMA_META = 0x10101;
 constexpr DWORD SYNC_ONETIME = 0x80000000;
 using SYNCPROC = void(HSYNC handle, DWORD channel, DWORD data, void* user);

@@ -206,7 +206,8 @@ void TBaseRadioPlayer::StartPlayback() {
     SetStatusInterval(StatusPollMs);
     StatusTimer->SetEnabled(true);
     // Freeing the stream silences the sync: it never outlives the player.
-    audio::ChannelSetSync(Channel, audio::SYNC_END | audio::SYNC_ONETIME, 0, &EndSync, this);
+    audio::ChannelSetSync(Channel, audio::SYNC_END | audio::SYNC_ONETIME, 0, &ActivitySync, this);
+    audio::ChannelSetSync(Channel, audio::SYNC_STALL, 0, &ActivitySync, this);
   }
 }
 
@@ -254,8 +255,9 @@ void TBaseRadioPlayer::StatusPoll() {
       break;
     case audio::ACTIVE_PLAYING:
       if (previous != audio::ACTIVE_PLAYING) ChannelPlaying();
-      // Playing on, only a change is news: a radio left playing for hours
-      // wakes the program a few times a second instead of ten.
+      // Playing on, only a change is news, and the library's syncs tell of
+      // the end and of running dry at once: a radio left playing for hours
+      // wakes the program once a second instead of ten times.
       SetStatusInterval(SteadyStatusPollMs);
       break;
     case audio::ACTIVE_STALLED:
@@ -274,12 +276,14 @@ void TBaseRadioPlayer::StatusPoll() {
   }
 }
 
-void TBaseRadioPlayer::EndSync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {
+void TBaseRadioPlayer::ActivitySync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {
   static_cast<TBaseRadioPlayer*>(user)->StatusTimer->SetInterval(1);
 }
 
 void TBaseRadioPlayer::SetStatusInterval(core::UINT ms) {
-  if (StatusTimer->Interval() != ms) StatusTimer->SetInterval(ms);
+  // The steady poll keeps to the grid of the program's other slow polls.
+  const core::UINT tolerance = ms >= SteadyStatusPollMs ? core::SlowTimerToleranceMs : 0;
+  if (StatusTimer->Interval() != ms || StatusTimer->Tolerance() != tolerance) StatusTimer->SetInterval(ms, tolerance);
 }
 
 void TBaseRadioPlayer::ChannelPlaying() {

@@ -153,13 +153,13 @@ class TBaseRadioPlayer : public core::TComponent {
 
   std::unique_ptr<core::TTimer> StatusTimer;
   // The status poll's interval: while the channel plays on undisturbed it
-  // only waits for a change (the end of the stream is told at once by the
-  // library's end sync), otherwise it follows the stall's fill.
+  // only waits for a change (the end of the stream and a stall are told at
+  // once by the library's syncs), otherwise it follows the stall's fill.
   static constexpr core::UINT StatusPollMs = 100;
-  static constexpr core::UINT SteadyStatusPollMs = 500;
+  static constexpr core::UINT SteadyStatusPollMs = 1000;
   void SetStatusInterval(core::UINT ms);
-  // The library's end sync (its own thread): the poll looks at once.
-  static void EndSync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user);
+  // The library's end and stall syncs (its own thread): the poll looks at once.
+  static void ActivitySync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user);
   std::unique_ptr<core::TTimer> WorkerPollTimer;
   audio::DWORD ActiveNow = 0;
   audio::DWORD ActivePrev = 0;

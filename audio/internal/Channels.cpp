@@ -124,7 +124,7 @@ HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc, void
   auto channel = Channel(handle);
   if (!channel) return 0;
   const DWORD kind = type & ~SYNC_ONETIME;
-  if (kind != SYNC_META && kind != SYNC_END && kind != SYNC_WMA_META) {
+  if (kind != SYNC_META && kind != SYNC_END && kind != SYNC_STALL && kind != SYNC_WMA_META) {
     SetError(ERROR_ILLTYPE);
     return 0;
   }

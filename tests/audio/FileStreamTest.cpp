@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "AudioTestUtil.h"
 #include "TempDir.h"
@@ -171,15 +173,35 @@ TEST(AudioLibrary, PushStreamStallsWhenStarvedAndEndsAfterItsLastData) {
   for (size_t i = 0; i < pcm.size() / 2; ++i)
     pcm[2 * i] = pcm[2 * i + 1] = static_cast<int16_t>(16000 * std::sin(2 * M_PI * 440 * i / 44100.0));
   const DWORD bytes = static_cast<DWORD>(pcm.size() * 2);
+  // The stall sync tells of each running dry (0) and playing on (1).
+  struct TStalls {
+    std::mutex lock;
+    std::vector<DWORD> seen;
+  } stalls;
+  ASSERT_NE(ChannelSetSync(h, SYNC_STALL, 0,
+                           [](HSYNC, DWORD, DWORD data, void* user) {
+                             auto* s = static_cast<TStalls*>(user);
+                             std::lock_guard lock(s->lock);
+                             s->seen.push_back(data);
+                           },
+                           &stalls),
+            0u);
+  auto stallsSeen = [&] {
+    std::lock_guard lock(stalls.lock);
+    return stalls.seen;
+  };
   EXPECT_EQ(StreamPutData(h, pcm.data(), bytes), bytes);
   ASSERT_TRUE(ChannelPlay(h, 0));
   EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
   // Everything taken: starved.
   ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STALLED; }, 2s));
   EXPECT_EQ(ChannelGetPosition(h, POS_DECODE), bytes);
+  EXPECT_TRUE(WaitFor([&] { return stallsSeen().size() == 1; }, 2s));
   // Data returns: it plays on by itself.
   StreamPutData(h, pcm.data(), bytes);
   ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_PLAYING; }, 2s));
+  EXPECT_TRUE(WaitFor([&] { return stallsSeen().size() == 2; }, 2s));
+  EXPECT_EQ(stallsSeen(), (std::vector<DWORD>{0, 1}));
   // The end mark: plays out, stops and is freed.
   StreamPutData(h, pcm.data(), bytes | STREAMPROC_END);
   ASSERT_TRUE(WaitFor([&] { return ChannelIsActive(h) == ACTIVE_STOPPED; }, 3s));

@@ -46,9 +46,10 @@ constexpr TMediaKey MediaKeys[] = {
     {"XF86AudioPlay", 0}, {"XF86AudioStop", 1}, {"XF86AudioNext", 2}, {"XF86AudioPrev", 3}};
 
 // Hidden, the window's own changes come rarely (a hotkey, a new title) and
-// the service's callers are answered at once anyway (MethodCall refreshes).
+// the service's callers are answered at once anyway (MethodCall refreshes):
+// once a second, with the player's status poll.
 constexpr UINT PollMs = 100;
-constexpr UINT HiddenPollMs = 500;
+constexpr UINT HiddenPollMs = 1000;
 
 std::optional<TMenuItem> FindMenuItem(HMENU menu, UINT id) {
   for (const TMenuItem& item : MenuItems(menu)) {
@@ -162,8 +163,10 @@ void TPlayerBus::Poll() {
   if (FWindow.Closing()) return;
   FollowMediaKeys();
   if (FMpris) FMpris->Refresh();
+  // Hidden, the poll keeps to the grid of the other slow polls.
   const UINT wanted = FWindow.Visible() ? PollMs : HiddenPollMs;
-  if (FPoll->Interval() != wanted) FPoll->SetInterval(wanted);
+  const UINT tolerance = FWindow.Visible() ? 0 : core::SlowTimerToleranceMs;
+  if (FPoll->Interval() != wanted || FPoll->Tolerance() != tolerance) FPoll->SetInterval(wanted, tolerance);
 }
 
 // Coming forward from outside also ends hibernation, as an activation does.

@@ -110,9 +110,11 @@ void TPlayerWindow::Tick() {
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
   }
-  // Hidden, nothing is drawn: the tick only looks in once a second (showing
-  // the window brings the frame rate back at once, BehaviourMessage).
-  FTickTimer->SetInterval(Visible() ? TickIntervalMs : HiddenTickIntervalMs);
+  // Hidden, nothing is drawn: the tick only looks in once a second, when
+  // the slow polls wake the program anyway (showing the window brings the
+  // frame rate back at once, BehaviourMessage).
+  if (Visible()) FTickTimer->SetInterval(TickIntervalMs);
+  else FTickTimer->SetInterval(HiddenTickIntervalMs, core::SlowTimerToleranceMs);
   FTickTimer->SetEnabled(true);
 }
 

@@ -26,7 +26,8 @@ bool TPlayerWindow::BehaviourMessage(TMessage& m) {
     }
     case WM_SHOWWINDOW:
       if (m.WParam) {
-        if (FTickTimer && FTickTimer->Interval() != TickIntervalMs) FTickTimer->SetInterval(TickIntervalMs);
+        if (FTickTimer && (FTickTimer->Interval() != TickIntervalMs || FTickTimer->Tolerance()))
+          FTickTimer->SetInterval(TickIntervalMs);
         ApplyTaskbarStyle();
         if (!Backend().IsOffscreen() && NativeWindow()) MarkPlayerWindow(NativeWindow()->NativeHandle());
       }

@@ -3,6 +3,10 @@
 // two favourites on a 127.0.0.1 ICY station.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <thread>
+
 #include "DesktopKit.h"
 #include "FixtureServer.h"
 #include "PlayerWindowKit.h"
@@ -128,6 +132,43 @@ TEST_F(PlayerMprisTest, PlayerctlReadsTheTitleAndDrivesPlaybackAndVolume) {
   ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
   EXPECT_EQ(Option(u"player", u"volume"), u"40");
   EXPECT_EQ(Option(u"player", u"playident"), u"33");
+}
+
+// Hidden, the window thread sleeps through the stream: the player's status
+// poll, the service's poll and the window's tick share one wake-up a
+// second (apart from what the X server and the bus bring), where each on
+// its own timer woke it five times. What the service publishes still
+// follows: the title pushed by the station, playing and stopped.
+TEST_F(PlayerMprisTest, HiddenWhilePlayingTheWindowThreadWakesAboutOnceASecondAndTheServiceStillFollows) {
+  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "options.ini",
+                              "[player]\nautoplay=0\nautohide=1\nplayident=0x21\n[playlist]\nvisible=0\n"
+                              "[application]\nshowbanner=0\nfirstrun=0\n");
+  apptest::TQorProcess qor(FEnv, {});
+  ASSERT_TRUE(CtlUntil({"status"}, "Stopped")) << qor.Stderr();
+  ASSERT_TRUE(WaitFor([&] { return RunTool({"playerctl", "-p", "qor", "play"}).has_value(); }));
+  ASSERT_TRUE(CtlUntil({"status"}, "Playing"));
+  ASSERT_TRUE(CtlUntil({"metadata", "--format", "{{artist}} - {{title}}"}, "Şebnem - Çiçek"));
+  // The window thread's own blocking waits (the loop's sleeps); the
+  // preemptions a loaded machine adds are not counted.
+  auto sleeps = [&] {
+    std::ifstream status("/proc/" + std::to_string(qor.Pid()) + "/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::atol(line.c_str() + line.find(':') + 1);
+    return -1L;
+  };
+  // What starting to play armed settles first.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const long before = sleeps();
+  ASSERT_GE(before, 0);
+  std::this_thread::sleep_for(std::chrono::seconds(6));
+  const long woken = sleeps() - before;
+  EXPECT_LE(woken, 6 * 3) << "wake-ups of the hidden window's thread in six seconds";
+
+  RunTool({"playerctl", "-p", "qor", "stop"});
+  ASSERT_TRUE(CtlUntil({"status"}, "Stopped"));
+  ToolLine({"gdbus", "call", "--session", "--dest", "org.mpris.MediaPlayer2.qor", "--object-path",
+            "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Quit"});
+  ASSERT_EQ(qor.Wait(), 0) << qor.Stderr();
 }
 
 }  // namespace
