@@ -158,9 +158,16 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   const size_t needed = static_cast<size_t>(frames) * static_cast<size_t>(freq) / static_cast<size_t>(std::max(deviceRate, 1)) + 1;
   const size_t chunkFrames = std::max<size_t>({256, static_cast<size_t>(freq) / 100, needed});
   if (chunk_.size() < chunkFrames * chans) chunk_.resize(chunkFrames * chans);
+  // Stereo at the device's rate is added to the mix straight from the
+  // block read, taking no more than the pass needs; anything else goes
+  // through the resampler and the device queue.
+  const bool direct = freq == deviceRate && chans == 2;
+  const float v = std::clamp(volume.load(), 0.0f, 1.0f);
+  size_t mixed = 0;
   bool drained = false;
+  int stallChange = -1;  // 0 ran dry, 1 plays on
   const bool sourceReady = !stalled_.load() || SourceReadyToResume();
-  while (deviceQueue_.Frames() < static_cast<size_t>(frames)) {
+  while (mixed + deviceQueue_.Frames() < static_cast<size_t>(frames)) {
     size_t got = 0;
     bool wake = false;
     {
@@ -168,34 +175,50 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
       size_t available = queue_.Frames();
       bool ended = sourceEnded_.load();
       if (stalled_.load()) {
-        if ((available >= resumeFrames_ && sourceReady) || (ended && available > 0)) stalled_ = false;
-        else if (!(ended && available == 0)) break;
+        if ((available >= resumeFrames_ && sourceReady) || (ended && available > 0)) {
+          stalled_ = false;
+          stallChange = 1;
+        } else if (!(ended && available == 0)) {
+          break;
+        }
       }
       if (available == 0) {
-        if (ended) drained = true;
-        else stalled_ = true;
+        if (ended) {
+          drained = true;
+        } else {
+          stalled_ = true;
+          stallChange = 0;
+        }
         break;
       }
-      got = queue_.Read(chunk_.data(), std::min(available, chunkFrames));
+      const size_t wanted = direct ? static_cast<size_t>(frames) - mixed : chunkFrames;
+      got = queue_.Read(chunk_.data(), std::min({available, chunkFrames, wanted}));
       wake = highWater_ && available > highWater_ / 2 && available - got <= highWater_ / 2;
     }
     if (wake) spaceCv_.notify_all();
     framesTaken_ += got;
     ProcessBlock(chunk_.data(), got);
-    ToDevice(chunk_.data(), got, deviceRate);
+    if (direct) {
+      float* into = mix + mixed * 2;
+      for (size_t i = 0; i < got * 2; ++i) into[i] += chunk_[i] * v;
+      mixed += got;
+    } else {
+      ToDevice(chunk_.data(), got, deviceRate);
+    }
   }
-  const size_t n = std::min<size_t>(static_cast<size_t>(frames), deviceQueue_.Frames());
+  const size_t n = std::min<size_t>(static_cast<size_t>(frames) - mixed, deviceQueue_.Frames());
   if (n > 0) {
     if (converted_.size() < n * 2) converted_.resize(n * 2);
     deviceQueue_.Read(converted_.data(), n);
-    const float v = std::clamp(volume.load(), 0.0f, 1.0f);
-    for (size_t i = 0; i < n * 2; ++i) mix[i] += converted_[i] * v;
+    float* into = mix + mixed * 2;
+    for (size_t i = 0; i < n * 2; ++i) into[i] += converted_[i] * v;
   }
   if (drained && deviceQueue_.Frames() == 0) {
     state_ = ACTIVE_STOPPED;
     stalled_ = false;
     finished_ = true;
   }
+  if (stallChange >= 0) FireSync(SYNC_STALL, static_cast<DWORD>(stallChange));
 }
 
 void TChannel::Scheduled(int64_t aheadFrames, int deviceRate) {

@@ -1,0 +1,96 @@
+// What reaches a device is the stream at its volume, whole: SDL's disk
+// driver (a real device of the library that writes what it is given to a
+// file) records the output, and the recording must hold the tone at the
+// volume set, without a gap, a repeated block or a jump at the edges of the
+// device's buffers. A stereo stream at the device's rate is added to the
+// mix as read; any other goes through the resampler: both are checked.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "AudioTestUtil.h"
+#include "Shell.h"
+#include "TempDir.h"
+
+using namespace audio;
+using audiotest::Media;
+using audiotest::WaitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Plays `name` at `volume` on the disk driver for about a second and a
+// half; returns the stereo float frames written.
+std::vector<float> Recorded(const std::string& name, float volume) {
+  testkit::TempDir dir;
+  const std::string file = (dir.Path() / "out.raw").string();
+  testkit::EnvScope driver("SDL_AUDIODRIVER", "disk");
+  testkit::EnvScope output("SDL_DISKAUDIOFILE", file.c_str());
+  {
+    audiotest::TLibrary library(-1);
+    EXPECT_TRUE(library.ok) << ErrorGetCode();
+    if (!library.ok) return {};
+    const std::string path = Media(name).string();
+    std::u16string wide(path.begin(), path.end());
+    HSTREAM h = StreamCreateFile(0, wide.c_str(), 0, 0, UNICODE);
+    EXPECT_NE(h, 0u) << ErrorGetCode();
+    CHANNELINFO info{};
+    ChannelGetInfo(h, &info);
+    ChannelSetAttribute(h, ATTRIB_VOL, volume);
+    EXPECT_TRUE(ChannelPlay(h, 0));
+    // A second and a half of the stream taken by the mixer.
+    const QWORD bytes = static_cast<QWORD>(info.freq) * info.chans * 2 * 3 / 2;
+    EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= bytes; }, 20s));
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<char> raw((std::istreambuf_iterator<char>(in)), {});
+  std::vector<float> samples(raw.size() / sizeof(float));
+  std::memcpy(samples.data(), raw.data(), samples.size() * sizeof(float));
+  return samples;
+}
+
+void ExpectWholeToneAt(const std::vector<float>& samples, int rate, double amplitude) {
+  // From the first sound on (the device plays silence until the stream
+  // starts), a second of it.
+  size_t start = 0;
+  while (start < samples.size() && std::fabs(samples[start]) < 1e-4f) ++start;
+  start -= start % 2;
+  const size_t frames = static_cast<size_t>(rate);
+  ASSERT_GE(samples.size(), start + frames * 2) << "less than a second of sound was written";
+  std::vector<float> second(samples.begin() + static_cast<long>(start), samples.begin() + static_cast<long>(start + frames * 2));
+  EXPECT_NEAR(audiotest::ToneAmplitude(second, 2, rate, 440), amplitude, amplitude * 0.05);
+  // A sine of 440 Hz moves at most 2 pi 440 / rate of its amplitude from
+  // one frame to the next; a lost or repeated block jumps by far more.
+  const double step = 2 * M_PI * 440 / rate * amplitude * 1.25;
+  double largest = 0;
+  size_t at = 0;
+  for (size_t i = 2; i < second.size(); ++i) {
+    const double jump = std::fabs(second[i] - second[i - 2]);
+    if (jump > largest) {
+      largest = jump;
+      at = i / 2;
+    }
+  }
+  EXPECT_LE(largest, step) << "a jump at frame " << at << " of the second played";
+  for (size_t i = 0; i + 1 < second.size(); i += 2) ASSERT_FLOAT_EQ(second[i], second[i + 1]) << "frame " << i / 2;
+}
+
+}  // namespace
+
+TEST(DeviceOutput, TheDeviceGetsTheStreamAtItsVolumeWithoutAGapStereoOrConverted) {
+  // Both tones at 0.5, played at half volume; the resampler spreads one
+  // channel over both sides at -3 dB each.
+  const struct {
+    const char* Name;
+    double Amplitude;
+  } cases[] = {{"sine440.wav", 0.25}, {"sine440-mono22k.wav", 0.25 * M_SQRT1_2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::vector<float> samples = Recorded(c.Name, 0.5f);
+    ASSERT_FALSE(samples.empty());
+    ExpectWholeToneAt(samples, 44100, c.Amplitude);
+  }
+}
