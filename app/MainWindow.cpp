@@ -114,6 +114,9 @@ void TMainWindow::Build() {
   FStartupTimer = std::make_unique<TWinTimer>(WindowHandle(), StartupTimerMs, StartupTimerId);
   FWidgetTimer = std::make_unique<TWinTimer>(WindowHandle(), WidgetTimerMs, WidgetTimerId);
   FSiteCountTimer = std::make_unique<TWinTimer>(WindowHandle(), SiteCountTimerMs, SiteCountTimerId);
+  // The slow ones tick when the player's slow polls wake the program anyway.
+  FWidgetTimer->SetInterval(WidgetTimerMs, core::SlowTimerToleranceMs);
+  FSiteCountTimer->SetInterval(SiteCountTimerMs, core::SlowTimerToleranceMs);
   FStartupTimer->SetEnabled(true);
 }
 

@@ -95,6 +95,8 @@ void TPlayerWindow::CreateTimers() {
   FVolumeHideTimer = std::make_unique<core::TWinTimer>(self, static_cast<UINT>(std::max(1, FHideTime)), tmVolumeHide);
   FCommandRecordingTimer = std::make_unique<core::TWinTimer>(self, 1000, tmCommandRecording);
   FScheduleTimer = std::make_unique<core::TWinTimer>(self, 1000, tmSchedule);
+  // The idle trim looks in when the slow polls wake the program anyway.
+  FTrimTimer->SetInterval(10000, core::SlowTimerToleranceMs);
   FStartupTimer->SetEnabled(true);
   FTrimTimer->SetEnabled(true);
 }
