@@ -11,12 +11,14 @@
 // while its thumb is dragged: the owner asks for the redraw.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lists/PlayList.h"
 #include "ui/controls/Grips.h"
@@ -150,10 +152,22 @@ private:
   int ThumbTravel() const;
   void PaintRow(int row);
   // Everything the rows in view are drawn from: the list is drawn again
-  // only when this changes, not with every frame of the window.
-  // Writes the look into `look` (its buffer is reused frame after frame).
-  void PaintedLook(std::string& look);
-  std::string FPaintedLook, FLookBuffer;
+  // only when this changes, not with every frame of the window. Compared
+  // field by field with what was drawn last, and brought up to date.
+  struct TRowLook {
+    int32_t Id = 0;
+    int32_t AddressKind = 0;
+    bool Ticked = false;
+    std::u16string Name;
+  };
+  struct TLook {
+    std::array<long long, 16> View{};
+    std::string FontName;
+    std::vector<TRowLook> Rows;
+  };
+  bool LookChanged();
+  TLook FLook;
+  bool FLookKnown = false;
   template <class F>
   auto Updated(F&& work) -> decltype(work());
 

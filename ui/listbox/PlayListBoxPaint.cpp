@@ -1,6 +1,6 @@
 // Painting of the station list box: only the rows in view, each with its
 // fill, its number or check box, and its name.
-#include <charconv>
+#include <cmath>
 #include <string>
 
 #include "support/URLUtils.h"
@@ -30,39 +30,49 @@ std::u16string RowNumber(int index) {
 
 }  // namespace
 
-void TPlayListBoxEx::PaintedLook(std::string& look) {
-  look.clear();
-  auto add = [&look](long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    look.append(digits, end);
-    look += ',';
-  };
-  for (long long value : {(long long)FUpdating, (long long)Count(), (long long)FTopIndex, (long long)FItemIndex,
-                          (long long)FActiveId, (long long)FPressed, (long long)FFocused, (long long)FFavouritesMode,
-                          (long long)FShowCheckBoxes, (long long)FCheckLeft, (long long)FCheckWidth,
-                          (long long)FRowHeight, (long long)FScrollerWidth, (long long)Width(), (long long)Height(),
-                          (long long)(Font().Size() * 100)})
-    add(value);
-  look += Font().Name();
+bool TPlayListBoxEx::LookChanged() {
+  bool changed = !FLookKnown;
+  FLookKnown = true;
+  const std::array<long long, 16> view = {FUpdating,      Count(),      FTopIndex,          FItemIndex,
+                                          FActiveId,      FPressed,     FFocused,           FFavouritesMode,
+                                          FShowCheckBoxes, FCheckLeft,  FCheckWidth,        FRowHeight,
+                                          FScrollerWidth, Width(),      Height(),           std::llround(Font().Size() * 100)};
+  if (view != FLook.View) {
+    FLook.View = view;
+    changed = true;
+  }
+  if (Font().Name() != FLook.FontName) {
+    FLook.FontName = Font().Name();
+    changed = true;
+  }
+  size_t shown = 0;
   const int last = LastVisibleIndex();
   for (int row = FTopIndex; row <= last; ++row) {
     const qor::TPlayItem* item = Item(row);
     if (!item) break;
-    look += '|';
-    add(item->Id);
-    add(item->Ticked);
-    add(item->AddressKind);
-    look.append(reinterpret_cast<const char*>(item->Name.data()), item->Name.size() * sizeof(char16_t));
+    if (shown == FLook.Rows.size()) {
+      FLook.Rows.emplace_back();
+      changed = true;
+    }
+    TRowLook& look = FLook.Rows[shown++];
+    if (look.Id != item->Id || look.AddressKind != item->AddressKind || look.Ticked != item->Ticked ||
+        look.Name != item->Name) {
+      look.Id = item->Id;
+      look.AddressKind = item->AddressKind;
+      look.Ticked = item->Ticked;
+      look.Name = item->Name;
+      changed = true;
+    }
   }
+  if (shown != FLook.Rows.size()) {
+    FLook.Rows.resize(shown);
+    changed = true;
+  }
+  return changed;
 }
 
 void TPlayListBoxEx::Paint() {
-  PaintedLook(FLookBuffer);
-  if (FLookBuffer != FPaintedLook) {
-    FPaintedLook.swap(FLookBuffer);
-    SetRedraw(true);
-  }
+  if (LookChanged()) SetRedraw(true);
   TControlEx::Paint();
 }
 
