@@ -258,18 +258,20 @@ void TBitmapEx::Fill(uint32_t premultiplied) {
 }
 
 bool TBitmapEx::SaveToPng(const std::string& path) const {
-  // Written under a temporary name first so that a failure never leaves a
-  // truncated picture behind.
-  std::string temporary = path + ".tmp";
-  if (cairo_surface_write_to_png(FSurface, temporary.c_str()) != CAIRO_STATUS_SUCCESS) {
-    std::remove(temporary.c_str());
+  // Encoded in memory and written by GLib under a unique temporary name that
+  // is renamed over the target: a failure never leaves a truncated picture
+  // behind, and two writers of one file do not share a temporary file.
+  std::string png;
+  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  if (cairo_surface_write_to_png_stream(FSurface, append, &png) != CAIRO_STATUS_SUCCESS)
     return false;
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  GError* error = nullptr;
+  bool written = g_file_set_contents(path.c_str(), png.data(), static_cast<gssize>(png.size()), &error);
+  if (error) g_error_free(error);
+  return written;
 }
 
 }  // namespace widgets

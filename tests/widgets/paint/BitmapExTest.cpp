@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 using widgets::TBitmapEx;
 
@@ -135,6 +143,39 @@ TEST(BitmapEx, DecodesPngFromDataAndStreamsAndRefusesGarbage) {
   EXPECT_EQ(TBitmapEx::FromData(""), nullptr);
   EXPECT_EQ(TBitmapEx::FromData("not a picture at all"), nullptr);
   EXPECT_EQ(TBitmapEx::FromData(png.substr(0, png.size() / 2)), nullptr);
+}
+
+// Two suites writing the same picture (they share a build folder) used to
+// share one temporary name, so one writer's rename took the other's file away.
+TEST(BitmapEx, SavesOfOnePictureFromTwoWritersEachSucceedAndLeaveAWholeFile) {
+  std::string folder = std::filesystem::temp_directory_path() / ("bitmap-save-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  std::string path = folder + "/picture.png";
+  TBitmapEx first(64, 32), second(64, 32);
+  first.Fill(0xFF102030);
+  second.Fill(0x80404040);
+
+  std::atomic<int> failures{0};
+  auto writer = [&](const TBitmapEx& picture) {
+    for (int i = 0; i < 200; ++i)
+      if (!picture.SaveToPng(path)) ++failures;
+  };
+  std::thread a(writer, std::cref(first)), b(writer, std::cref(second));
+  a.join();
+  b.join();
+  EXPECT_EQ(failures.load(), 0);
+
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto saved = TBitmapEx::FromData(bytes);
+  ASSERT_NE(saved, nullptr);
+  EXPECT_TRUE(saved->Pixel(5, 5) == 0xFF102030u || saved->Pixel(5, 5) == 0x80404040u);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"picture.png"}) << "a temporary file was left behind";
+
+  EXPECT_FALSE(first.SaveToPng(folder + "/no such folder/picture.png"));
+  std::filesystem::remove_all(folder);
 }
 
 TEST(BitmapEx, ResourcePathsFollowTheBundleLayout) {
