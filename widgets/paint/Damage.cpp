@@ -127,6 +127,10 @@ TRect Inside(const TRect& rect, int width, int height) {
   return {std::max(0, rect.Left), std::max(0, rect.Top), std::min(rect.Right, width), std::min(rect.Bottom, height)};
 }
 
+// From this many pixels on a blend goes through cairo: below it, setting up
+// a cairo paint costs more than the pixels.
+constexpr int kCairoBlendArea = 1024;
+
 // d * (255 - a) / 255 + s for each of the four bytes, rounded and
 // saturated as pixman's OVER rounds them, so that a composition equals what
 // cairo paints.
@@ -158,6 +162,17 @@ void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const T
   r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
        std::min(r.Bottom, y + from.Height())};
   if (r.Width() <= 0 || r.Height() <= 0) return;
+  if (r.Width() * r.Height() >= kCairoBlendArea) {
+    // Many pixels: cairo's vector loops, which give the same pixels,
+    // outrun these by far.
+    cairo_t* cr = cairo_create(to.Surface());
+    cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, from.Surface(), x, y);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return;
+  }
   from.Flush();
   to.Flush();
   for (int row = r.Top; row < r.Bottom; ++row) {
