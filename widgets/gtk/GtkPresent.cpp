@@ -1,5 +1,7 @@
 #include "widgets/gtk/GtkPresent.h"
 
+#include "widgets/paint/PixelOver.h"
+
 // X11 after GDK; its macros are not used past this point.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -22,12 +24,6 @@ int ByteOrder() {
   return first ? LSBFirst : MSBFirst;
 }
 
-// x * a / 255 rounded as pixman rounds it.
-inline std::uint32_t MulDiv255(std::uint32_t x, std::uint32_t a) {
-  const std::uint32_t t = x * a + 0x80;
-  return (t + (t >> 8)) >> 8;
-}
-
 }  // namespace
 
 TXPresenter::~TXPresenter() { Release(); }
@@ -40,18 +36,10 @@ void TXPresenter::Release() {
 }
 
 void TXPresenter::OverBackdrop(const std::uint32_t* from, std::uint32_t* to, int count, std::uint32_t backdrop) {
-  const std::uint32_t br = (backdrop >> 16) & 0xFF, bg = (backdrop >> 8) & 0xFF, bb = backdrop & 0xFF;
+  const std::uint32_t below = 0xFF000000u | backdrop;
   for (int i = 0; i < count; ++i) {
     const std::uint32_t p = from[i];
-    if (p >= 0xFF000000u) {
-      to[i] = p;
-      continue;
-    }
-    const std::uint32_t rest = 255 - (p >> 24);
-    const std::uint32_t r = std::min<std::uint32_t>(255, ((p >> 16) & 0xFF) + MulDiv255(br, rest));
-    const std::uint32_t g = std::min<std::uint32_t>(255, ((p >> 8) & 0xFF) + MulDiv255(bg, rest));
-    const std::uint32_t b = std::min<std::uint32_t>(255, (p & 0xFF) + MulDiv255(bb, rest));
-    to[i] = 0xFF000000u | (r << 16) | (g << 8) | b;
+    to[i] = p >= 0xFF000000u ? p : OverPixel(p, below);
   }
 }
 

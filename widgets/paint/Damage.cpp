@@ -1,4 +1,5 @@
 #include "widgets/paint/Damage.h"
+#include "widgets/paint/PixelOver.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -131,19 +132,25 @@ TRect Inside(const TRect& rect, int width, int height) {
 // a cairo paint costs more than the pixels.
 constexpr int kCairoBlendArea = 1024;
 
-// d * (255 - a) / 255 + s for each of the four bytes, rounded and
-// saturated as pixman's OVER rounds them, so that a composition equals what
-// cairo paints.
-inline std::uint32_t Over(std::uint32_t s, std::uint32_t d) {
+}  // namespace
+
+std::uint32_t OverPixel(std::uint32_t s, std::uint32_t d) {
+  // Two bytes at a time (red and blue, then alpha and green), rounded and
+  // saturated as pixman's OVER does it, so that a composition equals what
+  // cairo paints.
+  constexpr std::uint32_t kMask = 0x00FF00FF, kHalf = 0x00800080, kPlusOne = 0x10000100;
   const std::uint32_t rest = 255 - (s >> 24);
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    std::uint32_t t = ((d >> shift) & 0xFF) * rest + 0x80;
-    t = ((t + (t >> 8)) >> 8) + ((s >> shift) & 0xFF);
-    out |= std::min<std::uint32_t>(t, 255) << shift;
-  }
-  return out;
+  const auto part = [&](std::uint32_t x, std::uint32_t y) {
+    std::uint32_t t = (x & kMask) * rest + kHalf;
+    t = ((t + ((t >> 8) & kMask)) >> 8) & kMask;
+    t += y & kMask;
+    t |= kPlusOne - ((t >> 8) & kMask);
+    return t & kMask;
+  };
+  return part(d, s) | (part(d >> 8, s >> 8) << 8);
 }
+
+namespace {
 
 }  // namespace
 
@@ -185,7 +192,7 @@ void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const T
       if (p >= 0xFF000000u)
         d[i] = p;
       else if (p != 0)
-        d[i] = Over(p, d[i]);
+        d[i] = OverPixel(p, d[i]);
     }
   }
   to.MarkDirty();
