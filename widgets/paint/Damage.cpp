@@ -130,7 +130,7 @@ TRect Inside(const TRect& rect, int width, int height) {
 
 // From this many pixels on a blend goes through cairo: below it, setting up
 // a cairo paint costs more than the pixels.
-constexpr int kCairoBlendArea = 1024;
+constexpr int kCairoBlendArea = 256;
 
 }  // namespace
 
