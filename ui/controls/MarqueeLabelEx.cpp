@@ -1,4 +1,5 @@
 #include "ui/controls/MarqueeLabelEx.h"
+#include "widgets/paint/PixelOver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -285,24 +286,12 @@ void TMarqueeLabelEx::DrawText(const TRect& rect) {
 void TMarqueeLabelEx::LayFade(const TFade& fade, const TBitmapEx& picture, const TRect& rect) {
   const TRect part = Intersection(fade.Rect, rect);
   if (IsEmpty(part)) return;
-  // The gradient over the text, as cairo's OVER blends a premultiplied
-  // source: each channel plus the destination's times the source's
-  // transparency, divided by 255 with rounding.
+  // The gradient over the text, as cairo's OVER blends it.
   for (int y = part.Top; y < part.Bottom; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(picture.Bits() + static_cast<size_t>(y) * picture.Stride());
     const std::uint32_t* source =
         fade.Pixels.data() + static_cast<size_t>(y - fade.Rect.Top) * static_cast<size_t>(fade.Rect.Width());
-    for (int x = part.Left; x < part.Right; ++x) {
-      const std::uint32_t s = source[x - fade.Rect.Left], d = row[x];
-      const std::uint32_t keep = 255 - (s >> 24);
-      std::uint32_t out = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        std::uint32_t t = ((d >> shift) & 0xFF) * keep + 0x80;
-        t = ((t + (t >> 8)) >> 8) + ((s >> shift) & 0xFF);
-        out |= std::min<std::uint32_t>(t, 255) << shift;
-      }
-      row[x] = out;
-    }
+    widgets::OverRow(source + (part.Left - fade.Rect.Left), row + part.Left, part.Width());
   }
 }
 

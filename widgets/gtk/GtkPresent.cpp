@@ -36,11 +36,7 @@ void TXPresenter::Release() {
 }
 
 void TXPresenter::OverBackdrop(const std::uint32_t* from, std::uint32_t* to, int count, std::uint32_t backdrop) {
-  const std::uint32_t below = 0xFF000000u | backdrop;
-  for (int i = 0; i < count; ++i) {
-    const std::uint32_t p = from[i];
-    to[i] = p >= 0xFF000000u ? p : OverPixel(p, below);
-  }
+  OverColourRow(from, to, count, backdrop);
 }
 
 bool TXPresenter::Put(GdkWindow* window, const std::uint8_t* pixels, int stride, bool overBackdrop,

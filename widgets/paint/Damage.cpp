@@ -128,30 +128,6 @@ TRect Inside(const TRect& rect, int width, int height) {
   return {std::max(0, rect.Left), std::max(0, rect.Top), std::min(rect.Right, width), std::min(rect.Bottom, height)};
 }
 
-// From this many pixels on a blend goes through cairo: below it, setting up
-// a cairo paint costs more than the pixels.
-constexpr int kCairoBlendArea = 256;
-
-}  // namespace
-
-std::uint32_t OverPixel(std::uint32_t s, std::uint32_t d) {
-  // Two bytes at a time (red and blue, then alpha and green), rounded and
-  // saturated as pixman's OVER does it, so that a composition equals what
-  // cairo paints.
-  constexpr std::uint32_t kMask = 0x00FF00FF, kHalf = 0x00800080, kPlusOne = 0x10000100;
-  const std::uint32_t rest = 255 - (s >> 24);
-  const auto part = [&](std::uint32_t x, std::uint32_t y) {
-    std::uint32_t t = (x & kMask) * rest + kHalf;
-    t = ((t + ((t >> 8) & kMask)) >> 8) & kMask;
-    t += y & kMask;
-    t |= kPlusOne - ((t >> 8) & kMask);
-    return t & kMask;
-  };
-  return part(d, s) | (part(d >> 8, s >> 8) << 8);
-}
-
-namespace {
-
 }  // namespace
 
 void ClearRect(const TBitmapEx& picture, const TRect& rect) {
@@ -169,32 +145,12 @@ void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const T
   r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
        std::min(r.Bottom, y + from.Height())};
   if (r.Width() <= 0 || r.Height() <= 0) return;
-  if (r.Width() * r.Height() >= kCairoBlendArea) {
-    // Many pixels: cairo's vector loops, which give the same pixels,
-    // outrun these by far.
-    cairo_t* cr = cairo_create(to.Surface());
-    cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, from.Surface(), x, y);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    return;
-  }
   from.Flush();
   to.Flush();
-  for (int row = r.Top; row < r.Bottom; ++row) {
-    const auto* s = reinterpret_cast<const std::uint32_t*>(from.Bits() + static_cast<size_t>(row - y) * from.Stride()) +
-                    (r.Left - x);
-    auto* d = reinterpret_cast<std::uint32_t*>(to.Bits() + static_cast<size_t>(row) * to.Stride()) + r.Left;
-    for (int i = 0, n = r.Width(); i < n; ++i) {
-      const std::uint32_t p = s[i];
-      // Most pixels of a skin are opaque or empty.
-      if (p >= 0xFF000000u)
-        d[i] = p;
-      else if (p != 0)
-        d[i] = OverPixel(p, d[i]);
-    }
-  }
+  for (int row = r.Top; row < r.Bottom; ++row)
+    OverRow(reinterpret_cast<const std::uint32_t*>(from.Bits() + static_cast<size_t>(row - y) * from.Stride()) +
+                (r.Left - x),
+            reinterpret_cast<std::uint32_t*>(to.Bits() + static_cast<size_t>(row) * to.Stride()) + r.Left, r.Width());
   to.MarkDirty();
 }
 

@@ -53,8 +53,7 @@ void ClearRect(const TBitmapEx& picture, const TRect& rect);
 // `to` inside `rect` (pixels of `to`), with the very pixels cairo's OVER
 // gives. Both must be ARGB32. A composition blends each child this way per
 // damaged rectangle: a cairo paint (a clip, a pattern and a compositor per
-// call) costs far more than the few pixels of a frame's damage; a large
-// rectangle still goes through cairo.
+// call) costs far more than the few pixels of a frame's damage.
 void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect);
 
 }  // namespace widgets

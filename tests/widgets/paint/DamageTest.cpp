@@ -211,6 +211,26 @@ TEST(PartialRepaintTest, ItsOwnBlendingGivesCairosPixels) {
   BlendOver(child, below, 3, 9, {5, 6, 15, 30});
   EXPECT_EQ(ChangedRect(*bycairo, below).Width(), 0) << "as cairo's OVER paints it, and only there";
 
+  // A large rectangle, at an offset that leaves a tail of fewer than four
+  // pixels a row: every alpha with parts of every value, over random
+  // pixels, runs of opaque and of empty pixels among them.
+  TBitmapEx every(259, 256), under(263, 260);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 259; ++x) {
+      const auto a = static_cast<std::uint32_t>(y), v = static_cast<std::uint32_t>(x) % (a + 1);
+      every.SetPixel(x, y, a << 24 | v << 16 | (a - v) << 8 | ((v * 7) % (a + 1)));
+    }
+  FillRandom(under, random);
+  auto cairoUnder = under.Clone();
+  {
+    cairo_t* cr = cairo_create(cairoUnder->Surface());
+    cairo_set_source_surface(cr, every.Surface(), 3, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+  }
+  BlendOver(every, under, 3, 1, {0, 0, 263, 260});
+  EXPECT_EQ(ChangedRect(*cairoUnder, under).Width(), 0) << "every alpha and part blended as cairo does";
+
   // Without a compositor the window shows the picture over a dark backdrop.
   TBitmapEx screen(37, 23);
   screen.Fill(0xFF191919);
@@ -227,6 +247,22 @@ TEST(PartialRepaintTest, ItsOwnBlendingGivesCairosPixels) {
     TXPresenter::OverBackdrop(reinterpret_cast<const std::uint32_t*>(child.Bits() + y * child.Stride()), row.data(), 37,
                               0x191919);
     for (int x = 0; x < 37; ++x) ASSERT_EQ(row[x], screen.Pixel(x, y)) << x << ", " << y;
+  }
+  TBitmapEx light(259, 256);
+  light.Fill(0xFFE0C8A0);
+  {
+    cairo_t* cr = cairo_create(light.Surface());
+    cairo_set_source_surface(cr, every.Surface(), 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+  }
+  every.Flush();
+  light.Flush();
+  row.resize(259);
+  for (int y = 0; y < 256; ++y) {
+    TXPresenter::OverBackdrop(reinterpret_cast<const std::uint32_t*>(every.Bits() + y * every.Stride()), row.data(),
+                              259, 0xE0C8A0);
+    for (int x = 0; x < 259; ++x) ASSERT_EQ(row[x], light.Pixel(x, y)) << x << ", " << y;
   }
 }
 
