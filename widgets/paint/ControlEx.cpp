@@ -116,12 +116,12 @@ void TControlEx::UpdateLeaf(const TRect& whole) {
   CopyRect(picture, *FLastPicture, changed);
 }
 
-TControlEx::TPlaced TControlEx::PlacedOf(TControl* child) {
+TControlEx::TPlaced TControlEx::PlacedOf(TControl* child, TControlEx* painted) {
   TPlaced placed;
   placed.Child = child;
+  placed.Painted = painted;
   if (!child->Visible()) return placed;
   const int left = child->Left(), top = child->Top();
-  auto* painted = dynamic_cast<TControlEx*>(child);
   if (!painted) {
     placed.Rect = {left, top, left + child->Width(), top + child->Height()};
     return placed;
@@ -148,7 +148,9 @@ void TControlEx::CollectChildren(const TRect& whole) {
   bool same = FPlaced.size() == static_cast<size_t>(ControlCount());
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* child = Controls(i);
-    auto* painted = dynamic_cast<TControlEx*>(child);
+    // The type of a child found in its place last time is known.
+    const bool known = i < static_cast<int>(FPlaced.size()) && FPlaced[static_cast<size_t>(i)].Child == child;
+    TControlEx* painted = known ? FPlaced[static_cast<size_t>(i)].Painted : dynamic_cast<TControlEx*>(child);
     // Whether only the child's own damage changed at its place (not all of it).
     bool partly = false;
     TRect foreign;
@@ -166,7 +168,7 @@ void TControlEx::CollectChildren(const TRect& whole) {
         foreign = child->TakePaintedChange();
       }
     }
-    TPlaced now = PlacedOf(child);
+    TPlaced now = PlacedOf(child, painted);
     if (same && FPlaced[static_cast<size_t>(i)].Child == child) {
       const TPlaced& before = FPlaced[static_cast<size_t>(i)];
       if (!(before == now)) {
@@ -221,7 +223,7 @@ void TControlEx::UpdateComposite(const TRect& whole) {
   } else if (Cached()) {
     for (const TRect& r : FRects) CopyRect(*FOwnPicture, picture, r);
   } else if (blank) {
-    for (const TRect& r : FRects) ClearRect(picture, r);
+    CopyOrClearRects();
   } else {
     ClipToDamage();
     DoPaint();
@@ -238,23 +240,52 @@ void TControlEx::ClipToDamage() {
   FClipped = true;
 }
 
+bool TControlEx::BlendsDirectly(const TPlaced& placed) const {
+  return placed.Painted && placed.Mode == TBlendModeEx::Plain && placed.Opacity == 255 &&
+         placed.Painted->FCanvas->Bitmap().Format() == CAIRO_FORMAT_ARGB32 &&
+         FCanvas->Bitmap().Format() == CAIRO_FORMAT_ARGB32;
+}
+
+void TControlEx::CopyOrClearRects() {
+  const TBitmapEx& picture = FCanvas->Bitmap();
+  FCopied.assign(FRects.size(), nullptr);
+  for (size_t i = 0; i < FRects.size(); ++i) {
+    const TRect& r = FRects[i];
+    const TPlaced* lowest = nullptr;
+    for (const TPlaced& placed : FPlaced) {
+      const TRect& p = placed.Rect;
+      if (p.Width() > 0 && p.Left < r.Right && r.Left < p.Right && p.Top < r.Bottom && r.Top < p.Bottom) {
+        lowest = &placed;
+        break;
+      }
+    }
+    if (lowest && BlendsDirectly(*lowest) && lowest->Rect.Left <= r.Left && lowest->Rect.Top <= r.Top &&
+        r.Right <= lowest->Rect.Right && r.Bottom <= lowest->Rect.Bottom) {
+      CopyPlaced(lowest->Painted->FCanvas->Bitmap(), picture, lowest->Child->Left(), lowest->Child->Top(), r);
+      FCopied[i] = lowest->Child;
+    } else {
+      ClearRect(picture, r);
+    }
+  }
+}
+
 void TControlEx::BlendChildren() {
   const TBitmapEx& picture = FCanvas->Bitmap();
+  const bool copied = FCopied.size() == FRects.size();
   for (const TPlaced& placed : FPlaced) {
     if (placed.Rect.Width() <= 0 || !FDamage.Touches(placed.Rect)) continue;
-    auto* painted = dynamic_cast<TControlEx*>(placed.Child);
-    const bool direct = painted && placed.Mode == TBlendModeEx::Plain && placed.Opacity == 255 &&
-                        painted->FCanvas->Bitmap().Format() == CAIRO_FORMAT_ARGB32 &&
-                        picture.Format() == CAIRO_FORMAT_ARGB32;
-    if (!direct) {
+    if (!BlendsDirectly(placed)) {
       ClipToDamage();
       placed.Child->Present();
       continue;
     }
     // What Present would paint, rectangle by rectangle of the damage.
-    const TBitmapEx& from = painted->FCanvas->Bitmap();
-    for (const TRect& r : FRects) BlendOver(from, picture, placed.Child->Left(), placed.Child->Top(), r);
+    const TBitmapEx& from = placed.Painted->FCanvas->Bitmap();
+    for (size_t i = 0; i < FRects.size(); ++i)
+      if (!copied || FCopied[i] != placed.Child)
+        BlendOver(from, picture, placed.Child->Left(), placed.Child->Top(), FRects[i]);
   }
+  FCopied.clear();
 }
 
 void TControlEx::DoPaint() {

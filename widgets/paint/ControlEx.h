@@ -81,6 +81,7 @@ private:
   // Where and how a child was blended at the last composition.
   struct TPlaced {
     TControl* Child = nullptr;
+    TControlEx* Painted = nullptr;  // the child, when it paints into a canvas
     TRect Rect;  // in this control's pixels; empty while hidden
     std::uint8_t Opacity = 255;
     TBlendModeEx Mode = TBlendModeEx::Plain;
@@ -88,7 +89,13 @@ private:
     TRect Clip;
     bool operator==(const TPlaced&) const = default;
   };
-  static TPlaced PlacedOf(TControl* child);
+  static TPlaced PlacedOf(TControl* child, TControlEx* painted);
+  // Whether `placed` is blended into the canvas by BlendOver.
+  bool BlendsDirectly(const TPlaced& placed) const;
+  // A blank picture: each damaged rectangle that lies inside the lowest
+  // child it touches takes that child's pixels by a copy (which is what
+  // blending over the cleared rectangle gives); the others are cleared.
+  void CopyOrClearRects();
   // Draws the picture again where it changed, adding to FDamage.
   void UpdatePicture();
   void UpdateLeaf(const TRect& whole);
@@ -115,6 +122,8 @@ private:
   // The damage as rectangles while composing, and whether cairo is
   // clipped to it.
   std::vector<TRect> FRects;
+  // For each of FRects, the child copied into it instead of blended.
+  std::vector<const TControl*> FCopied;
   bool FClipped = false;
   TDamageEx FDamage;
   bool FWholeDamage = true;

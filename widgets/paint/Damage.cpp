@@ -154,6 +154,20 @@ void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const T
   to.MarkDirty();
 }
 
+void CopyPlaced(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
+  TRect r = Inside(rect, to.Width(), to.Height());
+  r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
+       std::min(r.Bottom, y + from.Height())};
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  from.Flush();
+  to.Flush();
+  for (int row = r.Top; row < r.Bottom; ++row)
+    std::memcpy(to.Bits() + static_cast<size_t>(row) * to.Stride() + static_cast<size_t>(r.Left) * 4,
+                from.Bits() + static_cast<size_t>(row - y) * from.Stride() + static_cast<size_t>(r.Left - x) * 4,
+                static_cast<size_t>(r.Width()) * 4);
+  to.MarkDirty();
+}
+
 void CopyRect(const TBitmapEx& from, const TBitmapEx& to, const TRect& rect) {
   const int left = std::max(0, rect.Left), top = std::max(0, rect.Top);
   const int right = std::min({rect.Right, from.Width(), to.Width()});

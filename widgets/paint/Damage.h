@@ -47,6 +47,9 @@ private:
 TRect ChangedRect(const TBitmapEx& before, const TBitmapEx& after);
 // Copies the pixels of `rect` (inside both pictures) from `from` to `to`.
 void CopyRect(const TBitmapEx& from, const TBitmapEx& to, const TRect& rect);
+// Copies `from`, placed with its top-left corner at (x, y) of `to`, into
+// `to` inside `rect` (pixels of `to`).
+void CopyPlaced(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect);
 // Makes the pixels of `rect` (inside the picture) transparent.
 void ClearRect(const TBitmapEx& picture, const TRect& rect);
 // Blends `from`, placed with its top-left corner at (x, y) of `to`, over

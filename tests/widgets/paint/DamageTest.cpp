@@ -12,6 +12,7 @@
 #include "widgets/gtk/GtkPresent.h"
 
 using namespace widgets;
+using testpaint::PaintSolid;
 using testpaint::Solid;
 
 namespace {
@@ -167,6 +168,73 @@ TEST(PartialRepaintTest, OnlyWhatChangedIsPresentedAndAnUnchangedFrameNothing) {
   ASSERT_EQ(native.PresentCount, presents + 3);
   EXPECT_EQ(native.Opacity, 200);
   EXPECT_EQ(native.PresentedRects, (std::vector<core::TRect>{{0, 0, 120, 80}}));
+}
+
+// A plain container takes a damaged rectangle from its lowest child by a
+// copy only where that child alone lies below it: a faded child below, a
+// rectangle reaching past the child's edge or a child that blends by rules
+// of its own must still be cleared and blended.
+struct TStack {
+  TWindowEx Window;
+  TControlEx Box;     // plain, no picture of its own
+  TControlEx Shade;   // lowest, faded: never copied
+  TControlEx Plate;   // half over the shade, opaque and translucent parts
+  TControlEx Soft;    // blurred, over the plate's right edge
+  TControlEx Dot;     // moves over all of them and out past the plate
+  int Frame = 0;
+
+  TStack() {
+    Window.SetBounds(0, 0, 90, 50);
+    PaintSolid(Window, 0xFF203040);
+    Place(Box, Window, 5, 5, 80, 40);
+    Place(Shade, Box, 0, 0, 30, 40);
+    Shade.SetOpacity(128);
+    Shade.OnPaint = [this](core::TObject*) {
+      Shade.Canvas().Brush().SetColor(0xFF10C010);
+      Shade.Canvas().FillRect(0, 0, 30, 40);
+    };
+    Place(Plate, Box, 20, 5, 45, 30);
+    Plate.OnPaint = [this](core::TObject*) {
+      Plate.Canvas().Brush().SetColor(0x80404000);
+      Plate.Canvas().FillRect(0, 0, 45, 30);
+      Plate.Canvas().Brush().SetColor(0xFFE0E0E0);
+      Plate.Canvas().FillRect(5 + Frame % 7, 10, 12 + Frame % 7, 20);
+    };
+    Place(Soft, Box, 58, 20, 12, 12);
+    Soft.SetBlendBlurred(1);
+    Soft.OnPaint = [this](core::TObject*) {
+      Soft.Canvas().Brush().SetColor(0xFFFF00FF);
+      Soft.Canvas().FillRect(3, 3, 9, 9);
+    };
+    Place(Dot, Box, 0, 0, 6, 6);
+    Dot.OnPaint = [this](core::TObject*) {
+      Dot.Canvas().Brush().SetColor(0xC0FFFFFF);
+      Dot.Canvas().FillRect(1, 1, 5, 5);
+    };
+    Window.SetVisible(true);
+  }
+
+  void Step() {
+    ++Frame;
+    Dot.SetBounds((Frame * 5) % 78, 3 + (Frame * 3) % 36, 6, 6);
+    if (Frame % 5 == 0) Soft.SetLeft(Soft.Left() == 58 ? 50 : 58);
+  }
+
+  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
+};
+
+TEST(PartialRepaintTest, APlainContainerCopiesOnlyWhereOneChildAloneLiesBelow) {
+  TStack partial, whole;
+  for (int frame = 0; frame < 40; ++frame) {
+    partial.Step();
+    whole.Step();
+    partial.Window.InvalidateTree();
+    whole.Window.RepaintAll();
+    whole.Window.InvalidateTree();
+    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
+      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
+          << "frame " << frame << ", pixel (" << i % 90 << ", " << i / 90 << ")";
+  }
 }
 
 TEST(PartialRepaintTest, ChangedRectFindsTheDifferingPixels) {
