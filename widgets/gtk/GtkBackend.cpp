@@ -397,8 +397,11 @@ class TGtkWindow : public TNativeWindow {
   }
 
   static gboolean OnLeave(GtkWidget*, GdkEventCrossing* e, TGtkWindow* self) {
-    // Leaving into a child GDK window or by a grab is no leave.
-    if (e->detail == GDK_NOTIFY_INFERIOR || e->mode != GDK_CROSSING_NORMAL) return FALSE;
+    // Leaving by a grab is no leave. Leaving into a child GDK window (the
+    // search edit's entry) is one for the painted controls: the window
+    // hears no motion while the pointer is over the entry, so the control
+    // it came from would keep its hover look and its tip.
+    if (e->mode != GDK_CROSSING_NORMAL) return FALSE;
     self->FEvents->NativeLeave();
     return FALSE;
   }

@@ -1,6 +1,7 @@
 // The search edit on the real GTK backend: a GtkEntry over a layered
 // window, typed into by xdotool (Turkish letters too), with the owner
-// seeing the steering keys first and the clipboard working as anywhere.
+// seeing the steering keys first, the clipboard working as anywhere, and
+// the pointer that goes onto it leaving the painted controls.
 #include "tests/widgets/GtkFixture.h"
 
 #include <gdk/gdkx.h>
@@ -14,6 +15,7 @@
 #include "core/Encoding.h"
 #include "tests/ui/window/DesktopKit.h"
 #include "ui/controls/Edit.h"
+#include "widgets/controls/ToolTip.h"
 #include "widgets/paint/WindowEx.h"
 
 using namespace widgets;
@@ -115,6 +117,56 @@ TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
   Settle();
   EXPECT_FALSE(edit.HasFocus());
   EXPECT_FALSE(edit.NativeEdit()->Focused());
+}
+
+// The entry has a GDK window of its own, so the top-level window hears no
+// more motion once the pointer is over it: the painted control it came
+// from must still hear that the pointer left, and its tip must go away.
+TEST_F(EditGtk, MovingOntoTheEntryLeavesThePaintedControlAndPutsItsTipAway) {
+  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  TWindowEx window;
+  window.SetBounds(140, 140, 260, 60);
+  window.OnPaint = [&](core::TObject*) {
+    window.Canvas().Brush().SetColor(0xFF303030);
+    window.Canvas().FillRect(0, 0, window.Width(), window.Height());
+  };
+  TControlEx title(&window);
+  title.SetParent(&window);
+  title.SetBounds(10, 10, 100, 20);
+  title.SetHint(u"Şebnem Ferah — Çocukluğumun Işıkları");
+  title.SetShowHint(true);
+  int enters = 0, leaves = 0;
+  title.OnMouseEnter = [&](core::TObject*) { ++enters; };
+  title.OnMouseLeave = [&](core::TObject*) { ++leaves; };
+  ui::TEdit edit(&window);
+  edit.SetParent(&window);
+  edit.SetBounds(130, 12, 110, 17);
+  window.SetVisible(true);
+  title.SetVisible(true);
+  edit.SetVisible(true);
+  ASSERT_TRUE(edit.SystemEntry()) << "a GtkEntry over the window";
+  TToolTip* tip = TToolTip::Instance();
+  tip->SetEnableTip(true);
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  Settle();
+  const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(widget)));
+
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "40", "20"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "45", "20"}));
+  ASSERT_TRUE(PumpUntil([&] { return enters > 0 && tip->ShownFor() == &title; })) << "the tip over the title";
+  ASSERT_EQ(leaves, 0);
+
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "180", "20"}));
+  EXPECT_TRUE(PumpUntil([&] { return leaves > 0; })) << "the title heard no leave";
+  EXPECT_TRUE(PumpUntil([&] { return tip->ShownFor() == nullptr; })) << "the title's tip stays over the entry";
+
+  // Back from the entry onto the title: motion is heard again.
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "40", "20"}));
+  ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "42", "21"}));
+  EXPECT_TRUE(PumpUntil([&] { return enters > 1; }));
+  RunProgram({"xdotool", "mousemove", "0", "0"});
+  Settle();
 }
 
 }  // namespace
