@@ -42,7 +42,12 @@ bool TPlayerWindow::Pump(int pauseMs) {
 
 bool TPlayerWindow::ListPanelVisible() const { return FListPanel && FListPanel->Visible(); }
 
-void TPlayerWindow::ShowListPanel() { SlideListPanel(true); }
+void TPlayerWindow::ShowListPanel() {
+  // A banner that arrived while the panel was shut (its band opens only
+  // over a shown panel) opens with the panel, as it does at start.
+  if (!SlideListPanel(true)) return;
+  if (FOptions.ReadBool(obShowBanner)) OpenBannerBand();
+}
 
 void TPlayerWindow::HideListPanel() { SlideListPanel(false); }
 

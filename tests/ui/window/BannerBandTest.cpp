@@ -156,3 +156,22 @@ TEST_F(BannerBandTest, TheRecordingNoticeKeepsClearOfTheBandsCloseButton) {
 }
 
 }  // namespace
+
+TEST_F(BannerBandTest, ABannerThatArrivesWhileThePanelIsShutOpensWithThePanel) {
+  Kit.WriteOptions("[player]\nautoplay=0\n[playlist]\nvisible=0\n[application]\nshowbanner=1\n");
+  auto& w = Kit.Open();
+  ASSERT_FALSE(w.ListPanelVisible());
+  app::BannerInfo() = {u"Yeni şarkılar her gün", u"https://banner.example/kampanya", Picture};
+  SendMessage(w.WindowHandle(), app::UM_BANNER_READY);
+  EXPECT_EQ(w.BannerBand(), 0) << "no band over a shut panel";
+  w.ShowListPanel();
+  ASSERT_TRUE(w.ListPanelVisible());
+  ExpectOpenWithTheBanner(w);
+
+  // Switched off by its close button, it stays shut when the panel opens again.
+  w.BannerClose()->OnClick(w.BannerClose(), 0, 0, 0);
+  w.HideListPanel();
+  w.ShowListPanel();
+  EXPECT_EQ(w.BannerBand(), 0);
+  EXPECT_FALSE(w.Banner()->Visible());
+}
