@@ -44,17 +44,25 @@ class Keys:
             f.write(self.gpg("--export"))
 
     def gpg(self, *args, stdin=None):
-        return subprocess.run(["gpg", "--homedir", self.home, "--batch", "--pinentry-mode", "loopback",
-                               "--passphrase", "", *args],
-                              input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              check=True, timeout=120).stdout
+        # The agent gpg starts for the secret key outlives it: stopped
+        # after each use, so that none is left behind however the test ends.
+        try:
+            return subprocess.run(["gpg", "--homedir", self.home, "--batch", "--pinentry-mode", "loopback",
+                                   "--passphrase", "", *args],
+                                  input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                  check=True, timeout=120).stdout
+        finally:
+            self.stop_agent()
+
+    def stop_agent(self):
+        subprocess.run(["gpgconf", "--homedir", self.home, "--kill", "gpg-agent"],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     def clearsign(self, text):
         return self.gpg("--clearsign", "--digest-algo", "SHA256", stdin=text)
 
     def close(self):
-        subprocess.run(["gpgconf", "--homedir", self.home, "--kill", "gpg-agent"],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop_agent()
         shutil.rmtree(self.home, ignore_errors=True)
 
 
