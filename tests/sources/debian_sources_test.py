@@ -198,6 +198,12 @@ class DebianSourceFetch(unittest.TestCase):
     def cached(self):
         return sorted(os.listdir(self.cache)) if os.path.isdir(self.cache) else []
 
+    def security_update(self, version):
+        """A newer release of the package in the security archive's pool."""
+        update = release(version, "0+deb12u1", directory=f"pool/updates/main/q/{PACKAGE}")
+        self.archive.add_files("debian-security", update[1], update[2])
+        return update
+
     def publish_bookworm(self, security_release=None, keys=None, main_extra=""):
         """bookworm with the pinned release, an older one and one of the
         next series, an empty updates suite, and the security suite with
@@ -216,8 +222,7 @@ class DebianSourceFetch(unittest.TestCase):
         _, directory, files = self.pinned
         self.archive.add_files("debian", directory, files)
         # Signed indexes offering a newer release do not replace the pin.
-        newer = release("5.1.11", "0+deb12u1", directory=f"pool/updates/main/q/{PACKAGE}")
-        self.archive.add_files("debian-security", newer[1], newer[2])
+        newer = self.security_update("5.1.11")
         self.publish_bookworm(security_release=newer)
 
         status, output, fields = self.fetch()
@@ -239,8 +244,7 @@ class DebianSourceFetch(unittest.TestCase):
         # same upstream release keeps it), the pinned debian tarball is gone.
         _, directory, files = self.pinned
         self.archive.add_files("debian", directory, {n: d for n, d in files.items() if ".orig." in n})
-        newer = release("5.1.11", "0+deb12u1", directory=f"pool/updates/main/q/{PACKAGE}")
-        self.archive.add_files("debian-security", newer[1], newer[2])
+        newer = self.security_update("5.1.11")
         self.publish_bookworm(security_release=newer)
 
         status, output, fields = self.fetch()
@@ -335,8 +339,7 @@ class DebianSourceFetch(unittest.TestCase):
                                   or n.endswith(".fallback") or n.startswith(".")], [])
 
     def test_the_keyring_is_a_parameter(self):
-        newer = release("5.1.10", "0+deb12u1", directory=f"pool/updates/main/q/{PACKAGE}")
-        self.archive.add_files("debian-security", newer[1], newer[2])
+        newer = self.security_update("5.1.10")
         self.publish_bookworm(keys=self.stranger, security_release=newer)
         status, output, _ = self.fetch()
         self.assertNotEqual(status, 0, output)
