@@ -318,6 +318,14 @@ class TGtkWindow : public TNativeWindow {
     cairo_region_t* region = gdk_cairo_region_create_from_surface(FPicture);
     gtk_widget_shape_combine_region(FWindow, region);
     cairo_region_destroy(region);
+    // GDK hands a new shape to the server only when it next paints the
+    // window, and the pictures reach the window without GDK (DrawNow): a
+    // paint of one pixel makes the outline follow now. Without it a panel
+    // that slid away stayed on screen as a dark face until an exposure.
+    if (GdkWindow* window = gtk_widget_get_window(FWindow)) {
+      const GdkRectangle pixel{0, 0, 1, 1};
+      gdk_window_invalidate_rect(window, &pixel, FALSE);
+    }
   }
 
   void ApplyInputShape() {

@@ -171,6 +171,43 @@ TEST_F(LayeredWindowGtk, ShowsItsAlphaOutlineAndButtonMarginsTakeNoClicks) {
   CheckOutlineAndClicks(true);
 }
 
+// A part of the outline that goes away (a panel hidden, as the recording
+// panel is when a recording stops) leaves the screen at once, although the
+// picture reaches the window without GDK's painting.
+TEST_F(LayeredWindowGtk, APanelHiddenLeavesTheOutlineAtOnce) {
+  ASSERT_FALSE(gdk_screen_is_composited(gdk_screen_get_default())) << "a compositor is already running";
+  TScreenShot before;
+  ASSERT_TRUE(before.Valid());
+  TWindowEx window;
+  window.SetBounds(kX, kY, kW, kH);
+  window.OnPaint = [&](TObject*) {
+    window.Canvas().Brush().SetColor(kPanel);
+    window.Canvas().FillRect(0, 50, kW, kH);
+  };
+  TControlEx face;
+  face.SetParent(&window);
+  face.SetBounds(20, 0, 120, 50);
+  face.OnPaint = [&](TObject*) {
+    face.Canvas().Brush().SetColor(kFace);
+    face.Canvas().FillRect(0, 0, face.Width(), face.Height());
+  };
+  face.SetVisible(true);
+  window.SetVisible(true);
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+  Settle();
+  {
+    TScreenShot shown;
+    ASSERT_TRUE(Near(shown.At(60, 20), kFace));
+    ASSERT_TRUE(Near(shown.At(60, 80), kPanel));
+  }
+  face.SetVisible(false);
+  window.InvalidateTree();
+  EXPECT_TRUE(PumpUntil([&] { return TScreenShot().At(60, 20) == before.At(60, 20); }))
+      << "the hidden face still on the screen";
+  EXPECT_TRUE(Near(TScreenShot().At(60, 80), kPanel));
+}
+
 // With a compositing manager the window keeps its alpha instead of a cut
 // shape, and its input shape must follow the picture instead.
 TEST_F(LayeredWindowGtk, UnderACompositorTransparentPixelsStillTakeNoClicks) {
