@@ -109,7 +109,19 @@ class TGtkWindow : public TNativeWindow {
 
   void SetVisible(bool visible) override {
     if (visible) {
+      // GTK gives a window shown without a focused widget its first
+      // focusable one, the search edit's entry, which then took the keys
+      // meant for the control the toolkit had focused (the station list).
+      const bool noFocus = gtk_window_get_focus(GTK_WINDOW(FWindow)) == nullptr;
       gtk_widget_show(FWindow);
+      if (GtkWidget* taken = noFocus ? gtk_window_get_focus(GTK_WINDOW(FWindow)) : nullptr) {
+        gtk_window_set_focus(GTK_WINDOW(FWindow), nullptr);
+        // Taking the focus so, an entry selects its whole text.
+        if (GTK_IS_EDITABLE(taken)) {
+          const gint caret = gtk_editable_get_position(GTK_EDITABLE(taken));
+          gtk_editable_select_region(GTK_EDITABLE(taken), caret, caret);
+        }
+      }
       // Some window managers forget the position of a window mapped later.
       gtk_window_move(GTK_WINDOW(FWindow), FBounds.Left, FBounds.Top);
     } else {

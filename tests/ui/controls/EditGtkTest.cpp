@@ -169,6 +169,33 @@ TEST_F(EditGtk, MovingOntoTheEntryLeavesThePaintedControlAndPutsItsTipAway) {
   Settle();
 }
 
+// Shown again (from the tray), the window keeps the keys for the control
+// the toolkit has focused: GTK must not hand them to the entry.
+TEST_F(EditGtk, AWindowShownAgainDoesNotFocusTheEntry) {
+  TWindowEx window;
+  window.SetBounds(120, 120, 240, 80);
+  ui::TEdit edit(&window);
+  edit.SetParent(&window);
+  edit.SetBounds(20, 30, 150, 17);
+  window.SetVisible(true);
+  edit.SetVisible(true);
+  ASSERT_TRUE(edit.SystemEntry());
+  edit.SetCaption(u"Radyo Ara");  // the grey placeholder is the entry's text
+  auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
+    Settle();
+    EXPECT_FALSE(edit.NativeEdit()->Focused()) << "round " << round;
+    EXPECT_FALSE(edit.HasFocus()) << "round " << round;
+    int start = -1, end = -1;
+    edit.NativeEdit()->Selection(start, end);
+    EXPECT_EQ(start, end) << "round " << round << ": the text shown selected";
+    window.SetVisible(false);
+    ASSERT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(widget); }));
+    window.SetVisible(true);
+  }
+}
+
 }  // namespace
 
 namespace {
