@@ -317,6 +317,9 @@ void TMarqueeLabelEx::MoveText() {
 }
 
 void TMarqueeLabelEx::Paint() {
+  // Unseen, the caption is neither rendered nor measured: the window paints
+  // it when it shows.
+  if (!ComposedByParent() && PaintHeld()) return;
   if (HandleAllocated() && !Painting() && !Locked() && Cached()) {
     // A new strip asks for a whole redraw itself; so do new fades.
     UpdateStrip();

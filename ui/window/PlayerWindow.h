@@ -278,6 +278,8 @@ class TPlayerWindow : public widgets::TWindowEx {
 
  protected:
   void CreateHandle() override;
+  // Restored from an icon, the frames run again (PlayerWindowShow.cpp).
+  void IconicChanged() override;
 
  private:
   friend class TPlayerSession;
@@ -400,6 +402,8 @@ class TPlayerWindow : public widgets::TWindowEx {
   void BuildSnapList();
   void Snap(widgets::tagWINDOWPOS& pos);
   void ApplyTaskbarStyle();
+  // The frame tick at its full rate (the window shows).
+  void RunFrames();
   void AppCommand(unsigned command);
   // Returns the new mute state (1 muted).
   std::uint8_t ToggleMute();

@@ -94,7 +94,7 @@ void TPlayerWindow::StartupSequence() {
 
 void TPlayerWindow::Tick() {
   FTickTimer->SetEnabled(false);
-  if (Visible()) {
+  if (OnScreen()) {
     if (FVisualization->Visible()) {
       // The controller fills the block only while a stream plays; only
       // the part the bars show is cleared and handed over.
@@ -110,10 +110,10 @@ void TPlayerWindow::Tick() {
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
   }
-  // Hidden, nothing is drawn: the tick only looks in once a second, when
+  // Hidden or iconified, nothing is drawn: the tick only looks in once a second, when
   // the slow polls wake the program anyway (showing the window brings the
   // frame rate back at once, BehaviourMessage).
-  if (Visible()) FTickTimer->SetInterval(TickIntervalMs);
+  if (OnScreen()) FTickTimer->SetInterval(TickIntervalMs);
   else FTickTimer->SetInterval(HiddenTickIntervalMs, core::SlowTimerToleranceMs);
   FTickTimer->SetEnabled(true);
 }

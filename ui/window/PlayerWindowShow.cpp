@@ -26,8 +26,7 @@ bool TPlayerWindow::BehaviourMessage(TMessage& m) {
     }
     case WM_SHOWWINDOW:
       if (m.WParam) {
-        if (FTickTimer && (FTickTimer->Interval() != TickIntervalMs || FTickTimer->Tolerance()))
-          FTickTimer->SetInterval(TickIntervalMs);
+        RunFrames();
         ApplyTaskbarStyle();
         if (!Backend().IsOffscreen() && NativeWindow()) MarkPlayerWindow(NativeWindow()->NativeHandle());
       }
@@ -51,6 +50,17 @@ bool TPlayerWindow::BehaviourMessage(TMessage& m) {
     default:
       return false;
   }
+}
+
+void TPlayerWindow::RunFrames() {
+  if (FTickTimer && (FTickTimer->Interval() != TickIntervalMs || FTickTimer->Tolerance()))
+    FTickTimer->SetInterval(TickIntervalMs);
+}
+
+// Iconified, the window is as unseen as hidden: the tick slows down by
+// itself (Tick); restored, the frames run at once.
+void TPlayerWindow::IconicChanged() {
+  if (!Iconic()) RunFrames();
 }
 
 void TPlayerWindow::ApplyTaskbarStyle() {

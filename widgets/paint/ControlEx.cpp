@@ -63,8 +63,15 @@ void TControlEx::RepaintAll() {
     if (auto* child = dynamic_cast<TControlEx*>(Controls(i))) child->RepaintAll();
 }
 
+bool TControlEx::PaintHeld() {
+  auto* top = dynamic_cast<TControlEx*>(TopLevel());
+  return top && top->HoldsPaints();
+}
+
 void TControlEx::Paint() {
   if (FPainting) return;
+  // Children composed by their parent were let through with it.
+  if (!FDeferPresent && PaintHeld()) return;
   const bool deferred = FDeferPresent;
   FDeferPresent = false;
   FPainting = true;

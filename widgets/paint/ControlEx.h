@@ -35,6 +35,11 @@ public:
   std::uint8_t Opacity() const { return FOpacity; }
   void SetOpacity(std::uint8_t value) { FOpacity = value; }
   bool Painting() const { return FPainting; }
+  // Whether the window this control shows in cannot be seen (withdrawn or
+  // iconified): a paint asked for from outside draws, composes and
+  // presents nothing then. What changed stays pending in the controls, and
+  // the window paints it once when it shows again.
+  bool PaintHeld();
 
   // How Present blends the picture into the parent: plainly with Opacity,
   // blurred with a pass count (Opacity not applied), or clipped to a
@@ -67,6 +72,11 @@ public:
   virtual bool OwnPictureBlank() const;
 
 protected:
+  // A top-level that cannot be seen holds the paints of its tree.
+  virtual bool HoldsPaints() const { return false; }
+  // Whether this paint is part of the parent's composition (which was not
+  // held) rather than asked for from outside.
+  bool ComposedByParent() const { return FDeferPresent; }
   // The whole picture counts as changed at the next paint.
   void DamageWhole() { FWholeDamage = true; }
   // The damage for the window to present; it starts empty again.

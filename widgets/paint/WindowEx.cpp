@@ -12,6 +12,19 @@ void OnNativeRealized(GtkWidget*, gpointer self) {
   window->InvalidateTree();
 }
 
+gboolean OnNativeState(GtkWidget*, GdkEventWindowState* e, gpointer self) {
+  if (e->changed_mask & GDK_WINDOW_STATE_ICONIFIED)
+    static_cast<TWindowEx*>(self)->NativeIconified((e->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0);
+  return FALSE;
+}
+
+// What GDK knows of the window now (a window never mapped is not iconified).
+bool NativeIconic(TNativeWindow* native) {
+  auto* widget = native ? static_cast<GtkWidget*>(native->NativeHandle()) : nullptr;
+  GdkWindow* window = widget ? gtk_widget_get_window(widget) : nullptr;
+  return window && (gdk_window_get_state(window) & GDK_WINDOW_STATE_ICONIFIED);
+}
+
 }  // namespace
 
 TWindowEx::TWindowEx(TComponent* AOwner) : TControlEx(AOwner) {
@@ -50,16 +63,21 @@ void TWindowEx::CreateNativeWindow(const TCreateParams& params) {
   // The first picture goes out while the window is being shown, before the
   // X window exists, so the outline cut from it without a compositor would
   // be lost; presenting again once the window is realized restores it.
-  if (auto* widget = NativeWindow() ? static_cast<GtkWidget*>(NativeWindow()->NativeHandle()) : nullptr)
+  FIconic = false;
+  if (auto* widget = NativeWindow() ? static_cast<GtkWidget*>(NativeWindow()->NativeHandle()) : nullptr) {
     FRealizeHandler = g_signal_connect_after(widget, "realize", G_CALLBACK(OnNativeRealized), this);
+    FStateHandler = g_signal_connect(widget, "window-state-event", G_CALLBACK(OnNativeState), this);
+  }
 }
 
 void TWindowEx::DestroyWindowHandle() {
   if (FRealizeHandler && NativeWindow()) {
-    if (auto* widget = static_cast<GtkWidget*>(NativeWindow()->NativeHandle()))
+    if (auto* widget = static_cast<GtkWidget*>(NativeWindow()->NativeHandle())) {
       g_signal_handler_disconnect(widget, FRealizeHandler);
+      g_signal_handler_disconnect(widget, FStateHandler);
+    }
   }
-  FRealizeHandler = 0;
+  FRealizeHandler = FStateHandler = 0;
   TControlEx::DestroyWindowHandle();
 }
 
@@ -94,7 +112,26 @@ void TWindowEx::Close() {
   if (HandleAllocated()) SendMessage(WindowHandle(), WM_CLOSE);
 }
 
+void TWindowEx::NativeIconified(bool iconic) {
+  if (iconic == FIconic) return;
+  FIconic = iconic;
+  IconicChanged();
+  if (!iconic) InvalidateTree();
+}
+
 void TWindowEx::WndProc(TMessage& m) {
+  // Being shown, the window paints before it counts as visible (its
+  // first picture goes out with it); a window shown again may have been
+  // hidden while iconified.
+  struct TShowing {
+    bool& Flag;
+    bool Before;
+    ~TShowing() { Flag = Before; }
+  } showing{FShowing, FShowing};
+  if (m.Msg == WM_SHOWWINDOW && m.WParam) {
+    FShowing = true;
+    FIconic = NativeIconic(NativeWindow());
+  }
   if (DispatchWindowMessage(*this, *this, m)) return;
   TControlEx::WndProc(m);
   // The canvas already has the new size when OnResize runs.

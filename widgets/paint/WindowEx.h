@@ -5,6 +5,10 @@
 // nothing. (Without a compositor the GTK
 // backend shows the picture opaque over a dark backdrop and cuts the
 // window's outline from the picture's alpha.)
+//
+// A window that cannot be seen (hidden, or iconified) paints nothing: the
+// controls keep what changed, and the window paints it once when it shows
+// again or is restored.
 #pragma once
 
 #include "widgets/controls/Window.h"
@@ -26,6 +30,12 @@ public:
   bool ShowTaskBar() const;
   void SetShowTaskBar(bool value);
   void Close();
+  // Shown and not iconified: whether painting has any use.
+  bool OnScreen() const { return (Visible() || FShowing) && !FIconic; }
+  bool Iconic() const { return FIconic; }
+  // The native window was iconified or restored (the backend's window
+  // state); restored, the window paints what changed meanwhile.
+  void NativeIconified(bool iconic);
 
   void WndProc(TMessage& message) override;
   void Present() override;
@@ -35,6 +45,9 @@ public:
   bool OwnPictureBlank() const override { return !OnPaint; }
 
 protected:
+  bool HoldsPaints() const override { return !OnScreen(); }
+  // After the window was iconified or restored.
+  virtual void IconicChanged() {}
   void CreateParams(TCreateParams& params) override;
   void AdjustNativeParams(TNativeParams& params) override;
   void CreateNativeWindow(const TCreateParams& params) override;
@@ -44,7 +57,10 @@ private:
   bool FAlwaysTop = false;
   bool FTaskBar = false;
   bool FTransparent = false;
-  unsigned long FRealizeHandler = 0;
+  unsigned long FRealizeHandler = 0, FStateHandler = 0;
+  // Set while the window handles being shown, before it counts as visible.
+  bool FShowing = false;
+  bool FIconic = false;
   // The opacity of the last picture presented (-1: none yet).
   int FPresentedOpacity = -1;
 };
