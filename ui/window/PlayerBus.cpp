@@ -162,11 +162,39 @@ void TPlayerBus::FollowMediaKeys() {
 void TPlayerBus::Poll() {
   if (FWindow.Closing()) return;
   FollowMediaKeys();
-  if (FMpris) FMpris->Refresh();
+  if (FMpris && StateInputsChanged()) FMpris->Refresh();
   // Hidden, the poll keeps to the grid of the other slow polls.
   const UINT wanted = FWindow.Visible() ? PollMs : HiddenPollMs;
   const UINT tolerance = FWindow.Visible() ? 0 : core::SlowTimerToleranceMs;
   if (FPoll->Interval() != wanted || FPoll->Tolerance() != tolerance) FPoll->SetInterval(wanted, tolerance);
+}
+
+bool TPlayerBus::StateInputsChanged() {
+  // Compared in place: a poll that finds nothing new (nearly every one)
+  // converts no text and allocates nothing.
+  const TApplication* application = Globals().Application;
+  TStateInputs& seen = FSeen;
+  const bool closed = FWindow.FClosed;
+  const long playState = closed ? 0 : static_cast<long>(FWindow.Send(UM_GET_PLAY_STATE));
+  const int icon = application ? application->IconId() : FArtIcon;
+  const int playing = PlayingFavourite();
+  const int count = FWindow.FFavourites ? FWindow.FFavourites->Count() : 0;
+  const bool hasUrl = !FWindow.FCurrentUrl.empty();
+  if (seen.Known && seen.Closed == closed && seen.PlayState == playState && seen.Icon == icon &&
+      seen.Volume == FWindow.FVolume && seen.Playing == playing && seen.Count == count && seen.HasUrl == hasUrl &&
+      seen.Title == FWindow.FTitle && seen.Name == FWindow.FCurrentName)
+    return false;
+  seen.Known = true;
+  seen.Closed = closed;
+  seen.PlayState = playState;
+  seen.Icon = icon;
+  seen.Volume = FWindow.FVolume;
+  seen.Playing = playing;
+  seen.Count = count;
+  seen.HasUrl = hasUrl;
+  seen.Title = FWindow.FTitle;
+  seen.Name = FWindow.FCurrentName;
+  return true;
 }
 
 // Coming forward from outside also ends hibernation, as an activation does.

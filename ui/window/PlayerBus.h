@@ -66,6 +66,9 @@ class TPlayerBus : public app::TMprisPlayer {
 
  private:
   void Poll();
+  // Whether what State() is made of changed since the last look (true the
+  // first time): the poll builds and compares the whole state only then.
+  bool StateInputsChanged();
   void FollowMediaKeys();
   void ShowWindow();
   std::string ArtUrl();
@@ -79,6 +82,13 @@ class TPlayerBus : public app::TMprisPlayer {
   std::string FArtUrl;
   std::unique_ptr<app::TMprisServer> FMpris;
   std::unique_ptr<core::TTimer> FPoll;
+  // What State() read at the last poll.
+  struct TStateInputs {
+    bool Known = false, Closed = false, HasUrl = false;
+    long PlayState = 0;
+    int Icon = 0, Volume = 0, Playing = -1, Count = 0;
+    std::u16string Title, Name;
+  } FSeen;
 };
 
 }  // namespace ui

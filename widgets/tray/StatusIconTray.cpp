@@ -44,6 +44,8 @@ class TStatusIconHost : public TTrayHost {
     item->Icon = gtk_status_icon_new();
     g_signal_connect(item->Icon, "button-press-event", G_CALLBACK(OnButton), item.get());
     g_signal_connect(item->Icon, "button-release-event", G_CALLBACK(OnButton), item.get());
+    g_signal_connect(item->Icon, "query-tooltip", G_CALLBACK(OnQueryTooltip), item.get());
+    gtk_status_icon_set_has_tooltip(item->Icon, TRUE);
     Apply(*item, true);
     gtk_status_icon_set_visible(item->Icon, TRUE);
     FItems.Insert(std::move(item));
@@ -69,6 +71,7 @@ class TStatusIconHost : public TTrayHost {
   struct TItem {
     TNotifyIconData Data;
     GtkStatusIcon* Icon = nullptr;
+    std::string Tip;  // UTF-8; empty: no tooltip
   };
   static void Drop(TItem& item) {
     g_signal_handlers_disconnect_by_data(item.Icon, &item);
@@ -85,8 +88,16 @@ class TStatusIconHost : public TTrayHost {
         gtk_status_icon_set_from_icon_name(item.Icon, "audio-x-generic");
       }
     }
-    std::string tip = (item.Data.uFlags & NIF_TIP) ? enc::Utf16ToUtf8(item.Data.szTip) : std::string();
-    gtk_status_icon_set_tooltip_text(item.Icon, tip.empty() ? nullptr : tip.c_str());
+    // The tip is handed over when the pointer rests on the icon: setting
+    // it on every change (a new title every few minutes, every few seconds
+    // on some stations) made GTK ask the X server where the pointer is.
+    item.Tip = (item.Data.uFlags & NIF_TIP) ? enc::Utf16ToUtf8(item.Data.szTip) : std::string();
+  }
+
+  static gboolean OnQueryTooltip(GtkStatusIcon*, gint, gint, gboolean, GtkTooltip* tooltip, TItem* item) {
+    if (item->Tip.empty()) return FALSE;
+    gtk_tooltip_set_text(tooltip, item->Tip.c_str());
+    return TRUE;
   }
 
   static gboolean OnButton(GtkStatusIcon*, GdkEventButton* e, TItem* item) {
