@@ -23,11 +23,14 @@ TChannel::TChannel(DWORD handleValue, DWORD flagsValue) : handle(handleValue), f
 
 TChannel::~TChannel() { swr_free(&swr_); }
 
-void TChannel::SetupQueue(size_t highWaterFrames) {
+void TChannel::SetupQueue(size_t highWaterFrames, size_t lowWaterFrames) {
   std::lock_guard lock(mutex_);
   highWater_ = highWaterFrames;
+  lowWater_ = lowWaterFrames ? std::min(lowWaterFrames, highWaterFrames) : highWaterFrames / 2;
   size_t capacity = highWaterFrames ? highWaterFrames + 8192 : static_cast<size_t>(freq);
-  queue_.Reset(chans, capacity);
+  // Beyond the longest window, what may be given to the device and not
+  // played yet stays kept behind the queue's head.
+  queue_.Reset(chans, capacity, kHistoryFrames + static_cast<size_t>(freq) * 2 * kOutputLatencyMs / 1000);
   // Without a high water mark (push streams) the queue holds what its
   // owner puts in; it grows by half seconds to the most it held, where
   // doubling would leave it anywhere up to twice that for the channel's
@@ -37,9 +40,9 @@ void TChannel::SetupQueue(size_t highWaterFrames) {
   // before it plays on, so that a trickle of data does not stutter.
   resumeFrames_ = static_cast<size_t>(freq) / 4;
   if (highWaterFrames) resumeFrames_ = std::min(resumeFrames_, highWaterFrames / 2);
-  // Beyond the longest window, what is queued ahead of the device.
-  history_.Reset(chans, kHistoryFrames + static_cast<size_t>(freq) * 2 * kOutputLatencyMs / 1000);
-  deviceQueue_.Reset(2, 4096);
+  // Only a stream that needs converting goes through the device queue; it
+  // grows to what the conversion gives on first use.
+  deviceQueue_.Reset(2, 0);
 }
 
 bool TChannel::Play(bool restart) {
@@ -91,9 +94,9 @@ DWORD TChannel::IsActive() {
 bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
   std::unique_lock lock(mutex_);
   if (wait && highWater_ && queue_.Frames() >= highWater_) {
-    // Once full, the producer sleeps until half has played: one wake-up per
-    // several blocks instead of one per block.
-    spaceCv_.wait(lock, [&] { return Interrupted() || queue_.Frames() <= highWater_ / 2; });
+    // Once full, the producer sleeps until only the low water mark is left:
+    // one wake-up per many blocks instead of one per block.
+    spaceCv_.wait(lock, [&] { return Interrupted() || queue_.Frames() <= lowWater_; });
   }
   if (Interrupted()) return false;
   queue_.Reserve(frames);
@@ -152,28 +155,26 @@ void TChannel::RequestAbort() {
 void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   if (flushDevice_.exchange(false)) deviceQueue_.Clear();
   if (state_.load() != ACTIVE_PLAYING) return;
-  // What this pass needs in one read where the queue holds it: a device
-  // buffer is a tenth of a second, and each read takes the queue's lock and
-  // runs effects, encoders and the history once.
+  // Stereo at the device's rate is added to the mix straight from the
+  // queue's ring, where it then stays kept for the recent data; anything
+  // else goes through the resampler and the device queue, in pieces of
+  // what the pass needs.
   const size_t needed = static_cast<size_t>(frames) * static_cast<size_t>(freq) / static_cast<size_t>(std::max(deviceRate, 1)) + 1;
   const size_t chunkFrames = std::max<size_t>({256, static_cast<size_t>(freq) / 100, needed});
-  if (chunk_.size() < chunkFrames * chans) chunk_.resize(chunkFrames * chans);
-  // Stereo at the device's rate is added to the mix straight from the
-  // block read, taking no more than the pass needs; anything else goes
-  // through the resampler and the device queue.
   const bool direct = freq == deviceRate && chans == 2;
   const float v = std::clamp(volume.load(), 0.0f, 1.0f);
   size_t mixed = 0;
   bool drained = false;
+  bool wake = false;
   int stallChange = -1;  // 0 ran dry, 1 plays on
   const bool sourceReady = !stalled_.load() || SourceReadyToResume();
-  while (mixed + deviceQueue_.Frames() < static_cast<size_t>(frames)) {
-    size_t got = 0;
-    bool wake = false;
-    {
-      std::lock_guard lock(mutex_);
-      size_t available = queue_.Frames();
-      bool ended = sourceEnded_.load();
+  {
+    // One lock for the pass: the frames are worked on where they lie, and
+    // neither a producer nor a clear may move them meanwhile.
+    std::lock_guard lock(mutex_);
+    while (mixed + deviceQueue_.Frames() < static_cast<size_t>(frames)) {
+      const size_t available = queue_.Frames();
+      const bool ended = sourceEnded_.load();
       if (stalled_.load()) {
         if ((available >= resumeFrames_ && sourceReady) || (ended && available > 0)) {
           stalled_ = false;
@@ -192,20 +193,25 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
         break;
       }
       const size_t wanted = direct ? static_cast<size_t>(frames) - mixed : chunkFrames;
-      got = queue_.Read(chunk_.data(), std::min({available, chunkFrames, wanted}));
-      wake = highWater_ && available > highWater_ / 2 && available - got <= highWater_ / 2;
-    }
-    if (wake) spaceCv_.notify_all();
-    framesTaken_ += got;
-    ProcessBlock(chunk_.data(), got);
-    if (direct) {
-      float* into = mix + mixed * 2;
-      for (size_t i = 0; i < got * 2; ++i) into[i] += chunk_[i] * v;
-      mixed += got;
-    } else {
-      ToDevice(chunk_.data(), got, deviceRate);
+      const size_t got = std::min(available, wanted);
+      const TPcmRing::TRuns runs = queue_.Front(got);
+      for (const auto& [data, count] : {std::pair{runs.first, runs.firstFrames}, std::pair{runs.second, runs.secondFrames}}) {
+        if (count == 0) continue;
+        ProcessBlock(data, count);
+        if (direct) {
+          float* into = mix + mixed * 2;
+          for (size_t i = 0; i < count * 2; ++i) into[i] += data[i] * v;
+          mixed += count;
+        } else {
+          ToDevice(data, count, deviceRate);
+        }
+      }
+      queue_.Drop(got);
+      framesTaken_ += got;
+      wake = wake || (highWater_ && available > lowWater_ && available - got <= lowWater_);
     }
   }
+  if (wake) spaceCv_.notify_all();
   const size_t n = std::min<size_t>(static_cast<size_t>(frames) - mixed, deviceQueue_.Frames());
   if (n > 0) {
     if (converted_.size() < n * 2) converted_.resize(n * 2);
@@ -223,12 +229,13 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
 
 void TChannel::Scheduled(int64_t aheadFrames, int deviceRate) {
   const int64_t frames = aheadFrames + static_cast<int64_t>(deviceQueue_.Frames());
-  std::lock_guard lock(historyMutex_);
-  newestDue_ = std::chrono::steady_clock::now() + std::chrono::microseconds(frames * 1000000 / std::max(deviceRate, 1));
+  const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(frames * 1000000 / std::max(deviceRate, 1));
+  newestDue_ = due.time_since_epoch().count();
 }
 
-size_t TChannel::NotYetPlayedLocked() const {
-  const auto left = newestDue_ - std::chrono::steady_clock::now();
+size_t TChannel::NotYetPlayed() const {
+  const auto due = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(newestDue_.load()));
+  const auto left = due - std::chrono::steady_clock::now();
   if (left <= left.zero()) return 0;
   return static_cast<size_t>(std::chrono::duration<double>(left).count() * freq);
 }
@@ -238,18 +245,8 @@ void TChannel::ProcessBlock(float* data, size_t frames) {
     std::lock_guard lock(fxMutex_);
     for (auto& fx : fx_) fx.filter.Process(data, frames, chans);
   }
-  {
-    std::lock_guard lock(encoderMutex_);
-    for (auto& encoder : encoders_) encoder->Feed(data, frames, chans);
-  }
-  std::lock_guard lock(historyMutex_);
-  if (frames >= history_.Capacity()) {
-    history_.Clear();
-    history_.Write(data + (frames - history_.Capacity()) * chans, history_.Capacity());
-  } else {
-    if (history_.Space() < frames) history_.Drop(frames - history_.Space());
-    history_.Write(data, frames);
-  }
+  std::lock_guard lock(encoderMutex_);
+  for (auto& encoder : encoders_) encoder->Feed(data, frames, chans);
 }
 
 void TChannel::ToDevice(const float* data, size_t frames, int deviceRate) {
@@ -339,10 +336,11 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
     }
     const int n = 256 << kind;
     std::vector<float> recent(static_cast<size_t>(n) * chans);
+    const size_t skip = NotYetPlayed();
     size_t got;
     {
-      std::lock_guard lock(historyMutex_);
-      got = history_.PeekLast(recent.data(), static_cast<size_t>(n), NotYetPlayedLocked());
+      std::lock_guard lock(mutex_);
+      got = queue_.PeekKept(recent.data(), static_cast<size_t>(n), skip);
     }
     ComputeSpectrum(recent.data(), got, chans, n, static_cast<float*>(buffer));
     return static_cast<DWORD>(n / 2 * sizeof(float));
@@ -352,9 +350,10 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
   const size_t sampleBytes = asFloat ? 4 : 2;
   size_t frames = bytes / (sampleBytes * chans);
   std::vector<float> recent(std::min(frames, kHistoryFrames) * chans);
+  const size_t skip = NotYetPlayed();
   {
-    std::lock_guard lock(historyMutex_);
-    frames = history_.PeekLast(recent.data(), std::min(frames, kHistoryFrames), NotYetPlayedLocked());
+    std::lock_guard lock(mutex_);
+    frames = queue_.PeekKept(recent.data(), std::min(frames, kHistoryFrames), skip);
     recent.resize(frames * chans);
   }
   if (asFloat) {

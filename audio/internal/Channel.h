@@ -1,7 +1,8 @@
 // A playable channel: a queue of decoded PCM in the stream's own format,
 // filled by its source (decoder thread, network decoder, push calls) and
-// emptied by the mixer, which runs effects, encoder feeds, the spectrum
-// history and volume on the way to the output.
+// emptied by the mixer, which runs effects, encoder feeds and volume on the
+// way to the output. What was played last stays in the queue's ring for
+// the recent data and the spectrum.
 #pragma once
 
 #include <atomic>
@@ -43,8 +44,10 @@ class TChannel {
   std::string filename;
 
   // Sets up the PCM queue for the format above. `highWaterFrames` is how
-  // much a producer may queue before FillPcm waits; 0 means no limit.
-  void SetupQueue(size_t highWaterFrames);
+  // much a producer may queue before FillPcm waits (0: no limit); a waiting
+  // producer goes on once no more than `lowWaterFrames` are left (0: half
+  // the high water mark).
+  void SetupQueue(size_t highWaterFrames, size_t lowWaterFrames = 0);
 
   // ---- control (any thread)
   bool Play(bool restart);
@@ -160,14 +163,18 @@ class TChannel {
 
  private:
   void ProcessBlock(float* data, size_t frames);
-  // History frames given to the mixer that have not played yet.
-  size_t NotYetPlayedLocked() const;
+  // Frames given to the mixer that have not played yet.
+  size_t NotYetPlayed() const;
   void ToDevice(const float* data, size_t frames, int deviceRate);
 
   std::mutex mutex_;
   std::condition_variable spaceCv_;
+  // The frames given to the mixer last stay kept in its ring: the recent
+  // data and the spectrum are read from there at the frame that plays now,
+  // `newestDue_` after the newest one was given.
   TPcmRing queue_;
   size_t highWater_ = 0;
+  size_t lowWater_ = 0;
   size_t resumeFrames_ = 0;
   std::atomic<int> state_{ACTIVE_STOPPED};
   std::atomic<bool> stalled_{false};
@@ -177,18 +184,12 @@ class TChannel {
   std::atomic<bool> starting_{false};
 
   // Mixer-only data.
-  std::vector<float> chunk_;
   std::vector<float> converted_;
   TPcmRing deviceQueue_;
   SwrContext* swr_ = nullptr;
   int swrRate_ = 0;
 
-  std::mutex historyMutex_;
-  // The newest frames given to the mixer; the recent data and the spectrum
-  // are read from it at the frame that plays now, `newestDue_` before the
-  // newest one.
-  TPcmRing history_;
-  std::chrono::steady_clock::time_point newestDue_;  // under historyMutex_
+  std::atomic<std::chrono::steady_clock::rep> newestDue_{0};
 
   std::mutex syncMutex_;
   struct TSync {

@@ -42,6 +42,13 @@ fs::path Media(const std::string& name) {
              path.string();
     if (name == "sine440.wma") return ff + src + "-c:a wmav2 -b:a 128k " + path.string();
     if (name == "sine440_2s.mp3") return ff + sine(440, 0.5, 2) + "-c:a libmp3lame -b:a 128k " + path.string();
+    // Two different tones that start at full swing: the first frame of the
+    // file is the first sound a device plays, and a swapped or shifted side
+    // shows. The raw file holds the same samples for comparing.
+    const std::string tones =
+        "-f lavfi -i \"aevalsrc=0.5*cos(440*2*PI*t)|0.25*cos(1250*2*PI*t)+0.2*cos(97*2*PI*t):s=44100:d=3\" ";
+    if (name == "tones.wav") return ff + tones + "-c:a pcm_s16le " + path.string();
+    if (name == "tones.raw") return ff + tones + "-f s16le -c:a pcm_s16le " + path.string();
     if (name == "sine1000.wav") return ff + sine(1000, 0.1, 10) + "-c:a pcm_s16le " + path.string();
     if (name == "sine100.wav") return ff + sine(100, 0.1, 10) + "-c:a pcm_s16le " + path.string();
     if (name == "hls/index.m3u8")

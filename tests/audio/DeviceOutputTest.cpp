@@ -4,8 +4,11 @@
 // volume set, without a gap, a repeated block or a jump at the edges of the
 // device's buffers. A stereo stream at the device's rate is added to the
 // mix as read; any other goes through the resampler: both are checked.
+// Every sample of a stereo stream at the device's rate arrives exactly as
+// decoded, times the volume.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -94,5 +97,31 @@ TEST(DeviceOutput, TheDeviceGetsTheStreamAtItsVolumeWithoutAGapStereoOrConverted
     const std::vector<float> samples = Recorded(c.Name, 0.5f);
     ASSERT_FALSE(samples.empty());
     ExpectWholeToneAt(samples, 44100, c.Amplitude);
+  }
+}
+
+TEST(DeviceOutput, EverySampleOfAStereoStreamArrivesExactlyAtItsVolume) {
+  std::ifstream in(Media("tones.raw"), std::ios::binary);
+  std::vector<char> raw((std::istreambuf_iterator<char>(in)), {});
+  std::vector<float> decoded(raw.size() / 2);
+  for (size_t i = 0; i < decoded.size(); ++i) {
+    int16_t s;
+    std::memcpy(&s, raw.data() + 2 * i, 2);
+    decoded[i] = static_cast<float>(s) / 32768.0f;
+  }
+  ASSERT_GE(decoded.size(), 44100u * 2 * 2);
+  for (float volume : {1.0f, 0.5f}) {
+    SCOPED_TRACE(volume);
+    const std::vector<float> samples = Recorded("tones.wav", volume);
+    // The device plays silence until the stream's first frame, which is
+    // not silent.
+    size_t start = 0;
+    while (start < samples.size() && samples[start] == 0.0f) ++start;
+    ASSERT_EQ(start % 2, 0u) << "the first sound is not a left sample";
+    const size_t count = 44100 * 2;  // a second, past several device buffers
+    ASSERT_GE(samples.size(), start + count) << "less than a second of sound was written";
+    for (size_t i = 0; i < count; ++i)
+      ASSERT_EQ(samples[start + i], std::clamp(0.0f + decoded[i] * volume, -1.0f, 1.0f))
+          << "frame " << i / 2 << (i % 2 ? " right" : " left");
   }
 }

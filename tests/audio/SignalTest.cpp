@@ -123,3 +123,55 @@ TEST(Signal, SpectrumPeaksInTheRightBinWithTheAgreedScale) {
   EXPECT_NEAR(static_cast<double>(smallPeak), hz / (44100.0 / 256), 1.0);
   EXPECT_EQ(ChannelGetData(h, small.data(), DATA_FFT256 + 9), static_cast<DWORD>(-1));
 }
+
+TEST(Signal, RecentDataIsTheUnbrokenRunOfFramesPlayingNow) {
+  audiotest::TLibrary library;
+  // Every frame numbered (left n / 2^20, right its negative: exact floats),
+  // pushed in pieces while playing, so that the queue is written, grows
+  // and wraps while what was played is read back.
+  constexpr float kStep = 1.0f / 1048576.0f;
+  HSTREAM h = StreamCreate(44100, 2, SAMPLE_FLOAT, STREAMPROC_PUSH, nullptr);
+  ASSERT_NE(h, 0u);
+  size_t pushed = 0;
+  auto push = [&](size_t frames) {
+    std::vector<float> pcm;
+    for (size_t i = 0; i < frames; ++i, ++pushed) {
+      pcm.push_back(static_cast<float>(pushed) * kStep);
+      pcm.push_back(-static_cast<float>(pushed) * kStep);
+    }
+    StreamPutData(h, pcm.data(), static_cast<DWORD>(pcm.size() * sizeof(float)));
+  };
+  push(44100 / 2);
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  const auto taken = [&] { return static_cast<int64_t>(ChannelGetPosition(h, POS_BYTE) / 8); };
+  int checks = 0;
+  while (pushed < 44100 * 3) {
+    // Pieces larger than what plays meanwhile: the queue grows as well.
+    push(44100 / 5);
+    if (taken() < 8192) {
+      std::this_thread::sleep_for(50ms);
+      continue;
+    }
+    const int64_t before = taken();
+    const std::vector<float> recent = audiotest::RecentSamples(h, 4096, 2);
+    const int64_t after = taken();
+    ASSERT_EQ(recent.size(), 4096u * 2);
+    for (size_t i = 0; i < recent.size(); i += 2) {
+      ASSERT_EQ(recent[i + 1], -recent[i]) << "frame " << i / 2;
+      if (i > 0) {
+        ASSERT_EQ(recent[i] - recent[i - 2], kStep) << "a break at frame " << i / 2;
+      }
+    }
+    // The newest frame is one given to the output, at most what the
+    // no-sound device keeps ahead of its clock (100 ms) before the last
+    // one given (double that, for a mixer running late on a loaded
+    // machine).
+    const auto newest = static_cast<int64_t>(recent[recent.size() - 2] / kStep);
+    EXPECT_LT(newest, after);
+    EXPECT_GE(newest, before - 8820);
+    ++checks;
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_GE(checks, 5);
+  StreamFree(h);
+}
