@@ -417,11 +417,13 @@ class TGtkWindow : public TNativeWindow {
   }
 
   static gboolean OnLeave(GtkWidget*, GdkEventCrossing* e, TGtkWindow* self) {
-    // Leaving by a grab is no leave. Leaving into a child GDK window (the
-    // search edit's entry) is one for the painted controls: the window
-    // hears no motion while the pointer is over the entry, so the control
-    // it came from would keep its hover look and its tip.
-    if (e->mode != GDK_CROSSING_NORMAL) return FALSE;
+    // Leaving by a pointer grab (a window drag, a menu) is no leave.
+    // Leaving into a child GDK window (the search edit's entry) is one for
+    // the painted controls, and so is a modal dialog's GTK grab: the window
+    // hears no motion while the pointer is over the entry or the dialog
+    // holds it, so the control it came from would keep its hover look and
+    // its tip.
+    if (e->mode != GDK_CROSSING_NORMAL && e->mode != GDK_CROSSING_GTK_GRAB) return FALSE;
     self->FEvents->NativeLeave();
     return FALSE;
   }

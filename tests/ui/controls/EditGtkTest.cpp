@@ -165,6 +165,16 @@ TEST_F(EditGtk, MovingOntoTheEntryLeavesThePaintedControlAndPutsItsTipAway) {
   ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "40", "20"}));
   ASSERT_TRUE(RunProgram({"xdotool", "mousemove", "--window", xid, "42", "21"}));
   EXPECT_TRUE(PumpUntil([&] { return enters > 1; }));
+
+  // A modal dialog (the options sheet opened from a button) takes the
+  // pointer from the window: the control under it loses its hover look.
+  const int leavesBefore = leaves;
+  GtkWidget* dialog = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_move(GTK_WINDOW(dialog), 600, 600);
+  gtk_widget_show(dialog);
+  EXPECT_TRUE(PumpUntil([&] { return leaves > leavesBefore; })) << "the title kept its hover under a dialog";
+  gtk_widget_destroy(dialog);
   RunProgram({"xdotool", "mousemove", "0", "0"});
   Settle();
 }
