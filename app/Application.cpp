@@ -64,7 +64,7 @@ class TApplication::TEndpoint : public platform::TInstanceReceiver {
 
   std::intptr_t InstanceOpen(const std::string& target) override {
     if (!FApp.FMainWindow || !core::IsWindow(FApp.FMainWindow->WindowHandle())) return 0;
-    FApp.FMainWindow->OpenTarget(W(target));
+    FApp.FMainWindow->OpenTarget(enc::FileNameToWide(target));
     return 1;
   }
 
@@ -117,9 +117,11 @@ int TApplication::Run() {
   }
 
   // Before anything changes the current folder, which relative paths mean.
+  // Targets are file names: their bytes go on as they came.
   FTargets.clear();
   for (const auto& target : FParameters->Targets())
-    if (auto resolved = platform::ResolveOpenTarget(U(target)); !resolved.empty()) FTargets.push_back(resolved);
+    if (auto resolved = platform::ResolveOpenTarget(enc::WideToFileName(target)); !resolved.empty())
+      FTargets.push_back(resolved);
   g.OpensTargets = !FTargets.empty();
 
   int exitCode = 0;
@@ -147,7 +149,7 @@ int TApplication::Run() {
       ActivateOther();
     } else {
       if (FMainWindow)
-        for (const auto& target : FTargets) FMainWindow->OpenTarget(W(target));
+        for (const auto& target : FTargets) FMainWindow->OpenTarget(enc::FileNameToWide(target));
       RunMessageLoop();
     }
   } catch (const std::exception& e) {

@@ -11,7 +11,10 @@ TParameterList::TParameterList(const std::vector<std::u16string>& arguments) {
 }
 
 TParameterList::TParameterList(int argc, const char* const* argv) {
-  for (int i = 1; i < argc; ++i) Add(enc::BytesToWide(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    FBytes.emplace_back(argv[i]);
+    Add(enc::BytesToWide(argv[i]));
+  }
 }
 
 namespace {
@@ -53,7 +56,10 @@ std::vector<std::u16string> TParameterList::Targets() const {
   for (int i = 0; i < Count(); ++i) {
     const std::u16string& line = Get(i);
     // The value of a switch before it is no file to open.
-    if (IsValue(line) && !(i > 0 && TakesValue(Get(i - 1)))) targets.push_back(line);
+    if (!IsValue(line) || (i > 0 && TakesValue(Get(i - 1)))) continue;
+    // The bytes stand in for the line only while the list is as main() gave it.
+    bool bytes = FBytes.size() == static_cast<size_t>(Count()) && enc::BytesToWide(FBytes[i]) == line;
+    targets.push_back(bytes ? enc::FileNameToWide(FBytes[i]) : line);
   }
   return targets;
 }

@@ -40,7 +40,9 @@ class TParameterList : public TWStringList {
   // "--help", "-help", "-h", "-?" or "/?".
   bool HelpRequested() const;
   // The arguments that are no switches (not starting with "-", not "/?"):
-  // files and addresses to open, in order.
+  // files and addresses to open, in order. Given as bytes, they keep them
+  // (enc::FileNameToWide), so that a file name that is not UTF-8 still
+  // names its file.
   std::vector<std::u16string> Targets() const;
 
   // The values the player window reads when it opens: "-duration" as a
@@ -48,6 +50,11 @@ class TParameterList : public TWStringList {
   // "-volume" when it is a number, else the stored volume.
   double DurationValue() const;
   int VolumeValue(int storedVolume) const;
+
+ private:
+  // The arguments as main() got them, line by line; empty when the list
+  // was made from wide texts.
+  std::vector<std::string> FBytes;
 };
 
 }  // namespace app

@@ -161,4 +161,45 @@ std::string BytesToUtf8(std::string_view text) {
   return IsValidUtf8(text) ? std::string(text) : Utf16ToUtf8(Cp1254ToUtf16(text));
 }
 
+std::u16string FileNameToWide(std::string_view name) {
+  std::u16string out;
+  out.reserve(name.size());
+  size_t i = 0;
+  while (i < name.size()) {
+    size_t start = i;
+    int32_t cp = DecodeUtf8(name, i);
+    if (cp < 0) {
+      // Only the first byte is taken: the next one may begin a valid sequence.
+      out += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(name[start]));
+      i = start + 1;
+    } else if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string WideToFileName(std::u16string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  size_t from = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    // Only an unpaired U+DC80..U+DCFF stands for a byte: a low surrogate
+    // after a high one is half of a character.
+    bool escaped = i < name.size() && name[i] >= 0xDC80 && name[i] <= 0xDCFF &&
+                   !(i > 0 && name[i - 1] >= 0xD800 && name[i - 1] <= 0xDBFF);
+    if (i < name.size() && !escaped) continue;
+    out += Utf16ToUtf8(name.substr(from, i - from));
+    if (escaped) out += static_cast<char>(name[i] & 0xFF);
+    from = i + 1;
+  }
+  return out;
+}
+
+std::u16string FileNameDisplay(std::u16string_view name) { return BytesToWide(WideToFileName(name)); }
+
 }  // namespace enc

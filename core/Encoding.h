@@ -29,4 +29,15 @@ std::string Utf16ToCp1254(std::u16string_view text);
 std::u16string BytesToWide(std::string_view text);
 std::string BytesToUtf8(std::string_view text);
 
+// File names are bytes to the file system, and a name that is not UTF-8
+// must still open its file after a trip through a wide text. Valid UTF-8
+// reads as usual; every byte that is not part of a valid sequence becomes
+// the unpaired surrogate U+DC00 + byte, which WideToFileName turns back
+// into that byte. For showing such a name use FileNameDisplay.
+std::u16string FileNameToWide(std::string_view name);
+std::string WideToFileName(std::u16string_view name);
+// A readable form of a name made by FileNameToWide: the bytes it stands
+// for, read as BytesToWide reads them.
+std::u16string FileNameDisplay(std::u16string_view name);
+
 }  // namespace enc

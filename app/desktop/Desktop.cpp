@@ -110,7 +110,7 @@ TDesktopPart* AddDesktop(TMainWindow& controller, bool display) {
       HDROP Drop;
     };
     std::vector<std::string> paths;
-    for (const auto& file : files) paths.push_back(enc::Utf16ToUtf8(file));
+    for (const auto& file : files) paths.push_back(enc::WideToFileName(file));
     auto* delivery = new TDelivery{player, CreateDrop(paths, TPoint{0, 0})};
     g_idle_add_full(
         G_PRIORITY_DEFAULT_IDLE,

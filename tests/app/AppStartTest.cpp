@@ -46,6 +46,13 @@ TEST(AppStartTest, SwitchesMatchWholeOrBeforeEquals) {
   EXPECT_TRUE(bytes.HelpRequested());
   EXPECT_EQ(bytes.Name().Value, u"Şehir") << "arguments that are not UTF-8 are read as Windows-1254";
   EXPECT_TRUE(bytes.Targets().empty());
+  // A file name keeps its bytes; the value of a switch is text.
+  const char* files[] = {"/usr/bin/qor", "-name", "\xDE" "ehir", "/tmp/\xDE" "arki.mp3", "liste.rpf"};
+  TParameterList named(5, files);
+  EXPECT_EQ(named.Name().Value, u"Şehir");
+  ASSERT_EQ(named.Targets().size(), 2u);
+  EXPECT_EQ(enc::WideToFileName(named.Targets()[0]), "/tmp/\xDE" "arki.mp3");
+  EXPECT_EQ(named.Targets()[1], u"liste.rpf");
 
   TParameterList open({u"-mute", u"/?", u"http://a/", u"", u"liste.rpf", u"-play"});
   EXPECT_EQ(open.Targets(), (std::vector<std::u16string>{u"http://a/", u"liste.rpf"}));

@@ -34,3 +34,19 @@ TEST(Encoding, BytesFallBackToWindows1254OnlyWhenNotUtf8) {
   EXPECT_EQ(BytesToWide("\xFC" "ks\xFC" "z"), u"üksüz");          // same text in 1254
   EXPECT_EQ(BytesToUtf8("K\xFDz"), "K\xC4\xB1z");                 // "Kız"
 }
+
+TEST(Encoding, FileNamesKeepTheirBytesThroughWideTexts) {
+  // A Windows-1254 name, a truncated sequence before a valid letter, an
+  // encoded surrogate and an astral character beside them.
+  for (std::string name : {std::string("/tmp/\xDE" "ark\xFD.mp3"), std::string("/a\xE2\x82\xC3\xBC"),
+                           std::string("/b\xED\xA0\x80/\xF0\x9F\x8E\xB5\xFF"), std::string("/müzik/Şarkı.mp3")}) {
+    std::u16string wide = FileNameToWide(name);
+    EXPECT_EQ(WideToFileName(wide), name);
+    EXPECT_EQ(FileNameDisplay(wide), BytesToWide(name));
+  }
+  EXPECT_EQ(FileNameToWide("/müzik"), u"/müzik");  // UTF-8 names read as always
+  EXPECT_EQ(FileNameToWide("a\xE2\x82\xC3\xBC"), u"a\xDCE2\xDC82ü");
+  // Real characters are never taken for bytes, paired or not escaped.
+  EXPECT_EQ(WideToFileName(u"\U0001F480"), "\xF0\x9F\x92\x80");
+  EXPECT_EQ(WideToFileName(std::u16string(1, char16_t(0xDC10))), "\xEF\xBF\xBD");
+}

@@ -25,8 +25,9 @@ std::string ShareAddress(TShareSite site, const std::u16string& name, const std:
 // the name has no extension.
 std::string SavedListName(const std::string& chosen, int filter);
 
-// A favourite for a plain file: the file name without its extension, and
-// "file:///" followed by the path.
+// A favourite for a plain file: the file name without its extension (a
+// name that is not UTF-8 read as Windows-1254), and "file:///" followed by
+// the path, escaped where the path alone would not lead back to the file.
 std::u16string FileEntryName(const std::string& path);
 std::string FileEntryAddress(const std::string& path);
 

@@ -157,7 +157,7 @@ void TPlayerWindow::SaveFavouritesAs() {
   std::u16string chosen;
   int filter = 1;
   if (!AskFileName(true, chosen, filter) || chosen.empty()) return;
-  std::filesystem::path path(SavedListName(enc::Utf16ToUtf8(chosen), filter));
+  std::filesystem::path path(SavedListName(enc::WideToFileName(chosen), filter));
   // A failed write leaves whatever file was there.
   if (filter == 2) FFavourites->ExportXmlFile(path);
   else FFavourites->ExportListFile(path);
@@ -168,7 +168,7 @@ void TPlayerWindow::ImportFavourites(bool replace) {
   std::u16string chosen;
   int filter = 1;
   if (!AskFileName(false, chosen, filter) || chosen.empty()) return;
-  std::filesystem::path path(enc::Utf16ToUtf8(chosen));
+  std::filesystem::path path(enc::WideToFileName(chosen));
   int before = FFavourites->Count();
   // Both leave the favourites as they were when the file gives nothing.
   int read = replace ? FFavourites->OpenList(path) : FFavourites->ImportList(path);

@@ -142,7 +142,7 @@ bool TPlayerWindow::DropFiles(const std::vector<std::u16string>& paths, bool rep
   bool stopped = false;
   for (const auto& path : paths) {
     if (stopped || EscapeDown()) break;
-    WalkDropped(fs::path(enc::Utf16ToUtf8(path)), found, stopped);
+    WalkDropped(fs::path(enc::WideToFileName(path)), found, stopped);
   }
 
   bool added = !found.empty();

@@ -18,7 +18,7 @@ namespace {
 // Station lists are imported, not listened to: their first entry is just
 // the first of many.
 bool IsStationList(const std::u16string& path) {
-  std::string ext = ascii::Lower(std::filesystem::path(enc::Utf16ToUtf8(path)).extension().string());
+  std::string ext = ascii::Lower(std::filesystem::path(enc::WideToFileName(path)).extension().string());
   return ext == ".rpf" || ext == ".xml";
 }
 
@@ -37,7 +37,9 @@ void TPlayerWindow::OpenTargets(const std::vector<std::u16string>& targets) {
   for (const auto& target : targets) {
     // Of several addresses the last one plays, as if each had been opened
     // after the other.
-    if (platform::IsWebAddress(enc::Utf16ToUtf8(target))) address = target;
+    // Targets keep the bytes of file names; an address is text and reads
+    // as any byte text does.
+    if (platform::IsWebAddress(enc::Utf16ToUtf8(target))) address = enc::FileNameDisplay(target);
     else files.push_back(target);
   }
   bool added = !files.empty() && DropFiles(files, false);

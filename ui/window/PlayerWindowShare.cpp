@@ -54,7 +54,8 @@ bool GtkListFileName(core::HWND owner, bool save, std::u16string& path, int& fil
   if (ok) {
     gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
     ok = name != nullptr;
-    if (name) path = U16(name);
+    // The chosen file keeps the bytes of its name.
+    if (name) path = enc::FileNameToWide(name);
     g_free(name);
     GtkFileFilter* chosen = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(dialog));
     filter = filters.size() > 1 && chosen == filters[1] ? 2 : 1;

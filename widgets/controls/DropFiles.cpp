@@ -31,8 +31,9 @@ HDROP CreateDrop(const std::vector<std::string>& paths, TPoint point) {
   HDROP handle = gNextDrop++;
   TDrop& drop = gDrops[handle];
   drop.Point = point;
-  // Paths are file-system bytes: UTF-8 normally, old code page otherwise.
-  for (const std::string& path : paths) drop.Paths.push_back(enc::BytesToWide(path));
+  // Paths are file-system bytes: a name that is not UTF-8 keeps its bytes,
+  // so that the path the receiver reads still opens the file.
+  for (const std::string& path : paths) drop.Paths.push_back(enc::FileNameToWide(path));
   return handle;
 }
 

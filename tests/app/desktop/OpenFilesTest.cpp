@@ -5,6 +5,7 @@
 #include "MainLoop.h"
 #include "MainWindowTestKit.h"
 #include "app/desktop/Desktop.h"
+#include "support/Encoding.h"
 #include "widgets/controls/DropFiles.h"
 
 using namespace ctltest;
@@ -41,6 +42,14 @@ TEST(OpenFilesTest, FilesArriveAsOneDropAfterTheExchange) {
   ASSERT_EQ(player.Drops.size(), 1u);
   EXPECT_EQ(player.Drops[0], std::vector<std::u16string>{u"/home/k/Müzik/liste.rpf"});
 
+  // A name that is not UTF-8 arrives with its bytes, as the instance that
+  // was started with it had them.
+  const std::string odd = "/home/k/\xDE" "ark\xFD.mp3";
+  controller.OpenTarget(enc::FileNameToWide(odd));
+  ASSERT_TRUE(PumpUntil([&] { return player.Drops.size() == 2; }));
+  ASSERT_EQ(player.Drops[1].size(), 1u);
+  EXPECT_EQ(enc::WideToFileName(player.Drops[1][0]), odd);
+
   // A player window gone before the idle delivery gets nothing, and
   // nothing is left behind (the leak checker watches the drop).
   auto gone = std::make_unique<TDropTarget>();
@@ -48,7 +57,7 @@ TEST(OpenFilesTest, FilesArriveAsOneDropAfterTheExchange) {
   controller.OpenTarget(u"/tmp/a.m3u");
   gone.reset();
   testkit::PumpFor(50);
-  EXPECT_EQ(player.Drops.size(), 1u);
+  EXPECT_EQ(player.Drops.size(), 2u);
   f.Destroy();
 }
 

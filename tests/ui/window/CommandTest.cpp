@@ -321,6 +321,15 @@ TEST_F(CommandTest, ListFilesAreSavedImportedAndLoadedAndBadFilesAddNothing) {
   Do(ui::cmLoadFile);
   EXPECT_EQ(Saved(), (std::vector<std::u16string>{u"Bravo", u"Alfa", u"Çarşı"}));
   EXPECT_EQ(w.Favourites()->ItemIndex(), 0);
+
+  // A chosen name that is not UTF-8 names that very file.
+  const std::string odd = (Kit.Dir / "\xDE" "ark\xFD").string();
+  answer = enc::FileNameToWide(odd);
+  Do(ui::cmSaveAs);
+  EXPECT_TRUE(qor::HasListMagic(odd + ".rpf"));
+  answer = enc::FileNameToWide(odd + ".rpf");
+  Do(ui::cmAddFile);
+  EXPECT_EQ(Saved().size(), 6u);
 }
 
 TEST_F(CommandTest, ClearingAsksFirst) {

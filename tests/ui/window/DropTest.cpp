@@ -9,8 +9,10 @@
 #include "MainWindowTestKit.h"
 #include "Media.h"
 #include "PlayerWindowKit.h"
+#include "engine/Routing.h"
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
+#include "support/Encoding.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/controls/DropFiles.h"
 
@@ -162,6 +164,35 @@ TEST_F(DropTest, EscapeStopsTheWalkAndFilesOpenedByTheProgramArriveTheSameWay) {
   ASSERT_EQ(saved.size(), 3u);
   EXPECT_EQ(saved[1].first, u"Canlı Yayın");
   EXPECT_EQ(saved[2].second, "file://" + (music / "alt" / "Derin.ogg").string());
+}
+
+TEST_F(DropTest, FileNamesThatAreNotUtf8KeepTheirBytesAndReadableNames) {
+  Open();
+  std::string mp3 = testkit::ReadBytes(ctltest::Media("tone.mp3"));
+  ASSERT_FALSE(mp3.empty());
+  // Names from an old Turkish system: "Şarkı" and the folder "Eşli" in
+  // Windows-1254 bytes; beside them a UTF-8 name with the characters an
+  // address treats specially.
+  fs::path odd = Kit.Dir / "\xDE" "ark\xFD 1+1%.mp3";
+  fs::path folder = Kit.Dir / "E\xFEli";
+  fs::create_directories(folder);
+  fs::path inside = folder / "\xC7" "al.mp3";
+  fs::path marked = Kit.Dir / "Hit #1?.mp3";
+  for (const auto& p : {odd, inside, marked}) testkit::TempDir::WriteFile(p, mp3);
+  Drop({odd, folder, marked});
+
+  auto saved = Saved();
+  ASSERT_EQ(saved.size(), 4u);
+  const std::vector<std::pair<std::u16string, fs::path>> expected = {
+      {u"Şarkı 1+1%", odd}, {u"Çal", inside}, {u"Hit #1?", marked}};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(saved[i + 1].first, expected[i].first);
+    // The address leads the player back to the very file.
+    std::string routed = LocalPathFromFileAddress(saved[i + 1].second);
+    EXPECT_EQ(routed, expected[i].second.string()) << saved[i + 1].second;
+    EXPECT_EQ(testkit::ReadBytes(routed), mp3);
+    EXPECT_TRUE(enc::IsValidUtf8(saved[i + 1].second)) << "list files hold text";
+  }
 }
 
 }  // namespace
