@@ -69,11 +69,13 @@ bool TStartWatch::Check(TClockReading now) {
     FMissed = "the clock was set";
     return false;
   }
-  if (FLastStartBoot && now.BootMs - *FLastStartBoot < QuietAfterStartMs) {
+  const int64_t occurrence = now.WallSeconds - passedBy;
+  if ((FLastStartBoot && now.BootMs - *FLastStartBoot < QuietAfterStartMs) || FLastOccurrence == occurrence) {
     FMissed = "started already";
     return false;
   }
   FLastStartBoot = now.BootMs;
+  FLastOccurrence = occurrence;
   return true;
 }
 

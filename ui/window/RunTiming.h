@@ -64,6 +64,10 @@ class TStartWatch {
   int64_t FSecond = 0;
   TClockReading FLast;
   std::optional<int64_t> FLastStartBoot;
+  // The wall-clock second of the occurrence that fired last. Arming again
+  // keeps it: confirming the schedule within the second it fired arms the
+  // same time again, and that day's start must not fire a second time.
+  std::optional<int64_t> FLastOccurrence;
   std::string FMissed;
 };
 

@@ -106,6 +106,24 @@ TEST_F(RecordingRunsTest, TheScheduleStartsOnItsSecondAndRecordsItsLengthFromThe
   EXPECT_EQ(w.ScheduleButton()->TintColor(), 0xFF00F000u);
 }
 
+TEST_F(RecordingRunsTest, TheScheduleConfirmedInTheSecondItFiredDoesNotStartAgain) {
+  Plan(u"Test Radyo", 1, u"00:00:10", saStop);
+  Open();
+  Second(ui::tmSchedule);
+  ASSERT_EQ(Kit.Controller.Count(UM_PLAY), 1);
+  Plays();
+  ASSERT_EQ(Kit.Controller.Count(UM_START_RECORDING), 1);
+  // The dialog confirmed, unchanged, within the same second.
+  Clock.Advance(300);
+  Runs().ScheduleChanged();
+  Clock.Advance(300);
+  Timer(ui::tmSchedule);
+  for (int s = 0; s < 3; ++s) Second(ui::tmSchedule);
+  EXPECT_EQ(Kit.Controller.Count(UM_PLAY), 1);
+  EXPECT_EQ(Kit.Controller.Count(UM_START_RECORDING), 1);
+  EXPECT_TRUE(Runs().ScheduleRecording());
+}
+
 TEST_F(RecordingRunsTest, AnUnknownOrEmptyStationNeverRecords) {
   Plan(u"Power", 1, u"00:00:05", saClose);  // only the beginning of a name
   auto& w = Open();

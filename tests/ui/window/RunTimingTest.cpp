@@ -79,6 +79,18 @@ TEST(RunTimingTest, AStartThatPassedInSleepOrWithTheClockSetIsSkippedAndNeverFir
   for (int s = 2; s <= 4; ++s) EXPECT_FALSE(back.Check(At(100, Eight + s, 1004000 + s * 1000)));
   EXPECT_TRUE(back.Check(At(100, Eight + 5, 1009000)));
 
+  // Fired, then armed again for the same time within the same second (the
+  // dialog confirmed as the schedule fired): that day's start is taken;
+  // the next day's fires.
+  TStartWatch same;
+  same.Arm(Eight, At(100, Eight - 1, 1000000));
+  EXPECT_TRUE(same.Check(At(100, Eight, 1001000)));
+  same.Arm(Eight, At(100, Eight, 1001300));
+  EXPECT_FALSE(same.Check(At(100, Eight, 1001600)));
+  EXPECT_FALSE(same.Check(At(100, Eight + 1, 1002000)));
+  same.Arm(Eight, At(101, Eight - 1, 1002000 + Day * 1000));
+  EXPECT_TRUE(same.Check(At(101, Eight, 1003000 + Day * 1000)));
+
   // Disarmed: nothing.
   back.Disarm();
   EXPECT_FALSE(back.Check(At(101, Eight, 1009000 + Day * 1000)));
