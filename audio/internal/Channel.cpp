@@ -5,6 +5,7 @@
 
 #include "audio/internal/Core.h"
 #include "audio/internal/Encoder.h"
+#include "audio/internal/Rematrix.h"
 #include "audio/internal/Spectrum.h"
 
 extern "C" {
@@ -262,7 +263,7 @@ void TChannel::ToDevice(const float* data, size_t frames, int deviceRate) {
     av_channel_layout_default(&out, 2);
     if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, deviceRate, &in, AV_SAMPLE_FMT_FLT,
                             freq, 0, nullptr) < 0 ||
-        swr_init(swr_) < 0) {
+        SetMonoToStereoMatrix(swr_, chans, 2) < 0 || swr_init(swr_) < 0) {
       swr_free(&swr_);
       return;
     }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "audio/internal/Core.h"
+#include "audio/internal/Rematrix.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -377,7 +378,7 @@ bool TDecodeStream::QueueFrame(AVFrame* frame, bool wait) {
     if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, freq, &frame->ch_layout,
                             static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
                             nullptr) < 0 ||
-        swr_init(swr_) < 0) {
+        SetMonoToStereoMatrix(swr_, frame->ch_layout.nb_channels, chans) < 0 || swr_init(swr_) < 0) {
       swr_free(&swr_);
       return true;  // this frame is lost; the next one tries again
     }

@@ -32,6 +32,9 @@ fs::path Media(const std::string& name) {
     // One channel at half the rate: the mixer converts it for the device.
     if (name == "sine440-mono22k.wav")
       return ff + "-f lavfi -i \"aevalsrc=0.5*sin(440*2*PI*t):s=22050:d=10\" -c:a pcm_s16le " + path.string();
+    // One loud channel at the device's rate: it reaches the device unchanged.
+    if (name == "sine440-mono.wav")
+      return ff + "-f lavfi -i \"aevalsrc=0.9*sin(440*2*PI*t):s=44100:d=10\" -c:a pcm_s16le " + path.string();
     if (name == "sine440.ac3") return ff + src + "-c:a ac3 -b:a 192k " + path.string();
     if (name == "sine440.m4a") return ff + src + "-c:a aac -b:a 128k -movflags +faststart " + path.string();
     // A tone under steady noise at a high rate: AAC frames whose sizes vary

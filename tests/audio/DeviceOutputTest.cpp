@@ -86,12 +86,12 @@ void ExpectWholeToneAt(const std::vector<float>& samples, int rate, double ampli
 }  // namespace
 
 TEST(DeviceOutput, TheDeviceGetsTheStreamAtItsVolumeWithoutAGapStereoOrConverted) {
-  // Both tones at 0.5, played at half volume; the resampler spreads one
-  // channel over both sides at -3 dB each.
+  // Both tones at 0.5, played at half volume; one channel reaches both
+  // sides whole.
   const struct {
     const char* Name;
     double Amplitude;
-  } cases[] = {{"sine440.wav", 0.25}, {"sine440-mono22k.wav", 0.25 * M_SQRT1_2}};
+  } cases[] = {{"sine440.wav", 0.25}, {"sine440-mono22k.wav", 0.25}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::vector<float> samples = Recorded(c.Name, 0.5f);
@@ -123,5 +123,30 @@ TEST(DeviceOutput, EverySampleOfAStereoStreamArrivesExactlyAtItsVolume) {
     for (size_t i = 0; i < count; ++i)
       ASSERT_EQ(samples[start + i], std::clamp(0.0f + decoded[i] * volume, -1.0f, 1.0f))
           << "frame " << i / 2 << (i % 2 ? " right" : " left");
+  }
+}
+
+TEST(DeviceOutput, AMonoStreamReachesBothSidesAsLoudAsItIs) {
+  // The file's own samples: 16-bit, one channel, after the "data" chunk's header.
+  const std::string wav = testkit::ReadBytes(Media("sine440-mono.wav"));
+  const size_t data = wav.find("data");
+  ASSERT_NE(data, std::string::npos);
+  std::vector<float> input;
+  for (size_t i = data + 8; i + 1 < wav.size(); i += 2) {
+    const auto sample = static_cast<int16_t>(static_cast<uint8_t>(wav[i]) | static_cast<uint8_t>(wav[i + 1]) << 8);
+    input.push_back(sample / 32768.0f);
+  }
+  const std::vector<float> samples = Recorded("sine440-mono.wav", 1.0f);
+  // From the first sound on both; the tone begins with a zero sample.
+  size_t out = 0, in = 0;
+  while (out < samples.size() && samples[out] == 0) ++out;
+  out -= out % 2;
+  while (in < input.size() && input[in] == 0) ++in;
+  const size_t frames = 44100;
+  ASSERT_GE(samples.size(), out + frames * 2) << "less than a second of sound was written";
+  ASSERT_GE(input.size(), in + frames);
+  for (size_t i = 0; i < frames; ++i) {
+    ASSERT_EQ(samples[out + 2 * i], input[in + i]) << "left, frame " << i;
+    ASSERT_EQ(samples[out + 2 * i + 1], input[in + i]) << "right, frame " << i;
   }
 }
