@@ -83,13 +83,22 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+namespace {
+
+// UTF-8 to UTF-16; what is not UTF-8 becomes U+FFFD, or with `keepBytes`
+// each byte of it the unpaired surrogate U+DC00 + byte.
+std::u16string DecodeToUtf16(std::string_view text, bool keepBytes) {
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
+    const size_t start = i;
     int32_t cp = DecodeUtf8(text, i);
-    if (cp < 0) {
+    if (cp < 0 && keepBytes) {
+      // Only the first byte is taken: the next one may begin a valid sequence.
+      out += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(text[start]));
+      i = start + 1;
+    } else if (cp < 0) {
       out += kReplacement;
     } else if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -101,6 +110,10 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text) { return DecodeToUtf16(text, false); }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
@@ -161,27 +174,7 @@ std::string BytesToUtf8(std::string_view text) {
   return IsValidUtf8(text) ? std::string(text) : Utf16ToUtf8(Cp1254ToUtf16(text));
 }
 
-std::u16string FileNameToWide(std::string_view name) {
-  std::u16string out;
-  out.reserve(name.size());
-  size_t i = 0;
-  while (i < name.size()) {
-    size_t start = i;
-    int32_t cp = DecodeUtf8(name, i);
-    if (cp < 0) {
-      // Only the first byte is taken: the next one may begin a valid sequence.
-      out += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(name[start]));
-      i = start + 1;
-    } else if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return out;
-}
+std::u16string FileNameToWide(std::string_view name) { return DecodeToUtf16(name, true); }
 
 std::string WideToFileName(std::u16string_view name) {
   std::string out;
