@@ -7,6 +7,7 @@
 #include "support/Encoding.h"
 #include "support/AsciiCase.h"
 #include "support/Playlist.h"
+#include "support/URLUtils.h"
 
 namespace qor {
 namespace {
@@ -31,9 +32,17 @@ std::string Address(std::string_view entry, const std::filesystem::path& baseFol
                      return ascii::IsAlnum(c) || c == '+' || c == '-' || c == '.';
                    });
   if (hasScheme) return enc::BytesToUtf8(text);
-  std::filesystem::path path(enc::BytesToUtf8(text));
-  if (path.is_relative() && !baseFolder.empty()) path = baseFolder / path;
-  return "file://" + path.lexically_normal().string();
+  const auto placed = [&](std::filesystem::path path) {
+    if (path.is_relative() && !baseFolder.empty()) path = baseFolder / path;
+    return path.lexically_normal();
+  };
+  // File names are bytes: a line that is not UTF-8 names the file of those
+  // very bytes when there is one (a playlist written on this system), else
+  // it is read as Windows-1254 text (one written where names were).
+  std::filesystem::path path = placed(std::filesystem::path(text));
+  std::error_code error;
+  if (enc::IsValidUtf8(text) || !std::filesystem::exists(path, error)) path = placed(enc::BytesToUtf8(text));
+  return FileAddress(path.string());
 }
 
 TListRecord Record(std::string_view title, std::string url) {

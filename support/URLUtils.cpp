@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include "support/AsciiCase.h"
+#include "support/Encoding.h"
 
 namespace {
 
@@ -171,3 +172,21 @@ TURLDecodeResult URLDecodeChecked(std::string_view text) {
 }
 
 std::string URLDecode(std::string_view text) { return URLDecodeChecked(text).Text; }
+
+std::string FileAddress(std::string_view path) {
+  const bool utf8 = enc::IsValidUtf8(path);
+  if (utf8 && path.find_first_of("?#") == std::string_view::npos) return "file://" + std::string(path);
+  static const char digits[] = "0123456789ABCDEF";
+  std::string address = "file://";
+  for (char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || c == '%' || c == '+' || c == '?' || c == '#' || (!utf8 && byte >= 0x80)) {
+      address += '%';
+      address += digits[byte >> 4];
+      address += digits[byte & 15];
+    } else {
+      address += c;
+    }
+  }
+  return address;
+}

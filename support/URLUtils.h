@@ -41,3 +41,11 @@ TURLDecodeResult URLDecodeChecked(std::string_view text);
 
 // The lenient decoder: on a fault, keeps what was decoded before the "%".
 std::string URLDecode(std::string_view text);
+
+// The address of a local file ("/music/a.mp3" -> "file:///music/a.mp3"),
+// which must lead back to this very file: a path that is not UTF-8 keeps
+// its bytes escaped as "%XX" (the address stays text in the list files),
+// and "?" and "#", which would end the path, are escaped. Where anything is
+// escaped the reader decodes the whole path, so "%" and "+" are escaped
+// as well; any other path is kept as it is.
+std::string FileAddress(std::string_view path);

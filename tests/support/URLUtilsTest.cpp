@@ -127,3 +127,16 @@ TEST(URLDecode, RoundTripsEveryByteAndNeverGrows) {
 }
 
 }  // namespace
+
+TEST(FileAddress, KeepsPlainPathsAndEscapesWhatWouldNotLeadBack) {
+  EXPECT_EQ(FileAddress("/müzik/a b+c%.mp3"), "file:///müzik/a b+c%.mp3");
+  EXPECT_EQ(FileAddress("/m/\xDE" "ark\xFD.mp3"), "file:///m/%DEark%FD.mp3");
+  EXPECT_EQ(FileAddress("/m/Hit #1?.mp3"), "file:///m/Hit %231%3F.mp3");
+  // Once anything is escaped the whole path is decoded: nothing else may
+  // change in that decode.
+  for (std::string path : {std::string("/m/1+1%20 #.mp3"), std::string("/ü/\xFF+%41\t.ogg")}) {
+    const std::string address = FileAddress(path);
+    EXPECT_EQ(URLDecode(address.substr(7)), path) << address;
+    EXPECT_EQ(address.find_first_of("?#+\t\xFF", 7), std::string::npos) << address;
+  }
+}

@@ -91,25 +91,7 @@ std::u16string FileEntryName(const std::string& path) {
 std::string FileEntryAddress(const std::string& path) {
   std::string tail = path;
   while (!tail.empty() && tail.front() == '/') tail.erase(tail.begin());
-  // The address must lead back to this very file. A name that is not UTF-8
-  // keeps its bytes, escaped so that the address stays text in the list
-  // files; "?" and "#" would end the path. Where anything is escaped, the
-  // reader decodes the whole path, so "%" and "+" are escaped as well.
-  bool utf8 = enc::IsValidUtf8(tail);
-  if (utf8 && tail.find_first_of("?#") == std::string::npos) return "file:///" + tail;
-  static const char digits[] = "0123456789ABCDEF";
-  std::string address = "file:///";
-  for (char c : tail) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || c == '%' || c == '+' || c == '?' || c == '#' || (!utf8 && byte >= 0x80)) {
-      address += '%';
-      address += digits[byte >> 4];
-      address += digits[byte & 15];
-    } else {
-      address += c;
-    }
-  }
-  return address;
+  return FileAddress("/" + tail);
 }
 
 }  // namespace ui

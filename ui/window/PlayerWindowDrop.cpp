@@ -8,6 +8,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "engine/Routing.h"
 #include "lists/ListFile.h"
 #include "lists/ListIO.h"
 #include "lists/PlaylistImport.h"
@@ -51,7 +52,8 @@ void AddRecords(const std::vector<qor::TListRecord>& records, std::vector<std::u
 // files are named, not by its whole address.
 std::vector<qor::TListRecord> NamedFiles(std::vector<qor::TListRecord> records) {
   for (auto& r : records)
-    if (r.Url.rfind("file://", 0) == 0 && r.Name == enc::Utf8ToUtf16(r.Url)) r.Name = FileEntryName(r.Url.substr(7));
+    if (r.Url.rfind("file://", 0) == 0 && r.Name == enc::Utf8ToUtf16(r.Url))
+      r.Name = FileEntryName(LocalPathFromFileAddress(r.Url));
   return records;
 }
 

@@ -179,11 +179,15 @@ TEST_F(DropTest, FileNamesThatAreNotUtf8KeepTheirBytesAndReadableNames) {
   fs::path inside = folder / "\xC7" "al.mp3";
   fs::path marked = Kit.Dir / "Hit #1?.mp3";
   for (const auto& p : {odd, inside, marked}) testkit::TempDir::WriteFile(p, mp3);
-  Drop({odd, folder, marked});
+  // A playlist written on this system names the files by their bytes.
+  fs::path playlist = Kit.Dir / "eski.m3u";
+  testkit::TempDir::WriteFile(playlist, "\xDE" "ark\xFD 1+1%.mp3\nE\xFEli/\xC7" "al.mp3\nHit #1?.mp3\n");
+  Drop({odd, folder, marked, playlist});
 
   auto saved = Saved();
-  ASSERT_EQ(saved.size(), 4u);
+  ASSERT_EQ(saved.size(), 7u);
   const std::vector<std::pair<std::u16string, fs::path>> expected = {
+      {u"Şarkı 1+1%", odd}, {u"Çal", inside}, {u"Hit #1?", marked},
       {u"Şarkı 1+1%", odd}, {u"Çal", inside}, {u"Hit #1?", marked}};
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(saved[i + 1].first, expected[i].first);
