@@ -9,6 +9,28 @@
 
 namespace wstr {
 
+namespace {
+
+// The process's file-mode mask, read without changing it: umask() tells it
+// only by setting another, and for that moment every file that another
+// thread creates would get the other one (umask(0): writable by everyone).
+mode_t CurrentUmask() {
+  mode_t mask = 022;
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    while (std::fgets(line, sizeof line, status))
+      if (std::sscanf(line, "Umask: %o", &value) == 1) {
+        mask = static_cast<mode_t>(value & 0777);
+        break;
+      }
+    std::fclose(status);
+  }
+  return mask;
+}
+
+}  // namespace
+
 TReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::uintmax_t maxSize) {
   bytes.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -54,9 +76,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
   if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
     ::fchmod(fd, st.st_mode & 07777);
   } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::fchmod(fd, 0666 & ~CurrentUmask());
   }
   const char* data = bytes.data();
   std::size_t left = bytes.size();
