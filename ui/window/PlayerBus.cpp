@@ -163,9 +163,10 @@ void TPlayerBus::Poll() {
   if (FWindow.Closing()) return;
   FollowMediaKeys();
   if (FMpris && StateInputsChanged()) FMpris->Refresh();
-  // Hidden, the poll keeps to the grid of the other slow polls.
-  const UINT wanted = FWindow.Visible() ? PollMs : HiddenPollMs;
-  const UINT tolerance = FWindow.Visible() ? 0 : core::SlowTimerToleranceMs;
+  // Hidden or iconified, the poll keeps to the grid of the other slow polls.
+  const bool seen = FWindow.OnScreen();
+  const UINT wanted = seen ? PollMs : HiddenPollMs;
+  const UINT tolerance = seen ? 0 : core::SlowTimerToleranceMs;
   if (FPoll->Interval() != wanted || FPoll->Tolerance() != tolerance) FPoll->SetInterval(wanted, tolerance);
 }
 
