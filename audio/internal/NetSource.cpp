@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <pthread.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,6 +24,9 @@ constexpr size_t kMaxBuffer = 16 * 1024 * 1024;
 // not a radio station.
 constexpr size_t kMaxHeaderLine = 8192;
 constexpr size_t kMaxHeaderLines = 200;
+// The socket's low-water mark while playing: a second of audio, within these.
+constexpr int kMinLowWater = 512;
+constexpr int kMaxLowWater = 64 * 1024;
 
 std::once_flag curlOnce;
 
@@ -153,6 +157,8 @@ void TNetSource::Run() {
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &TNetSource::OpenSocketCallback);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    // One receive takes all that a wake-up of the low-water mark brings.
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kMaxLowWater));
     if (!options_.proxy.empty()) curl_easy_setopt(curl, CURLOPT_PROXY, options_.proxy.c_str());
     if (options_.offset) curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(options_.offset));
   }
@@ -165,6 +171,9 @@ void TNetSource::Run() {
     headersComplete_ = false;
     connectionBytes_ = 0;
     lowWaterSet_ = false;
+    refilling_ = false;
+    lowWaterFrom_ = 0;
+    heldBack_ = 0;
     icyParser_.Reset(0);
     lastData_ = Clock::now();
     CURLcode rc = curl_easy_perform(curl);
@@ -318,6 +327,7 @@ size_t TNetSource::WriteCallback(char* data, size_t size, size_t count, void* us
     self->HeadersDone();
   }
   self->lastData_ = Clock::now();
+  self->heldBack_ = 0;
   self->icyParser_.Feed(
       data, length, [self](const char* audio, size_t n) { self->PushAudio(audio, n); },
       [self](const std::string& text) {
@@ -351,17 +361,20 @@ void TNetSource::PushAudio(const char* data, size_t length) {
   }
   writerBlocked_ = false;
   lastData_ = Clock::now();
-  if (!lowWaterSet_ && contentLength_ < 0 && connectionBytes_ >= ring_.size() / 2) {
-    // Once the pre-buffer is in, wake for a quarter second of audio at a
-    // time instead of for every packet: the buffer holds seconds anyway,
-    // and a radio stream costs a few wake-ups a second instead of dozens.
-    // Not before: every byte of the pre-buffer is a moment the listener
-    // waits for. What arrived counts, not what the download buffer holds:
-    // the decoder takes its share at once, and once playing, a buffer
-    // longer than the server's burst never gets half full again.
+  if (refilling_.exchange(false)) lowWaterFrom_ = connectionBytes_;
+  if (!lowWaterSet_ && contentLength_ < 0 && connectionBytes_ - lowWaterFrom_ >= ring_.size() / 2) {
+    // Once the pre-buffer is in, wake for a second of audio at a time
+    // instead of for every packet: the buffer holds seconds anyway, and a
+    // radio stream costs about one wake-up a second instead of dozens. Not
+    // before: every byte of the pre-buffer is a moment the listener waits
+    // for. What arrived counts, not what the download buffer holds: the
+    // decoder takes its share at once, and once playing, a buffer longer
+    // than the server's burst never gets half full again. A buffer that
+    // runs dry takes every byte at once again (Read) until it has filled
+    // as much once more.
     lowWaterSet_ = true;
-    const int quarter = static_cast<int>(ring_.size() * 250 / static_cast<size_t>(std::max(options_.bufferMs, 1000)));
-    const int bytes = std::clamp(quarter, 512, 64 * 1024);
+    const int second = static_cast<int>(ring_.size() * 1000 / static_cast<size_t>(std::max(options_.bufferMs, 1000)));
+    const int bytes = std::clamp(second, kMinLowWater, kMaxLowWater);
     int fd = socket_.load();
     if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
   }
@@ -372,6 +385,14 @@ int TNetSource::ProgressCallback(void* userData, int64_t, int64_t, int64_t, int6
   if (self->abort_.load()) return 1;
   if (self->writerBlocked_.load()) return 0;
   const auto now = Clock::now();
+  // Bytes that the kernel holds back below the low-water mark are bytes
+  // the server sent: a slow server is not a silent one.
+  int fd = self->socket_.load();
+  int pending = 0;
+  if (self->lowWaterSet_.load() && fd >= 0 && ::ioctl(fd, FIONREAD, &pending) == 0 && pending > self->heldBack_) {
+    self->heldBack_ = pending;
+    self->lastData_ = now;
+  }
   // No byte for the time-out: the server is gone even if the socket is not.
   if (now - self->lastData_ > std::chrono::milliseconds(self->options_.timeoutMs)) return 1;
   // Headers that trickle in keep no open waiting past its deadline.
@@ -458,6 +479,15 @@ int TNetSource::Read(uint8_t* buffer, int size) {
       return static_cast<int>(n);
     }
     if (ended_.load()) return 0;
+    if (lowWaterSet_.exchange(false)) {
+      // Ran dry: what the kernel holds back below the low-water mark is
+      // wanted now, and so is every byte until the buffer has filled as
+      // at the start (PushAudio raises the mark again then).
+      const int one = 1;
+      const int fd = socket_.load();
+      if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &one, sizeof one);
+      refilling_ = true;
+    }
     auto wait = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(100));
     if (deadlineRep != 0) wait = std::min(wait, std::max(deadline - Clock::now(), Clock::duration(0)));
     dataCv_.wait_for(lock, wait);

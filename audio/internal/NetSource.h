@@ -128,7 +128,14 @@ class TNetSource {
   bool headersComplete_ = false;
   bool firstConnection_ = true;
   uint64_t connectionBytes_ = 0;
-  bool lowWaterSet_ = false;
+  // The socket's low-water mark: raised once the buffer has filled as
+  // much as the pre-buffer (counted from `lowWaterFrom_` bytes of the
+  // connection), dropped by the reader when the buffer runs dry.
+  std::atomic<bool> lowWaterSet_{false};
+  std::atomic<bool> refilling_{false};
+  uint64_t lowWaterFrom_ = 0;
+  // Bytes the kernel held back below the low-water mark at the last check.
+  int heldBack_ = 0;
   TIcyParser icyParser_;
   std::chrono::steady_clock::time_point lastData_;
   std::atomic<bool> writerBlocked_{false};
