@@ -342,16 +342,18 @@ int TDecodeStream::DecodeFirstFrame() {
             av_packet_unref(packet_);
             return ERROR_FORMAT;
           }
-          // How much decoded audio waits for the mixer: a second for files
-          // and network streams (the latter's real buffer is the download
-          // buffer, whose fill the player watches; half a second decoded is
-          // what lets a stall end even while the demuxer holds the rest),
-          // refilled once a quarter second is left, so that the decoder
-          // wakes about once a second and decodes three quarters of a
-          // second each time; the whole buffer length for streams opened
-          // by libavformat, where it is the only buffer, refilled at half.
-          size_t highWater = static_cast<size_t>(freq);
+          // How much decoded audio waits for the mixer: for network
+          // streams a second (their real buffer is the download buffer,
+          // whose fill the player watches; half a second decoded is what
+          // lets a stall end even while the demuxer holds the rest),
+          // refilled once a quarter second is left, so that a playing radio
+          // wakes its decoder about once a second for three quarters of a
+          // second of decoding; half a second for files, refilled at a
+          // quarter; the whole buffer length for streams opened by
+          // libavformat, where it is the only buffer, refilled at half.
+          size_t highWater = static_cast<size_t>(freq) / 2;
           size_t lowWater = static_cast<size_t>(freq) / 4;
+          if (kind_ == TKind::Net) highWater = static_cast<size_t>(freq);
           if (kind_ == TKind::Direct) {
             highWater = static_cast<size_t>(freq) * std::max<DWORD>(Config().netBuffer.load(), 500) / 1000;
             lowWater = highWater / 2;
