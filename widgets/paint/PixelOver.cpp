@@ -79,8 +79,30 @@ void OverRow(const std::uint32_t* from, std::uint32_t* to, int count) {
 
 void OverColourRow(const std::uint32_t* from, std::uint32_t* to, int count, std::uint32_t colour) {
   const std::uint32_t below = 0xFF000000u | colour;
-  for (int i = 0; i < count; ++i) to[i] = below;
-  OverRow(from, to, count);
+  int i = 0;
+#if defined(__SSE2__)
+  // The colour widened once; an empty pixel shows it, an opaque one itself.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i colours = _mm_set1_epi32(static_cast<int>(below));
+  const __m128i wide = _mm_unpacklo_epi8(colours, zero);
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  for (; i + 4 <= count; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    __m128i out;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, opaque), opaque)) == 0xFFFF)
+      out = s;
+    else if (_mm_movemask_epi8(_mm_cmpeq_epi32(s, zero)) == 0xFFFF)
+      out = colours;
+    else
+      out = _mm_adds_epu8(
+          _mm_packus_epi16(MulRest(_mm_unpacklo_epi8(s, zero), wide), MulRest(_mm_unpackhi_epi8(s, zero), wide)), s);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), out);
+  }
+#endif
+  for (; i < count; ++i) {
+    const std::uint32_t p = from[i];
+    to[i] = p >= 0xFF000000u ? p : OverPixel(p, below);
+  }
 }
 
 }  // namespace widgets
