@@ -2,7 +2,9 @@
 // per column, BarWidth wide and BarWidth + 1 apart, grows up and down from
 // the middle row with the sound; a bar jumps up at once and falls back one
 // pixel per paint. The owner hands over a block of spectrum values on each
-// tick (SetSpectrum) and then redraws; column i shows value i + 20.
+// tick (SetSpectrum) and then redraws; column i shows value i + 20. A
+// paint draws again only the columns whose bar changed and reports just
+// them as changed.
 #pragma once
 
 #include "widgets/paint/ControlEx.h"
@@ -32,13 +34,21 @@ public:
   // Current half-height of the bar of each column.
   int Level(std::size_t column) const { return column < MaxColumns ? FLevels[column] : 0; }
   int BarWidth() const { return FBarWidth; }
-  void SetBarWidth(int value) { FBarWidth = value < 1 ? 1 : value; }
+  void SetBarWidth(int value);
   std::uint32_t BarColour() const { return FBarColour; }
-  void SetBarColour(std::uint32_t value) { FBarColour = value; }
+  void SetBarColour(std::uint32_t value);
 
+  void Paint() override;
   void DoPaint() override;
 
 private:
+  // One paint's step of every column's level. With `picture` (the bars'
+  // picture, kept from the last paint) the columns whose level changed are
+  // drawn again and added to the damage.
+  void Step(const widgets::TBitmapEx* picture);
+  // Whether the bars are written straight into the picture's rows.
+  bool Direct() const;
+
   std::array<int, MaxColumns> FLevels{};
   int FBarWidth = 1;
   std::array<float, SpectrumSize> FSpectrum{};

@@ -204,3 +204,76 @@ TEST_F(SpectrumTest, BarsAreExactlyTheRectanglesACanvasFills) {
 }
 
 }  // namespace
+
+namespace {
+
+// A paint draws only the columns whose bar moved and reports only them:
+// frame after frame the window must show what the bars drawn whole show,
+// through a change of width and a translucent colour, and a frame in which
+// one bar moves presents that column alone.
+TEST_F(SpectrumTest, MovedBarsAloneAreDrawnAndPresentedAndMatchWholeRepaints) {
+  TWindowEx wholeWindow;
+  wholeWindow.SetBounds(40, 30, 300, 120);
+  ui::TVisualization whole{&wholeWindow};
+  whole.SetParent(&wholeWindow);
+  whole.SetBounds(10, 10, 20, 19);
+  whole.SetVisible(true);
+  wholeWindow.SetVisible(true);
+  TOffscreenWindow* wholeNative = OffscreenWindowOf(wholeWindow);
+  ASSERT_NE(wholeNative, nullptr);
+  std::vector<float> values(ui::TVisualization::SpectrumSize, 0.0f);
+  for (int frame = 0; frame < 48; ++frame) {
+    // Rising, holding and falling bars; every seventh frame silence.
+    for (int i = 0; i < 20; ++i)
+      values[20 + static_cast<size_t>(i)] =
+          frame % 7 == 6 ? 0.0f : static_cast<float>(((i * 5 + frame * 3) % 13) / 60.0);
+    if (frame == 20) {
+      Bars.SetBarWidth(2);
+      whole.SetBarWidth(2);
+    }
+    if (frame == 32) {
+      Bars.SetBarColour(0x80402010);
+      whole.SetBarColour(0x80402010);
+    }
+    Bars.SetSpectrum(values.data());
+    whole.SetSpectrum(values.data());
+    Redraw();
+    whole.RepaintAll();
+    wholeWindow.InvalidateTree();
+    ASSERT_TRUE(Native->Pixels == wholeNative->Pixels) << "frame " << frame;
+  }
+
+  // Held at half-height 5, then one column falls a step: its two ends
+  // changed, and the rows between them are all that is presented.
+  Bars.SetBarColour(0xFFEC701F);
+  const float five = (5.5f / 38.0f) * (5.5f / 38.0f);
+  std::fill(values.begin(), values.end(), five);
+  Bars.SetSpectrum(values.data());
+  for (int paint = 0; paint < 20; ++paint) Redraw();
+  ASSERT_EQ(Bars.Level(4), 5);
+  int presents = Native->PresentCount;
+  Redraw();
+  EXPECT_EQ(Native->PresentCount, presents) << "bars that stand still present nothing";
+  values[20 + 4] = 0.0f;
+  Bars.SetSpectrum(values.data());
+  Redraw();
+  ASSERT_EQ(Native->PresentCount, presents + 1);
+  ASSERT_EQ(Native->PresentedRects.size(), 1u);
+  // Column 4 of bars 2 wide, 3 apart, rows 5 and 15 around the middle row
+  // 10, at (10, 10) of the window.
+  EXPECT_EQ(Native->PresentedRects[0], (TRect{10 + 12, 10 + 5, 10 + 14, 10 + 16}));
+
+  // At full height a bar that falls a step still fills the column: nothing
+  // to present.
+  std::fill(values.begin(), values.end(), 1.0f);
+  Bars.SetSpectrum(values.data());
+  Redraw();
+  presents = Native->PresentCount;
+  values[20 + 4] = 0.0f;
+  Bars.SetSpectrum(values.data());
+  Redraw();
+  EXPECT_EQ(Bars.Level(4), 18);
+  EXPECT_EQ(Native->PresentCount, presents);
+}
+
+}  // namespace
