@@ -140,13 +140,25 @@ void ClearRect(const TBitmapEx& picture, const TRect& rect) {
   picture.MarkDirty();
 }
 
-void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
+namespace {
+
+// The part of `rect` that lies both inside `to` and under `from` placed at
+// (x, y); both pictures are flushed for direct access when it is not empty.
+TRect PlacedPart(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
   TRect r = Inside(rect, to.Width(), to.Height());
   r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
        std::min(r.Bottom, y + from.Height())};
-  if (r.Width() <= 0 || r.Height() <= 0) return;
+  if (r.Width() <= 0 || r.Height() <= 0) return {};
   from.Flush();
   to.Flush();
+  return r;
+}
+
+}  // namespace
+
+void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
+  const TRect r = PlacedPart(from, to, x, y, rect);
+  if (r.Width() <= 0 || r.Height() <= 0) return;
   for (int row = r.Top; row < r.Bottom; ++row)
     OverRow(reinterpret_cast<const std::uint32_t*>(from.Bits() + static_cast<size_t>(row - y) * from.Stride()) +
                 (r.Left - x),
@@ -155,12 +167,8 @@ void BlendOver(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const T
 }
 
 void CopyPlaced(const TBitmapEx& from, const TBitmapEx& to, int x, int y, const TRect& rect) {
-  TRect r = Inside(rect, to.Width(), to.Height());
-  r = {std::max(r.Left, x), std::max(r.Top, y), std::min(r.Right, x + from.Width()),
-       std::min(r.Bottom, y + from.Height())};
+  const TRect r = PlacedPart(from, to, x, y, rect);
   if (r.Width() <= 0 || r.Height() <= 0) return;
-  from.Flush();
-  to.Flush();
   for (int row = r.Top; row < r.Bottom; ++row)
     std::memcpy(to.Bits() + static_cast<size_t>(row) * to.Stride() + static_cast<size_t>(r.Left) * 4,
                 from.Bits() + static_cast<size_t>(row - y) * from.Stride() + static_cast<size_t>(r.Left - x) * 4,

@@ -28,6 +28,19 @@ namespace {
 
 class EditGtk : public testwidgets::GtkDisplayTest {};
 
+// A shown window with an edit where the player has its search box.
+struct TShownEdit {
+  TWindowEx window;
+  ui::TEdit edit{&window};
+  TShownEdit() {
+    window.SetBounds(120, 120, 240, 80);
+    edit.SetParent(&window);
+    edit.SetBounds(20, 30, 150, 17);
+    window.SetVisible(true);
+    edit.SetVisible(true);
+  }
+};
+
 TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
   if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
   TWindowEx window;
@@ -182,13 +195,9 @@ TEST_F(EditGtk, MovingOntoTheEntryLeavesThePaintedControlAndPutsItsTipAway) {
 // Shown again (from the tray), the window keeps the keys for the control
 // the toolkit has focused: GTK must not hand them to the entry.
 TEST_F(EditGtk, AWindowShownAgainDoesNotFocusTheEntry) {
-  TWindowEx window;
-  window.SetBounds(120, 120, 240, 80);
-  ui::TEdit edit(&window);
-  edit.SetParent(&window);
-  edit.SetBounds(20, 30, 150, 17);
-  window.SetVisible(true);
-  edit.SetVisible(true);
+  TShownEdit shown;
+  TWindowEx& window = shown.window;
+  ui::TEdit& edit = shown.edit;
   ASSERT_TRUE(edit.SystemEntry());
   edit.SetCaption(u"Radyo Ara");  // the grey placeholder is the entry's text
   auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
@@ -284,13 +293,9 @@ GtkWidget* FindEntry(GtkWidget* widget) {
 // hidden in the tray wakes for nothing), and showing the window again
 // brings the entry and the watch back.
 TEST_F(EditGtk, ThePlaceWatchSleepsWhileTheWindowIsHidden) {
-  TWindowEx window;
-  window.SetBounds(120, 120, 240, 80);
-  ui::TEdit edit(&window);
-  edit.SetParent(&window);
-  edit.SetBounds(20, 30, 150, 17);
-  window.SetVisible(true);
-  edit.SetVisible(true);
+  TShownEdit shown;
+  TWindowEx& window = shown.window;
+  ui::TEdit& edit = shown.edit;
   ASSERT_TRUE(edit.SystemEntry());
   auto* widget = static_cast<GtkWidget*>(window.NativeWindow()->NativeHandle());
   ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(widget); }));
