@@ -141,9 +141,15 @@ TEST_F(QorChildrenTest, ARecordingsEncoderFinishesItsFileWhenTheProgramIsKilled)
         if (!qor.Running()) return true;
         auto found = ChildrenWith(qor.Pid(), "pipe:0");
         encoder = found.empty() ? 0 : found.front();
+        // Only the recording itself: the program probes for a free name
+        // with a short-lived ".tmp" file beside it, whose size cannot be
+        // read once it is gone.
         std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(recordings, ec)) file = entry.path();
-        return encoder > 0 && !file.empty() && fs::file_size(file, ec) > 32 * 1024;
+        for (const auto& entry : fs::directory_iterator(recordings, ec))
+          if (entry.path().extension() == ".m4a") file = entry.path();
+        if (encoder <= 0 || file.empty()) return false;
+        const auto size = fs::file_size(file, ec);
+        return !ec && size > 32 * 1024;
       },
       90s))
       << "no recording under way\n" << qor.Stderr();
