@@ -8,7 +8,6 @@ cmake/resolve-debian-source.py) against a stand-in Debian archive served on
 
 import hashlib
 import http.server
-import importlib.util
 import io
 import lzma
 import os
@@ -18,6 +17,7 @@ import sys
 import tarfile
 import tempfile
 import threading
+import types
 import unittest
 
 CMAKE, SOURCE_DIR = sys.argv[1], sys.argv[2]
@@ -143,10 +143,13 @@ class Archive:
 
 
 def load_resolver():
-    spec = importlib.util.spec_from_file_location(
-        "resolver", os.path.join(SOURCE_DIR, "cmake", "resolve-debian-source.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    # The script's file name is not an importable module name.
+    path = os.path.join(SOURCE_DIR, "cmake", "resolve-debian-source.py")
+    module = types.ModuleType("resolver")
+    module.__file__ = path
+    sys.modules[module.__name__] = module
+    with open(path, encoding="utf-8") as script:
+        exec(compile(script.read(), path, "exec"), module.__dict__)
     return module
 
 

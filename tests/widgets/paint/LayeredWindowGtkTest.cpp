@@ -69,6 +69,16 @@ bool Near(TRgb got, uint32_t argb) {
 
 class LayeredWindowGtk : public testwidgets::GtkDisplayTest {};
 
+// The test window at its place, painting the panel's colour from (left,
+// top) to its far corner and leaving the rest transparent.
+void PlacePanel(TWindowEx& window, int left, int top) {
+  window.SetBounds(kX, kY, kW, kH);
+  window.OnPaint = [&window, left, top](TObject*) {
+    window.Canvas().Brush().SetColor(kPanel);
+    window.Canvas().FillRect(left, top, kW, kH);
+  };
+}
+
 // Shows a layered window and checks its picture and where clicks land.
 // Fully transparent pixels take no input with or without a compositor.
 // Under a compositor the root window no longer holds what the screen shows,
@@ -78,12 +88,8 @@ void CheckOutlineAndClicks(bool compareDesktop) {
   ASSERT_TRUE(before.Valid());
 
   TWindowEx window;
-  window.SetBounds(kX, kY, kW, kH);
   // A panel with a transparent column on its left.
-  window.OnPaint = [&](TObject*) {
-    window.Canvas().Brush().SetColor(kPanel);
-    window.Canvas().FillRect(20, 0, kW, kH);
-  };
+  PlacePanel(window, 20, 0);
   TLabelEx label;
   label.SetParent(&window);
   label.Font().SetColor(0xFFFFFFFF);
@@ -179,11 +185,7 @@ TEST_F(LayeredWindowGtk, APanelHiddenLeavesTheOutlineAtOnce) {
   TScreenShot before;
   ASSERT_TRUE(before.Valid());
   TWindowEx window;
-  window.SetBounds(kX, kY, kW, kH);
-  window.OnPaint = [&](TObject*) {
-    window.Canvas().Brush().SetColor(kPanel);
-    window.Canvas().FillRect(0, 50, kW, kH);
-  };
+  PlacePanel(window, 0, 50);
   TControlEx face;
   face.SetParent(&window);
   face.SetBounds(20, 0, 120, 50);
