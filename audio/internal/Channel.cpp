@@ -5,6 +5,7 @@
 
 #include "audio/internal/Core.h"
 #include "audio/internal/Encoder.h"
+#include "audio/internal/MixKernels.h"
 #include "audio/internal/Rematrix.h"
 #include "audio/internal/Spectrum.h"
 
@@ -65,7 +66,9 @@ bool TChannel::Play(bool restart) {
 }
 
 bool TChannel::ReadyToStart(int64_t deviceFrames, int deviceRate) {
-  if (!starting_.exchange(false)) return true;
+  // Read before the exchange: the flags are set rarely, and a read leaves
+  // their line shared where every pass's exchange would write it.
+  if (!starting_.load(std::memory_order_relaxed) || !starting_.exchange(false)) return true;
   std::lock_guard lock(mutex_);
   const auto wanted = static_cast<size_t>(deviceFrames * freq / std::max(deviceRate, 1));
   return queue_.Frames() >= wanted || sourceEnded_.load();
@@ -92,14 +95,18 @@ DWORD TChannel::IsActive() {
   return static_cast<DWORD>(state);
 }
 
-bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
-  std::unique_lock lock(mutex_);
+bool TChannel::WaitForSpace(std::unique_lock<std::mutex>& lock, bool wait) {
   if (wait && highWater_ && queue_.Frames() >= highWater_) {
     // Once full, the producer sleeps until only the low water mark is left:
     // one wake-up per many blocks instead of one per block.
     spaceCv_.wait(lock, [&] { return Interrupted() || queue_.Frames() <= lowWater_; });
   }
-  if (Interrupted()) return false;
+  return !Interrupted();
+}
+
+bool TChannel::FillPcm(const float* data, size_t frames, bool wait) {
+  std::unique_lock lock(mutex_);
+  if (!WaitForSpace(lock, wait)) return false;
   queue_.Reserve(frames);
   queue_.Write(data, frames);
   return true;
@@ -153,9 +160,9 @@ void TChannel::RequestAbort() {
   spaceCv_.notify_all();
 }
 
-void TChannel::MixInto(float* mix, int frames, int deviceRate) {
-  if (flushDevice_.exchange(false)) deviceQueue_.Clear();
-  if (state_.load() != ACTIVE_PLAYING) return;
+size_t TChannel::MixInto(const TMixTarget& target, int frames, int deviceRate) {
+  if (flushDevice_.load(std::memory_order_relaxed) && flushDevice_.exchange(false)) deviceQueue_.Clear();
+  if (state_.load() != ACTIVE_PLAYING) return 0;
   // Stereo at the device's rate is added to the mix straight from the
   // queue's ring, where it then stays kept for the recent data; anything
   // else goes through the resampler and the device queue, in pieces of
@@ -200,8 +207,7 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
         if (count == 0) continue;
         ProcessBlock(data, count);
         if (direct) {
-          float* into = mix + mixed * 2;
-          for (size_t i = 0; i < count * 2; ++i) into[i] += data[i] * v;
+          PutFrames(target, mixed, data, count, v);
           mixed += count;
         } else {
           ToDevice(data, count, deviceRate);
@@ -215,10 +221,11 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
   if (wake) spaceCv_.notify_all();
   const size_t n = std::min<size_t>(static_cast<size_t>(frames) - mixed, deviceQueue_.Frames());
   if (n > 0) {
-    if (converted_.size() < n * 2) converted_.resize(n * 2);
-    deviceQueue_.Read(converted_.data(), n);
-    float* into = mix + mixed * 2;
-    for (size_t i = 0; i < n * 2; ++i) into[i] += converted_[i] * v;
+    const TPcmRing::TRuns runs = deviceQueue_.Front(n);
+    PutFrames(target, mixed, runs.first, runs.firstFrames, v);
+    if (runs.secondFrames) PutFrames(target, mixed + runs.firstFrames, runs.second, runs.secondFrames, v);
+    deviceQueue_.Drop(n);
+    mixed += n;
   }
   if (drained && deviceQueue_.Frames() == 0) {
     state_ = ACTIVE_STOPPED;
@@ -226,6 +233,7 @@ void TChannel::MixInto(float* mix, int frames, int deviceRate) {
     finished_ = true;
   }
   if (stallChange >= 0) FireSync(SYNC_STALL, static_cast<DWORD>(stallChange));
+  return mixed;
 }
 
 void TChannel::Scheduled(int64_t aheadFrames, int deviceRate) {
@@ -242,12 +250,15 @@ size_t TChannel::NotYetPlayed() const {
 }
 
 void TChannel::ProcessBlock(float* data, size_t frames) {
-  {
+  // Most channels have neither: their pass takes no lock for them.
+  if (hasFx_.load(std::memory_order_acquire)) {
     std::lock_guard lock(fxMutex_);
     for (auto& fx : fx_) fx.filter.Process(data, frames, chans);
   }
-  std::lock_guard lock(encoderMutex_);
-  for (auto& encoder : encoders_) encoder->Feed(data, frames, chans);
+  if (hasEncoders_.load(std::memory_order_acquire)) {
+    std::lock_guard lock(encoderMutex_);
+    for (auto& encoder : encoders_) encoder->Feed(data, frames, chans);
+  }
 }
 
 void TChannel::ToDevice(const float* data, size_t frames, int deviceRate) {
@@ -417,6 +428,7 @@ HFX TChannel::AddFx(DWORD type, int priority) {
   auto at = std::find_if(fx_.begin(), fx_.end(), [&](const TFx& f) { return f.priority < priority; });
   HFX h = fx.handle;
   fx_.insert(at, std::move(fx));
+  hasFx_ = true;
   return h;
 }
 
@@ -430,6 +442,7 @@ bool TChannel::RemoveFx(HFX fx) {
   auto it = std::find_if(fx_.begin(), fx_.end(), [&](const TFx& f) { return f.handle == fx; });
   if (it == fx_.end()) return false;
   fx_.erase(it);
+  hasFx_ = !fx_.empty();
   return true;
 }
 
@@ -458,6 +471,7 @@ bool TChannel::GetFxParams(HFX fx, DX8_PARAMEQ& params) {
 void TChannel::AttachEncoder(const std::shared_ptr<TEncoder>& encoder) {
   std::lock_guard lock(encoderMutex_);
   encoders_.push_back(encoder);
+  hasEncoders_ = true;
 }
 
 void TChannel::DetachEncoder(HENCODE encoder) {
@@ -465,6 +479,7 @@ void TChannel::DetachEncoder(HENCODE encoder) {
   encoders_.erase(std::remove_if(encoders_.begin(), encoders_.end(),
                                  [&](const auto& e) { return e->Handle() == encoder; }),
                   encoders_.end());
+  hasEncoders_ = !encoders_.empty();
 }
 
 std::vector<std::shared_ptr<TEncoder>> TChannel::Encoders() {

@@ -25,6 +25,7 @@ struct SwrContext;
 namespace audio::detail {
 
 class TEncoder;
+struct TMixTarget;
 
 class TChannel {
  public:
@@ -60,6 +61,20 @@ class TChannel {
   // Queues frames; with `wait` it first waits while the queue is at its high
   // water mark. Returns false when the channel is being torn down.
   bool FillPcm(const float* data, size_t frames, bool wait);
+  // As FillPcm, but the producer writes the frames into the queue itself:
+  // `write(into, from, count)` puts frames from..from+count of its own into
+  // `into` (called once, or twice where the queue's ring wraps).
+  template <class F>
+  bool FillPcmWith(size_t frames, bool wait, F&& write) {
+    std::unique_lock lock(mutex_);
+    if (!WaitForSpace(lock, wait)) return false;
+    queue_.Reserve(frames);
+    const TPcmRing::TRuns runs = queue_.Back(frames);
+    write(runs.first, size_t{0}, runs.firstFrames);
+    if (runs.secondFrames) write(runs.second, runs.firstFrames, runs.secondFrames);
+    queue_.Commit(frames);
+    return true;
+  }
   // No more data will come: the channel stops once the queue has played.
   void EndOfSource();
   bool SourceEnded() const { return sourceEnded_.load(); }
@@ -71,10 +86,11 @@ class TChannel {
   void ClearQueue();
 
   // ---- mixer side (mixer thread only)
-  // Adds `frames` stereo frames at `deviceRate` into `mix`.
-  void MixInto(float* mix, int frames, int deviceRate);
+  // Puts up to `frames` stereo frames at `deviceRate` into the target's
+  // mix and returns how many it gave, from the mix's first frame on.
+  size_t MixInto(const TMixTarget& target, int frames, int deviceRate);
   // True once after the channel ended and everything was played.
-  bool TakeFinished() { return finished_.exchange(false); }
+  bool TakeFinished() { return finished_.load(std::memory_order_relaxed) && finished_.exchange(false); }
   // Whether the mixer takes the channel into a pass of `deviceFrames`. A
   // channel that has just started with less queued than that (its decoder
   // has only begun) is held back once, for a short pass, instead of playing
@@ -162,6 +178,9 @@ class TChannel {
   std::atomic<uint64_t> framesTaken_{0};
 
  private:
+  // With `wait`, waits while the queue is at its high water mark; false
+  // when the producer is to give up.
+  bool WaitForSpace(std::unique_lock<std::mutex>& lock, bool wait);
   void ProcessBlock(float* data, size_t frames);
   // Frames given to the mixer that have not played yet.
   size_t NotYetPlayed() const;
@@ -211,6 +230,10 @@ class TChannel {
     TPeakingBiquad filter;
   };
   std::vector<TFx> fx_;
+  // Whether fx_ and encoders_ hold anything, kept with them under their
+  // locks and read by the mixer first.
+  std::atomic<bool> hasFx_{false};
+  std::atomic<bool> hasEncoders_{false};
 
   std::mutex encoderMutex_;
   std::vector<std::shared_ptr<TEncoder>> encoders_;

@@ -372,6 +372,8 @@ int TDecodeStream::DecodeFirstFrame() {
 }
 
 bool TDecodeStream::QueueFrame(AVFrame* frame, bool wait) {
+  bool queued = false;
+  if (QueueFloatFrame(frame, wait, queued)) return queued;
   if (!swr_ || swrInRate_ != frame->sample_rate || swrInFormat_ != frame->format ||
       swrInChannels_ != frame->ch_layout.nb_channels) {
     swr_free(&swr_);
@@ -396,6 +398,41 @@ bool TDecodeStream::QueueFrame(AVFrame* frame, bool wait) {
   if (made <= 0) return true;
   decodedFrames_ += static_cast<uint64_t>(made);
   return FillPcm(converted_.data(), static_cast<size_t>(made), wait);
+}
+
+bool TDecodeStream::QueueFloatFrame(AVFrame* frame, bool wait, bool& queued) {
+  // Most decoders give float at the stream's own rate and layout: the
+  // frame is interleaved straight into the queue, where going through the
+  // resampler wrote it to a buffer of its own and copied it from there.
+  if ((frame->format != AV_SAMPLE_FMT_FLTP && frame->format != AV_SAMPLE_FMT_FLT) ||
+      frame->sample_rate != freq || frame->ch_layout.nb_channels != chans || frame->nb_samples <= 0)
+    return false;
+  AVChannelLayout layout{};
+  av_channel_layout_default(&layout, chans);
+  const bool sameLayout = av_channel_layout_compare(&frame->ch_layout, &layout) == 0;
+  av_channel_layout_uninit(&layout);
+  if (!sameLayout) return false;
+  const auto planes = reinterpret_cast<const float* const*>(frame->extended_data);
+  const bool planar = frame->format == AV_SAMPLE_FMT_FLTP;
+  const size_t c = static_cast<size_t>(chans);
+  const size_t frames = static_cast<size_t>(frame->nb_samples);
+  decodedFrames_ += frames;
+  queued = FillPcmWith(frames, wait, [&](float* __restrict into, size_t from, size_t count) {
+    if (!planar) {
+      std::memcpy(into, planes[0] + from * c, count * c * sizeof(float));
+    } else if (c == 2) {
+      const float* __restrict left = planes[0] + from;
+      const float* __restrict right = planes[1] + from;
+      for (size_t i = 0; i < count; ++i) {
+        into[2 * i] = left[i];
+        into[2 * i + 1] = right[i];
+      }
+    } else {
+      for (size_t ch = 0; ch < c; ++ch)
+        for (size_t i = 0; i < count; ++i) into[i * c + ch] = planes[ch][from + i];
+    }
+  });
+  return true;
 }
 
 bool TDecodeStream::DecodePacket(AVPacket* packet, bool wait) {

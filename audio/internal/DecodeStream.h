@@ -78,6 +78,10 @@ class TDecodeStream : public TChannel {
   int DecodeFirstFrame();
   bool DecodePacket(AVPacket* packet, bool wait);
   bool QueueFrame(AVFrame* frame, bool wait);
+  // Queues a float frame of the stream's own format without converting
+  // (`queued`: as FillPcm's result); false, and nothing done, for any
+  // other frame.
+  bool QueueFloatFrame(AVFrame* frame, bool wait, bool& queued);
   bool Reopen();
   void Run();
   void UpdateCommentTags();

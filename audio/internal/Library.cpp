@@ -83,6 +83,9 @@ struct TState {
   bool initialized = false;
   std::unique_ptr<TOutput> output;
   std::map<DWORD, std::shared_ptr<TChannel>> channels;
+  // The same channels in handle order, for the mixer, which copies them
+  // every pass: a short array instead of a walk of the map's nodes.
+  std::vector<std::shared_ptr<TChannel>> mixList;
   std::map<DWORD, std::shared_ptr<TEncoder>> encoders;
   std::map<HFX, DWORD> fx;
   std::map<HPLUGIN, std::string> plugins;
@@ -131,7 +134,15 @@ std::shared_ptr<TChannel> FindChannel(DWORD handle) {
 
 void AddChannel(const std::shared_ptr<TChannel>& channel) {
   std::lock_guard lock(State().mutex);
-  State().channels[channel->handle] = channel;
+  auto& s = State();
+  s.channels[channel->handle] = channel;
+  auto& list = s.mixList;
+  auto at = std::lower_bound(list.begin(), list.end(), channel->handle,
+                             [](const auto& c, DWORD handle) { return c->handle < handle; });
+  if (at != list.end() && (*at)->handle == channel->handle)
+    *at = channel;
+  else
+    list.insert(at, channel);
 }
 
 bool FreeChannel(DWORD handle) {
@@ -144,6 +155,7 @@ bool FreeChannel(DWORD handle) {
     if (it == s.channels.end()) return false;
     channel = it->second;
     s.channels.erase(it);
+    s.mixList.erase(std::find(s.mixList.begin(), s.mixList.end(), channel));
     for (auto e = s.encoders.begin(); e != s.encoders.end();) {
       if (e->second->Channel() == handle && e->second->AutoFree()) {
         leaving.push_back(e->second);
@@ -251,12 +263,11 @@ BOOL Init(int device, DWORD freq, DWORD, void*, const void*) {
   auto output = std::make_unique<TOutput>(
       [](std::vector<std::shared_ptr<TChannel>>& list) {
         std::lock_guard inner(State().mutex);
-        list.clear();
-        for (auto& [h, c] : State().channels) list.push_back(c);
+        list.assign(State().mixList.begin(), State().mixList.end());
       },
-      [](const std::shared_ptr<TChannel>& channel) {
-        channel->FireSync(SYNC_END, 0);
-        if (channel->flags & STREAM_AUTOFREE) FreeChannel(channel->handle);
+      [](TChannel& channel) {
+        channel.FireSync(SYNC_END, 0);
+        if (channel.flags & STREAM_AUTOFREE) FreeChannel(channel.handle);
       });
   if (!output->Open(device, static_cast<int>(freq))) return 0;
   s.output = std::move(output);
@@ -280,6 +291,7 @@ BOOL Free() {
     s.initialized = false;
     output = std::move(s.output);
     channels.swap(s.channels);
+    s.mixList.clear();
     encoders.swap(s.encoders);
     s.fx.clear();
   }

@@ -7,6 +7,7 @@
 
 #include "audio/internal/Channel.h"
 #include "audio/internal/Core.h"
+#include "audio/internal/MixKernels.h"
 
 namespace audio::detail {
 
@@ -118,34 +119,43 @@ int64_t TOutput::Ahead(int64_t& produced, int64_t clockFrames) const {
 
 int64_t TOutput::MixPass(float* mix, int64_t frames, bool alwaysFill, int64_t aheadBefore, TPass& pass) {
   snapshot_(channels_);
-  pass.playing =
-      std::any_of(channels_.begin(), channels_.end(), [](const auto& channel) { return Plays(*channel); });
-  if (!pass.playing) {
-    channels_.clear();
-    return 0;
-  }
   mixing_.clear();
+  // Only a channel that plays as the pass begins may give anything in it
+  // (one that starts meanwhile plays from the next pass): with just one
+  // such channel its samples are final as it writes them, with no zero
+  // fill before them and no clamping pass after them.
+  size_t writers = 0;
   bool mixingPlays = false;
   for (auto& channel : channels_) {
     const bool plays = Plays(*channel);
+    pass.playing = pass.playing || plays;
     if (plays && frames > 0 && !channel->ReadyToStart(frames, rate_)) {
       pass.heldBack = true;
       continue;
     }
     mixingPlays = mixingPlays || plays;
-    mixing_.push_back(channel);
+    writers += plays ? 1 : 0;
+    mixing_.push_back({channel.get(), plays});
+  }
+  if (!pass.playing) {
+    channels_.clear();
+    return 0;
   }
   // Only a stream that waits for its first data: on the clock, no silence
   // is queued in front of it.
   const int64_t made = (mixingPlays || alwaysFill) ? std::max<int64_t>(frames, 0) : 0;
-  if (made > 0) {
-    std::fill(mix, mix + made * 2, 0.0f);
-    for (auto& channel : mixing_) channel->MixInto(mix, static_cast<int>(made), rate_);
-    for (int64_t i = 0; i < made * 2; ++i) mix[i] = std::clamp(mix[i], -1.0f, 1.0f);
+  TMixTarget target{mix, 0, writers == 1};
+  for (auto& [channel, plays] : mixing_) {
+    const size_t given = channel->MixInto(target, plays ? static_cast<int>(made) : 0, rate_);
+    target.filled = std::max(target.filled, given);
   }
-  for (auto& channel : mixing_) channel->Scheduled(aheadBefore + made, rate_);
-  for (auto& channel : mixing_)
-    if (channel->TakeFinished()) finished_(channel);
+  if (made > 0) {
+    if (!target.clamp) ClampAll(mix, target.filled * 2);
+    std::fill(mix + target.filled * 2, mix + made * 2, 0.0f);
+  }
+  for (auto& entry : mixing_) entry.channel->Scheduled(aheadBefore + made, rate_);
+  for (auto& entry : mixing_)
+    if (entry.channel->TakeFinished()) finished_(*entry.channel);
   // A freed channel goes with its last pass, not with the next one.
   channels_.clear();
   mixing_.clear();

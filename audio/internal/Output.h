@@ -26,7 +26,7 @@ class TOutput {
  public:
   // Fills the list (emptied first) with every channel.
   using TSnapshot = std::function<void(std::vector<std::shared_ptr<TChannel>>&)>;
-  using TFinished = std::function<void(const std::shared_ptr<TChannel>&)>;
+  using TFinished = std::function<void(TChannel&)>;
 
   TOutput(TSnapshot snapshot, TFinished finished);
   ~TOutput();
@@ -63,7 +63,14 @@ class TOutput {
   TSnapshot snapshot_;
   TFinished finished_;
   // The mixing thread's lists, kept so that a pass allocates nothing.
-  std::vector<std::shared_ptr<TChannel>> channels_, mixing_;
+  // channels_ holds the pass's channels alive; mixing_ are those of them
+  // that the pass mixes, and whether each played as the pass began.
+  struct TMixing {
+    TChannel* channel;
+    bool plays;
+  };
+  std::vector<std::shared_ptr<TChannel>> channels_;
+  std::vector<TMixing> mixing_;
   SDL_AudioDeviceID device_ = 0;
   bool sdlStarted_ = false;
   int rate_ = 44100;

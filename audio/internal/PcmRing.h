@@ -71,6 +71,22 @@ class TPcmRing {
     return frames;
   }
 
+  // Room for `frames` more frames (at most Space()) at the tail, in place,
+  // to be written and then added with Commit. Valid until the ring is
+  // next changed.
+  TRuns Back(size_t frames) {
+    TRuns runs;
+    frames = std::min(frames, Space());
+    if (frames == 0) return runs;
+    const size_t tail = (head_ + count_) % slots_;
+    runs.first = &data_[tail * channels_];
+    runs.firstFrames = std::min(frames, slots_ - tail);
+    runs.secondFrames = frames - runs.firstFrames;
+    if (runs.secondFrames) runs.second = &data_[0];
+    return runs;
+  }
+  void Commit(size_t frames) { count_ += std::min(frames, Space()); }
+
   size_t Peek(float* out, size_t frames) const {
     frames = std::min(frames, count_);
     CopyOut(out, head_, frames);

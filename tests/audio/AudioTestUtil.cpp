@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace audiotest {
@@ -115,6 +117,26 @@ TLibrary::TLibrary(int device) {
 
 TLibrary::~TLibrary() {
   if (ok) audio::Free();
+}
+
+TDiskOutput::TDiskOutput() : file_((dir_.Path() / "out.raw").string()) {
+  driver_ = std::make_unique<testkit::EnvScope>("SDL_AUDIODRIVER", "disk");
+  output_ = std::make_unique<testkit::EnvScope>("SDL_DISKAUDIOFILE", file_.c_str());
+  library_ = std::make_unique<TLibrary>(-1);
+}
+
+void TDiskOutput::Finish() {
+  library_.reset();
+  output_.reset();
+  driver_.reset();
+}
+
+std::vector<float> TDiskOutput::Samples() const {
+  std::ifstream in(file_, std::ios::binary);
+  std::vector<char> raw((std::istreambuf_iterator<char>(in)), {});
+  std::vector<float> samples(raw.size() / sizeof(float));
+  std::memcpy(samples.data(), raw.data(), samples.size() * sizeof(float));
+  return samples;
 }
 
 void ServeLive(const testkit::FixtureServer& server, testkit::Connection& connection,

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "LiveStream.h"
 #include "Media.h"
 #include "Shell.h"
+#include "TempDir.h"
 
 namespace audiotest {
 
@@ -46,6 +48,25 @@ class TLibrary {
   explicit TLibrary(int device = 0);
   ~TLibrary();
   bool ok;
+};
+
+// The library (as TLibrary, on the default device) on SDL's disk driver,
+// a real device of the library that writes what it is given to a file:
+// once the library is freed (Finish), Samples() are the stereo float
+// frames the device got.
+class TDiskOutput {
+ public:
+  TDiskOutput();
+  // Frees the library, which closes the device.
+  void Finish();
+  std::vector<float> Samples() const;
+  bool Ok() const { return library_ && library_->ok; }
+
+ private:
+  testkit::TempDir dir_;
+  std::string file_;
+  std::unique_ptr<testkit::EnvScope> driver_, output_;
+  std::unique_ptr<TLibrary> library_;
 };
 
 // Serves `audio` as an endless live stream (see testkit::ServeLiveStream),

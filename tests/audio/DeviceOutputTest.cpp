@@ -28,31 +28,22 @@ namespace {
 // Plays `name` at `volume` on the disk driver for about a second and a
 // half; returns the stereo float frames written.
 std::vector<float> Recorded(const std::string& name, float volume) {
-  testkit::TempDir dir;
-  const std::string file = (dir.Path() / "out.raw").string();
-  testkit::EnvScope driver("SDL_AUDIODRIVER", "disk");
-  testkit::EnvScope output("SDL_DISKAUDIOFILE", file.c_str());
-  {
-    audiotest::TLibrary library(-1);
-    EXPECT_TRUE(library.ok) << ErrorGetCode();
-    if (!library.ok) return {};
-    const std::string path = Media(name).string();
-    std::u16string wide(path.begin(), path.end());
-    HSTREAM h = StreamCreateFile(0, wide.c_str(), 0, 0, UNICODE);
-    EXPECT_NE(h, 0u) << ErrorGetCode();
-    CHANNELINFO info{};
-    ChannelGetInfo(h, &info);
-    ChannelSetAttribute(h, ATTRIB_VOL, volume);
-    EXPECT_TRUE(ChannelPlay(h, 0));
-    // A second and a half of the stream taken by the mixer.
-    const QWORD bytes = static_cast<QWORD>(info.freq) * info.chans * 2 * 3 / 2;
-    EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= bytes; }, 20s));
-  }
-  std::ifstream in(file, std::ios::binary);
-  std::vector<char> raw((std::istreambuf_iterator<char>(in)), {});
-  std::vector<float> samples(raw.size() / sizeof(float));
-  std::memcpy(samples.data(), raw.data(), samples.size() * sizeof(float));
-  return samples;
+  audiotest::TDiskOutput device;
+  EXPECT_TRUE(device.Ok()) << ErrorGetCode();
+  if (!device.Ok()) return {};
+  const std::string path = Media(name).string();
+  std::u16string wide(path.begin(), path.end());
+  HSTREAM h = StreamCreateFile(0, wide.c_str(), 0, 0, UNICODE);
+  EXPECT_NE(h, 0u) << ErrorGetCode();
+  CHANNELINFO info{};
+  ChannelGetInfo(h, &info);
+  ChannelSetAttribute(h, ATTRIB_VOL, volume);
+  EXPECT_TRUE(ChannelPlay(h, 0));
+  // A second and a half of the stream taken by the mixer.
+  const QWORD bytes = static_cast<QWORD>(info.freq) * info.chans * 2 * 3 / 2;
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= bytes; }, 20s));
+  device.Finish();
+  return device.Samples();
 }
 
 void ExpectWholeToneAt(const std::vector<float>& samples, int rate, double amplitude) {
