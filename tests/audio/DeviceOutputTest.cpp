@@ -141,3 +141,31 @@ TEST(DeviceOutput, AMonoStreamReachesBothSidesAsLoudAsItIs) {
     ASSERT_EQ(samples[out + 2 * i + 1], input[in + i]) << "right, frame " << i;
   }
 }
+
+TEST(DeviceOutput, AStereoMp3ReachesTheDeviceAsTheFfmpegProgramDecodesIt) {
+  // The decoder's float frames go into the queue without a conversion: the
+  // reference is the same file decoded by the ffmpeg program, and a side
+  // swapped, a frame lost or a block shifted shows against it.
+  testkit::TempDir dir;
+  const std::string reference = (dir.Path() / "reference.f32").string();
+  ASSERT_TRUE(testkit::RunCommand(std::string(testkit::kFfmpegMake) + "-i " + Media("tones.mp3").string() +
+                                  " -f f32le -c:a pcm_f32le " + reference));
+  const std::string bytes = testkit::ReadBytes(reference);
+  std::vector<float> expected(bytes.size() / sizeof(float));
+  std::memcpy(expected.data(), bytes.data(), expected.size() * sizeof(float));
+  const std::vector<float> samples = Recorded("tones.mp3", 0.5f);
+  // Where a stretch of the reference from a tenth of a second in lies in
+  // what the device got.
+  const size_t from = 4410 * 2, window = 64;
+  ASSERT_GE(expected.size(), from + 44100 * 2);
+  const auto matches = [&](size_t at) {
+    for (size_t i = 0; i < window; ++i)
+      if (std::fabs(samples[at + i] - expected[from + i] * 0.5f) > 1e-6f) return false;
+    return true;
+  };
+  size_t at = 0;
+  while (at + window <= samples.size() && !matches(at)) at += 2;
+  ASSERT_LE(at + 44100 * 2, samples.size()) << "the reference's frames were not found whole";
+  for (size_t i = 0; i < 44100 * 2; ++i)
+    ASSERT_NEAR(samples[at + i], expected[from + i] * 0.5f, 1e-6f) << "frame " << i / 2 << (i % 2 ? " right" : " left");
+}
