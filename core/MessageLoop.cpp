@@ -1,14 +1,20 @@
 // The message layer on the GLib main loop: the handle registry, one queue
 // source on the default main context that delivers posted messages and
-// calls handed over by other threads, and window timers as GLib timeouts.
+// calls handed over by other threads, and one timer source that delivers
+// every window timer.
+//
+// One source for all timers, not one GLib timeout each: every turn of the
+// loop prepares and checks each attached source, so a program with a dozen
+// timers armed paid a dozen source visits (and their cold memory) on every
+// wake-up, even the wake-ups no timer was due for.
 #include <glib.h>
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -49,9 +55,18 @@ struct TPosted {
   LPARAM LParam;
 };
 
-struct TTimerData {
+// One window timer. Times are microseconds of the monotonic clock.
+struct TTimerEntry {
   HWND Window;
   std::uintptr_t Id;
+  gint64 Due;
+  gint64 PeriodUs;
+  gint64 GridUs;  // 0: plain; else ticks fall on multiples of it
+  // Unique per SetTimer call: a tick that re-arms or kills its own timer
+  // leaves nothing for the end of its call to touch.
+  std::uint64_t Serial;
+  // Its tick is running (a nested loop inside it does not tick it again).
+  bool InCall;
 };
 
 struct TState {
@@ -60,13 +75,23 @@ struct TState {
   HWND NextHandle = 0x10000;
   std::deque<std::shared_ptr<TSentCall>> Sent;
   std::deque<TPosted> Posted;
-  // Own lock, held while sources are attached: never taken inside GLib.
+  // Own lock: no GLib call is made while it is held.
   std::mutex TimerLock;
-  std::map<std::pair<HWND, std::uintptr_t>, GSource*> Timers;
+  // Few, and walked whole: a flat array is the fewest lines to touch.
+  std::vector<TTimerEntry> Timers;
+  std::uint64_t NextSerial = 1;
+  // What every turn of the loop reads, without a lock and on one line:
+  // the earliest Due of the timers not in their tick, and how many posted
+  // messages and sent calls wait (Sent and Posted, kept under Lock).
+  struct alignas(64) THot {
+    std::atomic<gint64> NextDue{G_MAXINT64};
+    std::atomic<std::size_t> Queued{0};
+  } Hot;
   bool UiKnown = false;
   std::thread::id UiThread;
   bool AcceptSends = true;
   GSource* Queue = nullptr;
+  GSource* TimerSource = nullptr;
 };
 
 // Never destroyed: worker threads and static destructors may still post
@@ -80,11 +105,10 @@ std::atomic<bool> gQuit{false};
 std::atomic<int> gQuitCode{0};
 int gLoopDepth = 0;
 
-bool HasWork() {
-  TState& s = State();
-  std::lock_guard<std::mutex> guard(s.Lock);
-  return !s.Sent.empty() || !s.Posted.empty();
-}
+bool HasWork() { return State().Hot.Queued.load(std::memory_order_acquire) != 0; }
+
+// Lock held, after Sent or Posted changed.
+void CountQueued(TState& s) { s.Hot.Queued.store(s.Sent.size() + s.Posted.size(), std::memory_order_release); }
 
 
 void RunSentCalls() {
@@ -96,6 +120,7 @@ void RunSentCalls() {
       if (s.Sent.empty()) return;
       call = s.Sent.front();
       s.Sent.pop_front();
+      CountQueued(s);
     }
     LRESULT result = 0;
     if (TMessageWindow* window = detail::LookupWindow(call->Window)) {
@@ -125,6 +150,7 @@ void RunPostedMessages() {
       if (s.Posted.empty()) return;
       message = s.Posted.front();
       s.Posted.pop_front();
+      CountQueued(s);
     }
     TMessageWindow* window = detail::LookupWindow(message.Window);
     if (!window) continue;
@@ -159,60 +185,111 @@ void ReleaseWaitingSenders() {
   {
     std::lock_guard<std::mutex> guard(s.Lock);
     calls.swap(s.Sent);
+    CountQueued(s);
     s.AcceptSends = false;
   }
   for (auto& call : calls) call->Finish(0);
 }
 
-gboolean TimerTick(gpointer data) {
-  auto* timer = static_cast<TTimerData*>(data);
-  TMessageWindow* window = detail::LookupWindow(timer->Window);
-  if (!window) return G_SOURCE_REMOVE;
-  try {
-    detail::Deliver(window, WM_TIMER, timer->Id, 0);
-  } catch (...) {
-    ReportStrayException();
-  }
-  return G_SOURCE_CONTINUE;
-}
-
-void DeleteTimerData(gpointer data) { delete static_cast<TTimerData*>(data); }
-
-// A timer whose ticks fall on a grid of the monotonic clock.
-struct TGridSource {
-  GSource Base;
-  gint64 PeriodUs;
-  gint64 GridUs;
-};
-
 gint64 OnGrid(gint64 time, gint64 grid) { return (time + grid - 1) / grid * grid; }
 
-gboolean GridDispatch(GSource* source, GSourceFunc callback, gpointer data) {
-  auto* grid = reinterpret_cast<TGridSource*>(source);
-  // The next tick counts from this one's place on the grid, not from the
-  // moment it ran: a tick that runs a little late keeps its period. After
-  // a long hold-up the ticks missed are not made up for.
+// TimerLock held.
+void UpdateNextDue(TState& s) {
+  gint64 due = G_MAXINT64;
+  for (const TTimerEntry& t : s.Timers)
+    if (!t.InCall && t.Due < due) due = t.Due;
+  s.Hot.NextDue.store(due, std::memory_order_release);
+}
+
+// TimerLock held.
+TTimerEntry* FindTimer(TState& s, HWND window, std::uintptr_t id) {
+  for (TTimerEntry& t : s.Timers)
+    if (t.Window == window && t.Id == id) return &t;
+  return nullptr;
+}
+
+TTimerEntry* FindSerial(TState& s, std::uint64_t serial) {
+  for (TTimerEntry& t : s.Timers)
+    if (t.Serial == serial) return &t;
+  return nullptr;
+}
+
+gboolean TimersPrepare(GSource* source, gint* timeout) {
+  const gint64 due = State().Hot.NextDue.load(std::memory_order_acquire);
+  if (due == G_MAXINT64) {
+    *timeout = -1;
+    return FALSE;
+  }
   const gint64 now = g_source_get_time(source);
-  gint64 next = OnGrid(g_source_get_ready_time(source) + grid->PeriodUs, grid->GridUs);
-  if (next <= now) next = OnGrid(now + grid->PeriodUs, grid->GridUs);
-  g_source_set_ready_time(source, next);
-  return callback ? callback(data) : G_SOURCE_REMOVE;
+  if (due <= now) {
+    *timeout = 0;
+    return TRUE;
+  }
+  // Rounded up, as GLib rounds its own timeouts: never woken before due.
+  *timeout = static_cast<gint>(std::min<gint64>((due - now + 999) / 1000, INT_MAX));
+  return FALSE;
 }
 
-GSourceFuncs gGridFuncs = {nullptr, nullptr, GridDispatch, nullptr, nullptr, nullptr};
-
-GSource* NewGridSource(UINT elapseMs, UINT toleranceMs) {
-  GSource* source = g_source_new(&gGridFuncs, sizeof(TGridSource));
-  auto* grid = reinterpret_cast<TGridSource*>(source);
-  grid->PeriodUs = static_cast<gint64>(std::max<UINT>(elapseMs, 1)) * 1000;
-  grid->GridUs = static_cast<gint64>(toleranceMs) * 1000;
-  g_source_set_ready_time(source, OnGrid(g_get_monotonic_time() + grid->PeriodUs, grid->GridUs));
-  return source;
+gboolean TimersCheck(GSource* source) {
+  return State().Hot.NextDue.load(std::memory_order_acquire) <= g_source_get_time(source);
 }
 
-void DropSource(GSource* source) {
-  g_source_destroy(source);
-  g_source_unref(source);
+// Delivers each timer due at the start of this turn once, earliest first.
+gboolean TimersDispatch(GSource* source, GSourceFunc, gpointer) {
+  TState& s = State();
+  const gint64 now = g_source_get_time(source);
+  for (;;) {
+    HWND window;
+    std::uintptr_t id;
+    std::uint64_t serial;
+    {
+      std::lock_guard<std::mutex> guard(s.TimerLock);
+      TTimerEntry* next = nullptr;
+      for (TTimerEntry& t : s.Timers)
+        if (!t.InCall && t.Due <= now && (!next || t.Due < next->Due)) next = &t;
+      if (!next) {
+        UpdateNextDue(s);
+        return G_SOURCE_CONTINUE;
+      }
+      // The next tick counts from this one's due time on the grid, not
+      // from the moment it ran: a tick that runs a little late keeps its
+      // period. After a long hold-up the ticks missed are not made up for.
+      // A plain timer counts from this turn, as a GLib timeout does.
+      if (next->GridUs) {
+        gint64 due = OnGrid(next->Due + next->PeriodUs, next->GridUs);
+        next->Due = due > now ? due : OnGrid(now + next->PeriodUs, next->GridUs);
+      } else {
+        next->Due = now + next->PeriodUs;
+      }
+      next->InCall = true;
+      window = next->Window;
+      id = next->Id;
+      serial = next->Serial;
+      UpdateNextDue(s);
+    }
+    TMessageWindow* target = detail::LookupWindow(window);
+    if (target) {
+      try {
+        detail::Deliver(target, WM_TIMER, id, 0);
+      } catch (...) {
+        ReportStrayException();
+      }
+    }
+    std::lock_guard<std::mutex> guard(s.TimerLock);
+    if (TTimerEntry* t = FindSerial(s, serial)) {
+      if (target) t->InCall = false;
+      else s.Timers.erase(s.Timers.begin() + (t - s.Timers.data()));
+    }
+  }
+}
+
+GSourceFuncs gTimerFuncs = {TimersPrepare, TimersCheck, TimersDispatch, nullptr, nullptr, nullptr};
+
+// A change made off the user-interface thread may move the earliest tick
+// before the one the loop sleeps towards.
+void WakeForTimers(gint64 previousDue) {
+  if (State().Hot.NextDue.load(std::memory_order_acquire) < previousDue && !IsUiThread())
+    g_main_context_wakeup(nullptr);
 }
 
 std::mutex gReporterLock;
@@ -258,7 +335,6 @@ HWND RegisterWindow(TMessageWindow* window) {
 void UnregisterWindow(HWND window) {
   TState& s = State();
   std::vector<std::shared_ptr<TSentCall>> calls;
-  std::vector<GSource*> timers;
   {
     std::lock_guard<std::mutex> guard(s.Lock);
     s.Windows.erase(window);
@@ -270,17 +346,14 @@ void UnregisterWindow(HWND window) {
         ++it;
       }
     }
+    CountQueued(s);
   }
   {
     std::lock_guard<std::mutex> guard(s.TimerLock);
-    auto it = s.Timers.lower_bound({window, 0});
-    while (it != s.Timers.end() && it->first.first == window) {
-      timers.push_back(it->second);
-      it = s.Timers.erase(it);
-    }
+    std::erase_if(s.Timers, [window](const TTimerEntry& t) { return t.Window == window; });
+    UpdateNextDue(s);
   }
   for (auto& call : calls) call->Finish(0);
-  for (GSource* source : timers) DropSource(source);
 }
 
 TMessageWindow* LookupWindow(HWND window) {
@@ -302,15 +375,23 @@ LRESULT Deliver(TMessageWindow* window, UINT msg, WPARAM wParam, LPARAM lParam) 
 void InitMessages() {
   TState& s = State();
   GSource* queue;
+  GSource* timers;
   {
     std::lock_guard<std::mutex> guard(s.Lock);
     if (s.UiKnown) return;
     s.UiKnown = true;
     s.UiThread = std::this_thread::get_id();
     s.Queue = queue = g_source_new(&gQueueFuncs, sizeof(GSource));
+    s.TimerSource = timers = g_source_new(&gTimerFuncs, sizeof(GSource));
   }
   g_source_set_priority(queue, G_PRIORITY_DEFAULT);
   g_source_attach(queue, nullptr);
+  g_source_set_priority(timers, G_PRIORITY_DEFAULT);
+  g_source_set_name(timers, "qor timers");
+  // A tick that runs a nested loop (a modal dialog, a wait that pumps)
+  // still lets the other timers tick in it.
+  g_source_set_can_recurse(timers, TRUE);
+  g_source_attach(timers, nullptr);
 }
 
 bool IsUiThread() {
@@ -341,6 +422,7 @@ LRESULT SendMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     std::lock_guard<std::mutex> guard(s.Lock);
     if (!s.AcceptSends || !s.Windows.count(window)) return 0;
     s.Sent.push_back(call);
+    CountQueued(s);
   }
   g_main_context_wakeup(nullptr);
   std::unique_lock<std::mutex> lock(call->Lock);
@@ -354,6 +436,7 @@ bool PostMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     std::lock_guard<std::mutex> guard(s.Lock);
     if (!s.Windows.count(window)) return false;
     s.Posted.push_back({window, msg, wParam, lParam});
+    CountQueued(s);
   }
   g_main_context_wakeup(nullptr);
   return true;
@@ -403,36 +486,33 @@ std::uintptr_t SetTimer(HWND window, std::uintptr_t id, UINT elapseMs) {
 }
 
 std::uintptr_t SetCoalescableTimer(HWND window, std::uintptr_t id, UINT elapseMs, UINT toleranceMs) {
+  if (!IsWindow(window)) return 0;
   TState& s = State();
-  GSource* old = nullptr;
-  GSource* source = toleranceMs ? NewGridSource(elapseMs, toleranceMs) : g_timeout_source_new(elapseMs ? elapseMs : 1);
-  g_source_set_callback(source, TimerTick, new TTimerData{window, id}, DeleteTimerData);
-  if (!IsWindow(window)) {
-    g_source_unref(source);
-    return 0;
-  }
+  const gint64 period = static_cast<gint64>(std::max<UINT>(elapseMs, 1)) * 1000;
+  const gint64 grid = static_cast<gint64>(toleranceMs) * 1000;
+  const gint64 now = g_get_monotonic_time();
+  gint64 previous;
   {
     std::lock_guard<std::mutex> guard(s.TimerLock);
-    auto& slot = s.Timers[{window, id}];
-    old = slot;
-    slot = source;
-    g_source_attach(source, nullptr);
+    previous = s.Hot.NextDue.load(std::memory_order_relaxed);
+    TTimerEntry entry{window, id, grid ? OnGrid(now + period, grid) : now + period, period, grid, s.NextSerial++, false};
+    if (TTimerEntry* old = FindTimer(s, window, id)) *old = entry;
+    else s.Timers.push_back(entry);
+    UpdateNextDue(s);
   }
-  if (old) DropSource(old);
+  WakeForTimers(previous);
   return id ? id : 1;
 }
 
 bool KillTimer(HWND window, std::uintptr_t id) {
   TState& s = State();
-  GSource* source = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(s.TimerLock);
-    auto it = s.Timers.find({window, id});
-    if (it == s.Timers.end()) return false;
-    source = it->second;
-    s.Timers.erase(it);
-  }
-  DropSource(source);
+  std::lock_guard<std::mutex> guard(s.TimerLock);
+  TTimerEntry* t = FindTimer(s, window, id);
+  if (!t) return false;
+  s.Timers.erase(s.Timers.begin() + (t - s.Timers.data()));
+  // A later earliest tick needs no wake-up: the loop finds nothing due
+  // and sleeps on.
+  UpdateNextDue(s);
   return true;
 }
 

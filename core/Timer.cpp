@@ -6,6 +6,16 @@ namespace {
 constexpr std::uintptr_t kTimerId = 1;
 // Posted to the timer's own window when a setter runs on another thread.
 constexpr UINT TM_REARM = WM_USER + 0x7E1;
+
+// Interval and tolerance are set and armed as one pair: a library thread
+// asking a poll for 1 ms while the user-interface thread sets a slow one
+// must not leave the quick interval with the slow tolerance (ticks held
+// back to the next whole second) nor the other way round. Held only
+// around the two fields, never around a call out.
+std::mutex& SettingLock() {
+  static std::mutex lock;
+  return lock;
+}
 }  // namespace
 
 TWinTimer::TWinTimer(HWND window, UINT interval, std::uintptr_t id)
@@ -65,8 +75,11 @@ void TTimer::SetEnabled(bool value) {
 }
 
 void TTimer::SetInterval(UINT value, UINT tolerance) {
-  FTolerance = tolerance;
-  FInterval = value;
+  {
+    std::lock_guard<std::mutex> guard(SettingLock());
+    FInterval = value;
+    FTolerance = tolerance;
+  }
   Rearm();
 }
 
@@ -98,7 +111,13 @@ void TTimer::ArmNow() {
     std::lock_guard<std::mutex> guard(FEventLock);
     assigned = static_cast<bool>(FOnTimer);
   }
-  FArmed = FInterval != 0 && FEnabled && assigned && SetCoalescableTimer(window, kTimerId, FInterval, FTolerance) != 0;
+  UINT interval, tolerance;
+  {
+    std::lock_guard<std::mutex> guard(SettingLock());
+    interval = FInterval;
+    tolerance = FTolerance;
+  }
+  FArmed = interval != 0 && FEnabled && assigned && SetCoalescableTimer(window, kTimerId, interval, tolerance) != 0;
 }
 
 void TTimer::Tick() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -74,6 +75,60 @@ TEST(WindowTimers, CoalescableTimersOfOneToleranceTickInOneTurnOfTheLoop) {
   }
   EXPECT_TRUE(KillTimer(h, 1));
   EXPECT_TRUE(KillTimer(h, 2));
+}
+
+// A tick that pumps the loop (a modal dialog, a wait) lets the other timers
+// tick meanwhile, but is not itself ticked again inside its own call.
+TEST(WindowTimers, ATickRunningANestedLoopLetsOthersTickButNotItself) {
+  struct TNesting : TTickCounter {
+    int Depth = 0, Reentered = 0;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == WM_TIMER && m.WParam == 1) {
+        if (Depth) ++Reentered;
+        ++Ticks[1];
+        if (Ticks[1] == 1) {
+          ++Depth;
+          Nested = PumpUntil([&] { return Ticks[2] >= 3; });
+          --Depth;
+        }
+        return;
+      }
+      TTickCounter::WndProc(m);
+    }
+    bool Nested = false;
+  } w;
+  HWND h = w.Handle();
+  SetTimer(h, 1, 1);
+  SetTimer(h, 2, 3);
+  ASSERT_TRUE(PumpUntil([&] { return w.Ticks[1] >= 3; }));
+  EXPECT_TRUE(w.Nested) << "the other timer did not tick inside the nested loop";
+  EXPECT_EQ(w.Reentered, 0);
+  KillTimer(h, 1);
+  KillTimer(h, 2);
+}
+
+// The loop sleeps towards its earliest tick; a timer set from another
+// thread that is due sooner wakes it.
+TEST(WindowTimers, ATimerSetFromAnotherThreadWakesTheSleepingLoop) {
+  TTickCounter w;
+  HWND h = w.Handle();
+  SetTimer(h, 1, 20000);
+  ProcessMessages();
+  const auto start = std::chrono::steady_clock::now();
+  std::thread library([h] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SetTimer(h, 2, 1);
+  });
+  // No other source of this process wakes the loop: without the wake-up it
+  // sleeps until the 20 s timer.
+  while (w.Ticks[2] == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(15))
+    g_main_context_iteration(nullptr, TRUE);
+  library.join();
+  EXPECT_GE(w.Ticks[2], 1);
+  EXPECT_EQ(w.Ticks[1], 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  KillTimer(h, 1);
+  KillTimer(h, 2);
 }
 
 TEST(WindowTimers, StopWithTheWindow) {
@@ -204,6 +259,33 @@ TEST(ComponentTimer, CanBeEnabledFromAnotherThread) {
   std::thread library([&] { timer.SetEnabled(true); });
   library.join();
   EXPECT_TRUE(PumpUntil([&] { return fired >= 2; }));
+}
+
+// A library thread speeds a poll up while another slows it down: the pair
+// one of them set wins whole, so a quick poll never keeps the slow one's
+// tolerance (which holds its ticks back to the next whole second).
+TEST(ComponentTimer, IntervalAndToleranceSetFromTwoThreadsStayOnePair) {
+  TTimer timer;
+  timer.SetOnTimer([](TObject*) {});
+  int mixed = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::atomic<int> ready{0};
+    auto writer = [&](UINT interval, UINT tolerance) {
+      ++ready;
+      while (ready < 2) std::this_thread::yield();
+      for (int i = 0; i < 20; ++i) timer.SetInterval(interval, tolerance);
+    };
+    std::thread quick(writer, 7u, 0u), slow(writer, 2000u, 1000u);
+    quick.join();
+    slow.join();
+    const bool isQuick = timer.Interval() == 7 && timer.Tolerance() == 0;
+    const bool isSlow = timer.Interval() == 2000 && timer.Tolerance() == 1000;
+    if (!isQuick && !isSlow) ++mixed;
+    // The re-arming both handed over runs with what was set last.
+    ProcessMessages();
+  }
+  EXPECT_EQ(mixed, 0) << "rounds that left an interval with the other's tolerance";
+  EXPECT_TRUE(timer.Armed());
 }
 
 TEST(Components, OwnerFreesWhatItOwns) {
