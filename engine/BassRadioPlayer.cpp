@@ -29,7 +29,7 @@ TBassRadioPlayer::TBassRadioPlayer(core::TComponent* AOwner)
   SetNetBuffer(NetBuffer);
   SetNetTimeout(NetTimeout);
   PrebufferTimer = MakeTimer(50, [this] { PrebufferTick(); });
-  MetadataTimer = MakeTimer(50, [this] { MetadataTick(); });
+  MetadataNotice = std::make_unique<core::TNotice>([this] { MetadataTick(); });
   std::lock_guard<std::mutex> guard(SyncLock());
   LivePlayers().insert(this);
 }
@@ -41,7 +41,7 @@ TBassRadioPlayer::~TBassRadioPlayer() {
   }
   Shutdown();
   PrebufferTimer->SetEnabled(false);
-  MetadataTimer->SetEnabled(false);
+  MetadataNotice->Cancel();
   if (FConfigured) audio::PluginFree(0);
 }
 
@@ -168,19 +168,18 @@ void TBassRadioPlayer::SetMetadataSync() {
   // The library signals a tag only when it changes, and the first one
   // usually arrives while the player is still pre-buffering: deliver it now
   // rather than at the next song.
-  if (!GetMetaTag().empty()) MetadataTimer->SetEnabled(true);
+  if (!GetMetaTag().empty()) MetadataNotice->Post();
 }
 
 void TBassRadioPlayer::MetadataSync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {
-  // Only arms the one-shot timer: several tags within its interval give one
-  // notification with the latest, on the user-interface thread.
+  // Only asks for the notice: tags that come before the user-interface
+  // thread gets to it give one notification with the latest.
   std::lock_guard<std::mutex> guard(SyncLock());
   if (LivePlayers().count(user) == 0) return;
-  static_cast<TBassRadioPlayer*>(user)->MetadataTimer->SetEnabled(true);
+  static_cast<TBassRadioPlayer*>(user)->MetadataNotice->Post();
 }
 
 void TBassRadioPlayer::MetadataTick() {
-  MetadataTimer->SetEnabled(false);
   if (OnMetadata) OnMetadata(this, GetMetaTag());
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "core/Notice.h"
 #include "engine/PlayerThread.h"
 #include "engine/RadioPlayer.h"
 #include "engine/Routing.h"
@@ -48,7 +49,9 @@ class TBassRadioPlayer : public TBaseRadioPlayer {
   virtual int32_t ReadBufferFill() { return BufferFillPercent(); }
 
   std::unique_ptr<core::TTimer> PrebufferTimer;
-  std::unique_ptr<core::TTimer> MetadataTimer;
+  // Asked for by the library's tag sync; one notice for the tags that came
+  // before the user-interface thread got to it.
+  std::unique_ptr<core::TNotice> MetadataNotice;
   bool PrebufferBusy = false;
 
  private:
