@@ -242,7 +242,12 @@ void TBaseRadioPlayer::StopConnecting() {
 }
 
 void TBaseRadioPlayer::StatusPoll() {
-  if (Channel == 0) return;
+  // A sync that came as the stream was freed woke a poll with nothing to
+  // look at.
+  if (Channel == 0) {
+    StatusTimer->SetEnabled(false);
+    return;
+  }
   ActiveNow = audio::ChannelIsActive(Channel);
   audio::DWORD previous = ActivePrev;
   ActivePrev = ActiveNow;
@@ -256,9 +261,16 @@ void TBaseRadioPlayer::StatusPoll() {
     case audio::ACTIVE_PLAYING:
       if (previous != audio::ACTIVE_PLAYING) ChannelPlaying();
       // Playing on, only a change is news, and the library's syncs tell of
-      // the end and of running dry at once: a radio left playing for hours
-      // wakes the program once a second instead of ten times.
-      SetStatusInterval(SteadyStatusPollMs);
+      // the end and of running dry at once (ActivitySync): a radio left
+      // playing for hours does not wake the program for its status at all.
+      // The poll stops first and looks once more, so that a sync that came
+      // just before the stop is not lost.
+      if (Channel == 0 || State != psPlaying) break;
+      StatusTimer->SetEnabled(false);
+      if (audio::ChannelIsActive(Channel) != audio::ACTIVE_PLAYING) {
+        SetStatusInterval(StatusPollMs);
+        StatusTimer->SetEnabled(true);
+      }
       break;
     case audio::ACTIVE_STALLED:
       ChannelStalled();
@@ -270,6 +282,7 @@ void TBaseRadioPlayer::StatusPoll() {
         State = psPaused;
         Fire(OnPause);
       }
+      SetStatusInterval(StatusPollMs);
       break;
     default:
       break;
@@ -277,13 +290,15 @@ void TBaseRadioPlayer::StatusPoll() {
 }
 
 void TBaseRadioPlayer::ActivitySync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user) {
-  static_cast<TBaseRadioPlayer*>(user)->StatusTimer->SetInterval(1);
+  // From the mixing thread: the poll looks at once, whether it ran or
+  // had stopped while the stream played on.
+  core::TTimer& timer = *static_cast<TBaseRadioPlayer*>(user)->StatusTimer;
+  timer.SetInterval(1);
+  timer.SetEnabled(true);
 }
 
 void TBaseRadioPlayer::SetStatusInterval(core::UINT ms) {
-  // The steady poll keeps to the grid of the program's other slow polls.
-  const core::UINT tolerance = ms >= SteadyStatusPollMs ? core::SlowTimerToleranceMs : 0;
-  if (StatusTimer->Interval() != ms || StatusTimer->Tolerance() != tolerance) StatusTimer->SetInterval(ms, tolerance);
+  if (StatusTimer->Interval() != ms || StatusTimer->Tolerance() != 0) StatusTimer->SetInterval(ms);
 }
 
 void TBaseRadioPlayer::ChannelPlaying() {

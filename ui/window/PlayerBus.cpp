@@ -45,11 +45,14 @@ struct TMediaKey {
 constexpr TMediaKey MediaKeys[] = {
     {"XF86AudioPlay", 0}, {"XF86AudioStop", 1}, {"XF86AudioNext", 2}, {"XF86AudioPrev", 3}};
 
-// Hidden, the window's own changes come rarely (a hotkey, a new title) and
-// the service's callers are answered at once anyway (MethodCall refreshes):
-// once a second, with the player's status poll.
+// Shown, the window's controls change what the service publishes in many
+// ways (the lists, the volume bar, the keys): a poll compares ten times a
+// second. Unseen, every change comes with a message to the window (the
+// controller's events and titles, a hotkey, the tray, the window's own
+// timers), so the bus looks after each message instead and the program
+// sleeps between them; callers of the service are answered at once anyway
+// (MethodCall refreshes).
 constexpr UINT PollMs = 100;
-constexpr UINT HiddenPollMs = 1000;
 
 std::optional<TMenuItem> FindMenuItem(HMENU menu, UINT id) {
   for (const TMenuItem& item : MenuItems(menu)) {
@@ -112,6 +115,7 @@ TPlayerBus::TPlayerBus(TPlayerWindow& window) : FWindow(window) {
 }
 
 TPlayerBus::~TPlayerBus() {
+  FMessages->Alive = false;
   OptionsSheetHooks().ReleaseHotkeys = nullptr;
   OptionsSheetHooks().RegisterHotkeys = nullptr;
   FPoll.reset();
@@ -161,13 +165,39 @@ void TPlayerBus::FollowMediaKeys() {
 
 void TPlayerBus::Poll() {
   if (FWindow.Closing()) return;
+  Follow();
+  if (!FWindow.OnScreen()) FPoll->SetEnabled(false);
+}
+
+void TPlayerBus::Follow() {
   FollowMediaKeys();
   if (FMpris && StateInputsChanged()) FMpris->Refresh();
-  // Hidden or iconified, the poll keeps to the grid of the other slow polls.
-  const bool seen = FWindow.OnScreen();
-  const UINT wanted = seen ? PollMs : HiddenPollMs;
-  const UINT tolerance = seen ? 0 : core::SlowTimerToleranceMs;
-  if (FPoll->Interval() != wanted || FPoll->Tolerance() != tolerance) FPoll->SetInterval(wanted, tolerance);
+}
+
+void TPlayerBus::MessageDone() {
+  if (FWindow.Closing()) return;
+  if (!FWindow.OnScreen()) Follow();
+  else if (!FPoll->Enabled()) FPoll->SetEnabled(true);
+}
+
+TBusFollows::TBusFollows(TPlayerBus* bus) : FBus(bus) {
+  if (!FBus) return;
+  FCount = FBus->FMessages;
+  ++FCount->Depth;
+}
+
+TBusFollows::~TBusFollows() {
+  if (!FCount) return;
+  // Counted down only after the bus looked: the messages its look sends
+  // to the window do not make it look again inside itself.
+  if (FCount->Depth == 1 && FCount->Alive) {
+    try {
+      FBus->MessageDone();
+    } catch (...) {
+      core::ReportStrayException();
+    }
+  }
+  --FCount->Depth;
 }
 
 bool TPlayerBus::StateInputsChanged() {

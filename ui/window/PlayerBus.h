@@ -35,6 +35,29 @@ void RefreshHotkeyTexts(widgets::HMENU menu, const app::TOptions& options);
 // The marquee's notice for combinations another program holds.
 std::u16string HeldHotkeysText(const std::vector<std::u16string>& combinations);
 
+class TPlayerBus;
+
+// Lives for one message of the window's procedure; the outermost one,
+// ending, lets the bus follow what the message changed. The window (and
+// its bus) may be freed inside its own message, in a nested loop: the
+// guard then only lets go of its share of the count.
+class TBusFollows {
+ public:
+  explicit TBusFollows(TPlayerBus* bus);
+  ~TBusFollows();
+  TBusFollows(const TBusFollows&) = delete;
+  TBusFollows& operator=(const TBusFollows&) = delete;
+
+  struct TCount {
+    bool Alive = true;
+    int Depth = 0;
+  };
+
+ private:
+  TPlayerBus* FBus;
+  std::shared_ptr<TCount> FCount;
+};
+
 class TPlayerBus : public app::TMprisPlayer {
  public:
   explicit TPlayerBus(TPlayerWindow& window);
@@ -52,6 +75,9 @@ class TPlayerBus : public app::TMprisPlayer {
 
   // The commands it serves: record from outside the window, mute.
   bool Command(core::WPARAM id);
+  // A message to the window has been handled (TBusFollows): unseen, what
+  // the service publishes follows it; shown, the poll runs.
+  void MessageDone();
 
   app::TMprisState State() override;
   void Play() override;
@@ -66,6 +92,7 @@ class TPlayerBus : public app::TMprisPlayer {
 
  private:
   void Poll();
+  void Follow();
   // Whether what State() is made of changed since the last look (true the
   // first time): the poll builds and compares the whole state only then.
   bool StateInputsChanged();
@@ -82,6 +109,8 @@ class TPlayerBus : public app::TMprisPlayer {
   std::string FArtUrl;
   std::unique_ptr<app::TMprisServer> FMpris;
   std::unique_ptr<core::TTimer> FPoll;
+  friend class TBusFollows;
+  std::shared_ptr<TBusFollows::TCount> FMessages = std::make_shared<TBusFollows::TCount>();
   // What State() read at the last poll.
   struct TStateInputs {
     bool Known = false, Closed = false, HasUrl = false;

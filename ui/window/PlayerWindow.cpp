@@ -109,6 +109,7 @@ bool TPlayerWindow::TimerRunning(std::uintptr_t id) const {
 }
 
 void TPlayerWindow::WndProc(TMessage& m) {
+  const TBusFollows follows(FBus.get());
   if (!FClosed && BehaviourMessage(m)) return;
   switch (m.Msg) {
     case UM_PLAYER_EVENT:

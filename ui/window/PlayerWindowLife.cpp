@@ -92,6 +92,10 @@ void TPlayerWindow::StartupSequence() {
   FRecording->Runs().Arm();
 }
 
+namespace {
+constexpr UINT ParkedTickMs = 0xFFFFFFFFu;
+}  // namespace
+
 void TPlayerWindow::Tick() {
   FTickTimer->SetEnabled(false);
   if (OnScreen()) {
@@ -110,11 +114,12 @@ void TPlayerWindow::Tick() {
     // The volume thumb repaints by itself while it is dragged.
     if (!FThumbDragging) InvalidateTree();
   }
-  // Hidden or iconified, nothing is drawn: the tick only looks in once a second, when
-  // the slow polls wake the program anyway (showing the window brings the
-  // frame rate back at once, BehaviourMessage).
+  // Hidden or iconified, nothing is drawn and nothing is there to look at:
+  // the tick stays armed but waits as long as a timer can, and showing the
+  // window brings the frame rate back at once (RunFrames), so that a
+  // window left in the tray does not wake the program for its tick.
   if (OnScreen()) FTickTimer->SetInterval(TickIntervalMs);
-  else FTickTimer->SetInterval(HiddenTickIntervalMs, core::SlowTimerToleranceMs);
+  else FTickTimer->SetInterval(ParkedTickMs);
   FTickTimer->SetEnabled(true);
 }
 
