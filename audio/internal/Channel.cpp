@@ -282,15 +282,24 @@ void TChannel::ToDevice(const float* data, size_t frames, int deviceRate) {
   }
   const int outMax = swr_get_out_samples(swr_, static_cast<int>(frames));
   if (outMax <= 0) return;
-  std::vector<float>& out = converted_;
-  if (out.size() < static_cast<size_t>(outMax) * 2) out.resize(static_cast<size_t>(outMax) * 2);
-  uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(out.data())};
+  // The resampler writes into the device queue's free room where it lies
+  // (what is left there from the last pass, a few frames, moved to its
+  // start when the room wraps); a buffer of its own, written and copied
+  // from, only when that cannot be.
+  const size_t room = static_cast<size_t>(outMax);
+  deviceQueue_.Reserve(room);
+  TPcmRing::TRuns back = deviceQueue_.Back(room);
+  if (back.firstFrames < room && deviceQueue_.Compact()) back = deviceQueue_.Back(room);
+  const bool inPlace = back.firstFrames >= room;
+  if (!inPlace && converted_.size() < room * 2) converted_.resize(room * 2);
+  uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(inPlace ? back.first : converted_.data())};
   const uint8_t* inPlanes[1] = {reinterpret_cast<const uint8_t*>(data)};
   int made = swr_convert(swr_, outPlanes, outMax, inPlanes, static_cast<int>(frames));
-  if (made > 0) {
-    deviceQueue_.Reserve(static_cast<size_t>(made));
-    deviceQueue_.Write(out.data(), static_cast<size_t>(made));
-  }
+  if (made <= 0) return;
+  if (inPlace)
+    deviceQueue_.Commit(static_cast<size_t>(made));
+  else
+    deviceQueue_.Write(converted_.data(), static_cast<size_t>(made));
 }
 
 // ---- tags

@@ -87,6 +87,27 @@ class TPcmRing {
   }
   void Commit(size_t frames) { count_ += std::min(frames, Space()); }
 
+  // Moves the queued frames to the ring's start, so that all its free room
+  // follows them in one run. Only for a ring that keeps nothing, and only
+  // while at most half of it is queued (then the pieces moved never
+  // overlap what is still to be moved); false otherwise.
+  bool Compact() {
+    if (keep_ != 0 || count_ * 2 > slots_) return false;
+    if (count_ > 0) {
+      const size_t c = static_cast<size_t>(channels_);
+      const size_t toEnd = slots_ - head_;
+      if (count_ <= toEnd) {
+        std::memmove(&data_[0], &data_[head_ * c], count_ * c * sizeof(float));
+      } else {
+        const size_t wrapped = count_ - toEnd;
+        std::memmove(&data_[toEnd * c], &data_[0], wrapped * c * sizeof(float));
+        std::memmove(&data_[0], &data_[head_ * c], toEnd * c * sizeof(float));
+      }
+    }
+    head_ = 0;
+    return true;
+  }
+
   size_t Peek(float* out, size_t frames) const {
     frames = std::min(frames, count_);
     CopyOut(out, head_, frames);

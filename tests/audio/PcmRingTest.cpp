@@ -116,3 +116,35 @@ TEST(PcmRing, GrowingAndClearingKeepWhatWasRead) {
   ASSERT_EQ(ring.PeekKept(back.data(), 16, 0), 16u);
   ExpectNumbered(back, 1144);
 }
+
+TEST(PcmRing, CompactingPutsWhatIsQueuedFirstAndTheRoomInOneRun) {
+  // The device queue of a converted channel: nothing kept, a few frames
+  // left from each pass, the room for the next one wanted in one piece.
+  TPcmRing ring;
+  ring.Reset(2, 64, 0);
+  ring.Write(Numbered(0, 60).data(), 60);
+  ExpectNumbered(TakeInPlace(ring, 50), 0);
+  ASSERT_LT(ring.Back(40).firstFrames, 40u) << "the room does not wrap";
+  ASSERT_TRUE(ring.Compact());
+  EXPECT_EQ(ring.Back(54).firstFrames, 54u);
+  TPcmRing::TRuns queued = ring.Front(10);
+  ASSERT_EQ(queued.firstFrames, 10u);
+  ExpectNumbered(std::vector<float>(queued.first, queued.first + 20), 50);
+  // Queued frames that wrap come out in order too.
+  ring.Write(Numbered(60, 50).data(), 50);
+  ExpectNumbered(TakeInPlace(ring, 56), 50);
+  ring.Write(Numbered(110, 10).data(), 10);
+  ASSERT_GT(ring.Front(14).secondFrames, 0u) << "the queued frames do not wrap";
+  ASSERT_TRUE(ring.Compact());
+  queued = ring.Front(14);
+  ASSERT_EQ(queued.firstFrames, 14u);
+  ExpectNumbered(std::vector<float>(queued.first, queued.first + 28), 106);
+  EXPECT_EQ(ring.Back(50).firstFrames, 50u);
+  // Not while more than half is queued, and never where frames are kept.
+  ring.Write(Numbered(120, 40).data(), 40);
+  EXPECT_FALSE(ring.Compact());
+  ExpectNumbered(TakeInPlace(ring, 54), 106);
+  TPcmRing keeping;
+  keeping.Reset(2, 64, 8);
+  EXPECT_FALSE(keeping.Compact());
+}
