@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "app/Globals.h"
 #include "app/Application.h"
@@ -307,13 +308,23 @@ LRESULT TMainWindow::StartRecording() {
     if (rate != 8000 && rate != 12000 && rate != 16000 && rate != 24000 && rate != 48000)
       FRecorder->SampleRateIndex = TRecorder::SampleRateCount - 1;
   }
-  try {
-    const LRESULT result = FRecorder->Start();
-    if (result == REC_START_OK && convert) FRecorderCheckTimer->SetEnabled(true);
-    return result;
-  } catch (const std::exception&) {
-    // A raw file that cannot be created: refused like any other failure.
-    return 1;
+  // The name was free a moment ago; another recording (of another
+  // instance) that took it since makes the recorder refuse it, and the
+  // next free name is taken.
+  for (int tries = 0;; ++tries) {
+    try {
+      const LRESULT result = FRecorder->Start();
+      if (result == REC_START_OK && convert) FRecorderCheckTimer->SetEnabled(true);
+      return result;
+    } catch (const std::system_error& e) {
+      if (e.code() != std::errc::file_exists || tries >= 16) return 1;
+    } catch (const std::exception&) {
+      // A file that cannot be created: refused like any other failure.
+      return 1;
+    }
+    fileName = RecordingFileName(folder, extension, FOptions.ReadBool(obUsePlayName), FStationName, title);
+    if (fileName.empty()) return 1;
+    FRecorder->FileName = fileName;
   }
 }
 

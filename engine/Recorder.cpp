@@ -88,10 +88,11 @@ std::vector<std::string> TRecorder::BuildArguments(uint32_t chans, uint32_t freq
   // half asks for stereo at the chosen rate and bit rate. The encoder
   // writes each packet as it is made: left to gather its usual block the
   // file stays empty on disk for many seconds of a low bit rate, and its
-  // size is what the recording panel shows (the bytes are the same).
+  // size is what the recording panel shows (the bytes are the same). The
+  // file it writes is the empty one Start has just made for it.
   return {"ffmpeg", "-ac", std::to_string(chans), "-ar", std::to_string(freq), "-f", "s16le", "-i", "pipe:0",
           "-ac", "2", "-ar", std::to_string(rate), "-ab", std::to_string(bitrate) + "k", "-c:a", codec,
-          "-flush_packets", "1", enc::Utf16ToUtf8(fileName)};
+          "-flush_packets", "1", "-y", enc::Utf16ToUtf8(fileName)};
 }
 
 std::u16string TRecorder::BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
@@ -113,13 +114,7 @@ int TRecorder::Start() {
   CloseRawFile();
   FFailure = 0;
   if (!EncodeMode.load()) {
-    std::string path = enc::Utf16ToUtf8(FileName);
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      const int error = errno;
-      FFailure = error;
-      throw std::system_error(error, std::generic_category(), "Cannot create file \"" + path + "\"");
-    }
+    const int fd = CreateFile();
     {
       std::lock_guard<std::mutex> guard(FFileLock);
       FRawFile = fd;
@@ -132,12 +127,33 @@ int TRecorder::Start() {
     State = rsRecording;
     return REC_START_OK;
   }
+  // The name is taken here, exclusively, and the encoder told to write
+  // into that empty file of ours: left to check and create the name
+  // itself, two encoders started at the same moment could both find it
+  // free and empty each other's file.
+  ::close(CreateFile());
   EncoderHandle = audio::Encode_StartArgv(SourceChannel, Arguments(), audio::ENCODE_AUTOFREE | audio::ENCODE_NOHEAD,
                                           nullptr, nullptr);
-  if (EncoderHandle == 0) return REC_START_ENCODER_FAILED;
+  if (EncoderHandle == 0) {
+    ::unlink(enc::Utf16ToUtf8(FileName).c_str());
+    return REC_START_ENCODER_FAILED;
+  }
   Paused = false;
   State = rsRecording;
   return REC_START_OK;
+}
+
+int TRecorder::CreateFile() {
+  // Never an existing file: another recording (of this or another
+  // instance) may be writing it.
+  const std::string path = enc::Utf16ToUtf8(FileName);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    FFailure = error;
+    throw std::system_error(error, std::generic_category(), "Cannot create file \"" + path + "\"");
+  }
+  return fd;
 }
 
 int TRecorder::WriteRaw(const void* buffer, int length) {

@@ -83,7 +83,8 @@ class TRecorder : public TRecorderLink {
 
   // REC_START_OK when recording has begun, REC_START_ENCODER_FAILED when
   // the encoder could not be started (State then stays as it was). Raises
-  // std::system_error when the raw file cannot be created.
+  // std::system_error when the file cannot be created, also when FileName
+  // exists already (EEXIST): an existing file is never replaced.
   int Start();
   void Pause();
   void Resume();
@@ -123,6 +124,8 @@ class TRecorder : public TRecorderLink {
 
  private:
   void CloseRawFile();
+  // FileName created exclusively for writing; raises as Start does.
+  int CreateFile();
 
   void Fail(int failure);
   int WriteAll(const char* data, int length);

@@ -3,7 +3,10 @@
 // real ffmpeg in every format.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -121,13 +124,13 @@ TEST(RecorderCommandLine, FollowsTheSourceChannelAndTheChoices) {
   recorder.BitrateIndex = 13;
   recorder.FileName = u"/home/user/Kayıtlar/Radyo - 1a2b.ogg";
   EXPECT_EQ(recorder.CommandLine(), u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 22050 -ab 160k "
-                                    u"-c:a libvorbis -flush_packets 1 \"/home/user/Kayıtlar/Radyo - 1a2b.ogg\"");
+                                    u"-c:a libvorbis -flush_packets 1 -y \"/home/user/Kayıtlar/Radyo - 1a2b.ogg\"");
   recorder.SampleRateIndex = 1;
   recorder.BitrateIndex = 10;
   recorder.Codec = "libmp3lame";
   recorder.FileName = u"/r/a.mp3";
   EXPECT_EQ(recorder.CommandLine(),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 11025 -ab 40k -c:a libmp3lame -flush_packets 1 \"/r/a.mp3\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 11025 -ab 40k -c:a libmp3lame -flush_packets 1 -y \"/r/a.mp3\"");
 
   // The input half describes the source as it is.
   audio::HSTREAM mono = OpenMedia("mono.wav");
@@ -139,9 +142,9 @@ TEST(RecorderCommandLine, FollowsTheSourceChannelAndTheChoices) {
 
   // Quotes in a name are escaped so that the name stays one argument.
   EXPECT_EQ(TRecorder::BuildCommandLine(2, 44100, 44100, 128, "flac", u"/a/say \"hi\".flac"),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 \"/a/say \\\"hi\\\".flac\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 -y \"/a/say \\\"hi\\\".flac\"");
   EXPECT_EQ(TRecorder::BuildCommandLine(2, 44100, 44100, 128, "flac", u"/a\\b\\"),
-            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 \"/a\\b\\\\\"");
+            u"ffmpeg -ac 2 -ar 44100 -f s16le -i pipe:0 -ac 2 -ar 44100 -ab 128k -c:a flac -flush_packets 1 -y \"/a\\b\\\\\"");
 }
 
 namespace {
@@ -202,8 +205,6 @@ TEST(RecorderRaw, WritesExactlyTheStreamsAudioBytesAndIgnoresPause) {
   ASSERT_EQ(ProcessRecorder(), &recorder);
   recorder.EncodeMode = false;
   recorder.FileName = enc::Utf8ToUtf16((dir / "kayıt.mp3").string());
-  // A file already there is replaced.
-  testkit::TempDir::WriteFile(dir / "kayıt.mp3", std::string(100000, 'x'));
   ASSERT_EQ(recorder.Start(), REC_START_OK);
   EXPECT_EQ(recorder.State.load(), rsRecording);
   EXPECT_EQ(recorder.RecordedSize(), 0);
@@ -262,8 +263,9 @@ TEST(RecorderRaw, StopNeverClosesTheFileUnderAWritingThread) {
   for (size_t i = 0; i < file.size(); i += 1000)
     ASSERT_EQ(file.compare(i, 1000, std::string(1000, file[i])), 0) << i;
 
-  // Restarting counts from zero; bad blocks and an idle recorder write
-  // nothing.
+  // Restarting (into a new file) counts from zero; bad blocks and an idle
+  // recorder write nothing.
+  recorder.FileName = enc::Utf8ToUtf16((dir / "again.aac").string());
   ASSERT_EQ(recorder.Start(), REC_START_OK);
   EXPECT_EQ(recorder.BytesWritten(), 0u);
   EXPECT_EQ(recorder.WriteRaw(nullptr, 10), 0);
@@ -306,27 +308,80 @@ TEST(RecorderRaw, StartsAtAFrameBoundaryWhateverTheFirstBlock) {
   }
 }
 
+namespace {
+
+// While it lives, files of this process cannot grow past `bytes`: a write
+// beyond fails (EFBIG) as one on a full disk does.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = FOld;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FOldSignal);
+  }
+
+ private:
+  rlimit FOld{};
+  void (*FOldSignal)(int) = nullptr;
+};
+
+}  // namespace
+
 TEST(RecorderRaw, AFullDiskStopsWritingAndIsReportedOnce) {
+  testkit::TempDir dir;
   TRecorder recorder;
   std::atomic<int> reports{0};
   recorder.OnFailure = [&] { ++reports; };
   recorder.EncodeMode = false;
-  recorder.FileName = u"/dev/full";  // every write fails with "no space left"
-  ASSERT_EQ(recorder.Start(), REC_START_OK);
+  recorder.FileName = enc::Utf8ToUtf16((dir / "full.mp3").string());
   const std::string mp3 = ReadBytes(Media("short.mp3"));
-  for (int i = 0; i < 5; ++i) recorder.WriteRaw(mp3.data() + i * 2000, 2000);
-  EXPECT_EQ(recorder.Failure(), ENOSPC);
-  EXPECT_EQ(reports.load(), 1);
-  EXPECT_NE(recorder.FailureText().find("no space left"), std::string::npos) << recorder.FailureText();
-  EXPECT_EQ(recorder.WriteRaw(mp3.data(), 100), 0) << "nothing more is tried after the failure";
-  recorder.Stop();
+  {
+    TFileSizeLimit limit(3000);
+    ASSERT_EQ(recorder.Start(), REC_START_OK);
+    for (int i = 0; i < 5; ++i) recorder.WriteRaw(mp3.data() + i * 2000, 2000);
+    EXPECT_EQ(recorder.Failure(), EFBIG);
+    EXPECT_EQ(reports.load(), 1);
+    EXPECT_EQ(recorder.WriteRaw(mp3.data(), 100), 0) << "nothing more is tried after the failure";
+    recorder.Stop();
+  }
   EXPECT_EQ(recorder.State.load(), rsIdle);
+  EXPECT_EQ(ReadBytes(dir / "full.mp3").size(), 3000u) << "what was written stays";
+  EXPECT_NE(TRecorder::FailureText(ENOSPC).find("no space left"), std::string::npos);
   // A new recording starts clean.
-  testkit::TempDir dir;
   recorder.FileName = enc::Utf8ToUtf16((dir / "next.mp3").string());
   ASSERT_EQ(recorder.Start(), REC_START_OK);
   EXPECT_EQ(recorder.Failure(), 0);
   recorder.Stop();
+}
+
+TEST(RecorderFiles, AnExistingFileIsNeverEmptied) {
+  // Two instances may pick the same free name at the same moment: the one
+  // that comes second must leave the other's file alone.
+  testkit::TempDir dir;
+  for (bool encode : {false, true}) {
+    SCOPED_TRACE(encode ? "encoding" : "raw");
+    const fs::path file = dir / (encode ? "taken.ogg" : "taken.mp3");
+    testkit::TempDir::WriteFile(file, "the other recording");
+    TRecorder recorder;
+    recorder.EncodeMode = encode;
+    recorder.FileName = enc::Utf8ToUtf16(file.string());
+    try {
+      const int result = recorder.Start();
+      ADD_FAILURE() << "Start gave " << result << " instead of refusing the name";
+    } catch (const std::system_error& e) {
+      EXPECT_EQ(e.code(), std::errc::file_exists);
+    }
+    EXPECT_EQ(recorder.State.load(), rsIdle);
+    EXPECT_EQ(recorder.WriteRaw("abc", 3), 0);
+    recorder.Stop();
+    EXPECT_EQ(ReadBytes(file), "the other recording");
+  }
 }
 
 TEST(RecorderRaw, FileThatCannotBeCreatedRaisesAndStaysIdle) {
