@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "core/FileUri.h"
+
 namespace platform {
 
 namespace {
@@ -26,19 +28,7 @@ bool HasScheme(std::string_view text) {
 
 std::string ResolveOpenTarget(const std::string& argument) {
   if (argument.empty()) return {};
-  if (StartsWithNoCase(argument, "file://")) {
-    // GLib reads the scheme in lower case only.
-    std::string uri = "file" + argument.substr(4);
-    gchar* host = nullptr;
-    gchar* path = g_filename_from_uri(uri.c_str(), &host, nullptr);
-    // A file on another machine is not ours to open.
-    bool local = !host || !host[0] || g_ascii_strcasecmp(host, "localhost") == 0 ||
-                 g_ascii_strcasecmp(host, g_get_host_name()) == 0;
-    std::string result = path && local ? path : "";
-    g_free(path);
-    g_free(host);
-    return result;
-  }
+  if (StartsWithNoCase(argument, "file://")) return core::LocalPathOfFileUri(argument);
   if (HasScheme(argument)) {
     // Schemes are case-insensitive, but not every part of the player reads
     // them so: hand them on in their canonical lower case.

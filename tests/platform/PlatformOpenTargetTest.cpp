@@ -15,6 +15,7 @@ TEST(PlatformOpenTargetTest, UrisPathsAndAddressesResolve) {
   EXPECT_EQ(ResolveOpenTarget("file:///home/k%C3%BCbra/M%C3%BCzik/liste%201.rpf"), "/home/kübra/Müzik/liste 1.rpf");
   EXPECT_EQ(ResolveOpenTarget("FILE:///tmp/a.pls"), "/tmp/a.pls");
   EXPECT_EQ(ResolveOpenTarget("file://otherhost/tmp/a.pls"), "") << "not a local file";
+  EXPECT_EQ(ResolveOpenTarget("file://localhost/tmp/a%DE.pls"), "/tmp/a\xDE.pls") << "this machine, its bytes kept";
   EXPECT_EQ(ResolveOpenTarget("http://127.0.0.1:8000/stream"), "http://127.0.0.1:8000/stream");
   EXPECT_EQ(ResolveOpenTarget("rtmp://host/live"), "rtmp://host/live");
   EXPECT_EQ(ResolveOpenTarget("HTTPS://Host/Path"), "https://Host/Path");

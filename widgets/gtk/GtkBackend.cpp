@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Encoding.h"
+#include "core/FileUri.h"
 #include "widgets/backend/Backend.h"
 
 namespace widgets {
@@ -479,11 +480,9 @@ class TGtkWindow : public TNativeWindow {
     std::vector<std::string> paths;
     if (gchar** uris = gtk_selection_data_get_uris(data)) {
       for (gchar** uri = uris; *uri; ++uri) {
-        // Only local files: a dropped web address is not a file.
-        if (gchar* path = g_filename_from_uri(*uri, nullptr, nullptr)) {
-          paths.emplace_back(path);
-          g_free(path);
-        }
+        // Only local files: a dropped web address is not a file, nor is
+        // one on another host.
+        if (std::string path = core::LocalPathOfFileUri(*uri); !path.empty()) paths.push_back(std::move(path));
       }
       g_strfreev(uris);
     }

@@ -78,11 +78,18 @@ TEST_F(DropGtkTest, AFolderDraggedFromAnotherWindowJoinsTheFavourites) {
   testkit::TempDir::WriteFile(music / ".gizli" / "saklı.mp3", mp3);
   testkit::TempDir::WriteFile(music / "yayın.m3u", "#EXTM3U\n#EXTINF:-1,Canlı\nhttp://127.0.0.1:1/live\n");
 
+  // A file of the same path on another host is not this one: it is left
+  // out, as the command line leaves it out; "localhost" is this machine.
+  fs::path elsewhere = Kit->Dir / "uzak.mp3";
+  testkit::TempDir::WriteFile(elsewhere, mp3);
+
   auto& w = Kit->Open();
   ASSERT_TRUE(w.NativeWindow() && w.NativeWindow()->NativeHandle());
-  gchar* uri = g_filename_to_uri(music.c_str(), nullptr, nullptr);
-  TDragSource source({uri});
+  gchar* uri = g_filename_to_uri(music.c_str(), "localhost", nullptr);
+  gchar* remote = g_filename_to_uri(elsewhere.c_str(), "otherhost", nullptr);
+  TDragSource source({uri, remote});
   g_free(uri);
+  g_free(remote);
   ASSERT_TRUE(testkit::PumpUntil([&] { return gtk_widget_get_mapped(source.Window); }));
   int sx = 0, sy = 0;
   gdk_window_get_origin(gtk_widget_get_window(source.Window), &sx, &sy);
