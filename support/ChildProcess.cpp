@@ -42,18 +42,34 @@ void CloseFd(int& fd) {
   }
 }
 
-// Puts `source` (kInherit: leaves it, kNull: the opened /dev/null) onto the
-// standard descriptor `target`. Only async-signal-safe calls: it runs
-// between fork and exec.
-void Attach(int source, int null, int target) {
-  if (source == kInherit) return;
-  if (source == kNull) source = null;
-  if (source == target) {
-    int flags = ::fcntl(target, F_GETFD);
-    if (flags >= 0) ::fcntl(target, F_SETFD, flags & ~FD_CLOEXEC);
-    return;
+// A process started with its standard descriptors closed gets 0, 1 or 2
+// for the next descriptors it opens, and whatever the child puts onto a
+// standard descriptor would then replace them: moves `fd` above them
+// (close-on-exec). False, with errno set, when that fails.
+bool AboveStandard(int& fd) {
+  if (fd < 0 || fd > 2) return true;
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  if (moved < 0) return false;
+  ::close(fd);
+  fd = moved;
+  return true;
+}
+
+// Puts the sources of the three standard descriptors (kInherit: none,
+// kNull: the opened /dev/null) in place. Each is first copied above them
+// (the copies close on exec): putting one in place must not replace
+// another that is still to come. Only async-signal-safe calls: it runs
+// between fork and exec. False, with errno set, when one fails.
+bool AttachStandard(const int (&sources)[3], int null) {
+  int lifted[3] = {-1, -1, -1};
+  for (int target = 0; target < 3; ++target) {
+    if (sources[target] == kInherit) continue;
+    lifted[target] = ::fcntl(sources[target] == kNull ? null : sources[target], F_DUPFD_CLOEXEC, 3);
+    if (lifted[target] < 0) return false;
   }
-  ::dup2(source, target);
+  for (int target = 0; target < 3; ++target)
+    if (lifted[target] >= 0 && ::dup2(lifted[target], target) != target) return false;
+  return true;
 }
 
 int SpawnHere(const TSpawn& launch, pid_t& pid);
@@ -212,13 +228,21 @@ int SpawnHere(const TSpawn& launch, pid_t& pid) {
   int null = -1;
   if (launch.StdIn == kNull || launch.StdOut == kNull || launch.StdErr == kNull) {
     null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (null < 0) return errno;
+    if (null < 0 || !AboveStandard(null)) {
+      int e = errno;
+      CloseFd(null);
+      return e;
+    }
   }
-  // Closes on a successful exec; carries the error number otherwise.
+  // Closes on a successful exec; carries the error number otherwise. On a
+  // standard descriptor it would be replaced in the child, and a program
+  // that cannot run would read as started.
   int status[2] = {-1, -1};
-  if (::pipe2(status, O_CLOEXEC) != 0) {
+  if (::pipe2(status, O_CLOEXEC) != 0 || !AboveStandard(status[0]) || !AboveStandard(status[1])) {
     int e = errno;
     CloseFd(null);
+    CloseFd(status[0]);
+    CloseFd(status[1]);
     return e;
   }
 
@@ -246,9 +270,11 @@ int SpawnHere(const TSpawn& launch, pid_t& pid) {
       if (::getppid() != parent) ::_exit(127);
     }
     if (launch.NewProcessGroup) ::setpgid(0, 0);
-    Attach(launch.StdIn, null, 0);
-    Attach(launch.StdOut, null, 1);
-    Attach(launch.StdErr, null, 2);
+    if (!AttachStandard({launch.StdIn, launch.StdOut, launch.StdErr}, null)) {
+      int e = errno;
+      (void)!::write(status[1], &e, sizeof e);
+      ::_exit(127);
+    }
 #ifdef CLOSE_RANGE_CLOEXEC
     // Sockets and pipes that other parts of the program opened without
     // close-on-exec must not leak into the child.
