@@ -33,8 +33,11 @@ TControllerFactory& ControllerFactory() {
   return factory;
 }
 
-std::u16string W(const std::string& text) { return enc::Utf8ToUtf16(text); }
 std::string U(const std::u16string& text) { return enc::Utf16ToUtf8(text); }
+// Folders and files keep their bytes, UTF-8 or not, through the wide texts
+// they are kept in.
+std::u16string W(const std::string& path) { return enc::FileNameToWide(path); }
+std::string P(const std::u16string& path) { return enc::WideToFileName(path); }
 
 }  // namespace
 
@@ -199,12 +202,12 @@ std::string TApplication::SettingsPath(const std::string& fileName) const {
   std::string name = fileName;
   for (auto& c : name)
     if (c == '\\') c = '/';
-  return U(FSettingsFolder) + name;
+  return P(FSettingsFolder) + name;
 }
 
 bool TApplication::MakeSettingsFolder() {
   std::string error;
-  if (platform::ForceDirectories(U(FSettingsFolder), &error)) return true;
+  if (platform::ForceDirectories(P(FSettingsFolder), &error)) return true;
   if (!FSettingsErrorShown) {
     FSettingsErrorShown = true;
     *FErr << "QOR: Ayar klasörü oluşturulamadı: " << error
@@ -253,13 +256,13 @@ void TApplication::Initialize() {
 
   // Folders and files.
   FProgramFolder = W(platform::ProgramFolder());
-  if (::chdir(U(FProgramFolder).c_str()) != 0) {
+  if (::chdir(P(FProgramFolder).c_str()) != 0) {
     // Nothing relies on the current folder being readable; carry on.
   }
   MakeSettingsFolder();
   FSchedule = std::make_unique<TSchedule>(W(SettingsPath("schedule.ini")));
   g.Schedule = FSchedule.get();
-  FSeeded = SeedListFiles(U(FSettingsFolder), FListSource, *FErr);
+  FSeeded = SeedListFiles(P(FSettingsFolder), FListSource, *FErr);
 
   std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(::getpid()));
   g.ApplicationTitle = res::LoadStr(res::IDS_APP_TITLE);
@@ -267,7 +270,7 @@ void TApplication::Initialize() {
   // to load from the locale.
   // Hosts of this deployment, then the shared internet handle that every
   // request of the program goes through.
-  deploy::Load(U(FProgramFolder), U(FSettingsFolder));
+  deploy::Load(P(FProgramFolder), P(FSettingsFolder));
   if (!OpenInternetHandle()) *FErr << "QOR: İnternet bağlantısı hazırlanamadı.\n";
 
   // The controller window, findable by other instances from here on. A

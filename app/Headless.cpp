@@ -8,8 +8,8 @@ namespace app {
 
 std::unique_ptr<TMainWindow> MakeHeadlessController(TOptions& options, const std::string& settingsFolder) {
   TMainWindowConfig config;
-  config.SettingsFolder = enc::Utf8ToUtf16(settingsFolder);
-  config.ProgramFolder = enc::Utf8ToUtf16(platform::ProgramFolder());
+  config.SettingsFolder = enc::FileNameToWide(settingsFolder);
+  config.ProgramFolder = enc::FileNameToWide(platform::ProgramFolder());
   config.TrayIcon = false;
   config.BackgroundRequests = false;
   config.QuitOnDestroy = true;

@@ -55,7 +55,7 @@ bool TMainWindow::TimerEnabled(std::uintptr_t id) const {
 std::string TMainWindow::FfmpegPath() const {
   // Without a program folder (tests) only the search path counts.
   if (FConfig.ProgramFolder.empty()) return "ffmpeg";
-  return child::BesideOrOnPath("ffmpeg", enc::Utf16ToUtf8(FConfig.ProgramFolder));
+  return child::BesideOrOnPath("ffmpeg", enc::WideToFileName(FConfig.ProgramFolder));
 }
 
 void TMainWindow::SetIconId(int value) {

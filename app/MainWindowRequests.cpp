@@ -232,7 +232,7 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
     case UM_CANCEL_RECORDING: {
       StopRecording();
       std::error_code ec;
-      if (!FRecorder->FileName.empty()) std::filesystem::remove(enc::Utf16ToUtf8(FRecorder->FileName), ec);
+      if (!FRecorder->FileName.empty()) std::filesystem::remove(enc::WideToFileName(FRecorder->FileName), ec);
       return true;
     }
     case UM_GET_RECORDING_FILE: m.Result = CopyWide(m.LParam, FRecorder->FileName); return true;
@@ -261,7 +261,7 @@ LRESULT TMainWindow::StartRecording() {
 
   std::u16string folder = FOptions.ReadStr(osFolder);
   if (folder.empty()) folder = FOptions.DesktopFolder();
-  std::string folder8 = enc::Utf16ToUtf8(folder);
+  std::string folder8 = enc::WideToFileName(folder);
   std::error_code ec;
   platform::ForceDirectories(folder8);
   if (folder8.empty() || !std::filesystem::is_directory(folder8, ec)) {

@@ -1,8 +1,11 @@
 #include "app/Options.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/IndexedTable.h"
+#include "support/Encoding.h"
+#include "support/URLUtils.h"
 
 namespace app {
 
@@ -30,6 +33,8 @@ constexpr TOptionKey kIntKeys[oiCount] = {
     {u"recorder", u"bitrate", DefaultBitrateIndex},
     {u"application", u"icon", 101},
 };
+
+constexpr std::u16string_view kFolderAddress = u"file://";
 
 constexpr TOptionKey kStrKeys[osCount] = {
     {u"recorder", u"folder", 0},
@@ -121,14 +126,28 @@ void TOptions::WriteInt(TOptionInt index, int value) {
   if (auto* key = TableEntry(kIntKeys, index)) WriteInteger(key->Section, key->Name, value);
 }
 
+// The recordings folder is a file name: one that is not UTF-8 could not
+// keep its bytes in the file's text, and is stored as its file address
+// (escaped, see FileAddress) instead. A folder itself is a full path and
+// never starts so.
 std::u16string TOptions::ReadStr(TOptionStr index) const {
   auto* key = TableEntry(kStrKeys, index);
   if (!key) return {};
-  return ReadString(key->Section, key->Name, index == osFolder ? std::u16string_view(FDesktopFolder) : u"");
+  std::u16string value =
+      ReadString(key->Section, key->Name, index == osFolder ? std::u16string_view(FDesktopFolder) : u"");
+  if (index == osFolder && value.rfind(kFolderAddress, 0) == 0)
+    return enc::FileNameToWide(URLDecode(enc::Utf16ToUtf8(value.substr(kFolderAddress.size()))));
+  return value;
 }
 
 void TOptions::WriteStr(TOptionStr index, std::u16string_view value) {
-  if (auto* key = TableEntry(kStrKeys, index)) WriteString(key->Section, key->Name, value);
+  auto* key = TableEntry(kStrKeys, index);
+  if (!key) return;
+  if (index == osFolder) {
+    const std::string path = enc::WideToFileName(value);
+    if (!enc::IsValidUtf8(path)) return WriteString(key->Section, key->Name, enc::Utf8ToUtf16(FileAddress(path)));
+  }
+  WriteString(key->Section, key->Name, value);
 }
 
 int TOptions::ReadHotkey(TOptionHotkey index) const {

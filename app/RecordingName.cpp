@@ -25,7 +25,7 @@ std::u16string CleanFileNamePart(std::u16string text) {
 }
 
 std::u16string UniqueRecordingName(const std::u16string& folder, const std::u16string& extension) {
-  std::string dir = enc::Utf16ToUtf8(folder);
+  std::string dir = enc::WideToFileName(folder);
   if (!dir.empty() && dir.back() != '/') dir += '/';
   // Like the system's temporary names: a 16-bit counter started from the
   // clock, the first free one wins. The file is made exclusively so that
@@ -89,7 +89,7 @@ std::u16string RecordingFileName(const std::u16string& folder, const std::u16str
     if (unique.empty()) return {};
     std::u16string path = NamedPath(folder, unique, useStationName, stationName, title);
     struct stat st {};
-    if (::lstat(enc::Utf16ToUtf8(path).c_str(), &st) != 0 && errno == ENOENT) return path;
+    if (::lstat(enc::WideToFileName(path).c_str(), &st) != 0 && errno == ENOENT) return path;
   }
   return {};
 }

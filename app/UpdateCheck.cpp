@@ -202,11 +202,11 @@ void TUpdateCheck::SendWidgetHit(const std::string& referer) {
 }
 
 bool TUpdateCheck::BannerFileExists() const {
-  return platform::FileExists(enc::Utf16ToUtf8(FHost.SettingsFolder) + "banner.xml");
+  return platform::FileExists(enc::WideToFileName(FHost.SettingsFolder) + "banner.xml");
 }
 
 bool TUpdateCheck::WriteBannerFile(const std::string& bytes) const {
-  std::string folder = enc::Utf16ToUtf8(FHost.SettingsFolder);
+  std::string folder = enc::WideToFileName(FHost.SettingsFolder);
   if (!platform::ForceDirectories(folder)) return false;
   std::string target = folder + "banner.xml";
   std::string temp = target + ".tmp";

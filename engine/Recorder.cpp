@@ -92,7 +92,7 @@ std::vector<std::string> TRecorder::BuildArguments(uint32_t chans, uint32_t freq
   // file it writes is the empty one Start has just made for it.
   return {"ffmpeg", "-ac", std::to_string(chans), "-ar", std::to_string(freq), "-f", "s16le", "-i", "pipe:0",
           "-ac", "2", "-ar", std::to_string(rate), "-ab", std::to_string(bitrate) + "k", "-c:a", codec,
-          "-flush_packets", "1", "-y", enc::Utf16ToUtf8(fileName)};
+          "-flush_packets", "1", "-y", enc::WideToFileName(fileName)};
 }
 
 std::u16string TRecorder::BuildCommandLine(uint32_t chans, uint32_t freq, int32_t rate, int32_t bitrate,
@@ -135,7 +135,7 @@ int TRecorder::Start() {
   EncoderHandle = audio::Encode_StartArgv(SourceChannel, Arguments(), audio::ENCODE_AUTOFREE | audio::ENCODE_NOHEAD,
                                           nullptr, nullptr);
   if (EncoderHandle == 0) {
-    ::unlink(enc::Utf16ToUtf8(FileName).c_str());
+    ::unlink(enc::WideToFileName(FileName).c_str());
     return REC_START_ENCODER_FAILED;
   }
   Paused = false;
@@ -146,7 +146,7 @@ int TRecorder::Start() {
 int TRecorder::CreateFile() {
   // Never an existing file: another recording (of this or another
   // instance) may be writing it.
-  const std::string path = enc::Utf16ToUtf8(FileName);
+  const std::string path = enc::WideToFileName(FileName);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
@@ -278,7 +278,7 @@ void TRecorder::CloseRawFile() {
 int64_t TRecorder::RecordedSize() const {
   if (!EncodeMode.load()) return static_cast<int64_t>(FBytesWritten.load());
   struct stat st {};
-  std::string path = enc::Utf16ToUtf8(FileName);
+  std::string path = enc::WideToFileName(FileName);
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return 0;
   return static_cast<int64_t>(st.st_size);
 }

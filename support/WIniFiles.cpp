@@ -62,7 +62,7 @@ std::u16string IntToStr(long long value) {
   return std::u16string(text.begin(), text.end());
 }
 
-std::string FileNameToPath(std::u16string_view fileName) { return enc::Utf16ToUtf8(fileName); }
+std::string FileNameToPath(std::u16string_view fileName) { return enc::WideToFileName(fileName); }
 
 }  // namespace wstr
 

@@ -209,10 +209,13 @@ class TSelfClosingController : public TControllerWindow {
 
 TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   testkit::TempDir dir;
-  testkit::EnvScope configHome("XDG_CONFIG_HOME", (dir.Path() / "cfg").c_str());
+  // A settings folder whose name is not UTF-8 ("ayar" and Windows-1254
+  // letters) is read and written as it is.
+  const std::string cfg = "ayar\xDE\xFD";
+  testkit::EnvScope configHome("XDG_CONFIG_HOME", (dir.Path() / cfg).c_str());
   testkit::EnvScope runtimeDir("XDG_RUNTIME_DIR", dir.Path().c_str());
-  std::filesystem::create_directories(dir / "cfg/Kelvarin/QOR");
-  testkit::TempDir::WriteFile(dir / "cfg/Kelvarin/QOR/options.ini", "[application]\nicon=102\n");
+  std::filesystem::create_directories(dir / (cfg + "/Kelvarin/QOR"));
+  testkit::TempDir::WriteFile(dir / (cfg + "/Kelvarin/QOR/options.ini"), "[application]\nicon=102\n");
   testkit::EnvScope dataHome("XDG_DATA_HOME", (dir / "apps").c_str());
   TApplication::SetControllerFactory([](TApplication&) { return std::make_unique<TSelfClosingController>(); });
   std::ostringstream err;
@@ -222,7 +225,7 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
     application.SetListSource([](const std::string&) { return std::optional<std::string>(SealedList()); });
     EXPECT_EQ(application.Run(), 0);
     EXPECT_EQ(application.IconId(), 102);
-    EXPECT_EQ(application.SettingsFolder(), enc::Utf8ToUtf16((dir / "cfg/Kelvarin/QOR/").string()));
+    EXPECT_EQ(enc::WideToFileName(application.SettingsFolder()), (dir / (cfg + "/Kelvarin/QOR/")).string());
   }
   EXPECT_EQ(TSelfClosingController::IconSeen, 102);
   EXPECT_TRUE(TSelfClosingController::PlayRequested);
@@ -254,8 +257,8 @@ TEST(AppStartTest, ControllerFactoryRunsTheLoopAndTeardownSaves) {
   EXPECT_EQ(Globals().Options, nullptr) << "nothing outlives the run";
   EXPECT_FALSE(std::filesystem::exists(dir / "apps/applications/qor.desktop"))
       << "the icon of the start-up is not a change";
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/schedule.ini"), "\xFF\xFE");
-  EXPECT_EQ(testkit::TempDir::ReadFile(dir / "cfg/Kelvarin/QOR/broadcast.rpf").substr(0, 6), "QORPLF");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / (cfg + "/Kelvarin/QOR/schedule.ini")), "\xFF\xFE");
+  EXPECT_EQ(testkit::TempDir::ReadFile(dir / (cfg + "/Kelvarin/QOR/broadcast.rpf")).substr(0, 6), "QORPLF");
   EXPECT_EQ(err.str(), "");
 }
 

@@ -45,6 +45,12 @@ TEST(OptionsTest, KeysLandInTheirSections) {
   EXPECT_EQ(raw.ReadString(u"playlist", u"howmany", u""), u"20");
   EXPECT_EQ(raw.ReadString(u"volume", u"hidetime", u""), u"900");
   EXPECT_EQ(raw.ReadString(u"recorder", u"folder", u""), u"/kayıt");
+  // A folder whose name is not UTF-8 (Windows-1254 "Kayıt Ş") keeps its
+  // bytes, stored as its escaped address.
+  const std::u16string bytes = enc::FileNameToWide("/home/k\xFDt/Kay\xFDt \xDE");
+  options.WriteStr(osFolder, bytes);
+  EXPECT_EQ(options.ReadStr(osFolder), bytes);
+  EXPECT_EQ(raw.ReadString(u"recorder", u"folder", u""), u"file:///home/k%FDt/Kay%FDt %DE");
   EXPECT_EQ(raw.ReadString(u"hotkeys", u"showhide", u""), u"0");
   EXPECT_EQ(options.ReadHotkey(ohShowHide), 0);
 

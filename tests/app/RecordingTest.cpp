@@ -242,6 +242,32 @@ TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
   EXPECT_GT(testkit::ProbeDuration(path), 0.5);
 }
 
+TEST_F(LiveRecordingTest, AFolderWhoseNameIsNotUtf8GetsTheRecordingsAsRawAndConverted) {
+  // Windows-1254 "Kayıtlar Ş": made beside the others, and made by the
+  // recorder when it is missing.
+  const fs::path folder = F.Dir.Path() / "Kay\xFDtlar \xDE";
+  F.Options->WriteStr(osFolder, enc::FileNameToWide(folder.string()));
+  F.Options->WriteBool(obUsePlayName, false);
+  F.Start();
+  ASSERT_TRUE(PlayAndWait(u"Radyo", "/mp3"));
+  std::vector<fs::path> files;
+  for (bool convert : {false, true}) {
+    SCOPED_TRACE(convert ? "converted" : "raw");
+    F.Options->WriteBool(obEncoder, convert);
+    ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+    files.push_back(enc::WideToFileName(RecordingFile()));
+    EXPECT_EQ(files.back().parent_path(), folder);
+    PumpUntil([&] { return F.Send(UM_GET_RECORDED_SIZE) > 8000; }, 10000);
+    F.Send(UM_STOP_RECORDING);
+    EXPECT_EQ(testkit::ProbeCodec(files.back()), "mp3");
+  }
+  std::error_code error;
+  int found = 0;
+  for (const auto& entry : fs::directory_iterator(folder, error)) found += entry.path().extension() == ".mp3";
+  EXPECT_EQ(found, 2);
+  EXPECT_NE(files[0], files[1]);
+}
+
 TEST_F(LiveRecordingTest, MissingFolderBeepsAndRefuses) {
   // A file where the folder should be: the folder cannot be made.
   fs::path blocker = F.Dir.Path() / "blocker";

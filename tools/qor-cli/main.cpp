@@ -95,10 +95,10 @@ int main(int argc, char** argv) {
   }
   int exitCode = 1;
   {
-    app::TOptions options(enc::Utf8ToUtf16(optionsFile.string()), enc::Utf8ToUtf16(platform::DesktopFolder()));
+    app::TOptions options(enc::FileNameToWide(optionsFile.string()), enc::FileNameToWide(platform::DesktopFolder()));
     try {
       if (!arguments.Folder.empty())
-        options.WriteStr(app::osFolder, enc::Utf8ToUtf16(fs::absolute(arguments.Folder).string()));
+        options.WriteStr(app::osFolder, enc::FileNameToWide(fs::absolute(arguments.Folder).string()));
       if (arguments.Format == cli::RawFormat) {
         options.WriteBool(app::obEncoder, false);
       } else if (arguments.Format >= 0) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/Options.h"
+#include "core/Encoding.h"
 #include "engine/Recorder.h"
 #include "ui/dialogs/OptionsPages.h"
 
@@ -81,7 +82,7 @@ class TRecordingPage : public TOptionsPage {
     FReading = true;
     std::u16string folder = FOptions.ReadStr(app::osFolder);
     if (folder.empty()) folder = FOptions.DesktopFolder();
-    gtk_entry_set_text(GTK_ENTRY(FFolder), U8(folder).c_str());
+    ShowFolder(folder);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(FPlayName), FOptions.ReadBool(app::obUsePlayName));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(FTitle), FOptions.ReadBool(app::obUseTitle));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(FOptions.ReadBool(app::obEncoder) ? FEncoder : FRaw), TRUE);
@@ -98,7 +99,7 @@ class TRecordingPage : public TOptionsPage {
   }
 
   void Write() override {
-    std::u16string folder = U16(gtk_entry_get_text(GTK_ENTRY(FFolder)));
+    std::u16string folder = ShownFolder();
     FOptions.WriteStr(app::osFolder, folder.empty() ? FOptions.DesktopFolder() : folder);
     FOptions.WriteBool(app::obUsePlayName, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(FPlayName)));
     FOptions.WriteBool(app::obUseTitle, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(FTitle)));
@@ -150,6 +151,19 @@ class TRecordingPage : public TOptionsPage {
     return TRUE;
   }
 
+  // The entry shows a folder whose name is not UTF-8 in readable letters;
+  // while its text stays so, the folder is the one of the very bytes.
+  void ShowFolder(const std::u16string& folder) {
+    FFolderName = folder;
+    FFolderShown = U8(enc::FileNameDisplay(folder));
+    gtk_entry_set_text(GTK_ENTRY(FFolder), FFolderShown.c_str());
+  }
+
+  std::u16string ShownFolder() const {
+    const char* text = gtk_entry_get_text(GTK_ENTRY(FFolder));
+    return text == FFolderShown ? FFolderName : U16(text);
+  }
+
   static void BrowseClicked(GtkButton*, gpointer data) { static_cast<TRecordingPage*>(data)->Browse(); }
 
   void Browse() {
@@ -160,12 +174,12 @@ class TRecordingPage : public TOptionsPage {
     gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), TRUE);
-    std::string current = gtk_entry_get_text(GTK_ENTRY(FFolder));
-    if (!g_file_test(current.c_str(), G_FILE_TEST_IS_DIR)) current = U8(FOptions.DesktopFolder());
+    std::string current = enc::WideToFileName(ShownFolder());
+    if (!g_file_test(current.c_str(), G_FILE_TEST_IS_DIR)) current = enc::WideToFileName(FOptions.DesktopFolder());
     gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), current.c_str());
     if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
       if (gchar* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser))) {
-        if (g_file_test(chosen, G_FILE_TEST_IS_DIR)) gtk_entry_set_text(GTK_ENTRY(FFolder), chosen);
+        if (g_file_test(chosen, G_FILE_TEST_IS_DIR)) ShowFolder(enc::FileNameToWide(chosen));
         g_free(chosen);
       }
     }
@@ -200,6 +214,8 @@ class TRecordingPage : public TOptionsPage {
 
   app::TOptions& FOptions;
   GtkWidget* FFolder;
+  std::u16string FFolderName;
+  std::string FFolderShown;
   GtkWidget* FPlayName;
   GtkWidget* FTitle;
   GtkWidget* FEncoder;

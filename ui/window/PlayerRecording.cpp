@@ -124,11 +124,11 @@ void TPlayerRecording::WireNotice() {
     FWindow.InvalidateTree();
   };
   text->OnClick = [this](TObject*, UINT, int, int) {
-    if (FFileAvailable && ShowFile) ShowFile(enc::Utf16ToUtf8(FLastRecordedFile));
+    if (FFileAvailable && ShowFile) ShowFile(enc::WideToFileName(FLastRecordedFile));
   };
   if (FNoticeIcon)
     FNoticeIcon->OnClick = [this](TObject*, UINT, int, int) {
-      std::string path = enc::Utf16ToUtf8(FLastRecordedFile);
+      std::string path = enc::WideToFileName(FLastRecordedFile);
       if (FFileAvailable && platform::FileExists(path) && OpenFile) OpenFile(path);
     };
 }
@@ -217,7 +217,7 @@ void TPlayerRecording::ShowNotice() {
   if (!FWindow.SlideFace(FWindow.FNoticePanel, FWindow.FNoticeFace, -50, true) || !*alive) return;
   FFileAvailable = true;
   text->Font().SetColor(NoticeFileColour);
-  text->SetCaption(enc::Utf8ToUtf16(std::filesystem::path(enc::Utf16ToUtf8(path)).filename().string()));
+  text->SetCaption(enc::BytesToWide(std::filesystem::path(enc::WideToFileName(path)).filename().string()));
   SetHintText(text, res::LoadStr(326));
   text->SetCursor(HandCursor);
   if (FNoticeIcon) {

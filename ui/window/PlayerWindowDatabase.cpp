@@ -26,7 +26,7 @@ std::filesystem::path FolderPath(const std::u16string& folder) {
     std::error_code error;
     return std::filesystem::current_path(error);
   }
-  return std::filesystem::path(enc::Utf16ToUtf8(folder));
+  return std::filesystem::path(enc::WideToFileName(folder));
 }
 
 }  // namespace

@@ -260,7 +260,7 @@ void TPlayerWindow::SaveOptions() {
     // only; the program still closes.
   }
   std::error_code ignored;
-  std::filesystem::create_directories(enc::Utf16ToUtf8(FConfig.SettingsFolder), ignored);
+  std::filesystem::create_directories(enc::WideToFileName(FConfig.SettingsFolder), ignored);
   try {
     FOptions.UpdateFile();
     if (FConfig.Schedule) FConfig.Schedule->UpdateFile();

@@ -15,7 +15,7 @@ using namespace app;
 namespace {
 
 std::filesystem::path InFolder(const std::u16string& folder, const char* name) {
-  return std::filesystem::path(enc::Utf16ToUtf8(folder)) / name;
+  return std::filesystem::path(enc::WideToFileName(folder)) / name;
 }
 
 }  // namespace
@@ -159,7 +159,7 @@ void TPlayerWindow::RepaintLists() { InvalidateTree(); }
 
 bool TPlayerWindow::SaveFavourites() {
   std::error_code ignored;
-  std::filesystem::create_directories(enc::Utf16ToUtf8(FConfig.SettingsFolder), ignored);
+  std::filesystem::create_directories(enc::WideToFileName(FConfig.SettingsFolder), ignored);
   // Failures are swallowed: the old file stays as it was.
   return FFavourites->SaveFavourites(InFolder(FConfig.SettingsFolder, "playlist.rpf"));
 }

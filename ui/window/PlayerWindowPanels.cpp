@@ -158,7 +158,7 @@ bool TPlayerWindow::LoadBanner() {
     // The banner an earlier run downloaded; the update check fetches a new
     // one only when the published version changes.
     std::string document;
-    const std::string path = enc::Utf16ToUtf8(FConfig.SettingsFolder) + "banner.xml";
+    const std::string path = enc::WideToFileName(FConfig.SettingsFolder) + "banner.xml";
     if (wstr::ReadWholeFile(path, document, MaxBannerFileSize) != wstr::TReadResult::Ok ||
         !app::ParseBannerDocument(document, banner))
       return false;

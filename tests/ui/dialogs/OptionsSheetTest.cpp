@@ -255,6 +255,26 @@ TEST_F(OptionsSheetTest, TheFolderChooserStartsAtTheDesktopWhenTheFolderIsGoneAn
   EXPECT_EQ(Text(page, 1000), (dir_ / "Kayıtlar").string());
 }
 
+TEST_F(OptionsSheetTest, AFolderWhoseNameIsNotUtf8IsShownReadableAndKeptByOk) {
+  // Windows-1254 "Kayıt Ş".
+  const std::u16string folder = enc::FileNameToWide((dir_ / "Kay\xFDt \xDE").string());
+  options_->WriteStr(app::osFolder, folder);
+  {
+    TOptionsSheet sheet(*options_, parent_.Handle(), ui::opRecording);
+    GtkWidget* page = sheet.Page(ui::opRecording);
+    EXPECT_EQ(Text(page, 1000), (dir_ / "Kayıt Ş").string());
+    Click(sheet.Dialog(), ui::IDOK);
+  }
+  EXPECT_EQ(options_->ReadStr(app::osFolder), folder) << "the folder of the very bytes";
+  {
+    // A folder typed over it is stored as typed.
+    TOptionsSheet sheet(*options_, parent_.Handle(), ui::opRecording);
+    SetText(sheet.Page(ui::opRecording), 1000, "/kayıtlar");
+    Click(sheet.Dialog(), ui::IDOK);
+  }
+  EXPECT_EQ(options_->ReadStr(app::osFolder), u"/kayıtlar");
+}
+
 TEST_F(OptionsSheetTest, TheFfmpegLogoOpensTheProjectPageWithTheReferrer) {
   options_->WriteStr(app::osFolder, u"/home/kullanici/Müzik/QOR");
   TOptionsSheet sheet(*options_, 0, ui::opRecording);
