@@ -35,7 +35,7 @@ class OpenTargetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     deploy::Reset();
-    if (!F.AudioOk) GTEST_SKIP() << "audio library did not start";
+    ASSERT_TRUE(F.AudioOk) << "audio library did not start";
     RouteStream(Server, "/stream", testkit::ReadBytes(Media("tone.mp3")));
   }
   void TearDown() override {

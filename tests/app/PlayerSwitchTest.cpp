@@ -24,7 +24,7 @@ class PlayerSwitchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     deploy::Reset();
-    if (!F.AudioOk) GTEST_SKIP() << "audio library did not start";
+    ASSERT_TRUE(F.AudioOk) << "audio library did not start";
     mp3 = testkit::ReadBytes(Media("tone.mp3"));
     ASSERT_FALSE(mp3.empty());
     Server.Route("/mp3", [this](const testkit::HttpRequest&, testkit::Connection& c) {

@@ -119,7 +119,7 @@ class LiveRecordingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     deploy::Reset();
-    if (!F.AudioOk) GTEST_SKIP() << "audio library did not start";
+    ASSERT_TRUE(F.AudioOk) << "audio library did not start";
     mp3 = testkit::ReadBytes(Media("tone.mp3"));
     ogg = testkit::ReadBytes(Media("tone.ogg"));
     ASSERT_FALSE(mp3.empty());

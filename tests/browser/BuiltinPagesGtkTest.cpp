@@ -9,6 +9,7 @@
 #include "BrowserKit.h"
 #include "MainLoop.h"
 #include "browser/Pages.h"
+#include "Tools.h"
 
 namespace browsertest {
 namespace {
@@ -74,7 +75,7 @@ int MappedPopups() {
 }
 
 TEST_F(BuiltinPages, ThePagesOwnContextMenuOpensOnlyInEditFields) {
-  if (!testwidgets::HaveProgram("xdotool")) GTEST_SKIP() << "no xdotool";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   ASSERT_TRUE(Open(browser::UM_BROWSER_FIND));
   auto at = [&](const std::string& selector) {
     std::string r = Eval("var r = document.querySelector('" + selector + "').getBoundingClientRect();"

@@ -32,7 +32,7 @@ bool WaitFor(F done, std::chrono::milliseconds timeout = std::chrono::seconds(20
 TEST(DatabaseUpdateTest, ANewerPublishedDatabaseReplacesTheLocalOne) {
   testkit::TempDir dir;
   testkit::PrivateDisplay display(dir.Path());
-  if (!display.Ok()) GTEST_SKIP() << "needs Xvfb";
+  ASSERT_TRUE(display.Ok()) << "the private display did not start (Xvfb)";
   apptest::TQorEnv env{dir.Path() / "config", dir.Path() / "run"};
   std::filesystem::create_directories(env.SettingsFolder());
   std::filesystem::create_directories(env.RuntimeDir);

@@ -7,6 +7,7 @@
 #include "TempDir.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Folders.h"
+#include "Tools.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ TEST(PlatformAutostartTest, BadProgramPathsAndUnwritableFoldersFail) {
 }
 
 TEST(PlatformAutostartTest, TheEntryPassesTheDesktopValidator) {
-  if (!testkit::RunCommand("command -v desktop-file-validate >/dev/null")) GTEST_SKIP() << "no desktop-file-validate";
+  ASSERT_TRUE(testkit::HavePrograms({"desktop-file-validate"}));
   testkit::TempDir dir;
   testkit::EnvScope config("XDG_CONFIG_HOME", dir.Path().c_str());
   ASSERT_TRUE(platform::SetAutostart(true, "qor-klasik", "/opt/QOR 5/100% \"qor\""));

@@ -12,14 +12,9 @@
 
 #include "PrivateDisplay.h"
 #include "TempDir.h"
+#include "Tools.h"
 
 namespace {
-
-bool Have(const char* program) {
-  gchar* found = g_find_program_in_path(program);
-  g_free(found);
-  return found != nullptr;
-}
 
 // xdotool's view of the display; empty when it could not connect.
 std::string Geometry() {
@@ -35,7 +30,7 @@ std::string Geometry() {
 }
 
 TEST(KitDisplay, ClientsComingAndGoingNeverMakeItRefuseOne) {
-  if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+  ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xdotool"}));
   testkit::TempDir dir;
   testkit::PrivateDisplay display(dir.Path());
   ASSERT_TRUE(display.Ok());

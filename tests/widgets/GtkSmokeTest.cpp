@@ -40,7 +40,7 @@ class GtkTest : public testwidgets::GtkDisplayTest {
 };
 
 TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TWindow window;
   window.SetCaption(u"QOR smoke");
   window.SetBounds(200, 150, 300, 120);
@@ -70,7 +70,7 @@ TEST_F(GtkTest, XdotoolClickReachesTheControlUnderThePointerOnce) {
 }
 
 TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TWindow window;
   window.SetBounds(100, 100, 200, 100);
   TControl edit(&window);
@@ -101,7 +101,7 @@ TEST_F(GtkTest, KeysReachTheFocusedControlAsVirtualKeysAndCharacters) {
 }
 
 TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   // As the browser window embeds its web view.
   TWindow window;
   window.SetBounds(300, 300, 200, 60);
@@ -123,7 +123,7 @@ TEST_F(GtkTest, EmbeddedGtkWidgetKeepsItsOwnKeys) {
 }
 
 TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TWindow window;
   window.SetBounds(100, 100, 200, 100);
   window.OnMouseDown = [&](TObject*, UINT, int, int) { SendMessage(window.Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0); };
@@ -144,7 +144,7 @@ TEST_F(GtkTest, CaptionDragMovesTheRealWindow) {
 }
 
 TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   // No window of ours has the input: the state comes from the X server.
   ASSERT_TRUE(RunProgram({"xdotool", "keydown", "ctrl"}));
   EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
@@ -164,7 +164,7 @@ TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
 }
 
 TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING | MF_GRAYED, 40001, u"Kapalı");
   AppendMenuW(menu, MF_STRING | MF_CHECKED, 40010, u"&Her zaman üstte\tCtrl+T");

@@ -17,6 +17,7 @@
 #include "ui/controls/Edit.h"
 #include "widgets/controls/ToolTip.h"
 #include "widgets/paint/WindowEx.h"
+#include "Tools.h"
 
 using namespace widgets;
 using testkit::PumpUntil;
@@ -42,7 +43,7 @@ struct TShownEdit {
 };
 
 TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TWindowEx window;
   window.SetBounds(120, 120, 240, 80);
   window.OnPaint = [&](core::TObject*) {
@@ -136,7 +137,7 @@ TEST_F(EditGtk, TypedTextArrivesAsTypedAndSteeringKeysGoToTheOwner) {
 // more motion once the pointer is over it: the painted control it came
 // from must still hear that the pointer left, and its tip must go away.
 TEST_F(EditGtk, MovingOntoTheEntryLeavesThePaintedControlAndPutsItsTipAway) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TWindowEx window;
   window.SetBounds(140, 140, 260, 60);
   window.OnPaint = [&](core::TObject*) {

@@ -17,6 +17,7 @@
 #include "ui/listbox/PlayListBoxEx.h"
 #include "ui/listbox/PlayListContent.h"
 #include "widgets/paint/WindowEx.h"
+#include "Tools.h"
 
 // X11 headers last: they define macros that clash with C++ names.
 #include <gdk/gdkx.h>
@@ -77,7 +78,7 @@ struct TBuiltInListWindow {
 };
 
 TEST_F(ListBoxGtk, TheWheelAndTheThumbScrollTheBuiltInStations) {
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   TBuiltInListWindow scene;
   ASSERT_TRUE(scene.Load()) << "the built-in station database, 713 stations";
   ui::TPlayListBoxEx& box = scene.Box;

@@ -27,6 +27,7 @@
 #include "ui/controls/Edit.h"
 #include "ui/dialogs/DialogKit.h"
 #include "ui/window/PlayerSnap.h"
+#include "Tools.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ class BehaviourGtkTest : public testwidgets::GtkDisplayTest {
   void SetUp() override {
     GtkDisplayTest::SetUp();
     if (IsSkipped()) return;
-    if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing";
+    ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
     Kit.WriteFavourites({{u"Power FM", "http://127.0.0.1:9/power", 1},
                          {u"Kral FM", "http://127.0.0.1:9/kral", 2},
                          {u"Kral Pop", "http://127.0.0.1:9/kralpop", 3}});

@@ -11,6 +11,7 @@
 #include "DesktopKit.h"
 #include "TempDir.h"
 #include "browser/BrowserEx.h"
+#include "Tools.h"
 
 // Last: Xlib's macros (Bool, None, Status) would break the headers above.
 #include <X11/Xatom.h>
@@ -18,7 +19,6 @@
 
 namespace {
 
-using uitest::Have;
 using uitest::WaitFor;
 
 struct TStacking {
@@ -66,7 +66,7 @@ TStacking ReadStacking(Display* display) {
 }
 
 TEST(BrowserStacking, WithACompositorAndNoWindowManagerTheStartPageComesAboveItsFrame) {
-  if (!Have("Xvfb") || !Have("xcompmgr")) GTEST_SKIP() << "needs Xvfb and xcompmgr";
+  ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xcompmgr"}));
   testkit::TempDir dir;
   auto server = uitest::StartDisplay(dir.Path());
   ASSERT_TRUE(server->Ok()) << "the X server did not start";

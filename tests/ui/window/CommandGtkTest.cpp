@@ -15,6 +15,7 @@
 #include "lists/PlayList.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/gtk/GtkBackend.h"
+#include "Tools.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ struct TMenuChooser {
 class CommandGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
     GtkDisplayTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     Kit = std::make_unique<uitest::TPlayerWindowKit>();

@@ -18,6 +18,7 @@
 #include "lists/PlayList.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/gtk/GtkBackend.h"
+#include "Tools.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ struct TDragSource {
 class DropGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
     GtkDisplayTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     Kit = std::make_unique<uitest::TPlayerWindowKit>();

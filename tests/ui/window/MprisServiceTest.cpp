@@ -11,6 +11,7 @@
 #include "MainLoop.h"
 #include "TempDir.h"
 #include "app/desktop/Mpris.h"
+#include "Tools.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ class TStandInPlayer : public app::TMprisPlayer {
 class MprisServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!uitest::Have("dbus-daemon")) GTEST_SKIP() << "needs dbus-daemon";
+    ASSERT_TRUE(testkit::HavePrograms({"dbus-daemon"}));
     FBus = uitest::StartSessionBus(FDir.Path());
     ASSERT_TRUE(FBus->Ok());
     auto connect = [&] {

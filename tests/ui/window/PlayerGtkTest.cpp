@@ -20,6 +20,7 @@
 #include "ui/window/PlayerWindow.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/gtk/GtkBackend.h"
+#include "Tools.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ using uitest::Xdotool;
 class PlayerGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    if (!uitest::HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
     GtkDisplayTest::SetUp();
   }
   // Clicks at a point of the window (its client coordinates).

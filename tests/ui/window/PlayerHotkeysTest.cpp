@@ -22,6 +22,7 @@
 #include "widgets/backend/Offscreen.h"
 #include "widgets/gtk/GtkBackend.h"
 #include "widgets/menus/Menu.h"
+#include "Tools.h"
 
 namespace {
 
@@ -61,8 +62,7 @@ std::u16string MenuText(widgets::HMENU menu, UINT id) {
 class PlayerHotkeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!uitest::Have("Xvfb") || !uitest::Have("xdotool") || !uitest::Have("dbus-daemon"))
-      GTEST_SKIP() << "needs Xvfb, xdotool and dbus-daemon";
+    ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xdotool", "dbus-daemon"}));
     // GTK starts on the display the other tests of the process share (when
     // there is one), so that there is a display to go back to: this test's
     // own X server is gone once it ends.

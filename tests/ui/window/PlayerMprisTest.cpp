@@ -14,6 +14,7 @@
 #include "TempDir.h"
 #include "support/Encoding.h"
 #include "support/WIniFiles.h"
+#include "Tools.h"
 
 namespace {
 
@@ -24,8 +25,7 @@ using uitest::WaitFor;
 class PlayerMprisTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "xdotool", "dbus-daemon", "playerctl", "gdbus", "stdbuf"})
-      if (!uitest::Have(tool)) GTEST_SKIP() << "needs " << tool;
+    ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xdotool", "dbus-daemon", "playerctl", "gdbus", "stdbuf"}));
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     FBus = uitest::StartSessionBus(FDir.Path());

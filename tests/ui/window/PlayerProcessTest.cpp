@@ -31,10 +31,10 @@
 #include "lists/PlayList.h"
 #include "support/Encoding.h"
 #include "support/WIniFiles.h"
+#include "Tools.h"
 
 namespace {
 
-using uitest::Have;
 using uitest::RunTool;
 using uitest::WaitFor;
 
@@ -45,7 +45,7 @@ struct TGeometry {
 class PlayerProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xdotool"}));
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     FEnv.ConfigHome = FDir / "config";

@@ -220,11 +220,4 @@ bool Xdotool(const std::vector<std::string>& args) {
   return ok && status == 0;
 }
 
-bool HaveXdotool() {
-  gchar* path = g_find_program_in_path("xdotool");
-  bool have = path != nullptr;
-  g_free(path);
-  return have;
-}
-
 }  // namespace uitest

@@ -104,7 +104,5 @@ class TPlayerWindowKit {
 
 // Runs xdotool with the arguments and waits for it; false when it failed.
 bool Xdotool(const std::vector<std::string>& args);
-// Whether xdotool is installed.
-bool HaveXdotool();
 
 }  // namespace uitest

@@ -18,6 +18,7 @@
 #include "QorProcess.h"
 #include "Shell.h"
 #include "TempDir.h"
+#include "Tools.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ std::vector<pid_t> ChildrenWith(pid_t parent, const std::string& word) {
 class QorChildrenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!uitest::Have("Xvfb") || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb and ffprobe";
+    ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "ffprobe"}));
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     FEnv.ConfigHome = FDir / "config";

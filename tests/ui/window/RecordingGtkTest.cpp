@@ -24,6 +24,7 @@
 #include "ui/window/PlayerWindow.h"
 #include "widgets/backend/Offscreen.h"
 #include "widgets/gtk/GtkBackend.h"
+#include "Tools.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ using namespace core;
 class RecordingGtkTest : public testwidgets::GtkDisplayTest {
  protected:
   void SetUp() override {
-    if (!uitest::Have("xdotool") || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs xdotool and ffprobe";
+    ASSERT_TRUE(testkit::HavePrograms({"xdotool", "ffprobe"}));
     GtkDisplayTest::SetUp();
   }
   // A click at the centre of a control of the window.

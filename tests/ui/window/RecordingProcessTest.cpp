@@ -18,6 +18,7 @@
 #include "lists/ListIO.h"
 #include "lists/PlayList.h"
 #include "platform/PowerActions.h"
+#include "Tools.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ using namespace std::chrono_literals;
 class RecordingProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!uitest::Have("Xvfb") || !uitest::Have("xdotool") || !uitest::Have("ffprobe")) GTEST_SKIP() << "needs Xvfb, xdotool, ffprobe";
+    ASSERT_TRUE(testkit::HavePrograms({"Xvfb", "xdotool", "ffprobe"}));
     FDisplay = uitest::StartDisplay(FDir.Path());
     ASSERT_TRUE(FDisplay->Ok()) << "the X server did not start";
     FEnv.ConfigHome = FDir / "config";

@@ -11,6 +11,7 @@
 #include "ChildProcess.h"
 #include "MainLoop.h"
 #include "TempDir.h"
+#include "Tools.h"
 #include "tests/widgets/GtkFixture.h"
 #include "widgets/backend/Offscreen.h"
 #include "core/Timer.h"
@@ -136,7 +137,7 @@ void CheckOutlineAndClicks(bool compareDesktop) {
   // The label and the image are on the screen too.
   EXPECT_FALSE(Near(after.At(40, 50), kPanel));
 
-  if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool missing: clicks not checked";
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   GdkWindow* gdkWindow = gtk_widget_get_window(widget);
   const std::string xid = std::to_string(gdk_x11_window_get_xid(gdkWindow));
 
@@ -214,7 +215,7 @@ TEST_F(LayeredWindowGtk, APanelHiddenLeavesTheOutlineAtOnce) {
 // shape, and its input shape must follow the picture instead.
 TEST_F(LayeredWindowGtk, UnderACompositorTransparentPixelsStillTakeNoClicks) {
   gchar* path = g_find_program_in_path("xcompmgr");
-  if (!path) GTEST_SKIP() << "xcompmgr missing";
+  ASSERT_TRUE(path) << testkit::HavePrograms({"xcompmgr"}).message();
   const std::string program = path;
   g_free(path);
   testkit::TempDir logs;
