@@ -137,11 +137,35 @@ std::string CleanTitle(std::string_view title) {
   return UnescapeCharacterReferences(enc::BytesToUtf8(cleaned));
 }
 
+namespace {
+
+// The few named references that servers put into titles ("Tom &amp;
+// Jerry"); a no-break space becomes a plain one, as the marquee and a
+// recording's file name want it.
+struct TNamedReference {
+  std::string_view Name;  // with its "&" and ";"
+  char Character;
+};
+constexpr TNamedReference kNamedReferences[] = {{"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''},
+                                                {"&lt;", '<'},  {"&gt;", '>'},   {"&nbsp;", ' '}};
+
+}  // namespace
+
 std::string UnescapeCharacterReferences(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
+    if (text[i] == '&' && i + 1 < text.size() && text[i + 1] != '#') {
+      const TNamedReference* found = nullptr;
+      for (const auto& reference : kNamedReferences)
+        if (text.compare(i, reference.Name.size(), reference.Name) == 0) found = &reference;
+      if (found) {
+        out += found->Character;
+        i += found->Name.size();
+        continue;
+      }
+    }
     if (text[i] == '&' && i + 2 < text.size() && text[i + 1] == '#') {
       std::size_t j = i + 2;
       bool hex = j < text.size() && (text[j] == 'x' || text[j] == 'X');

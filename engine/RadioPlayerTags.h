@@ -21,9 +21,11 @@ int32_t BitrateFromTags(const std::string& tags);
 std::string TitleFromTags(const std::string& meta, const std::string& headerTags);
 
 // Drops characters below 32 and one trailing "-", trims, reads the bytes as
-// UTF-8 (as Windows-1254 when they are not UTF-8) and unescapes numeric
-// character references such as "&#350;".
+// UTF-8 (as Windows-1254 when they are not UTF-8) and unescapes character
+// references such as "&#350;" and "&amp;".
 std::string CleanTitle(std::string_view title);
 
-// "&#350;" and "&#x15E;" to the character in UTF-8; anything else unchanged.
+// "&#350;" and "&#x15E;" to the character in UTF-8, and "&amp;", "&quot;",
+// "&apos;", "&lt;", "&gt;" and "&nbsp;" (to a plain space) to theirs, each
+// read once ("&amp;#350;" gives "&#350;"); anything else unchanged.
 std::string UnescapeCharacterReferences(std::string_view text);

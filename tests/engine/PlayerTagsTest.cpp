@@ -50,8 +50,17 @@ TEST(PlayerTags, TitlesAreUtf8WithTurkishFallbackAndEntities) {
   EXPECT_EQ(TitleFromTags("StreamTitle='Guns';N Roses';", ""), "Guns';N Roses");
   EXPECT_EQ(TitleFromTags("StreamTitle='307 Ba&#350;ka';StreamUrl='';", ""), "307 Ba\xC5\x9Eka");
   EXPECT_EQ(TitleFromTags("StreamTitle=plain;x;", ""), "plain");
-  EXPECT_EQ(UnescapeCharacterReferences("a &#; &#xZZ; &#99999999; &amp; &#65"), "a &#; &#xZZ; &#99999999; &amp; &#65");
+  EXPECT_EQ(UnescapeCharacterReferences("a &#; &#xZZ; &#99999999; &#65"), "a &#; &#xZZ; &#99999999; &#65");
   EXPECT_EQ(UnescapeCharacterReferences("&#55296;"), "&#55296;") << "a lone surrogate stays text";
+}
+
+TEST(PlayerTags, NamedEntitiesOfOldServersAreReadOnce) {
+  EXPECT_EQ(TitleFromTags("StreamTitle='Tom &amp; Jerry - &quot;Yaz&quot; &lt;canl&#305;&gt;';StreamUrl='';", ""),
+            "Tom & Jerry - \"Yaz\" <canl\xC4\xB1>");
+  EXPECT_EQ(TitleFromTags("StreamTitle='Rock&apos;n&nbsp;Roll';", ""), "Rock'n Roll");
+  // What a reference gives is not read again, and near-misses stay text.
+  EXPECT_EQ(UnescapeCharacterReferences("&amp;#350; &amp;amp; &amp &AMP; &lt &copy; & ;&"),
+            "&#350; &amp; &amp &AMP; &lt &copy; & ;&");
 }
 
 TEST(PlayerTags, GarbageFromTheNetworkNeverBreaksTheReaders) {
