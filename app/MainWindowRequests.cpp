@@ -230,9 +230,14 @@ bool TMainWindow::HandleRecorderRequest(TMessage& m) {
       m.Result = static_cast<LRESULT>(static_cast<std::uint32_t>(FRecorder->RecordedSize() & 0xFFFFFFFF));
       return true;
     case UM_CANCEL_RECORDING: {
+      // Only a running recording is thrown away: once it stopped, its
+      // file is a finished recording the user kept, and after a start
+      // that failed the name may be another's file.
+      const bool recording = FRecorder->State == rsRecording;
       StopRecording();
       std::error_code ec;
-      if (!FRecorder->FileName.empty()) std::filesystem::remove(enc::WideToFileName(FRecorder->FileName), ec);
+      if (recording && !FRecorder->FileName.empty())
+        std::filesystem::remove(enc::WideToFileName(FRecorder->FileName), ec);
       return true;
     }
     case UM_GET_RECORDING_FILE: m.Result = CopyWide(m.LParam, FRecorder->FileName); return true;

@@ -215,6 +215,13 @@ TEST_F(LiveRecordingTest, RawMp3WithCleanedNameAndRelayedEvents) {
   EXPECT_TRUE(fs::exists(second));
   F.Send(UM_CANCEL_RECORDING);
   EXPECT_FALSE(fs::exists(second));
+  // Cancelling with nothing recording keeps the last finished recording.
+  ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
+  fs::path third = enc::Utf16ToUtf8(RecordingFile());
+  F.Send(UM_STOP_RECORDING);
+  ASSERT_TRUE(fs::exists(third));
+  F.Send(UM_CANCEL_RECORDING);
+  EXPECT_TRUE(fs::exists(third)) << "a finished recording is not cancelled";
 }
 
 TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
