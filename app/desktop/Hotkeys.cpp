@@ -40,6 +40,11 @@ void WatchDefaultDisplay() {
   if (display == gWatchedDisplay) return;
   if (gWatchedDisplay) g_object_remove_weak_pointer(G_OBJECT(gWatchedDisplay), reinterpret_cast<gpointer*>(&gWatchedDisplay));
   keybinder_init();
+  // A hotkey is a key and the modifiers held with it, as the capture
+  // field stores it. The grabber's default reads the pressed key through
+  // the keyboard map first, which turns Shift+Y into a capital Y without
+  // Shift: no combination with Shift ever matched its own grab.
+  keybinder_set_use_cooked_accelerators(FALSE);
   gWatchedDisplay = display;
   g_object_add_weak_pointer(G_OBJECT(gWatchedDisplay), reinterpret_cast<gpointer*>(&gWatchedDisplay));
 }

@@ -185,6 +185,13 @@ TEST_F(PlayerHotkeysTest, KeysReachTheWindowAndAHeldCombinationIsNamedOnce) {
   bool top = w.AlwaysTop();
   Press("ctrl+alt+h");
   ASSERT_TRUE(PumpUntil([&] { return w.AlwaysTop() != top; }, 10000));
+  // A combination with Shift, as the capture field stores Ctrl+Shift+H.
+  fx.Options->WriteHotkey(app::ohAlwaysTop, ((app::HOTKEYF_CONTROL | app::HOTKEYF_SHIFT) << 8) | 'H');
+  w.Bus()->RegisterHotkeys();
+  EXPECT_EQ(w.Bus()->HotkeysBound(), 4u);
+  top = w.AlwaysTop();
+  Press("ctrl+shift+h");
+  ASSERT_TRUE(PumpUntil([&] { return w.AlwaysTop() != top; }, 10000)) << "Ctrl+Shift+H did not arrive";
 
   // Keys pressed while the hibernation notice waits for its answer are
   // dropped, not kept to fire all at once after it.
