@@ -7,11 +7,12 @@ namespace ui {
 using widgets::TPoint;
 using widgets::TRect;
 
-int GripRows(int gripTop, int dy, int band, int rows) {
-  int y = gripTop + dy;
-  int b = y - band - 98;
-  if (b <= 195 || b / RowHeight == rows) return rows;
-  return b / RowHeight;
+int GripRows(int gripTop, int dy, int band) {
+  // Lists are cut in whole rows, never below the smallest one; a pointer
+  // that overshoots the top (a quick drag upwards skips the last moves
+  // above it) still gives the smallest list, not the size last passed.
+  int b = gripTop + dy - band - 98;
+  return std::max(b, MinRows * RowHeight) / RowHeight;
 }
 
 TPoint StartPosition(int left, int top, int desktopWidth) {

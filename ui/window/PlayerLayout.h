@@ -38,9 +38,8 @@ constexpr int NoticeTop(int band, bool listOpen) { return ListPanelTop + (listOp
 constexpr int RowsFromOption(int howMany) { return howMany < MinRows ? MinRows : howMany; }
 
 // The row count while the grip is dragged: `gripTop` is the grip's top at
-// the press, `dy` how far the pointer moved since. Unchanged when the new
-// height would give fewer than 13 rows.
-int GripRows(int gripTop, int dy, int band, int rows);
+// the press, `dy` how far the pointer moved since; never fewer than 13.
+int GripRows(int gripTop, int dy, int band);
 
 // The window's place at start: "left" 65535 centres it on the desktop.
 widgets::TPoint StartPosition(int left, int top, int desktopWidth);

@@ -189,7 +189,7 @@ void TPlayerWindow::GripDown(int y) {
 
 void TPlayerWindow::GripDrag(int y) {
   int screenY = FGrip->ClientToScreen({0, y}).Y;
-  int rows = GripRows(FGripStartTop, screenY - FGripStartY, FBand, FRowCount);
+  int rows = GripRows(FGripStartTop, screenY - FGripStartY, FBand);
   if (rows == FRowCount) return;
   FRowCount = rows;
   Layout();

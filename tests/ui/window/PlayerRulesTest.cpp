@@ -51,13 +51,16 @@ TEST(PlayerLayout, HeightsFollowRowsAndBand) {
 
 TEST(PlayerLayout, GripNeverGivesFewerThan13Rows) {
   int top = GripTopFor(13, 0);  // 293
-  EXPECT_EQ(GripRows(top, -100, 0, 13), 13);
-  EXPECT_EQ(GripRows(top, 14, 0, 13), 13);   // not a whole row yet
-  EXPECT_EQ(GripRows(top, 15, 0, 13), 14);
-  EXPECT_EQ(GripRows(top, 150, 0, 13), 23);
-  // Back up from 23 rows: down to 13, never fewer.
-  EXPECT_EQ(GripRows(GripTopFor(23, 30), -149, 30, 23), 13);
-  EXPECT_EQ(GripRows(GripTopFor(23, 30), -150, 30, 23), 23);
+  EXPECT_EQ(GripRows(top, -100, 0), 13);
+  EXPECT_EQ(GripRows(top, 14, 0), 13);   // not a whole row yet
+  EXPECT_EQ(GripRows(top, 15, 0), 14);
+  EXPECT_EQ(GripRows(top, 150, 0), 23);
+  // Back up from 23 rows: down to 13, never fewer, also when the pointer
+  // went on past the smallest list (a quick drag reports no move between).
+  EXPECT_EQ(GripRows(GripTopFor(23, 30), -149, 30), 13);
+  EXPECT_EQ(GripRows(GripTopFor(23, 30), -150, 30), 13);
+  EXPECT_EQ(GripRows(GripTopFor(23, 30), -400, 30), 13);
+  EXPECT_EQ(GripRows(GripTopFor(23, 30), -135, 30), 14);
 }
 
 TEST(PlayerLayout, StartPositionAndPlacement) {
