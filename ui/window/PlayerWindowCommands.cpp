@@ -10,6 +10,7 @@
 #include "ui/window/CommandTexts.h"
 #include "ui/window/PlayerTexts.h"
 #include "ui/window/PlayerWindow.h"
+#include "ui/window/SearchHits.h"
 
 namespace ui {
 
@@ -25,6 +26,7 @@ void TPlayerWindow::SelectFavourite(int index) {
 void TPlayerWindow::FavouritesChanged() {
   // The playing row follows its entry through every reordering.
   FFavourites->SetActiveId(FFavourites->ActiveId());
+  RecountHits(FFavouritesSearch);
   SaveFavourites();
   RepaintLists();
 }

@@ -3,12 +3,14 @@
 // hit counter and the arrows that step through the hits with wrap-around,
 // and a red icon when nothing matches. Only the bar of the list shown is
 // visible.
+#include <algorithm>
 #include <string>
 #include <tuple>
 
 #include "support/Encoding.h"
 #include "ui/controls/Edit.h"
 #include "ui/window/PlayerWindow.h"
+#include "ui/window/SearchHits.h"
 
 namespace ui {
 
@@ -31,6 +33,20 @@ TImageEx* SearchImage(TControl* parent, int x, int y, int w, int h, int image) {
 
 std::u16string CounterText(int position, int count) {
   return enc::Utf8ToUtf16(std::to_string(position + 1) + " / " + std::to_string(count));
+}
+
+// Searches the list for the bar's text; the arrows, the counter and the
+// icon's tint show whether anything matched.
+int CountHits(TSearchBar& bar) {
+  const std::u16string text = bar.Placeholder ? std::u16string() : bar.Edit->Caption();
+  int hits = 0;
+  if (text.empty()) bar.List->Results().Clear();
+  else hits = bar.List->Search(text);
+  bar.Icon->SetTint(!text.empty() && hits == 0 ? NoMatchTint : 0);
+  bar.Previous->SetVisible(hits > 0);
+  bar.Next->SetVisible(hits > 0);
+  bar.Counter->SetVisible(hits > 0);
+  return hits;
 }
 
 }  // namespace
@@ -124,17 +140,18 @@ void TPlayerWindow::SearchFocus(TSearchBar& bar, bool focused) {
 
 void TPlayerWindow::SearchChanged(TSearchBar& bar) {
   if (bar.Placeholder) return;
-  const std::u16string text = bar.Edit->Caption();
   bar.SearchPosition = 0;
-  int hits = 0;
-  if (text.empty()) bar.List->Results().Clear();
-  else hits = bar.List->Search(text);
-  bar.Icon->SetTint(!text.empty() && hits == 0 ? NoMatchTint : 0);
-  bar.Previous->SetVisible(hits > 0);
-  bar.Next->SetVisible(hits > 0);
-  bar.Counter->SetVisible(hits > 0);
-  if (hits > 0) ShowHit(bar);
+  if (CountHits(bar) > 0) ShowHit(bar);
   InvalidateTree();
+}
+
+// The list changed under a search (an entry removed, added or renamed).
+int RecountHits(TSearchBar& bar) {
+  if (!bar.Edit || bar.Placeholder || bar.Edit->Caption().empty()) return 0;
+  const int hits = CountHits(bar);
+  bar.SearchPosition = std::clamp(bar.SearchPosition, 0, std::max(hits - 1, 0));
+  if (hits > 0) bar.Counter->SetCaption(CounterText(bar.SearchPosition, hits));
+  return hits;
 }
 
 void TPlayerWindow::ShowHit(TSearchBar& bar) {

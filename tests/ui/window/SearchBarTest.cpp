@@ -92,6 +92,24 @@ TEST_F(SearchBarTest, PlaceholderLiveSearchCounterAndWrapAround) {
   // Enter plays the hit.
   Key(VK_RETURN);
   EXPECT_EQ(Kit.Controller.PlayedName, u"KRAL Türk");
+
+  // A hit removed from the list is no longer counted or stepped to, and
+  // the selection stays where the removal left it.
+  w.SearchStep(-1);
+  ASSERT_EQ(w.Favourites()->Item(w.Favourites()->ItemIndex())->Name, u"Kral Pop");
+  w.RemoveSelected();
+  EXPECT_EQ(bar.Counter->Caption(), u"2 / 2");
+  EXPECT_EQ(w.Favourites()->Item(w.Favourites()->ItemIndex())->Name, u"KRAL Türk");
+  w.SearchStep(1);
+  EXPECT_EQ(bar.Counter->Caption(), u"1 / 2");
+  EXPECT_EQ(w.Favourites()->Item(w.Favourites()->ItemIndex())->Name, u"Kral FM");
+  w.RemoveSelected();
+  EXPECT_EQ(bar.Counter->Caption(), u"1 / 1");
+  w.SearchStep(1);
+  ASSERT_EQ(w.Favourites()->Item(w.Favourites()->ItemIndex())->Name, u"KRAL Türk");
+  w.RemoveSelected();
+  EXPECT_FALSE(bar.Counter->Visible()) << "no hits left";
+  EXPECT_EQ(bar.Icon->TintColor(), 0xFFFF0000u);
 }
 
 TEST_F(SearchBarTest, NoMatchTintsTheIconRedAndClearingRestoresIt) {
