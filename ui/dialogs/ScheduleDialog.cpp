@@ -1,6 +1,7 @@
 #include "ui/dialogs/ScheduleDialog.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "app/Schedule.h"
 #include "lists/TurkishCase.h"
@@ -165,6 +166,12 @@ int TScheduleDialog::Finish(int response) {
   FSchedule.WriteStartTime(GetTimeField(FindById(d, 1002)));
   FSchedule.WriteMute(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(FindById(d, 1005))));
   FSchedule.WriteDuration(GetTimeField(FindById(d, 1004)));
+  // A daily recording set up for tonight must survive a crash or a lost
+  // session before the program's normal end, which writes it again.
+  try {
+    FSchedule.UpdateFile();
+  } catch (const std::exception&) {
+  }
   FChanged = true;
   return IDOK;
 }

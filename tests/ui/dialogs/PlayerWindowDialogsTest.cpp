@@ -39,6 +39,12 @@ TEST_F(PlayerWindowDialogsTest, TheScheduleButtonOpensTheDialogOnceAndOkTintsItA
   EXPECT_TRUE(single);
   EXPECT_TRUE(schedule.ReadEnabled());
   EXPECT_EQ(schedule.ReadRadioName(), u"Kral FM");
+  {
+    // On disk at once, not only when the program ends.
+    app::TSchedule saved(schedule.FileName());
+    EXPECT_TRUE(saved.ReadEnabled());
+    EXPECT_EQ(saved.ReadRadioName(), u"Kral FM");
+  }
   EXPECT_EQ(window.ScheduleButton()->TintColor(), 0xFF00F000u);
   EXPECT_TRUE(window.TimerRunning(ui::tmSchedule));
 
