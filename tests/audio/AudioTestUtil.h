@@ -24,7 +24,8 @@ namespace audiotest {
 // "sine440.m4a", "sine440.wma", "noise320.aac" (10 s of a tone under noise, AAC
 // at 320k, which makes about 230 kbit/s),
 // "sine1000.wav", "sine100.wav", "mix100_1000.wav", "tones.wav" and
-// "tones.mp3" (a different tone on each side, 3 s), and
+// "tones.mp3" (a different tone on each side, 3 s; "tones48k.wav" the
+// same at 48 kHz), and
 // "hls/index.m3u8" (an HLS folder of AAC segments).
 std::filesystem::path Media(const std::string& name);
 

@@ -74,6 +74,37 @@ void ExpectWholeToneAt(const std::vector<float>& samples, int rate, double ampli
   for (size_t i = 0; i + 1 < second.size(); i += 2) ASSERT_FLOAT_EQ(second[i], second[i + 1]) << "frame " << i / 2;
 }
 
+// The file `name` decoded (and, by `filter`, converted) by the ffmpeg
+// program into stereo float at 44.1 kHz.
+std::vector<float> FfmpegReference(const std::string& name, const std::string& filter) {
+  testkit::TempDir dir;
+  const std::string reference = (dir.Path() / "reference.f32").string();
+  EXPECT_TRUE(testkit::RunCommand(std::string(testkit::kFfmpegMake) + "-i " + Media(name).string() + " " + filter +
+                                  "-f f32le -c:a pcm_f32le " + reference));
+  const std::string bytes = testkit::ReadBytes(reference);
+  std::vector<float> frames(bytes.size() / sizeof(float));
+  std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(float));
+  return frames;
+}
+
+// A second of the reference, from a tenth of a second in, is in what the
+// device got, at `volume`: a side swapped, a frame lost or a block shifted
+// shows against it.
+void ExpectSecondOfReference(const std::vector<float>& samples, const std::vector<float>& expected, float volume) {
+  const size_t from = 4410 * 2, window = 64, second = 44100 * 2;
+  ASSERT_GE(expected.size(), from + second);
+  const auto matches = [&](size_t at) {
+    for (size_t i = 0; i < window; ++i)
+      if (std::fabs(samples[at + i] - expected[from + i] * volume) > 1e-6f) return false;
+    return true;
+  };
+  size_t at = 0;
+  while (at + window <= samples.size() && !matches(at)) at += 2;
+  ASSERT_LE(at + second, samples.size()) << "the reference's frames were not found whole";
+  for (size_t i = 0; i < second; ++i)
+    ASSERT_NEAR(samples[at + i], expected[from + i] * volume, 1e-6f) << "frame " << i / 2 << (i % 2 ? " right" : " left");
+}
+
 }  // namespace
 
 TEST(DeviceOutput, TheDeviceGetsTheStreamAtItsVolumeWithoutAGapStereoOrConverted) {
@@ -143,29 +174,13 @@ TEST(DeviceOutput, AMonoStreamReachesBothSidesAsLoudAsItIs) {
 }
 
 TEST(DeviceOutput, AStereoMp3ReachesTheDeviceAsTheFfmpegProgramDecodesIt) {
-  // The decoder's float frames go into the queue without a conversion: the
-  // reference is the same file decoded by the ffmpeg program, and a side
-  // swapped, a frame lost or a block shifted shows against it.
-  testkit::TempDir dir;
-  const std::string reference = (dir.Path() / "reference.f32").string();
-  ASSERT_TRUE(testkit::RunCommand(std::string(testkit::kFfmpegMake) + "-i " + Media("tones.mp3").string() +
-                                  " -f f32le -c:a pcm_f32le " + reference));
-  const std::string bytes = testkit::ReadBytes(reference);
-  std::vector<float> expected(bytes.size() / sizeof(float));
-  std::memcpy(expected.data(), bytes.data(), expected.size() * sizeof(float));
-  const std::vector<float> samples = Recorded("tones.mp3", 0.5f);
-  // Where a stretch of the reference from a tenth of a second in lies in
-  // what the device got.
-  const size_t from = 4410 * 2, window = 64;
-  ASSERT_GE(expected.size(), from + 44100 * 2);
-  const auto matches = [&](size_t at) {
-    for (size_t i = 0; i < window; ++i)
-      if (std::fabs(samples[at + i] - expected[from + i] * 0.5f) > 1e-6f) return false;
-    return true;
-  };
-  size_t at = 0;
-  while (at + window <= samples.size() && !matches(at)) at += 2;
-  ASSERT_LE(at + 44100 * 2, samples.size()) << "the reference's frames were not found whole";
-  for (size_t i = 0; i < 44100 * 2; ++i)
-    ASSERT_NEAR(samples[at + i], expected[from + i] * 0.5f, 1e-6f) << "frame " << i / 2 << (i % 2 ? " right" : " left");
+  // The decoder's float frames go into the queue without a conversion.
+  ExpectSecondOfReference(Recorded("tones.mp3", 0.5f), FfmpegReference("tones.mp3", ""), 0.5f);
+}
+
+TEST(DeviceOutput, AStreamAtAnotherRateReachesTheDeviceAsTheFfmpegProgramResamplesIt) {
+  // 48 kHz on the 44.1 kHz device: the resampler writes into the
+  // channel's device queue, a pass at a time.
+  ExpectSecondOfReference(Recorded("tones48k.wav", 0.5f),
+                          FfmpegReference("tones48k.wav", "-af aformat=sample_fmts=flt,aresample=44100 "), 0.5f);
 }
