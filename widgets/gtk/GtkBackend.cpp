@@ -80,6 +80,7 @@ class TGtkWindow : public TNativeWindow {
     g_signal_connect(FWindow, "leave-notify-event", G_CALLBACK(OnLeave), this);
     g_signal_connect(FWindow, "key-press-event", G_CALLBACK(OnKey), this);
     g_signal_connect(FWindow, "key-release-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(FWindow, "focus", G_CALLBACK(OnFocusChild), this);
     g_signal_connect(FWindow, "focus-in-event", G_CALLBACK(OnFocus), this);
     g_signal_connect(FWindow, "focus-out-event", G_CALLBACK(OnFocus), this);
     g_signal_connect(FWindow, "configure-event", G_CALLBACK(OnConfigure), this);
@@ -113,16 +114,15 @@ class TGtkWindow : public TNativeWindow {
       // GTK gives a window shown without a focused widget its first
       // focusable one, the search edit's entry, which then took the keys
       // meant for the control the toolkit had focused (the station list).
-      const bool noFocus = gtk_window_get_focus(GTK_WINDOW(FWindow)) == nullptr;
+      // Handing it back afterwards is too late when GTK still counts the
+      // window as active (shown again before the focus-out of its hiding
+      // arrived, or under the pointer without a window manager): the entry
+      // has then heard a focus-in and the toolkit moved its focus to the
+      // edit, so the window's next focus-in gave the entry the keys. The
+      // first focusable widget is not looked for while the window shows.
+      FShowing = true;
       gtk_widget_show(FWindow);
-      if (GtkWidget* taken = noFocus ? gtk_window_get_focus(GTK_WINDOW(FWindow)) : nullptr) {
-        gtk_window_set_focus(GTK_WINDOW(FWindow), nullptr);
-        // Taking the focus so, an entry selects its whole text.
-        if (GTK_IS_EDITABLE(taken)) {
-          const gint caret = gtk_editable_get_position(GTK_EDITABLE(taken));
-          gtk_editable_select_region(GTK_EDITABLE(taken), caret, caret);
-        }
-      }
+      FShowing = false;
       // Some window managers forget the position of a window mapped later.
       gtk_window_move(GTK_WINDOW(FWindow), FBounds.Left, FBounds.Top);
     } else {
@@ -454,6 +454,9 @@ class TGtkWindow : public TNativeWindow {
     return TRUE;
   }
 
+  // TRUE stops GTK from walking the children for one to focus.
+  static gboolean OnFocusChild(GtkWidget*, GtkDirectionType, TGtkWindow* self) { return self->FShowing; }
+
   static gboolean OnFocus(GtkWidget*, GdkEventFocus* e, TGtkWindow* self) {
     self->FEvents->NativeFocus(e->in);
     return FALSE;
@@ -553,6 +556,7 @@ class TGtkWindow : public TNativeWindow {
   std::vector<std::uint8_t> FOutline;
   int FOutlineWidth = -1, FOutlineHeight = -1;
   bool FInputTransparent = false;
+  bool FShowing = false;
   bool FAcceptFiles = false;
   gulong FDropHandler = 0;
   int FCursorIndex = -1;
