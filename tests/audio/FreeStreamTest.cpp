@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -21,15 +22,32 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Threads of this process named `name`.
+// Threads of this process named `name` that have not yet returned. One
+// that has may still be listed after pthread_join returned: the join wakes
+// as the exiting thread lets go of the process's memory, which then waits
+// for the memory map's lock while another thread unmaps (the freed
+// stream's buffers go meanwhile). Such a thread is marked exiting in its
+// flags, the ninth field of its stat line.
 int ThreadsNamed(const std::string& name) {
+  constexpr unsigned long kExiting = 0x4;
   int count = 0;
   if (DIR* d = opendir("/proc/self/task")) {
     while (dirent* e = readdir(d)) {
       if (e->d_name[0] == '.') continue;
-      std::ifstream comm(std::string("/proc/self/task/") + e->d_name + "/comm");
+      const std::string task = std::string("/proc/self/task/") + e->d_name;
+      std::ifstream comm(task + "/comm");
       std::string line;
-      if (std::getline(comm, line) && line == name) ++count;
+      if (!std::getline(comm, line) || line != name) continue;
+      std::ifstream statFile(task + "/stat");
+      std::string stat;
+      std::getline(statFile, stat);
+      // The name in brackets may hold spaces; the fields after it do not.
+      const size_t close = stat.rfind(')');
+      if (close == std::string::npos) continue;  // gone meanwhile
+      std::istringstream fields(stat.substr(close + 1));
+      std::string state, ppid, pgrp, session, tty, tpgid;
+      unsigned long flags = 0;
+      if (fields >> state >> ppid >> pgrp >> session >> tty >> tpgid >> flags && !(flags & kExiting)) ++count;
     }
     closedir(d);
   }
