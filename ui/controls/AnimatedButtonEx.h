@@ -48,6 +48,8 @@ public:
 
   void WndProc(core::TMessage& message) override;
   void DoPaint() override;
+  // Picture, glow and press each redraw it.
+  bool ChangesOnlyWhenTold() const override { return Cached(); }
 
   // Milliseconds between fade steps: the shortest interval the old timer
   // service really delivered, so glows take as long as they always did.

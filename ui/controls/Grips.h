@@ -39,6 +39,7 @@ public:
 
   // Draws nothing: the strip is felt (by its cursor), not seen.
   void DoPaint() override;
+  bool ChangesOnlyWhenTold() const override { return true; }
 
 protected:
   void WMButtonDown(core::TMessage& m) override;

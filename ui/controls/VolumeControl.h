@@ -51,6 +51,8 @@ public:
   TVolumeClickEvent OnVolumeClick;
 
   void DoPaint() override;
+  // The volume, the icon and its tint each redraw it.
+  bool ChangesOnlyWhenTold() const override { return Cached(); }
 
 protected:
   void WMMouseMove(core::TMessage& m) override;

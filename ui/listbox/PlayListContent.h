@@ -24,6 +24,7 @@ public:
   const widgets::TBitmapEx* Piece(int index) const { return FPieces.at(index).get(); }
 
   void DoPaint() override;
+  bool ChangesOnlyWhenTold() const override { return Cached(); }
 
 protected:
   void WMMeasureItem(widgets::TMessage& m) override;

@@ -164,6 +164,7 @@ void TControl::SetParent(TControl* value) {
   FParent = value;
   if (FParent) {
     FParent->FControls.push_back(this);
+    FParent->DescendantsChanged();
     // A top-level window that becomes a child gives up its native window.
     if (FNative) {
       ReleaseNativeWindow();
@@ -174,6 +175,7 @@ void TControl::SetParent(TControl* value) {
 void TControl::RemoveChild(TControl* child) {
   FControls.erase(std::remove(FControls.begin(), FControls.end(), child), FControls.end());
   if (child->FParent == this) child->FParent = nullptr;
+  DescendantsChanged();
 }
 
 void TControl::BringToFront() {
@@ -184,6 +186,7 @@ void TControl::BringToFront() {
   auto& list = FParent->FControls;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   list.push_back(this);
+  FParent->DescendantsChanged();
 }
 
 void TControl::SetStyle(DWORD value) {

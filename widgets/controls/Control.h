@@ -224,6 +224,10 @@ class TControl : public TMessageWindow {
   // changed since its parent last asked, in its own pixels. Unless it
   // knows better, all of it.
   virtual TRect TakePaintedChange() { return {0, 0, FWidth, FHeight}; }
+  // A child was added, removed or restacked, or something that a painted
+  // child or one below it shows changed: a composition that skipped this
+  // control's unchanged subtree must walk it again.
+  virtual void DescendantsChanged() {}
 
  protected:
   virtual void CreateParams(TCreateParams& params);

@@ -16,14 +16,67 @@ TControlEx::~TControlEx() {
   DestroyHandle();
 }
 
+void TControlEx::SetOpacity(std::uint8_t value) {
+  if (value == FOpacity) return;
+  FOpacity = value;
+  Stir();
+}
+
+void TControlEx::SetBlendPlain() {
+  if (FBlendMode == TBlendModeEx::Plain) return;
+  FBlendMode = TBlendModeEx::Plain;
+  Stir();
+}
+
 void TControlEx::SetBlendBlurred(int passes) {
   FBlendMode = TBlendModeEx::Blurred;
   FBlendPasses = passes;
+  Stir();
 }
 
 void TControlEx::SetBlendClipped(const TRect& rect) {
   FBlendMode = TBlendModeEx::Clipped;
   FBlendRect = rect;
+  Stir();
+}
+
+void TPaintEvent::Changed() { FOwner.Stir(); }
+
+void TControlEx::Stir() {
+  FSettled = false;
+  if (Parent()) Parent()->DescendantsChanged();
+}
+
+void TControlEx::DescendantsChanged() {
+  // An unsettled control is walked anyway; so are the ones above it.
+  if (!FSettled) return;
+  Stir();
+}
+
+void TControlEx::SetRedraw(bool value) {
+  TControl::SetRedraw(value);
+  if (value) Stir();
+}
+
+void TControlEx::SetCached(bool value) {
+  if (value == Cached()) return;
+  TControl::SetCached(value);
+  Stir();
+}
+
+void TControlEx::WMMove(TMessage& m) {
+  TControl::WMMove(m);
+  Stir();
+}
+
+void TControlEx::WMShowWindow(TMessage& m) {
+  TControl::WMShowWindow(m);
+  Stir();
+}
+
+void TControlEx::TextChanged() {
+  TControl::TextChanged();
+  Stir();
 }
 
 void TControlEx::SizeCanvas() {
@@ -38,6 +91,7 @@ void TControlEx::SizeCanvas() {
 void TControlEx::CreateHandle() {
   TControl::CreateHandle();
   SizeCanvas();
+  Stir();
 }
 
 void TControlEx::WMSize(TMessage& m) {
@@ -45,19 +99,29 @@ void TControlEx::WMSize(TMessage& m) {
   TControl::WMSize(m);
 }
 
-void TControlEx::FontChanged() { SizeCanvas(); }
+void TControlEx::FontChanged() {
+  SizeCanvas();
+  Stir();
+}
 
 void TControlEx::SetLocked(bool value) {
   // Unlocked, the picture that stood still must be composed again.
   if (!value && Locked()) FWholeDamage = true;
+  if (value != Locked()) Stir();
   TControl::SetLocked(value);
 }
 
 bool TControlEx::OwnPictureBlank() const { return !OnPaint && typeid(*this) == typeid(TControlEx); }
 
+bool TControlEx::ChangesOnlyWhenTold() const {
+  // A subclass may draw from state of its own: it says so itself.
+  return OwnPictureBlank() || (Cached() && typeid(*this) == typeid(TControlEx));
+}
+
 void TControlEx::RepaintAll() {
   FWholeDamage = true;
   FLastPicture.reset();
+  Stir();
   if (Cached()) SetRedraw(true);
   for (int i = 0; i < ControlCount(); ++i)
     if (auto* child = dynamic_cast<TControlEx*>(Controls(i))) child->RepaintAll();
@@ -92,11 +156,22 @@ void TControlEx::UpdatePicture() {
     FWholeDamage = false;
   }
   // A locked control keeps its last picture, children and all.
-  if (Locked()) return;
+  if (Locked()) {
+    FSettled = false;
+    return;
+  }
+  FSettled = false;
   if (ControlCount() == 0)
     UpdateLeaf(whole);
   else
     UpdateComposite(whole);
+  // (Only a cached control keeps to its redraw flag.)
+  const bool settled = !(Cached() && Redraw()) && ChangesOnlyWhenTold() && ChildrenSettled();
+  // Painted on its own (not within its parent's composition), what it
+  // changed waits for the parent, which must walk it to take it.
+  if (!settled || (!FComposing && !FDamage.Empty()))
+    Stir();
+  FSettled = settled;
 }
 
 void TControlEx::UpdateLeaf(const TRect& whole) {
@@ -148,6 +223,13 @@ TControlEx::TPlaced TControlEx::PlacedOf(TControl* child, TControlEx* painted) {
   return placed;
 }
 
+bool TControlEx::ChildrenSettled() const {
+  // Read after the composition: a child told of a change during it counts.
+  for (const TPlaced& placed : FPlaced)
+    if (placed.Child->Visible() && !(placed.Painted && placed.Painted->FSettled)) return false;
+  return true;
+}
+
 void TControlEx::CollectChildren(const TRect& whole) {
   std::vector<TPlaced>& placed = FPlacing;
   placed.clear();
@@ -162,10 +244,15 @@ void TControlEx::CollectChildren(const TRect& whole) {
     bool partly = false;
     TRect foreign;
     if (child->Visible()) {
-      if (painted) {
+      if (painted && known && painted->FSettled) {
+        // Nothing in it changed since it was last composed: not walked.
+        partly = true;
+      } else if (painted) {
         painted->FDeferPresent = true;
         painted->FPainted = false;
+        painted->FComposing = true;
         painted->Paint();
+        painted->FComposing = false;
         painted->FDeferPresent = false;
         partly = painted->FPainted;
       } else {

@@ -19,11 +19,36 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace widgets {
 
 enum class TBlendModeEx { Plain, Blurred, Clipped };
+
+class TControlEx;
+
+// A control's paint handler. Setting it tells the control: a composition
+// that no longer walked the control (nothing in it had changed) walks it
+// again and lets the handler draw.
+class TPaintEvent {
+public:
+  explicit TPaintEvent(TControlEx& owner) : FOwner(owner) {}
+  TPaintEvent(const TPaintEvent&) = delete;
+  template <class F>
+  TPaintEvent& operator=(F&& handler) {
+    FHandler = std::forward<F>(handler);
+    Changed();
+    return *this;
+  }
+  explicit operator bool() const { return static_cast<bool>(FHandler); }
+  void operator()(core::TObject* sender) const { FHandler(sender); }
+
+private:
+  void Changed();
+  TControlEx& FOwner;
+  core::TNotifyEvent FHandler;
+};
 
 class TControlEx : public TControl {
 public:
@@ -33,7 +58,7 @@ public:
   TCanvasEx& Canvas() const { return *FCanvas; }
   TFontEx& Font() const { return FCanvas->Font(); }
   std::uint8_t Opacity() const { return FOpacity; }
-  void SetOpacity(std::uint8_t value) { FOpacity = value; }
+  void SetOpacity(std::uint8_t value);
   bool Painting() const { return FPainting; }
   // Whether the window this control shows in cannot be seen (withdrawn or
   // iconified): a paint asked for from outside draws, composes and
@@ -46,19 +71,22 @@ public:
   // rectangle of the control's own picture (with Opacity), which stays at
   // its place in the control.
   TBlendModeEx BlendMode() const { return FBlendMode; }
-  void SetBlendPlain() { FBlendMode = TBlendModeEx::Plain; }
+  void SetBlendPlain();
   void SetBlendBlurred(int passes);
   void SetBlendClipped(const TRect& rect);
   int BlendPasses() const { return FBlendPasses; }
   const TRect& BlendRect() const { return FBlendRect; }
 
-  TNotifyEvent OnPaint;
+  TPaintEvent OnPaint{*this};
 
   void Paint() override;
   void DoPaint() override;
   void Present() override;
   void InvalidateTree() override;
   void SetLocked(bool value) override;
+  void SetRedraw(bool value) override;
+  void SetCached(bool value) override;
+  void DescendantsChanged() override;
 
   // Forgets what was drawn: the next paint draws every control of the tree
   // again, cached ones too, and composes and presents all of it.
@@ -70,8 +98,20 @@ public:
   // drawn, its canvas is only cleared where its children changed. A
   // control whose own picture may change on any paint is composed whole.
   virtual bool OwnPictureBlank() const;
+  // Whether the picture changes only when the control is told: through
+  // SetRedraw, its size, place, visibility, lock, blending or caption, or
+  // through its children, which tell it in turn. A composition does not
+  // walk such a control while nothing in it was told since its last paint.
+  // A control that looks at its state on every paint (an animation, a list
+  // comparing its rows) says no, and so do plain containers with a
+  // picture of their own drawn on each paint.
+  virtual bool ChangesOnlyWhenTold() const;
+  // Whether the last paint left nothing that changes untold, and nothing
+  // was told since.
+  bool Settled() const { return FSettled; }
 
 protected:
+  friend class TPaintEvent;
   // A top-level that cannot be seen holds the paints of its tree.
   virtual bool HoldsPaints() const { return false; }
   // Whether this paint is part of the parent's composition (which was not
@@ -86,6 +126,11 @@ protected:
   void FontChanged() override;
   // Gives the canvas the control's size when it differs.
   void SizeCanvas();
+  // Something this control shows changed: its parents walk it again.
+  void Stir();
+  void WMMove(TMessage& m) override;
+  void WMShowWindow(TMessage& m) override;
+  void TextChanged() override;
 
 private:
   // Where and how a child was blended at the last composition.
@@ -112,6 +157,8 @@ private:
   void UpdateComposite(const TRect& whole);
   // Paints the children and adds what they changed.
   void CollectChildren(const TRect& whole);
+  // Whether every child shown settled in its last paint.
+  bool ChildrenSettled() const;
   // Blends the children into the canvas inside the damage (FRects).
   void BlendChildren();
   // Limits cairo's drawing on the canvas to the damage, once per paint:
@@ -141,6 +188,9 @@ private:
   // to it (FPainted tells it that Paint ran).
   bool FDeferPresent = false;
   bool FPainted = false;
+  // Set by the parent around the paint it composes.
+  bool FComposing = false;
+  bool FSettled = false;
   std::uint8_t FOpacity = 255;
   bool FPainting = false;
   TBlendModeEx FBlendMode = TBlendModeEx::Plain;

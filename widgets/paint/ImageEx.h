@@ -45,6 +45,8 @@ public:
   void LoadFromData(std::string_view data, std::string_view encoding);
 
   void DoPaint() override;
+  // Every setting that changes the picture redraws it.
+  bool ChangesOnlyWhenTold() const override { return Cached(); }
 
 protected:
   void CreateParams(TCreateParams& params) override;

@@ -1,0 +1,130 @@
+// A composition does not walk a subtree in which nothing changed since it
+// was last composed, yet every change told deep inside one (a redraw, a
+// move, a child shown, hidden, faded, raised, added or removed, a lock)
+// still reaches the window: each frame equals a repaint from scratch.
+#include "PaintFixture.h"
+#include "widgets/paint/ImageEx.h"
+
+#include <cstdint>
+#include <memory>
+
+using namespace widgets;
+using testpaint::PaintSolid;
+using testpaint::Solid;
+
+namespace {
+
+void Place(TControl& child, TControl& parent, int x, int y, int w, int h) {
+  child.SetParent(&parent);
+  child.SetBounds(x, y, w, h);
+  child.SetVisible(true);
+}
+
+// A picture that counts the paints that reach it.
+class TCountedImage : public TImageEx {
+public:
+  using TImageEx::TImageEx;
+  void Paint() override {
+    ++Paints;
+    TImageEx::Paint();
+  }
+  int Paints = 0;
+};
+
+// A still panel of pictures two levels deep beside one control that
+// changes on every frame, and the changes of a frame told to the still ones.
+struct TTree {
+  TWindowEx Window;
+  TControlEx Panel;       // plain container
+  TCountedImage Back;     // the panel's background picture
+  TControlEx Group;       // a container inside the panel
+  TCountedImage Icon;     // pictures inside the group
+  TCountedImage Badge;
+  TImageEx Extra;         // comes and goes as a child of the group
+  TControlEx Ticker;      // draws on every paint
+  int Frame = 0;
+
+  TTree() {
+    Window.SetBounds(0, 0, 100, 60);
+    PaintSolid(Window, 0xFF102030);
+    Place(Panel, Window, 5, 5, 70, 50);
+    Place(Back, Panel, 0, 0, 70, 50);
+    Back.SetAutoSize(false);
+    Back.SetImage(Solid(70, 50, 0x80406080));
+    Place(Group, Panel, 10, 10, 50, 30);
+    Place(Icon, Group, 0, 0, 20, 20);
+    Icon.SetAutoSize(false);
+    Icon.SetImage(Solid(20, 20, 0xFFC02010));
+    Place(Badge, Group, 15, 10, 20, 20);
+    Badge.SetAutoSize(false);
+    Badge.SetImage(Solid(20, 20, 0xC000A000));
+    Extra.SetAutoSize(false);
+    Extra.SetImage(Solid(10, 10, 0xFFFFFFFF));
+    Extra.SetBounds(30, 2, 10, 10);
+    Place(Ticker, Window, 80, 5, 15, 50);
+    Ticker.OnPaint = [this](core::TObject*) {
+      Ticker.Canvas().Brush().SetColor(0xFFE0E000);
+      Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
+    };
+    Window.SetVisible(true);
+  }
+
+  // Frames 0-3 change nothing in the panel; from then on each frame tells
+  // one control deep inside it of a change.
+  void Step() {
+    ++Frame;
+    switch (Frame) {
+      case 5: Badge.SetImage(Solid(20, 20, 0xFF2040F0)); break;
+      case 6: Badge.SetLeft(25); break;
+      case 7: Icon.SetVisible(false); break;
+      case 8: Icon.SetVisible(true); break;
+      case 9: Badge.SetOpacity(90); break;
+      case 10: Icon.BringToFront(); break;
+      case 11: Place(Extra, Group, 30, 2, 10, 10); break;
+      case 12: Extra.SetParent(nullptr); break;
+      case 13: Group.SetLocked(true); break;
+      case 14: Icon.SetImage(Solid(20, 20, 0xFF00FFFF)); break;  // held by the lock
+      case 16: Group.SetLocked(false); break;
+      case 17: Group.SetTop(14); break;
+      case 18: Back.SetImageOpacity(128); break;
+      case 19: Badge.SetBounds(20, 5, 25, 15); break;
+      default: break;
+    }
+  }
+
+  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
+};
+
+TEST(UnchangedSubtreeTest, AStillSubtreeIsNotWalkedAndEveryToldChangeShowsAsAWholeRepaint) {
+  TTree partial, whole;
+  partial.Window.InvalidateTree();
+  whole.Window.InvalidateTree();
+  int stillPaints = -1;
+  for (int frame = 1; frame <= 24; ++frame) {
+    partial.Step();
+    whole.Step();
+    const int before = partial.Icon.Paints + partial.Badge.Paints + partial.Back.Paints;
+    partial.Window.InvalidateTree();
+    if (frame <= 4 && frame > 1) stillPaints = std::max(stillPaints, partial.Icon.Paints + partial.Badge.Paints +
+                                                                         partial.Back.Paints - before);
+    whole.Window.RepaintAll();
+    whole.Window.InvalidateTree();
+    ASSERT_EQ(partial.Native().Pixels.size(), whole.Native().Pixels.size());
+    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
+      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
+          << "frame " << frame << ", pixel (" << i % 100 << ", " << i / 100 << ")";
+  }
+  EXPECT_EQ(stillPaints, 0) << "frames that changed only the ticker walked the still panel";
+  EXPECT_TRUE(partial.Ticker.Settled() == false) << "a control drawn on every paint never settles";
+  EXPECT_TRUE(partial.Panel.Settled());
+
+  // A change deep inside walks just its own branch again.
+  const int back = partial.Back.Paints, icon = partial.Icon.Paints;
+  partial.Badge.SetImage(Solid(20, 20, 0xFF808080));
+  partial.Window.InvalidateTree();
+  EXPECT_EQ(partial.Back.Paints, back) << "a sibling branch stays unwalked";
+  EXPECT_EQ(partial.Icon.Paints, icon);
+  EXPECT_TRUE(partial.Panel.Settled());
+}
+
+}  // namespace
