@@ -53,7 +53,12 @@ void TDisplayContainerEx::CreateHandle() {
   font.SetColor(0xEFFFFFFF);
   FMarquee->Canvas().SetAntialias(false);
   FMarquee->Canvas().SetInterpolationMode(InterpolationModeHighQualityBicubic);
+  FMarquee->SetOwnerClocked(true);
   PlaceChildren();
+}
+
+void TDisplayContainerEx::Tick() {
+  if (FMarquee && FMarquee->Visible()) FMarquee->Tick();
 }
 
 void TDisplayContainerEx::PlaceChildren() {

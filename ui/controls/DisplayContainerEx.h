@@ -33,10 +33,15 @@ public:
   // Opens an address with the desktop's default handler; tests put their own.
   std::function<void(const std::string& address)> OpenLink;
 
-  // Called for every WM_TIMER; the panel itself has nothing to step.
-  virtual void Tick() {}
+  // One step of the text; the owner calls it from the tick that redraws
+  // its window, so the text wakes the program with that tick (it runs no
+  // timer of its own).
+  virtual void Tick();
 
   void WndProc(core::TMessage& message) override;
+  // The panel draws nothing of its own: a frame composes only what its
+  // children changed (the sliding text's strip), not the whole band.
+  bool OwnPictureBlank() const override { return !OnPaint; }
 
 protected:
   void CreateHandle() override;

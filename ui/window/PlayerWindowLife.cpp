@@ -109,6 +109,7 @@ void TPlayerWindow::Tick() {
     }
     if (FThrobber->Visible()) FThrobber->Advance();
     FMarquee->Tick();
+    if (FBanner->Visible()) FBanner->Tick();
     HibernateTick();
     FRecording->AnimationTick();
     // The volume thumb repaints by itself while it is dragged.

@@ -104,6 +104,38 @@ TEST_F(BannerBandTest, TheKeptBannerOpensAtStartWithItsPictureTextAndLink) {
   EXPECT_FALSE(Kit.Options->ReadBool(app::obShowBanner));
 }
 
+TEST_F(BannerBandTest, ItsTextSlidesOnTheWindowsTickAndOnlyTheTextsStripIsPresented) {
+  KeepBannerFile("<?xml version=\"1.0\" encoding=\"utf-8\"?><r><t>Yeni şarkılar her gün, kaçırmayın: "
+                 "sabah kuşağı, öğle arası, akşam haberleri ve gece yarısı özel yayınlarımızla</t>"
+                 "<l>https://banner.example/kampanya</l><b>" + Picture + "</b></r>");
+  auto& w = Kit.Open();
+  ASSERT_EQ(w.BannerBand(), ui::BannerBandMax);
+  ui::TMarqueeLabelEx& text = *w.Banner()->Marquee();
+  EXPECT_FALSE(text.Sliding()) << "no timer of its own: the window's tick steps it";
+  DWORD now = 0;
+  text.TickCount = [&now] { return now += 40; };
+  text.SetStartDelay(0);
+  text.Reset(0);
+  widgets::TOffscreenWindow& native = *widgets::OffscreenWindowOf(w);
+  SendMessage(w.WindowHandle(), WM_TIMER, ui::tmTick, 0);  // what opening left
+  const widgets::TPoint at = text.ClientToParent({0, 0}, &w);
+  const TRect strip{at.X, at.Y, at.X + text.Width(), at.Y + text.Height()};
+  for (int frame = 0; frame < 12; ++frame) {
+    const int presents = native.PresentCount;
+    SendMessage(w.WindowHandle(), WM_TIMER, ui::tmTick, 0);
+    if (native.PresentCount == presents) continue;
+    for (const TRect& r : native.PresentedRects)
+      EXPECT_TRUE(r.Left >= strip.Left && r.Top >= strip.Top && r.Right <= strip.Right && r.Bottom <= strip.Bottom)
+          << "frame " << frame << ": " << r.Left << "," << r.Top << " - " << r.Right << "," << r.Bottom;
+  }
+  EXPECT_TRUE(text.Overflowing());
+  EXPECT_LT(text.Offset(), 0) << "the text slid";
+  const std::vector<std::uint32_t> shown = native.Pixels;
+  w.RepaintAll();
+  w.InvalidateTree();
+  EXPECT_TRUE(native.Pixels == shown) << "the partial frames left stale pixels";
+}
+
 TEST_F(BannerBandTest, ADownloadedBannerOpensTheBandWhenItArrives) {
   auto& w = Kit.Open();
   ASSERT_EQ(w.BannerBand(), 0);
