@@ -174,7 +174,9 @@ class TGtkWindow : public TNativeWindow {
 
   void PresentRects(const std::uint8_t* pixels, int width, int height, int stride, std::uint8_t opacity,
                     const std::vector<TRect>& rects) override {
-    std::vector<TRect> changed = rects;
+    // Kept from frame to frame: a frame allocates nothing for its list.
+    std::vector<TRect>& changed = FChanged;
+    changed.assign(rects.begin(), rects.end());
     if (!FPicture || cairo_image_surface_get_width(FPicture) != std::max(1, width) ||
         cairo_image_surface_get_height(FPicture) != std::max(1, height)) {
       if (FPicture) cairo_surface_destroy(FPicture);
@@ -551,6 +553,7 @@ class TGtkWindow : public TNativeWindow {
   TRect FBounds;
   cairo_surface_t* FPicture = nullptr;
   TXPresenter FPresenter;
+  std::vector<TRect> FChanged;
   std::uint8_t FOpacity = 255;
   // The alpha of the last picture, for OutlineChanged.
   std::vector<std::uint8_t> FOutline;

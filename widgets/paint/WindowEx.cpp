@@ -152,11 +152,11 @@ void TWindowEx::Present() {
   // The opacity applies to every pixel.
   if (Opacity() != FPresentedOpacity) damage.Add({0, 0, picture.Width(), picture.Height()});
   if (damage.Empty()) return;
-  const std::vector<TRect> rects = damage.Rects();
+  damage.RectsInto(FPresenting);
   damage.Clear();
   FPresentedOpacity = Opacity();
   picture.Flush();
-  native->PresentRects(picture.Bits(), picture.Width(), picture.Height(), picture.Stride(), Opacity(), rects);
+  native->PresentRects(picture.Bits(), picture.Width(), picture.Height(), picture.Stride(), Opacity(), FPresenting);
 }
 
 }  // namespace widgets

@@ -63,6 +63,8 @@ private:
   bool FIconic = false;
   // The opacity of the last picture presented (-1: none yet).
   int FPresentedOpacity = -1;
+  // The rectangles of a frame, kept from frame to frame.
+  std::vector<TRect> FPresenting;
 };
 
 }  // namespace widgets
