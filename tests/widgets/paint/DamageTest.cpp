@@ -13,15 +13,10 @@
 
 using namespace widgets;
 using testpaint::PaintSolid;
+constexpr auto Place = testpaint::PlaceChild;
 using testpaint::Solid;
 
 namespace {
-
-void Place(TControl& child, TControl& parent, int x, int y, int w, int h) {
-  child.SetParent(&parent);
-  child.SetBounds(x, y, w, h);
-  child.SetVisible(true);
-}
 
 // One window of the kinds of controls a player holds: a translucent cached
 // background, a plain container with an animated bar and a changing text

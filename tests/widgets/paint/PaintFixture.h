@@ -43,6 +43,13 @@ inline TInk InkOf(const widgets::TBitmapEx& bitmap, bool (*wanted)(uint32_t) = V
   return ink;
 }
 
+// Places a visible child of `parent`.
+inline void PlaceChild(widgets::TControl& child, widgets::TControl& parent, int x, int y, int w, int h) {
+  child.SetParent(&parent);
+  child.SetBounds(x, y, w, h);
+  child.SetVisible(true);
+}
+
 // Fills the control's canvas with one colour whenever it paints.
 inline void PaintSolid(widgets::TControlEx& control, uint32_t colour) {
   control.OnPaint = [&control, colour](core::TObject*) {
@@ -64,11 +71,8 @@ class PaintTest : public ::testing::Test {
     widgets::ReleaseCapture();
     core::ProcessMessages();
   }
-  // Places a visible child of `parent`.
   static void Place(widgets::TControl& child, widgets::TControl& parent, int x, int y, int w, int h) {
-    child.SetParent(&parent);
-    child.SetBounds(x, y, w, h);
-    child.SetVisible(true);
+    PlaceChild(child, parent, x, y, w, h);
   }
 
   widgets::TWindowEx Window;

@@ -10,15 +10,10 @@
 
 using namespace widgets;
 using testpaint::PaintSolid;
+constexpr auto Place = testpaint::PlaceChild;
 using testpaint::Solid;
 
 namespace {
-
-void Place(TControl& child, TControl& parent, int x, int y, int w, int h) {
-  child.SetParent(&parent);
-  child.SetBounds(x, y, w, h);
-  child.SetVisible(true);
-}
 
 // A picture that counts the paints that reach it.
 class TCountedImage : public TImageEx {
