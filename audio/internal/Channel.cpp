@@ -49,7 +49,7 @@ void TChannel::SetupQueue(size_t highWaterFrames, size_t lowWaterFrames) {
 
 bool TChannel::Play(bool restart) {
   if (restart && Restart()) {
-    starting_ = true;
+    start_ = kStarting;
     state_ = ACTIVE_PLAYING;
     return true;
   }
@@ -60,18 +60,32 @@ bool TChannel::Play(bool restart) {
     SetError(ERROR_ENDED);
     return false;
   }
-  starting_ = true;
+  start_ = kStarting;
   state_ = ACTIVE_PLAYING;
   return true;
 }
 
 bool TChannel::ReadyToStart(int64_t deviceFrames, int deviceRate) {
-  // Read before the exchange: the flags are set rarely, and a read leaves
-  // their line shared where every pass's exchange would write it.
-  if (!starting_.load(std::memory_order_relaxed) || !starting_.exchange(false)) return true;
-  std::lock_guard lock(mutex_);
-  const auto wanted = static_cast<size_t>(deviceFrames * freq / std::max(deviceRate, 1));
-  return queue_.Frames() >= wanted || sourceEnded_.load();
+  // Read before the exchange: a start is rare, and a read leaves the line
+  // shared where every pass's exchange would write it.
+  int start = start_.load(std::memory_order_relaxed);
+  if (start == kStarted) return true;
+  bool slow = false;
+  {
+    std::lock_guard lock(mutex_);
+    const auto wanted = static_cast<size_t>(deviceFrames * freq / std::max(deviceRate, 1));
+    if (queue_.Frames() < wanted && !sourceEnded_.load()) {
+      if (start == kStarting) {
+        start_.compare_exchange_strong(start, kHeldBack);
+        return false;
+      }
+      slow = true;
+    }
+  }
+  // A Play meanwhile starts the looks over.
+  if (!start_.compare_exchange_strong(start, kStarted)) return false;
+  if (slow && !stalled_.exchange(true)) FireSync(SYNC_STALL, 0);
+  return true;
 }
 
 bool TChannel::Pause() {

@@ -93,8 +93,10 @@ class TChannel {
   bool TakeFinished() { return finished_.load(std::memory_order_relaxed) && finished_.exchange(false); }
   // Whether the mixer takes the channel into a pass of `deviceFrames`. A
   // channel that has just started with less queued than that (its decoder
-  // has only begun) is held back once, for a short pass, instead of playing
-  // a few milliseconds and stalling.
+  // has only begun) is held back for a pass. Still short at the next look,
+  // its source is slow: it starts stalled, and plays once it has as much
+  // as a stall waits for, where playing the little it had would be heard
+  // as a few milliseconds of sound and then a gap.
   bool ReadyToStart(int64_t deviceFrames, int deviceRate);
   // After a mix pass: what this channel gave last plays once `aheadFrames`
   // frames at `deviceRate` have played.
@@ -200,7 +202,9 @@ class TChannel {
   std::atomic<bool> sourceEnded_{false};
   std::atomic<bool> finished_{false};
   std::atomic<bool> flushDevice_{false};
-  std::atomic<bool> starting_{false};
+  // Set by Play; then counts the mixer's looks at a start that waits.
+  enum TStart : int { kStarted, kStarting, kHeldBack };
+  std::atomic<int> start_{kStarted};
 
   // Mixer-only data.
   std::vector<float> converted_;
