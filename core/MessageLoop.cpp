@@ -90,8 +90,6 @@ struct TState {
   bool UiKnown = false;
   std::thread::id UiThread;
   bool AcceptSends = true;
-  GSource* Queue = nullptr;
-  GSource* TimerSource = nullptr;
 };
 
 // Never destroyed: worker threads and static destructors may still post
@@ -381,8 +379,8 @@ void InitMessages() {
     if (s.UiKnown) return;
     s.UiKnown = true;
     s.UiThread = std::this_thread::get_id();
-    s.Queue = queue = g_source_new(&gQueueFuncs, sizeof(GSource));
-    s.TimerSource = timers = g_source_new(&gTimerFuncs, sizeof(GSource));
+    queue = g_source_new(&gQueueFuncs, sizeof(GSource));
+    timers = g_source_new(&gTimerFuncs, sizeof(GSource));
   }
   g_source_set_priority(queue, G_PRIORITY_DEFAULT);
   g_source_attach(queue, nullptr);

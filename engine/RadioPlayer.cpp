@@ -298,7 +298,7 @@ void TBaseRadioPlayer::ActivitySync(audio::HSYNC, audio::DWORD, audio::DWORD, vo
 }
 
 void TBaseRadioPlayer::SetStatusInterval(core::UINT ms) {
-  if (StatusTimer->Interval() != ms || StatusTimer->Tolerance() != 0) StatusTimer->SetInterval(ms);
+  if (StatusTimer->Interval() != ms) StatusTimer->SetInterval(ms);
 }
 
 void TBaseRadioPlayer::ChannelPlaying() {
