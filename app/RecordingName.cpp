@@ -82,8 +82,8 @@ std::u16string NamedPath(const std::u16string& folder, const std::u16string& uni
 std::u16string RecordingFileName(const std::u16string& folder, const std::u16string& extension, bool useStationName,
                                  const std::u16string& stationName, const std::u16string& title) {
   // The number is free as a bare name, but an earlier recording of the
-  // same station and song may carry it: the recorder would empty that
-  // file (and the encoder refuse it), so the next number is taken.
+  // same station and song may carry it: the recorder refuses a name that
+  // exists, so the next number is taken.
   for (int tries = 0; tries < 65536; ++tries) {
     std::u16string unique = UniqueRecordingName(folder, extension);
     if (unique.empty()) return {};
