@@ -11,6 +11,7 @@
 #include "MainWindowTestKit.h"
 #include "Media.h"
 #include "app/RecordingName.h"
+#include "audio/Audio.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
 #include "engine/Recorder.h"
@@ -25,6 +26,17 @@ using namespace app;
 namespace fs = std::filesystem;
 
 namespace {
+
+// Seconds of the channel the mixer has taken, which is what the encoders
+// attached to it were fed.
+double PlayedSeconds(audio::DWORD channel) {
+  audio::CHANNELINFO info{};
+  if (!audio::ChannelGetInfo(channel, &info) || info.freq == 0 || info.chans == 0) return 0;
+  const audio::QWORD bytes = audio::ChannelGetPosition(channel, audio::POS_BYTE);
+  if (bytes == static_cast<audio::QWORD>(-1)) return 0;
+  const double sampleBytes = (info.flags & audio::SAMPLE_FLOAT) ? 4.0 : 2.0;
+  return static_cast<double>(bytes) / (info.freq * info.chans * sampleBytes);
+}
 
 TEST(RecordingNameTest, StreamTitleRule) {
   EXPECT_EQ(StreamTitle("StreamTitle='Artist - Song';StreamUrl='';", ""), u"Artist - Song");
@@ -236,7 +248,12 @@ TEST_F(LiveRecordingTest, StreamNeitherAacNorMp3IsConvertedEvenWhenRawIsAsked) {
   EXPECT_EQ(file.find(u"Ogg Radyo"), std::u16string::npos) << "station names only when asked for";
   EXPECT_TRUE(F.Controller->Recorder()->EncodeMode);
   EXPECT_EQ(F.Controller->Recorder()->Codec, "flac");
-  PumpFor(1500);
+  // A second of sound for the encoder, however slowly a loaded machine
+  // plays it.
+  const audio::DWORD source = F.Controller->Recorder()->SourceChannel;
+  const double recordedFrom = PlayedSeconds(source);
+  ASSERT_TRUE(PumpUntil([&] { return PlayedSeconds(source) >= recordedFrom + 1.0; }, 20000))
+      << PlayedSeconds(source) - recordedFrom << " s played since the recording began";
   // A converted recording pauses and goes on, and says so.
   EXPECT_EQ(F.Send(UM_PAUSE_RECORDING, 1), 0);
   EXPECT_TRUE(F.Controller->Recorder()->Paused);
@@ -296,9 +313,12 @@ TEST_F(LiveRecordingTest, ClosingWhileARequestHangsAStreamConnectsAndARecordingR
   ASSERT_TRUE(PlayAndWait(u"Kapanış", "/mp3"));
   ASSERT_EQ(F.Send(UM_START_RECORDING), 0);
   std::u16string file = RecordingFile();
+  const audio::DWORD source = F.Controller->Recorder()->SourceChannel;
+  const double recordedFrom = PlayedSeconds(source);
   ASSERT_TRUE(PumpUntil([&] { return Server.RequestCount("/qor/version.xml") == 1; }, 5000));
   ASSERT_TRUE(F.Controller->UpdateCheck()->VersionBusy());
-  PumpFor(1200);
+  ASSERT_TRUE(PumpUntil([&] { return PlayedSeconds(source) >= recordedFrom + 1.2; }, 20000))
+      << PlayedSeconds(source) - recordedFrom << " s played since the recording began";
   // Another station on the other player, connecting to a server that
   // never answers; the first one is stopped before it starts.
   F.Play(u"Sessiz", enc::Utf8ToUtf16("ffmpeg+" + Server.Url("/silent")));
