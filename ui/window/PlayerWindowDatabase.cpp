@@ -14,6 +14,7 @@
 #include "lists/Package.h"
 #include "support/Encoding.h"
 #include "ui/window/PlayerWindow.h"
+#include "ui/window/SearchHits.h"
 
 namespace ui {
 
@@ -70,6 +71,8 @@ void TPlayerWindow::DatabasePackageArrived() {
     return;
   }
   TickLinkedEntries();
+  // A search typed in the database's bar counts the new entries.
+  RecountHits(FDatabaseSearch);
   RepaintLists();
   try {
     FOptions.WriteStr(osDbVersion, enc::Utf8ToUtf16(InstalledDatabaseVersion(ApiVersion().Database)));

@@ -17,6 +17,7 @@
 #include "support/Deploy.h"
 #include "support/Encoding.h"
 #include "support/HttpSession.h"
+#include "ui/controls/Edit.h"
 #include "ui/window/PlayerWindow.h"
 
 namespace {
@@ -75,6 +76,13 @@ TEST_F(DatabaseDownloadTest, AGoodPackageReplacesTheDatabaseAndItsTicks) {
   auto& w = Kit.Open();
   EXPECT_TRUE(Ticked(u"1"));
   EXPECT_EQ(w.Database()->IndexOfKey(u"3"), -1);
+  // A search in the database's bar that finds nothing in the old entries.
+  w.SetListMode(0);
+  const ui::TSearchBar& bar = w.SearchBar(0);
+  bar.Edit->SetFocus();
+  ASSERT_FALSE(bar.Placeholder);
+  bar.Edit->SetCaption(u"yeni");
+  EXPECT_FALSE(bar.Counter->Visible());
 
   // While the download is out the marquee says so, and a second notice
   // starts nothing.
@@ -91,6 +99,9 @@ TEST_F(DatabaseDownloadTest, AGoodPackageReplacesTheDatabaseAndItsTicks) {
 
   EXPECT_EQ(w.MarqueeText(), u"Veritabanı güncellendi.");
   EXPECT_EQ(DatabaseNames(), (std::vector<std::u16string>{u"Yeni 1", u"Yeni 3", u"Yeni 4"}));
+  EXPECT_TRUE(bar.Counter->Visible()) << "the search counts the new entries";
+  EXPECT_EQ(bar.Counter->Caption(), u"1 / 3");
+  EXPECT_EQ(bar.Icon->TintColor(), 0u);
   EXPECT_TRUE(Ticked(u"1"));
   EXPECT_TRUE(Ticked(u"3")) << "the favourite that had no entry before is linked now";
   EXPECT_FALSE(Ticked(u"4"));
