@@ -156,7 +156,6 @@ class TBaseRadioPlayer : public core::TComponent {
   // only waits for a change (the end of the stream and a stall are told at
   // once by the library's syncs), otherwise it follows the stall's fill.
   static constexpr core::UINT StatusPollMs = 100;
-  static constexpr core::UINT SteadyStatusPollMs = 1000;
   void SetStatusInterval(core::UINT ms);
   // The library's end and stall syncs (its own thread): the poll looks at once.
   static void ActivitySync(audio::HSYNC, audio::DWORD, audio::DWORD, void* user);

@@ -105,8 +105,8 @@ struct TPlayerWindowConfig {
 inline constexpr std::uintptr_t tmStartup = 1001, tmTrim = 1002, tmTick = 1003, tmVolumeLabel = 1007,
                                  tmRecording = 1008, tmVolumeShow = 1010, tmVolumeHide = 1011,
                                  tmCommandRecording = 1012, tmSchedule = 1013;
-// The animation tick while the window shows, and while it is hidden.
-inline constexpr unsigned TickIntervalMs = 33, HiddenTickIntervalMs = 1000;
+// The animation tick while the window shows.
+inline constexpr unsigned TickIntervalMs = 33;
 
 // Commands of the window menu.
 inline constexpr core::WPARAM cmAbout = 40000, cmClose = 40001, cmOptions = 40002, cmAlwaysTop = 40003,
