@@ -54,11 +54,29 @@ constexpr const char* Introspection = R"(<node>
   </interface>
 </node>)";
 
+bool Playing(const TMprisState& s) { return s.PlaybackStatus == "Playing"; }
+
 // The player properties that follow the player's state, in the order they
-// are signalled.
-const std::vector<std::string> ChangingProperties = {"PlaybackStatus", "Metadata",   "Volume",
-                                                     "CanGoNext",      "CanGoPrevious", "CanPlay",
-                                                     "CanPause"};
+// are signalled, each with whether two states give it different values:
+// what a new title publishes is decided by comparing the fields instead of
+// building and comparing every property of both states.
+struct TChangingProperty {
+  const char* Name;
+  bool (*Differs)(const TMprisState& a, const TMprisState& b);
+};
+constexpr TChangingProperty ChangingProperties[] = {
+    {"PlaybackStatus", [](const TMprisState& a, const TMprisState& b) { return a.PlaybackStatus != b.PlaybackStatus; }},
+    {"Metadata",
+     [](const TMprisState& a, const TMprisState& b) {
+       return a.Title != b.Title || a.Artist != b.Artist || a.Album != b.Album || a.ArtUrl != b.ArtUrl;
+     }},
+    {"Volume", [](const TMprisState& a, const TMprisState& b) { return a.Volume != b.Volume; }},
+    {"CanGoNext", [](const TMprisState& a, const TMprisState& b) { return a.CanGoNext != b.CanGoNext; }},
+    {"CanGoPrevious", [](const TMprisState& a, const TMprisState& b) { return a.CanGoPrevious != b.CanGoPrevious; }},
+    {"CanPlay", [](const TMprisState& a, const TMprisState& b) { return a.CanPlay != b.CanPlay; }},
+    // A live stream "pauses" by stopping, which is possible whenever it runs.
+    {"CanPause", [](const TMprisState& a, const TMprisState& b) { return Playing(a) != Playing(b); }},
+};
 
 bool IsSeparatorSpace(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -157,8 +175,7 @@ GVariant* TMprisServer::PlayerProperty(const std::string& name, const TMprisStat
   if (name == "CanGoNext") return g_variant_new_boolean(state.CanGoNext);
   if (name == "CanGoPrevious") return g_variant_new_boolean(state.CanGoPrevious);
   if (name == "CanPlay") return g_variant_new_boolean(state.CanPlay);
-  // A live stream "pauses" by stopping, which is possible whenever it runs.
-  if (name == "CanPause") return g_variant_new_boolean(state.PlaybackStatus == "Playing");
+  if (name == "CanPause") return g_variant_new_boolean(Playing(state));
   if (name == "Rate" || name == "MinimumRate" || name == "MaximumRate") return g_variant_new_double(1.0);
   if (name == "Position") return g_variant_new_int64(0);
   if (name == "CanSeek") return g_variant_new_boolean(FALSE);
@@ -173,18 +190,10 @@ void TMprisServer::Refresh() {
   TrackFollows(state);
   GVariantBuilder changed;
   g_variant_builder_init(&changed, G_VARIANT_TYPE("a{sv}"));
-  TMprisState old = FPublished;
-  FPublished = state;
-  for (const std::string& name : ChangingProperties) {
-    GVariant* before = PlayerProperty(name, old);
-    GVariant* now = PlayerProperty(name, state);
-    g_variant_ref_sink(before);
-    g_variant_ref_sink(now);
-    if (!g_variant_equal(before, now))
-      g_variant_builder_add(&changed, "{sv}", name.c_str(), now);
-    g_variant_unref(before);
-    g_variant_unref(now);
-  }
+  for (const TChangingProperty& property : ChangingProperties)
+    if (property.Differs(FPublished, state))
+      g_variant_builder_add(&changed, "{sv}", property.Name, PlayerProperty(property.Name, state));
+  FPublished = std::move(state);
   g_dbus_connection_emit_signal(FConnection, nullptr, ObjectPath, "org.freedesktop.DBus.Properties",
                                 "PropertiesChanged", g_variant_new("(sa{sv}as)", PlayerInterface, &changed, nullptr),
                                 nullptr);
