@@ -1,6 +1,6 @@
 #include "ui/window/PlayerTexts.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "engine/RadioPlayerTags.h"
 #include "support/Encoding.h"
@@ -9,10 +9,12 @@ namespace ui {
 
 namespace {
 
+// Digits without the locale machinery of the printf family, which a title
+// arriving while the program sleeps would otherwise bring into the cache.
 std::u16string Number(long long value) {
   char buffer[24];
-  std::snprintf(buffer, sizeof buffer, "%lld", value);
-  return enc::Utf8ToUtf16(buffer);
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::u16string(buffer, error == std::errc() ? end : buffer);
 }
 
 void ReplaceAll(std::u16string& text, const std::u16string& what, const std::u16string& with) {
