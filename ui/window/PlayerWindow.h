@@ -321,6 +321,9 @@ class TPlayerWindow : public widgets::TWindowEx {
   void UpdatePlayButton();
   void PublishTexts();
   void RebuildHint();
+  // The hint is read by pointing at the window: unseen, a new title leaves
+  // it to be rebuilt when the window shows (RunFrames).
+  void RebuildHintWhenSeen();
   void ShowThrobber(bool show);
   void ApplyPlayNext();
   std::u16string LoadString(int id) const;
@@ -447,6 +450,7 @@ class TPlayerWindow : public widgets::TWindowEx {
   std::u16string FTitle;
   std::array<float, TVisualization::SpectrumSize> FSpectrum{};
   std::u16string FMarqueeHintText;
+  bool FHintStale = false;
   int FBand = 0;
   bool FInfoBoxOpen = false;
   int FRecordingWarnings = 0;

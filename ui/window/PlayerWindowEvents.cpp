@@ -113,6 +113,12 @@ void TPlayerWindow::RebuildHint() {
   }
   FMarqueeHintText = ui::MarqueeHint(FCurrentName, FTitle, facts);
   FMarquee->SetHint(FMarqueeHintText);
+  FHintStale = false;
+}
+
+void TPlayerWindow::RebuildHintWhenSeen() {
+  if (OnScreen()) RebuildHint();
+  else FHintStale = true;
 }
 
 void TPlayerWindow::PublishTexts() {
@@ -129,7 +135,7 @@ void TPlayerWindow::PublishTexts() {
 void TPlayerWindow::PlayerMeta() {
   ReadTitle();
   SetMarquee(DisplayText(FCurrentName, FTitle), true);
-  RebuildHint();
+  RebuildHintWhenSeen();
   PublishTexts();
 }
 
@@ -153,7 +159,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       FPlayButton->SetHint(LoadString(308));
       ReadTitle();
       SetMarquee(DisplayText(FCurrentName, FTitle), true);
-      RebuildHint();
+      RebuildHintWhenSeen();
       PublishTexts();
       FWasPlaying = true;
       FRecording->PlayerPlaying();
@@ -186,6 +192,7 @@ void TPlayerWindow::PlayerEvent(WPARAM code, LPARAM value) {
       FNoticePanel->SetVisible(false);
       FMarqueeHintText.clear();
       FMarquee->SetHint(u"");
+      FHintStale = false;
       FRecording->PlayerError();
       break;
     }

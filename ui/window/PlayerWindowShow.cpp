@@ -53,6 +53,7 @@ bool TPlayerWindow::BehaviourMessage(TMessage& m) {
 }
 
 void TPlayerWindow::RunFrames() {
+  if (FHintStale) RebuildHint();
   if (FTickTimer && (FTickTimer->Interval() != TickIntervalMs || FTickTimer->Tolerance()))
     FTickTimer->SetInterval(TickIntervalMs);
 }

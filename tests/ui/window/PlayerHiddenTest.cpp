@@ -74,14 +74,19 @@ TEST_F(PlayerHiddenTest, HiddenTitleChangesPresentNothingAndTheWindowShowsThemWh
   for (int i = 0; i < 5; ++i) SendMessage(w.WindowHandle(), WM_TIMER, ui::tmTick, 0);
   EXPECT_EQ(Native().PresentCount, presents) << "a hidden window presents nothing";
   EXPECT_TRUE(PixelsOf(w.Marquee()->Canvas().Bitmap()) == marquee) << "the hidden title was drawn";
-  // What is published does not wait for the window.
+  // What is published does not wait for the window; the marquee's hint,
+  // read only by pointing at the window, does.
   EXPECT_EQ(w.MarqueeText(), u"Radyo  ♫  Yeni şarkı - Üç kelime");
-  EXPECT_EQ(w.MarqueeHint(), u"Radyo\r\nYeni şarkı - Üç kelime\r\n128 Kbps @ 44 Khz ~ MP3 (Stereo)");
   EXPECT_EQ(Kit.Controller.TrayHint, u"QOR\r\nRadyo\r\nYeni şarkı - Üç kelime");
+  EXPECT_EQ(w.MarqueeHint(), u"Radyo\r\nEski\r\n128 Kbps @ 44 Khz ~ MP3 (Stereo)");
+  // What the stream is made of has changed meanwhile: the hint says what
+  // holds when the window shows.
+  Kit.Controller.Bitrate = 192;
 
   // Shown again (as from the tray), the first picture has the new title.
   SendMessage(w.WindowHandle(), UM_ACTIVATE, 0, 0);
   ASSERT_TRUE(w.Visible());
+  EXPECT_EQ(w.MarqueeHint(), u"Radyo\r\nYeni şarkı - Üç kelime\r\n192 Kbps @ 44 Khz ~ MP3 (Stereo)");
   EXPECT_GT(Native().PresentCount, presents);
   EXPECT_FALSE(Native().Pixels == oldTitle) << "the old title is still shown";
   EXPECT_TRUE(ShowsAFreshPaint());
@@ -100,6 +105,7 @@ TEST_F(PlayerHiddenTest, AnIconifiedWindowWaitsAndRestoredPaintsWhatChanged) {
 
   w.NativeIconified(false);
   EXPECT_TRUE(w.OnScreen());
+  EXPECT_EQ(w.MarqueeHint(), u"Radyo\r\nSimge - Yaz\r\n128 Kbps @ 44 Khz ~ MP3 (Stereo)") << "restored, the hint is the new title's";
   EXPECT_GT(Native().PresentCount, presents) << "restored, the window paints at once";
   EXPECT_TRUE(ShowsAFreshPaint());
 }
