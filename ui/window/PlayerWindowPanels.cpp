@@ -177,7 +177,9 @@ void TPlayerWindow::Listeners(WPARAM count, LPARAM previous) {
     FListeners->Font().SetColor(static_cast<LPARAM>(count) > previous ? 0xBF00FF00 : 0xBFFFFFFF);
     FListeners->SetCaption(enc::Utf8ToUtf16(std::to_string(count)));
   }
-  FListeners->SetVisible(FOptions.ReadBool(obShowBanner) && !FListeners->Caption().empty());
+  // Without a count there is nothing to show whatever the option says: the
+  // controller's tick with the banner off reads no settings file here.
+  FListeners->SetVisible(!FListeners->Caption().empty() && FOptions.ReadBool(obShowBanner));
   Invalidate();
 }
 
