@@ -4,6 +4,7 @@
 
 #include "app/Globals.h"
 #include "app/Options.h"
+#include "app/SlowTicks.h"
 #include "audio/Audio.h"
 #include "engine/AVConvRadioPlayer.h"
 #include "engine/BassRadioPlayer.h"
@@ -114,9 +115,9 @@ void TMainWindow::Build() {
   FStartupTimer = std::make_unique<TWinTimer>(WindowHandle(), StartupTimerMs, StartupTimerId);
   FWidgetTimer = std::make_unique<TWinTimer>(WindowHandle(), WidgetTimerMs, WidgetTimerId);
   FSiteCountTimer = std::make_unique<TWinTimer>(WindowHandle(), SiteCountTimerMs, SiteCountTimerId);
-  // The slow ones tick when the player's slow polls wake the program anyway.
-  FWidgetTimer->SetInterval(WidgetTimerMs, core::SlowTimerToleranceMs);
-  FSiteCountTimer->SetInterval(SiteCountTimerMs, core::SlowTimerToleranceMs);
+  // The slow ones share their wake-ups with each other and the window's idle trim.
+  FWidgetTimer->SetInterval(WidgetTimerMs, SlowTickGridMs);
+  FSiteCountTimer->SetInterval(SiteCountTimerMs, SlowTickGridMs);
   FStartupTimer->SetEnabled(true);
 }
 

@@ -11,6 +11,7 @@
 #include "app/Messages.h"
 #include "app/Options.h"
 #include "app/ParameterList.h"
+#include "app/SlowTicks.h"
 #include "resources/strings/StringTable.h"
 #include "ui/window/PlayerBrowser.h"
 #include "ui/window/PlayerBus.h"
@@ -87,7 +88,7 @@ void TPlayerWindow::CreateHandle() {
 void TPlayerWindow::CreateTimers() {
   HWND self = WindowHandle();
   FStartupTimer = std::make_unique<core::TWinTimer>(self, 50, tmStartup);
-  FTrimTimer = std::make_unique<core::TWinTimer>(self, 10000, tmTrim);
+  FTrimTimer = std::make_unique<core::TWinTimer>(self, SlowTickGridMs, tmTrim);
   FTickTimer = std::make_unique<core::TWinTimer>(self, TickIntervalMs, tmTick);
   FVolumeLabelTimer = std::make_unique<core::TWinTimer>(self, 750, tmVolumeLabel);
   FRecordingTimer = std::make_unique<core::TWinTimer>(self, 1000, tmRecording);
@@ -95,8 +96,9 @@ void TPlayerWindow::CreateTimers() {
   FVolumeHideTimer = std::make_unique<core::TWinTimer>(self, static_cast<UINT>(std::max(1, FHideTime)), tmVolumeHide);
   FCommandRecordingTimer = std::make_unique<core::TWinTimer>(self, 1000, tmCommandRecording);
   FScheduleTimer = std::make_unique<core::TWinTimer>(self, 1000, tmSchedule);
-  // The idle trim looks in when the slow polls wake the program anyway.
-  FTrimTimer->SetInterval(10000, core::SlowTimerToleranceMs);
+  // The idle trim looks in when the controller's listener tick wakes the
+  // program anyway (once it has been idle for 10 s, TrimMemory).
+  FTrimTimer->SetInterval(SlowTickGridMs, SlowTickGridMs);
   FStartupTimer->SetEnabled(true);
   FTrimTimer->SetEnabled(true);
 }
