@@ -57,9 +57,9 @@ constexpr const char* Introspection = R"(<node>
 bool Playing(const TMprisState& s) { return s.PlaybackStatus == "Playing"; }
 
 // The player properties that follow the player's state, in the order they
-// are signalled, each with whether two states give it different values:
-// what a new title publishes is decided by comparing the fields instead of
-// building and comparing every property of both states.
+// are signalled, each with whether two states give it different values,
+// told from the fields: a new title builds bus values only for what it
+// changed.
 struct TChangingProperty {
   const char* Name;
   bool (*Differs)(const TMprisState& a, const TMprisState& b);
