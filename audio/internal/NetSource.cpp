@@ -95,11 +95,13 @@ std::string DetailFromCurl(CURLcode rc, bool stalled) {
 TNetSource::TNetSource(TOptions options) : options_(std::move(options)) {
   std::call_once(curlOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   ring_.resize(kMinBuffer * 4);
+  multi_ = curl_multi_init();
 }
 
 TNetSource::~TNetSource() {
   Abort();
   Join();
+  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }
 
 int TNetSource::Connect() {
@@ -115,6 +117,8 @@ void TNetSource::Abort() {
   // Wakes a transfer that waits for data at once instead of at its next
   // progress check.
   if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+  // And one that waits for anything else (a name, a connection, a timer).
+  if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
   {
     std::lock_guard lock(bufferMutex_);
   }
@@ -176,7 +180,7 @@ void TNetSource::Run() {
     heldBack_ = 0;
     icyParser_.Reset(0);
     lastData_ = Clock::now();
-    CURLcode rc = curl_easy_perform(curl);
+    const auto rc = static_cast<CURLcode>(Transfer(curl));
     socket_ = -1;
     if (abort_.load()) break;
     if (firstConnection_) {
@@ -230,6 +234,44 @@ void TNetSource::Run() {
   if (curl) curl_easy_cleanup(curl);
   curl_slist_free_all(headers);
   curl_slist_free_all(aliases);
+}
+
+int TNetSource::Transfer(void* easy) {
+  auto* curl = static_cast<CURL*>(easy);
+  auto* multi = static_cast<CURLM*>(multi_);
+  if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK) return curl_easy_perform(curl);
+  CURLcode result = CURLE_OK;
+  while (true) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_OUT_OF_MEMORY;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      const CURLMsg* message = curl_multi_info_read(multi, &left);
+      if (message && message->msg == CURLMSG_DONE) result = message->data.result;
+      break;
+    }
+    long curlMs = -1;
+    int waitMs = MsUntilCheck();
+    if (curl_multi_timeout(multi, &curlMs) == CURLM_OK && curlMs >= 0) waitMs = static_cast<int>(std::min<long>(waitMs, curlMs));
+    if (curl_multi_poll(multi, nullptr, 0, waitMs, nullptr) != CURLM_OK) {
+      result = CURLE_OUT_OF_MEMORY;
+      break;
+    }
+  }
+  curl_multi_remove_handle(multi, curl);
+  return result;
+}
+
+int TNetSource::MsUntilCheck() const {
+  // The progress callback runs with every wake-up; it has something to
+  // find once no byte came for the time-out, or the open's deadline passed.
+  auto due = lastData_ + std::chrono::milliseconds(options_.timeoutMs);
+  if (!answered_.load() && options_.openDeadline != Clock::time_point{}) due = std::min(due, options_.openDeadline);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count() + 1;
+  return static_cast<int>(std::clamp<int64_t>(left, 1, std::max(options_.timeoutMs, 1)));
 }
 
 size_t TNetSource::HeaderCallback(char* data, size_t size, size_t count, void* userData) {
@@ -488,9 +530,13 @@ int TNetSource::Read(uint8_t* buffer, int size) {
       if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVLOWAT, &one, sizeof one);
       refilling_ = true;
     }
-    auto wait = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(100));
-    if (deadlineRep != 0) wait = std::min(wait, std::max(deadline - Clock::now(), Clock::duration(0)));
-    dataCv_.wait_for(lock, wait);
+    // Every change looked at here (data, a break, the end, an abort) is
+    // made under the lock and notified: the decoder sleeps until one comes,
+    // or its deadline.
+    if (deadlineRep != 0)
+      dataCv_.wait_until(lock, deadline);
+    else
+      dataCv_.wait(lock);
   }
 }
 

@@ -104,6 +104,13 @@ class TNetSource {
   static int ProgressCallback(void* self, int64_t, int64_t, int64_t, int64_t);
   static int OpenSocketCallback(void* self, int purpose, void* address);
   void Run();
+  // One connection's transfer, as curl_easy_perform runs it, except that
+  // it sleeps until data comes, curl has work, or the stall check is due:
+  // curl's own loop wakes once a second for nothing.
+  int Transfer(void* curl);
+  // Milliseconds until the progress callback's checks have anything to
+  // find (download thread).
+  int MsUntilCheck() const;
   void HeadersDone();
   void PushAudio(const char* data, size_t length);
   void CallProc(const void* data, DWORD length);
@@ -111,6 +118,9 @@ class TNetSource {
 
   TOptions options_;
   void* curl_ = nullptr;
+  // The transfer's multi handle: made with the source, so that Abort can
+  // wake a transfer that sleeps.
+  void* multi_ = nullptr;
   std::thread thread_;
   std::atomic<bool> abort_{false};
   std::atomic<int> socket_{-1};

@@ -71,3 +71,28 @@ TEST(LowWater, ASlowServerWhoseBytesWaitBelowTheMarkIsNotTimedOut) {
   EXPECT_EQ(ChannelIsActive(h), ACTIVE_PLAYING);
   StreamFree(h);
 }
+
+TEST(LowWater, AServerThatFallsSilentIsCalledAgainAfterTheTimeOut) {
+  // The download thread sleeps until bytes come or the time-out is due:
+  // a server that keeps its socket open and sends nothing more must still
+  // be noticed, whether the mark is up (three seconds came, past half the
+  // buffer) or not.
+  audiotest::TLibrary library;
+  SetConfig(CONFIG_NET_TIMEOUT, 1000);
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
+  for (size_t burst : {size_t{48000}, size_t{8000}}) {
+    SCOPED_TRACE(burst);
+    testkit::FixtureServer server;
+    server.Route("/quiet", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+      if (!c.Write(kAnswer) || !c.Write(mp3.substr(0, burst))) return;
+      while (server.SleepFor(5ms)) {
+      }
+    });
+    HSTREAM h = StreamCreateURL(server.Url("/quiet").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << ErrorGetCode();
+    ASSERT_TRUE(ChannelPlay(h, 0));
+    EXPECT_TRUE(WaitFor([&] { return server.RequestCount("/quiet") >= 2; }, 30s))
+        << "the silent server was never called again";
+    StreamFree(h);
+  }
+}

@@ -2,14 +2,16 @@
 // wake-ups at all while the library is idle or the only stream is paused,
 // and a stream that starts or resumes afterwards plays at once. A real
 // (SDL) device has no mixer thread of ours: its own thread pulls the mix a
-// buffer at a time, about ten times a second. Wake-ups are read from the
-// kernel's count of the thread's context switches, which stays put while
-// it blocks.
+// buffer at a time, about ten times a second. An internet stream whose
+// server keeps quiet wakes neither its decoder nor its download. Wake-ups
+// are read from the kernel's count of the thread's context switches, which
+// stays put while it blocks.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <string>
 
@@ -44,24 +46,26 @@ long Switches(const std::string& name, bool prefix = false) {
   return result;
 }
 
-// Waits until the mixer has not woken for a while (a pass that was under
-// way when the last stream stopped may still end), then checks that it
-// stays asleep. A mixer that polls never gets that far: its count moves
-// every few milliseconds.
-void ExpectMixerAsleep(const char* when) {
+// Waits until the thread `name` has not woken for `window` (a pass that
+// was under way when the last stream stopped may still end), then checks
+// that it stays asleep for as long again. A thread that polls never gets
+// that far: its count moves every poll.
+void ExpectAsleep(const char* name, const char* when, std::chrono::milliseconds window = 300ms) {
   long settled = -1;
   const bool quiet = WaitFor(
       [&] {
-        const long before = Switches("audio-mixer");
-        std::this_thread::sleep_for(300ms);
-        settled = Switches("audio-mixer");
+        const long before = Switches(name);
+        std::this_thread::sleep_for(window);
+        settled = Switches(name);
         return before >= 0 && before == settled;
       },
       15s);
-  ASSERT_TRUE(quiet) << "the mixer keeps waking " << when;
-  std::this_thread::sleep_for(500ms);
-  EXPECT_EQ(Switches("audio-mixer"), settled) << "the mixer woke " << when;
+  ASSERT_TRUE(quiet) << name << " keeps waking " << when;
+  std::this_thread::sleep_for(window);
+  EXPECT_EQ(Switches(name), settled) << name << " woke " << when;
 }
+
+void ExpectMixerAsleep(const char* when) { ExpectAsleep("audio-mixer", when); }
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
@@ -125,3 +129,36 @@ TEST(MixerIdle, ADeviceMixesOnItsOwnThreadOnceABufferAndPlaysAtOnce) {
   EXPECT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_BYTE) >= pausedAt + 44100 * 4 / 4; }, 10s));
   StreamFree(h);
 }
+
+TEST(MixerIdle, AStreamWaitingForItsServerWakesNeitherItsDecoderNorItsDownload) {
+  // Half a second of audio, then a server that keeps quiet (within the
+  // time-out): the decoder has taken all there is and waits for more, the
+  // download waits for bytes. Neither has anything to look at meanwhile.
+  audiotest::TLibrary library;
+  SetConfig(CONFIG_NET_TIMEOUT, 60000);
+  const std::string mp3 = testkit::ReadBytes(Media("sine440.mp3"));
+  testkit::FixtureServer server;
+  std::atomic<bool> more{false};
+  server.Route("/quiet", [&](const testkit::HttpRequest&, testkit::Connection& c) {
+    if (!c.Write("HTTP/1.0 200 OK\r\ncontent-type: audio/mpeg\r\nicy-br:128\r\n\r\n") || !c.Write(mp3.substr(0, 8000)))
+      return;
+    while (!more.load())
+      if (!server.SleepFor(5ms)) return;
+    if (!c.Write(mp3.substr(8000, 8000))) return;
+    while (server.SleepFor(5ms)) {
+    }
+  });
+  HSTREAM h = StreamCreateURL(server.Url("/quiet").c_str(), 0, STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << ErrorGetCode();
+  ASSERT_TRUE(WaitFor([&] { return StreamGetFilePosition(h, FILEPOS_DOWNLOAD) == 8000; }, 10s));
+  // Longer than the second a download loop that checks on its own would
+  // sleep between its looks.
+  ExpectAsleep("audio-decode", "while its server keeps quiet", 1500ms);
+  ExpectAsleep("audio-download", "while its server keeps quiet", 1500ms);
+  // Bytes wake both at once, and are decoded.
+  const DWORD decoded = ChannelGetData(h, nullptr, DATA_AVAILABLE);
+  more = true;
+  EXPECT_TRUE(WaitFor([&] { return ChannelGetData(h, nullptr, DATA_AVAILABLE) > decoded; }, 10s));
+  StreamFree(h);
+}
+
