@@ -55,6 +55,9 @@ fs::path Media(const std::string& name) {
     if (name == "tones.wav") return ff + tones + "-c:a pcm_s16le " + path.string();
     if (name == "tones.raw") return ff + tones + "-f s16le -c:a pcm_s16le " + path.string();
     if (name == "tones.mp3") return ff + tones + "-c:a libmp3lame -b:a 192k " + path.string();
+    // The same in float samples: the demuxer reads it a packet at a time,
+    // without first looking 64 KiB ahead as it does into 16-bit PCM.
+    if (name == "tones-f32.wav") return ff + tones + "-c:a pcm_f32le " + path.string();
     if (name == "tones48k.wav")
       return ff + "-f lavfi -i \"aevalsrc=0.5*cos(440*2*PI*t)|0.25*cos(1250*2*PI*t)+0.2*cos(97*2*PI*t):s=48000:d=3\" " +
              "-c:a pcm_s16le " + path.string();

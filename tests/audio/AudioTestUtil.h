@@ -25,7 +25,7 @@ namespace audiotest {
 // at 320k, which makes about 230 kbit/s),
 // "sine1000.wav", "sine100.wav", "mix100_1000.wav", "tones.wav" and
 // "tones.mp3" (a different tone on each side, 3 s; "tones48k.wav" the
-// same at 48 kHz), and
+// same at 48 kHz, "tones-f32.wav" in float samples), and
 // "hls/index.m3u8" (an HLS folder of AAC segments).
 std::filesystem::path Media(const std::string& name);
 
