@@ -17,9 +17,11 @@ constexpr int ActionCount = 6;
 
 constexpr int SecondsPerDay = 86400;
 
+int TimeOfDay(int seconds) { return (seconds % SecondsPerDay + SecondsPerDay) % SecondsPerDay; }
+
 // The field holds seconds since midnight and shows them as "HH:mm:ss".
 gboolean ShowTime(GtkSpinButton* spin, gpointer) {
-  int seconds = gtk_spin_button_get_value_as_int(spin);
+  int seconds = TimeOfDay(gtk_spin_button_get_value_as_int(spin));
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
   if (g_strcmp0(gtk_entry_get_text(GTK_ENTRY(spin)), text) != 0) gtk_entry_set_text(GTK_ENTRY(spin), text);
@@ -39,6 +41,14 @@ gint ReadTime(GtkSpinButton* spin, gdouble* value, gpointer) {
   return TRUE;
 }
 
+// The arrows go round the clock by whole steps: one minute back from
+// 00:00:00 is 23:59:00. GTK's own wrapping jumps to the range's end
+// (23:59:59), which put every later step a second off.
+void KeepTimeOfDay(GtkSpinButton* spin, gpointer) {
+  int seconds = gtk_spin_button_get_value_as_int(spin);
+  if (seconds != TimeOfDay(seconds)) gtk_spin_button_set_value(spin, TimeOfDay(seconds));
+}
+
 GtkWidget* Caption(const char* text) {
   GtkWidget* label = gtk_label_new(text);
   gtk_label_set_xalign(GTK_LABEL(label), 0);
@@ -49,10 +59,12 @@ GtkWidget* Caption(const char* text) {
 
 GtkWidget* NewTimeField(int id) {
   // Arrows step by minutes, Page Up and Down by hours; seconds are typed.
-  GtkWidget* spin = gtk_spin_button_new_with_range(0, SecondsPerDay - 1, 60);
+  // The range reaches an hour past either end of the day so that no step
+  // is clamped before it is taken round the clock.
+  GtkWidget* spin = gtk_spin_button_new_with_range(-3600, SecondsPerDay + 3599, 60);
   SetId(spin, id);
   gtk_spin_button_set_increments(GTK_SPIN_BUTTON(spin), 60, 3600);
-  gtk_spin_button_set_wrap(GTK_SPIN_BUTTON(spin), TRUE);
+  gtk_spin_button_set_value(GTK_SPIN_BUTTON(spin), 0);
   // Made numeric by the constructor, which would refuse the colons.
   gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), FALSE);
   gtk_spin_button_set_update_policy(GTK_SPIN_BUTTON(spin), GTK_UPDATE_IF_VALID);
@@ -62,6 +74,7 @@ GtkWidget* NewTimeField(int id) {
   gtk_entry_set_alignment(GTK_ENTRY(spin), 0.5);
   g_signal_connect(spin, "output", G_CALLBACK(ShowTime), nullptr);
   g_signal_connect(spin, "input", G_CALLBACK(ReadTime), nullptr);
+  g_signal_connect(spin, "value-changed", G_CALLBACK(KeepTimeOfDay), nullptr);
   ShowTime(GTK_SPIN_BUTTON(spin), nullptr);
   return spin;
 }
@@ -76,7 +89,7 @@ void SetTimeField(GtkWidget* field, app::TDateTime value) {
 app::TDateTime GetTimeField(GtkWidget* field) {
   // Digits typed but not yet confirmed count as well.
   gtk_spin_button_update(GTK_SPIN_BUTTON(field));
-  int seconds = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(field));
+  int seconds = TimeOfDay(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(field)));
   return app::EncodeTime(seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 

@@ -109,6 +109,19 @@ TEST_F(PlayerDialogsTest, ScheduleDialogWritesTheEntryOnOkAndCallsBack) {
     EXPECT_EQ(Rows(d, 1003), 6);
     EXPECT_EQ(Text(d, 1002), "07:30:00");
     EXPECT_EQ(Text(d, 1004), "00:00:00");
+    // The arrows go round the clock by whole minutes and hours.
+    GtkSpinButton* duration = GTK_SPIN_BUTTON(Control(d, 1004));
+    gtk_spin_button_spin(duration, GTK_SPIN_STEP_BACKWARD, 0);
+    EXPECT_EQ(Text(d, 1004), "23:59:00");
+    gtk_spin_button_spin(duration, GTK_SPIN_STEP_BACKWARD, 0);
+    EXPECT_EQ(Text(d, 1004), "23:58:00");
+    gtk_spin_button_spin(duration, GTK_SPIN_PAGE_FORWARD, 0);
+    EXPECT_EQ(Text(d, 1004), "00:58:00");
+    gtk_spin_button_spin(duration, GTK_SPIN_STEP_FORWARD, 0);
+    EXPECT_EQ(Text(d, 1004), "00:59:00");
+    ui::SetTimeField(Control(d, 1004), app::EncodeTime(23, 59, 30));
+    gtk_spin_button_spin(duration, GTK_SPIN_STEP_FORWARD, 0);
+    EXPECT_EQ(Text(d, 1004), "00:00:30");
     SetTicked(d, 1000, true);
     Choose(d, 1001, 0);
     Choose(d, 1003, app::saLogoff);
