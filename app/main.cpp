@@ -12,12 +12,14 @@
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/desktop/Desktop.h"
+#include "platform/StandardFiles.h"
 #include "ui/dialogs/OptionsSheet.h"
 #include "ui/window/PlayerWindow.h"
 #include "widgets/Identity.h"
 #include "widgets/gtk/GtkBackend.h"
 
 int main(int argc, char** argv) {
+  platform::ReserveStandardFiles();
 #ifdef __GLIBC__
   // glibc gives each thread that allocates an arena of its own (GLib's,
   // the bus's, the audio library's download, decoder and mixer threads),

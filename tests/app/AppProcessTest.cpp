@@ -271,6 +271,25 @@ TEST_F(AppProcessTest, CorruptSettingsFilesGiveDefaults) {
   EXPECT_EQ(again.Wait(), 0) << again.Stderr();
 }
 
+// Started with standard input, output and error closed (as some launchers
+// do), the program keeps /dev/null on those numbers, so that what it or a
+// library prints never lands in a file it opens later.
+TEST_F(AppProcessTest, ClosedStandardFilesAreHeldByTheNullDeviceNotByItsFiles) {
+  WriteOptions("[player]\nvolume=40\n");
+  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "qor.log", "önceki satır\n");
+  TQorProcess qor(FEnv, {"-enablelog"}, apptest::TSettings::Quiet, true);
+  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1));
+  for (int fd = 0; fd <= 2; ++fd) {
+    std::error_code ec;
+    auto target = std::filesystem::read_symlink("/proc/" + std::to_string(qor.Pid()) + "/fd/" + std::to_string(fd), ec);
+    EXPECT_EQ(target, "/dev/null") << "descriptor " << fd;
+  }
+  Quit();
+  EXPECT_EQ(qor.Wait(), 0);
+  EXPECT_EQ(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "qor.log"), "önceki satır\n");
+  EXPECT_EQ(ReadOption(u"player", u"volume"), u"40");
+}
+
 TEST_F(AppProcessTest, HelpListsEverySwitchInTurkish) {
   TQorProcess qor(FEnv, {"--help"}, apptest::TSettings::AsTheyAre);
   EXPECT_EQ(qor.Wait(), 0);

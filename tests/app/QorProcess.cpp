@@ -31,8 +31,11 @@ testkit::ChildProcess::EnvChanges Prepare(const TQorEnv& env, TSettings settings
 
 }  // namespace
 
-TQorProcess::TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings)
-    : ChildProcess(QorBinary(), args, Prepare(env, settings), env.ConfigHome.parent_path()) {}
+TQorProcess::TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings,
+                         bool closedStandardFiles)
+    : ChildProcess(closedStandardFiles ? "/bin/sh" : QorBinary(),
+                   closedStandardFiles ? StandardFilesClosed(QorBinary(), args) : args, Prepare(env, settings),
+                   env.ConfigHome.parent_path()) {}
 
 bool WaitForWindows(const TQorEnv& env, std::size_t count, std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -32,7 +32,10 @@ enum class TSettings { Quiet, AsTheyAre };
 class TQorProcess : public testkit::ChildProcess {
  public:
   // Output files go beside the settings home.
-  TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings = TSettings::Quiet);
+  // closedStandardFiles: started with standard input, output and error
+  // closed, as some launchers do (nothing it prints is captured then).
+  TQorProcess(const TQorEnv& env, const std::vector<std::string>& args, TSettings settings = TSettings::Quiet,
+              bool closedStandardFiles = false);
   std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     return ChildProcess::Wait(timeout);
   }

@@ -24,8 +24,9 @@ testkit::ChildProcess::EnvChanges Environment(const fs::path& configHome) {
 
 }  // namespace
 
-TCliProcess::TCliProcess(const fs::path& configHome, const std::vector<std::string>& args)
-    : ChildProcess(CliBinary(), args, Environment(configHome), configHome) {}
+TCliProcess::TCliProcess(const fs::path& configHome, const std::vector<std::string>& args, bool closedStandardFiles)
+    : ChildProcess(closedStandardFiles ? "/bin/sh" : CliBinary(), closedStandardFiles ? StandardFilesClosed(CliBinary(), args) : args,
+                   Environment(configHome), configHome) {}
 
 std::string LastLine(const std::string& text) {
   std::string t = text;

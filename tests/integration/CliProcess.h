@@ -17,7 +17,10 @@ std::string CliBinary();
 // Output files go into the settings home.
 class TCliProcess : public testkit::ChildProcess {
  public:
-  TCliProcess(const std::filesystem::path& configHome, const std::vector<std::string>& args);
+  // closedStandardFiles: started with standard input, output and error
+  // closed, as some launchers do (nothing it prints is captured then).
+  TCliProcess(const std::filesystem::path& configHome, const std::vector<std::string>& args,
+              bool closedStandardFiles = false);
   std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
     return ChildProcess::Wait(timeout);
   }

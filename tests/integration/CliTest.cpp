@@ -158,6 +158,42 @@ TEST_F(CliTest, RecordsRawAndEveryFormatWithTheNameRule) {
   EXPECT_LT(seconds, 11.5) << file;
 }
 
+// Started with standard input, output and error closed, as some launchers
+// do: what the program prints must not land in the files it opens later
+// (here the recording), so the three numbers hold /dev/null all along.
+TEST_F(CliTest, ClosedStandardFilesNeverBecomeTheRecording) {
+  fs::path folder = Home.Path() / "closed";
+  const std::string options = testkit::TempDir::ReadFile(Settings / "options.ini");
+  TCliProcess run(Home.Path(),
+                  {"record", "Test Radyo", "--duration", "00:00:03", "--format", "raw", "--folder", folder.string(),
+                   "--no-sound"},
+                  true);
+  auto recording = [&]() -> fs::path {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+      for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.is_regular_file(ec) && entry.file_size(ec) > 0) return entry.path();
+    return {};
+  };
+  for (int i = 0; i < 3000 && recording().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_FALSE(recording().empty()) << "no recording started";
+  for (int fd = 0; fd <= 2; ++fd) {
+    std::error_code ec;
+    fs::path target = fs::read_symlink("/proc/" + std::to_string(run.Pid()) + "/fd/" + std::to_string(fd), ec);
+    EXPECT_EQ(target, "/dev/null") << "descriptor " << fd;
+  }
+  ASSERT_EQ(run.Wait(std::chrono::seconds(60)), 0);
+  fs::path file = recording();
+  EXPECT_EQ(testkit::ProbeCodec(file), "mp3");
+  EXPECT_GT(testkit::ProbeDuration(file), 2.0);
+  const std::string bytes = testkit::TempDir::ReadFile(file);
+  // What a recording run tells: the start on standard error, the file's
+  // name on standard output.
+  for (const std::string& said : {std::string("Kayıt"), folder.string()})
+    EXPECT_EQ(bytes.find(said), std::string::npos) << said;
+  EXPECT_EQ(testkit::TempDir::ReadFile(Settings / "options.ini"), options);
+}
+
 TEST_F(CliTest, CtrlCEndsARecordingWithACompleteFile) {
   auto p = Run({"record", "Test Radyo", "--duration", "00:10:00", "--format", "m4a", "--no-sound"});
   auto started = [&] { return p->Stderr().find("Kayıt başladı") != std::string::npos; };

@@ -18,6 +18,7 @@
 #include "app/Options.h"
 #include "engine/RadioPlayer.h"
 #include "platform/Folders.h"
+#include "platform/StandardFiles.h"
 #include "support/Deploy.h"
 #include "support/Encoding.h"
 #include "support/HttpSession.h"
@@ -63,6 +64,7 @@ int Search(const cli::TStationLists& lists, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ReserveStandardFiles();
   std::vector<std::string> args(argv + 1, argv + argc);
   cli::TArguments arguments;
   std::string error;
