@@ -14,6 +14,7 @@
 
 #include "app/Globals.h"
 #include "app/Help.h"
+#include "app/SettingsRescue.h"
 #include "audio/Audio.h"
 #include "engine/RadioPlayer.h"
 #include "platform/DesktopEntry.h"
@@ -219,6 +220,7 @@ bool TApplication::MakeSettingsFolder() {
 void TApplication::OpenOptions() {
   FSettingsFolder = W(PortableBuild ? platform::ProgramFolder() + "Settings/" : platform::SettingsFolder());
   MakeSettingsFolder();
+  RescueSettings("options.ini", TSettingsText::Profile);
   FOptions = std::make_unique<TOptions>(W(SettingsPath("options.ini")), W(platform::DesktopFolder()));
   Globals().Options = FOptions.get();
   FSingleInstance = FOptions->ReadBool(obSingleInstance);
@@ -230,6 +232,13 @@ void TApplication::OpenOptions() {
     // the indexes in range anyway.
   }
   FIconId = FOptions->ReadInt(oiIcon);
+}
+
+void TApplication::RescueSettings(const std::string& fileName, TSettingsText kind) {
+  auto rescue = RescueDamagedSettings(SettingsPath(fileName), kind);
+  if (!rescue) return;
+  ReportRescue(*rescue, *FErr);
+  FRescuedSettings.push_back(*rescue);
 }
 
 bool TApplication::OtherInstanceExists() {
@@ -260,9 +269,11 @@ void TApplication::Initialize() {
     // Nothing relies on the current folder being readable; carry on.
   }
   MakeSettingsFolder();
+  RescueSettings("schedule.ini", TSettingsText::Utf16);
   FSchedule = std::make_unique<TSchedule>(W(SettingsPath("schedule.ini")));
   g.Schedule = FSchedule.get();
   FSeeded = SeedListFiles(P(FSettingsFolder), FListSource, *FErr);
+  FSeeded.Rescued.insert(FSeeded.Rescued.begin(), FRescuedSettings.begin(), FRescuedSettings.end());
 
   std::srand(static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(::getpid()));
   g.ApplicationTitle = res::LoadStr(res::IDS_APP_TITLE);

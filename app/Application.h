@@ -13,6 +13,7 @@
 #include "app/Options.h"
 #include "app/ParameterList.h"
 #include "app/Schedule.h"
+#include "app/SettingsRescue.h"
 #include "platform/InstanceLock.h"
 #include "platform/InstanceSocket.h"
 
@@ -40,7 +41,8 @@ class TApplication {
   const std::u16string& ProgramFolder() const { return FProgramFolder; }
   const std::u16string& SettingsFolder() const { return FSettingsFolder; }
   bool FirstRun() const { return FFirstRun; }
-  // What the start did with the list files (built-in copies, rescued files).
+  // What the start did with the list files (built-in copies) and which
+  // files it moved aside (settings and lists).
   const TSeedResult& SeededLists() const { return FSeeded; }
   bool SingleInstance() const { return FSingleInstance; }
   bool Initialized() const { return FInitialized; }
@@ -61,6 +63,8 @@ class TApplication {
 
   void QuitOthers();
   void OpenOptions();
+  // Moves a settings file that cannot be read aside before it is opened.
+  void RescueSettings(const std::string& fileName, TSettingsText kind);
   bool OtherInstanceExists();
   void ActivateOther();
   void Initialize();
@@ -94,6 +98,7 @@ class TApplication {
   std::vector<std::string> FTargets;
   TListSource FListSource;
   TSeedResult FSeeded;
+  std::vector<qor::TFileRescue> FRescuedSettings;
   std::ostream* FErr;
   bool FSettingsErrorShown = false;
   bool FAudioInitialized = false;

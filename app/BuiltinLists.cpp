@@ -30,7 +30,7 @@ bool WriteList(const std::string& folder, const std::string& fileName, const std
 
 }  // namespace
 
-std::u16string RescueNotice(const std::vector<qor::TListRescue>& rescued) {
+std::u16string RescueNotice(const std::vector<qor::TFileRescue>& rescued) {
   std::u16string text;
   for (const auto& rescue : rescued) {
     if (!text.empty()) text += u"  ";
@@ -39,6 +39,12 @@ std::u16string RescueNotice(const std::vector<qor::TListRescue>& rescued) {
                          : u"kenara alınamadı.";
   }
   return text;
+}
+
+void ReportRescue(const qor::TFileRescue& rescue, std::ostream& err) {
+  err << "QOR: " << rescue.File.filename().string() << " okunamadı; "
+      << (rescue.Moved ? "dosya " + rescue.Backup.string() + " adıyla kenara alındı.\n"
+                       : "kenara alınamadı: " + rescue.File.string() + "\n");
 }
 
 TListSource ResourceListSource(std::string prefix) {
@@ -60,9 +66,7 @@ TSeedResult SeedListFiles(const std::string& settingsFolder, const TListSource& 
   for (const char* name : {"playlist.rpf", "broadcast.rpf"}) {
     auto rescue = qor::RescueDamagedList(settingsFolder + name);
     if (!rescue) continue;
-    err << "QOR: " << name << " okunamadı; "
-        << (rescue->Moved ? "dosya " + rescue->Backup.string() + " adıyla kenara alındı.\n"
-                          : "kenara alınamadı: " + rescue->File.string() + "\n");
+    ReportRescue(*rescue, err);
     result.Rescued.push_back(*rescue);
   }
   if (!platform::FileExists(playlist))

@@ -25,9 +25,9 @@ struct TSeedResult {
   bool PlaylistRenamed = false;   // "playlist" became "playlist.rpf"
   bool PlaylistWritten = false;
   bool BroadcastWritten = false;
-  // List files that could not be read, moved aside before the built-in
-  // lists took their names.
-  std::vector<qor::TListRescue> Rescued;
+  // Files that could not be read, moved aside before the built-in lists
+  // (or the settings) took their names.
+  std::vector<qor::TFileRescue> Rescued;
 };
 
 // settingsFolder ends with "/". Problems (a missing resource, a file that
@@ -35,8 +35,11 @@ struct TSeedResult {
 // are reported on err and do not stop the program.
 TSeedResult SeedListFiles(const std::string& settingsFolder, const TListSource& source, std::ostream& err);
 
+// The line on err about a file that was (or could not be) moved aside.
+void ReportRescue(const qor::TFileRescue& rescue, std::ostream& err);
+
 // What the player window tells the user about the rescued files, once;
 // empty when there were none.
-std::u16string RescueNotice(const std::vector<qor::TListRescue>& rescued);
+std::u16string RescueNotice(const std::vector<qor::TFileRescue>& rescued);
 
 }  // namespace app

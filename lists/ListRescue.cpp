@@ -17,13 +17,12 @@ bool ListFileIsDamaged(const std::filesystem::path& path) {
   return result != TListReadResult::Ok && result != TListReadResult::NoRecords;
 }
 
-std::optional<TListRescue> RescueDamagedList(const std::filesystem::path& path, std::time_t now) {
-  if (!ListFileIsDamaged(path)) return std::nullopt;
+TFileRescue MoveAside(const std::filesystem::path& path, std::time_t now) {
   std::tm local{};
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
-  TListRescue rescue;
+  TFileRescue rescue;
   rescue.File = path;
   for (int attempt = 1; attempt <= 100 && !rescue.Moved; ++attempt) {
     std::string suffix = std::string(".") + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".bak";
@@ -34,6 +33,11 @@ std::optional<TListRescue> RescueDamagedList(const std::filesystem::path& path, 
     if (!rescue.Moved && !std::filesystem::exists(rescue.Backup, error)) break;  // not a name clash: give up
   }
   return rescue;
+}
+
+std::optional<TFileRescue> RescueDamagedList(const std::filesystem::path& path, std::time_t now) {
+  if (!ListFileIsDamaged(path)) return std::nullopt;
+  return MoveAside(path, now);
 }
 
 }  // namespace qor

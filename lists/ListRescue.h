@@ -16,14 +16,18 @@ namespace qor {
 // readable empty list.
 bool ListFileIsDamaged(const std::filesystem::path& path);
 
-struct TListRescue {
+struct TFileRescue {
   std::filesystem::path File;
   std::filesystem::path Backup;  // the name it was moved to, or would have been
   bool Moved = false;            // false: the file could not be renamed and stays
 };
 
-// Nothing for a missing or readable file; otherwise what was done with it.
-// An existing backup name is never replaced: "-2", "-3"... are added.
-std::optional<TListRescue> RescueDamagedList(const std::filesystem::path& path, std::time_t now = std::time(nullptr));
+// Moves any file that cannot be read aside to its dated name. An existing
+// backup name is never replaced: "-2", "-3"... are added.
+TFileRescue MoveAside(const std::filesystem::path& path, std::time_t now = std::time(nullptr));
+
+// Nothing for a missing or readable list file; otherwise what was done
+// with it.
+std::optional<TFileRescue> RescueDamagedList(const std::filesystem::path& path, std::time_t now = std::time(nullptr));
 
 }  // namespace qor

@@ -6,11 +6,13 @@
 #include <atomic>
 #include <csignal>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "Media.h"
 #include "QorProcess.h"
 #include "TempDir.h"
+#include "app/SettingsRescue.h"
 #include "lists/ListFile.h"
 #include "platform/InstanceLock.h"
 #include "platform/InstanceSocket.h"
@@ -249,16 +251,51 @@ TEST_F(AppProcessTest, UnusableSettingsFolderIsReportedAndTheProgramRuns) {
   EXPECT_NE(err.find("Kelvarin"), std::string::npos) << err;
 }
 
-TEST_F(AppProcessTest, CorruptSettingsFilesGiveDefaults) {
+// Defaults, and the user's bytes kept aside under names of their own (told
+// on standard error), never saved over at exit.
+TEST_F(AppProcessTest, CorruptSettingsFilesGiveDefaultsAndAreKeptAside) {
   std::string garbage;
   for (int i = 0; i < 3000; ++i) garbage += static_cast<char>((i * 37 + 11) % 256);
+  const std::string schedule = "[schedule]\nenable=1\n";  // UTF-8: not what the store reads
   WriteOptions(garbage);
-  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "schedule.ini", garbage);
-  TQorProcess qor(FEnv, {});
-  ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
-  Quit();
-  EXPECT_EQ(qor.Wait(), 0) << qor.Stderr();
-  EXPECT_EQ(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "schedule.ini").substr(0, 2), "\xFF\xFE");
+  testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "schedule.ini", schedule);
+  auto backups = [&] {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(FEnv.SettingsFolder()))
+      if (entry.path().extension() == ".bak")
+        found[entry.path().filename().string()] = testkit::TempDir::ReadFile(entry.path());
+    return found;
+  };
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    TQorProcess qor(FEnv, {});
+    ASSERT_TRUE(apptest::WaitForWindows(FEnv, 1)) << qor.Stderr();
+    Quit();
+    EXPECT_EQ(qor.Wait(), 0) << qor.Stderr();
+    EXPECT_EQ(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "schedule.ini").substr(0, 2), "\xFF\xFE");
+    // The defaults, saved as a text file of their own.
+    ASSERT_TRUE(std::filesystem::exists(FEnv.SettingsFolder() / "options.ini"));
+    EXPECT_FALSE(app::SettingsTextIsDamaged(testkit::TempDir::ReadFile(FEnv.SettingsFolder() / "options.ini"),
+                                            app::TSettingsText::Profile));
+    std::string err = qor.Stderr();
+    for (const char* name : {"options.ini", "schedule.ini"})
+      EXPECT_NE(err.find(std::string("QOR: ") + name + " okunamadı; dosya " + (FEnv.SettingsFolder() / name).string()),
+                std::string::npos)
+          << err;
+    // The next start finds them readable; a damaged file again gets a
+    // name of its own beside the earlier backups.
+    auto kept = backups();
+    ASSERT_EQ(kept.size(), 2u * run);
+    int options = 0, schedules = 0;
+    for (const auto& [name, bytes] : kept) {
+      if (name.rfind("options.ini.", 0) == 0 && bytes == garbage) ++options;
+      if (name.rfind("schedule.ini.", 0) == 0 && bytes == schedule) ++schedules;
+    }
+    EXPECT_EQ(options, run);
+    EXPECT_EQ(schedules, run);
+    WriteOptions(garbage);
+    testkit::TempDir::WriteFile(FEnv.SettingsFolder() / "schedule.ini", schedule);
+  }
 
   // Unreadable: folders in place of both files.
   std::filesystem::remove(FEnv.SettingsFolder() / "options.ini");
