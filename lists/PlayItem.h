@@ -17,7 +17,8 @@ struct TPlayItem {
   // across reordering and reloads.
   int32_t Id = 0;
   std::u16string Name;
-  // Name folded with the Turkish tables; whoever sets Name sets these too.
+  // Name as search compares it (SearchFold.h) and in Turkish capitals;
+  // whoever sets Name sets these too.
   std::u16string NameLower;
   std::u16string NameUpper;
   // Station or stream address as bytes (UTF-8, or whatever an old list

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "lists/Collation.h"
+#include "lists/SearchFold.h"
 #include "lists/TurkishCase.h"
 #include "support/Encoding.h"
 #include "support/AsciiCase.h"
@@ -11,7 +12,7 @@
 namespace qor {
 
 void TPlayItem::SetName(std::u16string name) {
-  NameLower = TurkishLowerCase(name);
+  NameLower = SearchFold(name);
   NameUpper = TurkishUpperCase(name);
   Name = std::move(name);
 }
@@ -180,7 +181,7 @@ int TPlayList::IndexOfId(int32_t id) const {
 
 int SearchByName(const TPlayList& list, std::u16string_view query, TResultList& results) {
   if (query.empty()) return 0;
-  std::u16string folded = TurkishLowerCase(query);
+  std::u16string folded = SearchFold(query);
   results.Clear();
   int found = 0;
   for (int i = 0; i < list.Count(); ++i) {
@@ -195,7 +196,7 @@ int SearchByName(const TPlayList& list, std::u16string_view query, TResultList& 
 
 TPlayItem* FindByName(const TPlayList& list, std::u16string_view query) {
   if (query.empty()) return nullptr;
-  std::u16string folded = TurkishLowerCase(query);
+  std::u16string folded = SearchFold(query);
   for (int i = 0; i < list.Count(); ++i) {
     TPlayItem* item = list.Item(i);
     if (item && item->NameLower == folded) return item;

@@ -6,6 +6,7 @@
 
 #include "lists/Collation.h"
 #include "lists/PlayList.h"
+#include "lists/SearchFold.h"
 #include "lists/TurkishCase.h"
 
 using namespace qor;
@@ -68,6 +69,52 @@ TEST(NameSearch, DottedAndDotlessIAreDifferentLetters) {
   EXPECT_EQ(SearchByName(list, u"i", results), 3);
   EXPECT_EQ(Ids(results), (std::vector<int32_t>{1, 3, 4}));
   EXPECT_EQ(SearchByName(list, u"İSTANBUL", results), 2);
+}
+
+TEST(NameSearch, AccentsOfOtherLatinLettersAreDroppedButTurkishLettersStay) {
+  TPlayList list;
+  AddStation(list, u"Café del Mar", 1);
+  AddStation(list, u"Rádio SÃO PAULO", 2);
+  AddStation(list, u"Radio Łódź Kraków", 3);
+  AddStation(list, u"Müller FM", 4);
+  AddStation(list, u"Kuş Radyo", 5);
+  AddStation(list, u"Kâr FM", 6);
+  AddStation(list, u"ÎKİ Şarkı", 7);
+  AddStation(list, u"Œuvre Ærø Straße", 8);
+  TResultList results;
+  EXPECT_EQ(SearchByName(list, u"cafe", results), 1);
+  EXPECT_EQ(Ids(results), std::vector<int32_t>{1});
+  EXPECT_EQ(SearchByName(list, u"CAFÉ", results), 1) << "É on the query's side too";
+  EXPECT_EQ(SearchByName(list, u"radio sao paulo", results), 1);
+  EXPECT_EQ(SearchByName(list, u"lodz krakow", results), 1);
+  EXPECT_EQ(SearchByName(list, u"kar fm", results), 1) << "â is a with a mark of length";
+  EXPECT_EQ(Ids(results), std::vector<int32_t>{6});
+  EXPECT_EQ(SearchByName(list, u"iki", results), 1) << "Î and İ both fold to dotted i";
+  // The letters of the Turkish alphabet are letters of their own.
+  EXPECT_EQ(SearchByName(list, u"muller", results), 0);
+  EXPECT_EQ(SearchByName(list, u"müller", results), 1);
+  EXPECT_EQ(SearchByName(list, u"kus", results), 0);
+  EXPECT_EQ(SearchByName(list, u"KUŞ", results), 1);
+  EXPECT_EQ(SearchByName(list, u"sarkı", results), 0);
+  EXPECT_EQ(SearchByName(list, u"şarki", results), 0) << "dotless ı stays apart from i";
+  EXPECT_EQ(SearchByName(list, u"ŞARKI", results), 1);
+  // Letters without a base letter fold only their case.
+  EXPECT_EQ(SearchByName(list, u"œuvre ærø strasse", results), 0);
+  EXPECT_EQ(SearchByName(list, u"œuvre æro straße", results), 1);
+  ASSERT_NE(FindByName(list, u"cafe del mar"), nullptr);
+  EXPECT_EQ(FindByName(list, u"cafe del mar")->Id, 1);
+
+  // Every unit keeps its place: the length never changes, and each folded
+  // letter of the two blocks is ASCII, a Turkish letter, or a small letter
+  // that folds to itself.
+  for (char16_t c = 0x00C0; c <= 0x017F; ++c) {
+    char16_t folded = SearchFoldChar(c);
+    EXPECT_EQ(SearchFoldChar(folded), folded) << std::hex << int(c);
+    EXPECT_EQ(SearchFold(std::u16string(3, c)).size(), 3u);
+  }
+  EXPECT_EQ(SearchFold(u"İIıiÇĞÖŞÜ"), u"iııiçğöşü");
+  EXPECT_EQ(SearchFold(u"ÀÉÎÕÜŸŽ"), u"aeioüyz");
+  EXPECT_EQ(SearchFold(u"Москва 99.5"), u"Москва 99.5");
 }
 
 TEST(NameSearch, EmptyQueryLeavesThePreviousResults) {

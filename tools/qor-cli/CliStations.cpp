@@ -1,7 +1,7 @@
 #include "CliStations.h"
 
 #include "lists/ListIO.h"
-#include "lists/TurkishCase.h"
+#include "lists/SearchFold.h"
 #include "support/Encoding.h"
 
 namespace cli {
@@ -37,10 +37,10 @@ bool TStationLists::Find(const std::string& nameOrAddress, TStationHit& hit) con
         hit = Hit(*lists[l]->Item(i), l == 0);
         return true;
       }
-  std::u16string folded = qor::TurkishLowerCase(name);
+  std::u16string folded = qor::SearchFold(name);
   for (int l = 0; l < 2; ++l)
     for (int i = 0; i < lists[l]->Count(); ++i)
-      if (qor::TurkishLowerCase(lists[l]->Item(i)->Name).find(folded) != std::u16string::npos) {
+      if (lists[l]->Item(i)->NameLower.find(folded) != std::u16string::npos) {
         hit = Hit(*lists[l]->Item(i), l == 0);
         return true;
       }
@@ -49,11 +49,11 @@ bool TStationLists::Find(const std::string& nameOrAddress, TStationHit& hit) con
 
 std::vector<TStationHit> TStationLists::Search(const std::string& text) const {
   std::vector<TStationHit> out;
-  std::u16string folded = qor::TurkishLowerCase(enc::Utf8ToUtf16(text));
+  std::u16string folded = qor::SearchFold(enc::Utf8ToUtf16(text));
   const qor::TPlayList* lists[2] = {&FFavourites, &FDatabase};
   for (int l = 0; l < 2; ++l)
     for (int i = 0; i < lists[l]->Count(); ++i)
-      if (qor::TurkishLowerCase(lists[l]->Item(i)->Name).find(folded) != std::u16string::npos)
+      if (lists[l]->Item(i)->NameLower.find(folded) != std::u16string::npos)
         out.push_back(Hit(*lists[l]->Item(i), l == 0));
   return out;
 }
