@@ -163,6 +163,20 @@ TEST_F(GtkTest, AsyncKeyStateAsksTheDisplay) {
   EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
 }
 
+// The texts a menu item shows: its caption and, in GTK's accelerator
+// style, its shortcut.
+void MenuItemTexts(GtkWidget* widget, std::string& caption, std::string& shortcut) {
+  if (GTK_IS_LABEL(widget)) {
+    std::string cssName = gtk_widget_class_get_css_name(GTK_WIDGET_GET_CLASS(widget));
+    (cssName == "accelerator" ? shortcut : caption) = gtk_label_get_label(GTK_LABEL(widget));
+    return;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  for (GList* c = children; c; c = c->next) MenuItemTexts(GTK_WIDGET(c->data), caption, shortcut);
+  g_list_free(children);
+}
+
 TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
   ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
   HMENU menu = CreatePopupMenu();
@@ -172,9 +186,11 @@ TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
   AppendMenuW(sub, MF_STRING, 40030, u"Alt");
   AppendMenuW(menu, MF_POPUP, sub, u"Alt menü");
   AppendMenuW(menu, MF_STRING, 40040, u"&Yürüt\tEnter");
-  // Once the menu is up: its shortcut column as shown, then down to the
-  // first enabled item and Enter.
-  std::vector<std::string> shortcuts;
+  AppendMenuW(menu, MF_STRING, 40050, u"&Radyodan Kaydet\tCtrl+Shift+Alt+Y");
+  AppendMenuW(menu, MF_STRING, 40060, u"Y&ukarı Taşı\tCtrl+Up");
+  // Once the menu is up: its texts as shown, then down to the first
+  // enabled item and Enter.
+  std::vector<std::string> captions, shortcuts;
   TTimer keys;
   keys.SetInterval(300);
   keys.SetOnTimer([&](TObject*) {
@@ -185,14 +201,10 @@ TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
       if (!child || !GTK_IS_MENU(child) || !gtk_widget_get_mapped(child)) continue;
       GList* items = gtk_container_get_children(GTK_CONTAINER(child));
       for (GList* i = items; i; i = i->next) {
-        GtkWidget* label = GTK_IS_BIN(i->data) ? gtk_bin_get_child(GTK_BIN(i->data)) : nullptr;
-        guint key = 0;
-        GdkModifierType mods = GdkModifierType(0);
-        if (label && GTK_IS_ACCEL_LABEL(label)) gtk_accel_label_get_accel(GTK_ACCEL_LABEL(label), &key, &mods);
-        if (!key) continue;
-        gchar* text = gtk_accelerator_get_label(key, mods);
-        shortcuts.push_back(text);
-        g_free(text);
+        std::string caption, shortcut;
+        MenuItemTexts(GTK_WIDGET(i->data), caption, shortcut);
+        captions.push_back(caption);
+        if (!shortcut.empty()) shortcuts.push_back(shortcut);
       }
       g_list_free(items);
     }
@@ -203,8 +215,30 @@ TEST_F(GtkTest, PopupMenuTakesTheKeyboardChoice) {
   });
   UINT chosen = TrackPopupMenuEx(menu, TPM_RETURNCMD, 100, 100, 0);
   EXPECT_EQ(chosen, 40010u);
-  // The caption's own key names, not GTK's.
-  EXPECT_EQ(shortcuts, (std::vector<std::string>{"Ctrl+T", "Enter"}));
+  // The captions with their access keys, and the shortcuts exactly as the
+  // captions give them (GTK itself would say "Shift+Ctrl+Alt+Y").
+  EXPECT_EQ(captions, (std::vector<std::string>{"Kapalı", "_Her zaman üstte", "Alt menü", "_Yürüt",
+                                                "_Radyodan Kaydet", "Y_ukarı Taşı"}));
+  EXPECT_EQ(shortcuts, (std::vector<std::string>{"Ctrl+T", "Enter", "Ctrl+Shift+Alt+Y", "Ctrl+Up"}));
+  DestroyMenu(menu);
+}
+
+// An access key chooses its item while the menu is open.
+TEST_F(GtkTest, PopupMenuAccessKeyChoosesTheItem) {
+  ASSERT_TRUE(testkit::HavePrograms({"xdotool"}));
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, 40001, u"&Yürüt\tEnter");
+  AppendMenuW(menu, MF_STRING, 40002, u"&Durdur\tCtrl+S");
+  AppendMenuW(menu, MF_STRING | MF_CHECKED, 40003, u"Kış &Uykusu\tCtrl+Shift+K");
+  TTimer keys;
+  keys.SetInterval(300);
+  keys.SetOnTimer([&](TObject*) {
+    keys.SetEnabled(false);
+    const char* argv[] = {"xdotool", "key", "u", nullptr};
+    g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                  nullptr);
+  });
+  EXPECT_EQ(TrackPopupMenuEx(menu, TPM_RETURNCMD, 100, 100, 0), 40003u);
   DestroyMenu(menu);
 }
 

@@ -30,28 +30,37 @@ std::string Mnemonic(const std::string& text) {
   return out;
 }
 
-// "Ctrl+Shift+C" -> "<Control><Shift>c" for the accelerator column.
-std::string Accelerator(const std::string& shortcut) {
-  std::string rest = shortcut, out;
-  for (;;) {
-    size_t plus = rest.find('+');
-    if (plus == std::string::npos || plus + 1 >= rest.size()) break;
-    std::string mod = rest.substr(0, plus);
-    if (mod == "Ctrl") out += "<Control>";
-    else if (mod == "Alt") out += "<Alt>";
-    else if (mod == "Shift") out += "<Shift>";
-    else break;
-    rest = rest.substr(plus + 1);
-  }
-  if (rest == "Del") rest = "Delete";
-  if (rest == "Ins") rest = "Insert";
-  // The key that GTK calls Return is labelled Enter on the keyboard and
-  // in the captions; ISO_Enter is the keysym shown by that name.
-  if (rest == "Enter") rest = "ISO_Enter";
-  if (rest == "Esc") rest = "Escape";
-  if (rest == "Space") rest = "space";
-  if (rest.size() == 1) rest = static_cast<char>(g_ascii_tolower(rest[0]));
-  return out + rest;
+// The shortcut column shows the caption's own text after its tab ("Ctrl+Shift+Y",
+// "Enter"), not GTK's rendering of a parsed accelerator, which orders the
+// modifiers its own way ("Shift+Ctrl+Y"). The label takes the CSS name of
+// GTK's accelerator text, so themes give it the same look.
+struct TShortcutLabel {
+  GtkLabel Parent;
+};
+struct TShortcutLabelClass {
+  GtkLabelClass ParentClass;
+};
+G_DEFINE_TYPE(TShortcutLabel, qor_shortcut_label, GTK_TYPE_LABEL)
+
+void qor_shortcut_label_init(TShortcutLabel*) {}
+void qor_shortcut_label_class_init(TShortcutLabelClass* type) {
+  gtk_widget_class_set_css_name(GTK_WIDGET_CLASS(type), "accelerator");
+}
+
+// The caption with its access key, and the shortcut text at the right edge.
+GtkWidget* ItemContent(GtkWidget* item, const std::string& label, const std::string& shortcut) {
+  GtkWidget* text = gtk_label_new_with_mnemonic(label.c_str());
+  gtk_label_set_xalign(GTK_LABEL(text), 0);
+  gtk_label_set_mnemonic_widget(GTK_LABEL(text), item);
+  gtk_widget_set_hexpand(text, TRUE);
+  if (shortcut.empty()) return text;
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 16);
+  gtk_box_pack_start(GTK_BOX(box), text, TRUE, TRUE, 0);
+  GtkWidget* keys = GTK_WIDGET(g_object_new(qor_shortcut_label_get_type(), "label", shortcut.c_str(), nullptr));
+  gtk_label_set_xalign(GTK_LABEL(keys), 1);
+  gtk_box_pack_end(GTK_BOX(box), keys, FALSE, FALSE, 0);
+  gtk_widget_show_all(box);
+  return box;
 }
 
 void OnActivate(GtkMenuItem* item, UINT* chosen) {
@@ -71,20 +80,15 @@ GtkWidget* Build(HMENU menu, UINT* chosen) {
         shortcut = text.substr(tab + 1);
         text = text.substr(0, tab);
       }
-      std::string label = Mnemonic(enc::Utf16ToUtf8(text));
       if (item.Flags & MF_CHECKED) {
-        widget = gtk_check_menu_item_new_with_mnemonic(label.c_str());
+        widget = gtk_check_menu_item_new();
         gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), TRUE);
       } else {
-        widget = gtk_menu_item_new_with_mnemonic(label.c_str());
+        widget = gtk_menu_item_new();
       }
-      if (!shortcut.empty()) {
-        guint key = 0;
-        GdkModifierType mods = GdkModifierType(0);
-        gtk_accelerator_parse(Accelerator(enc::Utf16ToUtf8(shortcut)).c_str(), &key, &mods);
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
-        if (key && GTK_IS_ACCEL_LABEL(child)) gtk_accel_label_set_accel(GTK_ACCEL_LABEL(child), key, mods);
-      }
+      GtkWidget* content = ItemContent(widget, Mnemonic(enc::Utf16ToUtf8(text)), enc::Utf16ToUtf8(shortcut));
+      gtk_widget_show(content);
+      gtk_container_add(GTK_CONTAINER(widget), content);
       if (item.Flags & (MF_GRAYED | MF_DISABLED)) gtk_widget_set_sensitive(widget, FALSE);
       if (item.Flags & MF_POPUP) {
         gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), Build(item.SubMenu, chosen));

@@ -28,10 +28,23 @@ void ClickAt(int x, int y, int button) {
   Xdotool({"click", std::to_string(button)});
 }
 
-// The mapped menu item whose label reads `label` ("_Sil"), in any open menu.
+// The first label below widget: a menu item's caption (its shortcut comes
+// after it).
+const char* FirstLabel(GtkWidget* widget) {
+  if (GTK_IS_LABEL(widget)) return gtk_label_get_label(GTK_LABEL(widget));
+  const char* found = nullptr;
+  if (GTK_IS_CONTAINER(widget)) {
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* c = children; c && !found; c = c->next) found = FirstLabel(GTK_WIDGET(c->data));
+    g_list_free(children);
+  }
+  return found;
+}
+
+// The mapped menu item whose caption reads `label` ("_Sil"), in any open menu.
 GtkWidget* FindMenuItem(GtkWidget* widget, const char* label) {
   if (GTK_IS_MENU_ITEM(widget) && gtk_widget_get_mapped(widget)) {
-    const char* text = gtk_menu_item_get_label(GTK_MENU_ITEM(widget));
+    const char* text = FirstLabel(widget);
     if (text && std::string(text) == label) return widget;
   }
   if (GTK_IS_CONTAINER(widget)) {
