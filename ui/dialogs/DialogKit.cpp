@@ -157,8 +157,9 @@ GtkWidget* NewFormGrid() {
 
 void AttachFormRow(GtkWidget* grid, int row, const char* caption, GtkWidget* field) {
   GtkWidget* label = gtk_label_new(caption);
+  // Drawn like the check boxes beside them: a dimmed caption next to a
+  // live field reads as a field that cannot be used.
   gtk_label_set_xalign(GTK_LABEL(label), 1);
-  gtk_style_context_add_class(gtk_widget_get_style_context(label), "dim-label");
   gtk_label_set_mnemonic_widget(GTK_LABEL(label), field);
   gtk_widget_set_hexpand(field, TRUE);
   gtk_grid_attach(GTK_GRID(grid), label, 0, row, 1, 1);

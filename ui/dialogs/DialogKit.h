@@ -69,7 +69,7 @@ void CloseOpenDialogs();
 // A bold heading over an indented group, in the place of a group box.
 GtkWidget* NewGroup(const std::string& heading, GtkWidget* body);
 
-// A two-column form: right-aligned dim captions, fields that take the
+// A two-column form: right-aligned captions, fields that take the
 // rest of the width.
 GtkWidget* NewFormGrid();
 void AttachFormRow(GtkWidget* grid, int row, const char* caption, GtkWidget* field);

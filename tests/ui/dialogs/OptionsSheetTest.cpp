@@ -2,6 +2,7 @@
 // leave in options.ini, and what the sheet tells the window around it.
 #include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -215,6 +216,53 @@ TEST_F(OptionsSheetTest, RecordingPageFollowsTheRateAndOpusRulesAndStoresTheDesk
   EXPECT_EQ(options_->ReadInt(app::oiFormat), 2);
   EXPECT_EQ(options_->ReadInt(app::oiFrequency), 8);
   EXPECT_EQ(options_->ReadInt(app::oiBitrate), 8);
+}
+
+// Every text of the pages as the theme draws it: its colour and opacity.
+struct TLabelLook {
+  std::string Text;
+  bool Sensitive;
+  GdkRGBA Color;
+  double Opacity;
+};
+
+void CollectLabels(GtkWidget* widget, std::vector<TLabelLook>& out) {
+  if (GTK_IS_LABEL(widget)) {
+    GtkStyleContext* style = gtk_widget_get_style_context(widget);
+    TLabelLook look{gtk_label_get_text(GTK_LABEL(widget)), gtk_widget_is_sensitive(widget) != FALSE, {}, 1.0};
+    gtk_style_context_get_color(style, gtk_style_context_get_state(style), &look.Color);
+    gtk_style_context_get(style, gtk_style_context_get_state(style), "opacity", &look.Opacity, nullptr);
+    out.push_back(look);
+    return;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  for (GList* c = children; c; c = c->next) CollectLabels(GTK_WIDGET(c->data), out);
+  g_list_free(children);
+}
+
+// The captions of the recording page's fields read like every other text
+// of the page: none is drawn dimmed or greyed as if its field could not be
+// used.
+TEST_F(OptionsSheetTest, RecordingPageCaptionsAreDrawnLikeItsOtherTexts) {
+  TOptionsSheet sheet(*options_, 0, ui::opRecording);
+  GtkWidget* page = sheet.Page(ui::opRecording);
+  std::vector<TLabelLook> labels, references;
+  CollectLabels(page, labels);
+  // The reference: the caption of a check box.
+  CollectLabels(Control(page, 1007), references);
+  ASSERT_EQ(references.size(), 1u);
+  const TLabelLook& plain = references.front();
+  std::vector<std::string> texts;
+  for (const auto& label : labels) {
+    SCOPED_TRACE(label.Text);
+    texts.push_back(label.Text);
+    EXPECT_TRUE(label.Sensitive);
+    EXPECT_EQ(label.Opacity, plain.Opacity);
+    EXPECT_TRUE(gdk_rgba_equal(&label.Color, &plain.Color));
+  }
+  for (const char* caption : {"Biçim:", "Örnekleme hızı:", "Bit hızı:"})
+    EXPECT_NE(std::find(texts.begin(), texts.end(), caption), texts.end()) << caption;
 }
 
 TEST_F(OptionsSheetTest, TheFolderChooserStartsAtTheDesktopWhenTheFolderIsGoneAndFillsTheEdit) {
