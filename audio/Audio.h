@@ -168,6 +168,15 @@ constexpr DWORD DATA_FFT1024 = 0x80000002;
 constexpr DWORD DATA_FFT2048 = 0x80000003;
 constexpr DWORD DATA_FFT4096 = 0x80000004;
 constexpr DWORD DATA_FFT8192 = 0x80000005;
+// Not in the original contract: an FFT request with DataFftBins(first,
+// count) added computes and writes only the magnitudes of those bins
+// (first below 4096, count below 512, both limited to the N/2 bins); the
+// rest of the buffer keeps what it held. The answer is still N/2 floats.
+// A display that shows a few bins saves the others' magnitudes.
+constexpr DWORD DATA_FFT_BINS = 0x20000000;
+constexpr DWORD DataFftBins(DWORD first, DWORD count) {
+  return DATA_FFT_BINS | (first & 0xFFF) << 8 | (count & 0x1FF) << 20;
+}
 
 // Effects
 constexpr DWORD FX_DX8_PARAMEQ = 7;

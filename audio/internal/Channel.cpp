@@ -370,14 +370,22 @@ DWORD TChannel::GetData(void* buffer, DWORD length) {
       return static_cast<DWORD>(-1);
     }
     const int n = 256 << kind;
-    std::vector<float> recent(static_cast<size_t>(n) * chans);
+    // Asked 30 times a second by the visualisation: the frames are read
+    // into a buffer the thread keeps rather than one allocated per call.
+    thread_local std::vector<float> recent;
+    recent.resize(static_cast<size_t>(n) * chans);
     const size_t skip = NotYetPlayed();
     size_t got;
     {
       std::lock_guard lock(mutex_);
       got = queue_.PeekKept(recent.data(), static_cast<size_t>(n), skip);
     }
-    ComputeSpectrum(recent.data(), got, chans, n, static_cast<float*>(buffer));
+    int first = 0, count = n / 2;
+    if (length & DATA_FFT_BINS) {
+      first = static_cast<int>((length >> 8) & 0xFFF);
+      count = static_cast<int>((length >> 20) & 0x1FF);
+    }
+    ComputeSpectrumBins(recent.data(), got, chans, n, first, count, static_cast<float*>(buffer));
     return static_cast<DWORD>(n / 2 * sizeof(float));
   }
   const bool asFloat = (length & DATA_FLOAT) != 0;

@@ -1,5 +1,6 @@
 #include "audio/internal/Spectrum.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -53,18 +54,26 @@ TTransform* TransformFor(int n) {
 }  // namespace
 
 void ComputeSpectrum(const float* interleaved, size_t frames, int channels, int n, float* out) {
+  ComputeSpectrumBins(interleaved, frames, channels, n, 0, n / 2, out);
+}
+
+void ComputeSpectrumBins(const float* interleaved, size_t frames, int channels, int n, int first, int count,
+                         float* out) {
+  first = std::clamp(first, 0, n / 2);
+  const int end = first + std::clamp(count, 0, n / 2 - first);
   std::lock_guard lock(transformMutex);
   TTransform* t = TransformFor(n);
   if (!t) {
-    for (int i = 0; i < n / 2; ++i) out[i] = 0.0f;
+    for (int i = first; i < end; ++i) out[i] = 0.0f;
     return;
   }
-  const size_t count = std::min<size_t>(frames, static_cast<size_t>(n));
-  const size_t missing = static_cast<size_t>(n) - count;
-  const float* src = interleaved + (frames - count) * channels;
+  if (first == end) return;
+  const size_t taken = std::min<size_t>(frames, static_cast<size_t>(n));
+  const size_t missing = static_cast<size_t>(n) - taken;
+  const float* src = interleaved + (frames - taken) * channels;
   const float perChannel = 1.0f / static_cast<float>(channels);
   for (size_t i = 0; i < missing; ++i) t->input[i] = 0.0f;
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < taken; ++i) {
     float sum = 0.0f;
     for (int c = 0; c < channels; ++c) sum += src[i * channels + c];
     t->input[missing + i] = sum * perChannel * t->window[missing + i];
@@ -73,7 +82,7 @@ void ComputeSpectrum(const float* interleaved, size_t frames, int channels, int 
   // A sine of amplitude A centred on a bin gives |X| = A*n/4 under a Hann
   // window; 3/n maps full scale to 0.75, leaving room below 1.0.
   const float scale = 3.0f / static_cast<float>(n);
-  for (int i = 0; i < n / 2; ++i)
+  for (int i = first; i < end; ++i)
     out[i] = std::hypot(t->output[i].re, t->output[i].im) * scale;
 }
 

@@ -11,4 +11,11 @@ namespace audio::detail {
 // start are taken as silence.
 void ComputeSpectrum(const float* interleaved, size_t frames, int channels, int n, float* out);
 
+// The same for the bins from `first` on, `count` of them (both limited to
+// the n/2 bins): out[first] ... out[first + count - 1] get exactly the
+// values above, the rest of `out` is left as it was. The transform is the
+// same; what a caller that shows a few bins saves is their magnitudes.
+void ComputeSpectrumBins(const float* interleaved, size_t frames, int channels, int n, int first, int count,
+                         float* out);
+
 }  // namespace audio::detail

@@ -3,10 +3,12 @@
 // scale. Measured on the samples the mixer played (no-sound device).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
 
 #include "AudioTestUtil.h"
+#include "audio/internal/Spectrum.h"
 
 using namespace audio;
 using audiotest::Media;
@@ -122,6 +124,72 @@ TEST(Signal, SpectrumPeaksInTheRightBinWithTheAgreedScale) {
   auto smallPeak = std::max_element(small.begin(), small.begin() + 128) - small.begin();
   EXPECT_NEAR(static_cast<double>(smallPeak), hz / (44100.0 / 256), 1.0);
   EXPECT_EQ(ChannelGetData(h, small.data(), DATA_FFT256 + 9), static_cast<DWORD>(-1));
+}
+
+// A request for a few bins gives exactly the values the whole request
+// gives there and leaves the rest of the buffer alone: the spectrum bars
+// read bins 20-39 of the 256-point transform and see what they saw before.
+TEST(Signal, SpectrumOfAFewBinsIsTheWholeSpectrumThere) {
+  // Tones on bins 22 and 31 and one between bins 26 and 27, over noise,
+  // two channels that differ.
+  std::vector<float> pcm(2 * 300);
+  unsigned noise = 12345;
+  for (size_t i = 0; i < pcm.size() / 2; ++i) {
+    noise = noise * 1103515245u + 12345u;
+    const double t = static_cast<double>(i) / 256.0;
+    const float tones = static_cast<float>(0.5 * std::sin(2 * M_PI * 22 * t) + 0.2 * std::sin(2 * M_PI * 26.5 * t));
+    pcm[2 * i] = tones + static_cast<float>((noise >> 16) % 1000) / 20000.0f;
+    pcm[2 * i + 1] = tones + 0.3f * static_cast<float>(std::sin(2 * M_PI * 31 * t));
+  }
+  for (size_t frames : {size_t{300}, size_t{100}}) {  // the second with silence before
+    SCOPED_TRACE(frames);
+    std::vector<float> whole(4097, -1.0f), some(4097, -1.0f);
+    detail::ComputeSpectrum(pcm.data(), frames, 2, 256, whole.data());
+    detail::ComputeSpectrumBins(pcm.data(), frames, 2, 256, 20, 20, some.data());
+    for (size_t i = 0; i < some.size(); ++i) {
+      if (i >= 20 && i < 40)
+        ASSERT_EQ(some[i], whole[i]) << "bin " << i;
+      else
+        ASSERT_EQ(some[i], -1.0f) << "bin " << i << " was not asked for";
+    }
+    if (frames == 300) {
+      EXPECT_GT(whole[22], 0.1f);
+      EXPECT_GT(whole[31], 0.05f);
+      EXPECT_GT(whole[22], 10 * whole[36]);
+    }
+  }
+  // Past the transform's bins nothing is written.
+  std::vector<float> tail(4097, -1.0f);
+  detail::ComputeSpectrumBins(pcm.data(), 300, 2, 256, 120, 50, tail.data());
+  EXPECT_EQ(tail[119], -1.0f);
+  EXPECT_GE(tail[120], 0.0f);
+  EXPECT_GE(tail[127], 0.0f);
+  EXPECT_EQ(tail[128], -1.0f);
+
+  // Through the library: the same bins, nothing written beside them. (The
+  // played frames may still move on between two requests; a tone centred
+  // on a bin reads the same wherever the window starts.)
+  audiotest::TLibrary library;
+  HSTREAM h = StreamCreate(44100, 2, SAMPLE_FLOAT, STREAMPROC_PUSH, nullptr);
+  ASSERT_NE(h, 0u);
+  std::vector<float> played(44100 * 2);
+  for (size_t i = 0; i < played.size() / 2; ++i)
+    played[2 * i] = played[2 * i + 1] = static_cast<float>(0.6 * std::sin(2 * M_PI * 25 * 44100.0 / 256 * i / 44100.0));
+  StreamPutData(h, played.data(), static_cast<DWORD>(played.size() * sizeof(float)));
+  ASSERT_TRUE(ChannelPlay(h, 0));
+  ASSERT_TRUE(WaitFor([&] { return ChannelGetPosition(h, POS_DECODE) > 44100 * 8 / 4; }, 3s));
+  std::vector<float> whole(4097, 0.0f);
+  ChannelGetData(h, whole.data(), DATA_FFT256);
+  std::vector<float> some(4097, -1.0f);
+  EXPECT_EQ(ChannelGetData(h, some.data(), DATA_FFT256 | DataFftBins(20, 20)), 128u * sizeof(float));
+  EXPECT_GT(whole[25], 0.3f);
+  for (size_t i = 0; i < some.size(); ++i) {
+    if (i >= 20 && i < 40)
+      ASSERT_NEAR(some[i], whole[i], 1e-4) << "bin " << i;
+    else
+      ASSERT_EQ(some[i], -1.0f) << "bin " << i;
+  }
+  EXPECT_EQ(std::max_element(some.begin() + 20, some.begin() + 40) - some.begin(), 25);
 }
 
 TEST(Signal, RecentDataIsTheUnbrokenRunOfFramesPlayingNow) {

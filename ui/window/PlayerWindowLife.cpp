@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/Messages.h"
+#include "audio/Audio.h"
 #include "app/Globals.h"
 #include "app/Options.h"
 #include "app/Schedule.h"
@@ -101,10 +102,13 @@ void TPlayerWindow::Tick() {
   if (OnScreen()) {
     if (FVisualization->Visible()) {
       // The controller fills the block only while a stream plays; only
-      // the part the bars show is cleared and handed over.
-      const std::size_t bins = FVisualization->BinsShown();
-      std::fill(FSpectrum.begin(), FSpectrum.begin() + static_cast<std::ptrdiff_t>(bins), 0.0f);
-      Send(UM_GET_SPECTRUM, 0x80000000, reinterpret_cast<LPARAM>(FSpectrum.data()));
+      // the bins the bars read are cleared, computed and handed over.
+      const std::size_t first = TVisualization::FirstBin, bins = FVisualization->BinsShown();
+      std::fill(FSpectrum.begin() + static_cast<std::ptrdiff_t>(first),
+                FSpectrum.begin() + static_cast<std::ptrdiff_t>(bins), 0.0f);
+      const audio::DWORD request =
+          audio::DATA_FFT256 | audio::DataFftBins(static_cast<audio::DWORD>(first), static_cast<audio::DWORD>(bins - first));
+      Send(UM_GET_SPECTRUM, request, reinterpret_cast<LPARAM>(FSpectrum.data()));
       FVisualization->SetSpectrum(FSpectrum.data(), bins);
     }
     if (FThrobber->Visible()) FThrobber->Advance();
