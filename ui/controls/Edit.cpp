@@ -29,6 +29,7 @@ constexpr UINT kPlaceInterval = 250;
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner), FCanvas(std::make_unique<TCanvasEx>(0, 0)) {
   SetClassNameW(u"TEdit");
   SetTabStop(true);
+  SetFrameChecked(true);
   FBlinkPeriod = Backend().CaretBlinkTime();
   FPhaseTime = TickCount();
   FCanvas->Font().OnChange = [this] { Perform(WM_SETFONT); };
@@ -196,10 +197,13 @@ void TEdit::WMWindowPosChanged(TMessage& m) {
   TWinControl::WMWindowPosChanged(m);
   if (FCanvas->Width() != Width() || FCanvas->Height() != Height()) FCanvas->Resize(Width(), Height());
   PlaceEntry();
+  // Its place in the parent's picture changed.
+  if (Parent()) Parent()->DescendantsChanged();
 }
 
 void TEdit::WMShowWindow(TMessage& m) {
   TWinControl::WMShowWindow(m);
+  if (Parent()) Parent()->DescendantsChanged();
   // The visibility changes after this message; look again once it has.
   if (HandleAllocated()) PostMessage(WindowHandle(), kPlaceMessage);
 }
@@ -293,17 +297,36 @@ void TEdit::NativeEditRedraw() {
   FRedrawPosted = PostMessage(WindowHandle(), kRedrawMessage);
 }
 
+void TEdit::FrameCheck() {
+  if (!HandleAllocated() || !FNative) return;
+  WakePlace();
+  PlaceEntry();
+  if (!PaintSettled() && Visible() && Parent()) Parent()->DescendantsChanged();
+}
+
+void TEdit::WakePlace() {
+  if (!FPlaceAsleep) return;
+  FPlaceAsleep = false;
+  SetTimer(WindowHandle(), kPlaceTimer, kPlaceInterval);
+}
+
+bool TEdit::Still() const {
+  return FLastPicture && !FPictureStale && !FHasFocus && !FTransparentBackground && FPaintedEnabled == Enabled() &&
+         FCanvas->Width() == Width() && FCanvas->Height() == Height();
+}
+
+bool TEdit::PaintSettled() const {
+  // Blended again over itself, only an opaque picture stays the same.
+  return Still() && FChanged.Width() <= 0 && FOpacity == 255;
+}
+
 void TEdit::Paint() {
   if (!HandleAllocated() || !FNative) return;
-  if (FPlaceAsleep) {
-    FPlaceAsleep = false;
-    SetTimer(WindowHandle(), kPlaceTimer, kPlaceInterval);
-  }
+  WakePlace();
   PlaceEntry();
   // Rendering the entry is the costly part of a frame: an unfocused edit
   // whose entry, look and size stayed the same keeps its picture.
-  const bool still = FLastPicture && !FPictureStale && !FHasFocus && !FTransparentBackground &&
-                     FPaintedEnabled == Enabled() && FCanvas->Width() == Width() && FCanvas->Height() == Height();
+  const bool still = Still();
   FPictureStale = false;
   FPaintedEnabled = Enabled();
   // Still, it is not blended again: the parent puts it back where it

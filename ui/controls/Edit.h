@@ -44,10 +44,16 @@ public:
   bool CaretPhase() const { return FCaretPhase; }
   bool HasFocus() const { return FHasFocus; }
   std::uint8_t Opacity() const { return FOpacity; }
-  void SetOpacity(std::uint8_t value) { FOpacity = value; }
+  void SetOpacity(std::uint8_t value) {
+    FOpacity = value;
+    FPictureStale = true;
+  }
   // Draws the parent's picture behind the text instead of Color.
   bool TransparentBackground() const { return FTransparentBackground; }
-  void SetTransparentBackground(bool value) { FTransparentBackground = value; }
+  void SetTransparentBackground(bool value) {
+    FTransparentBackground = value;
+    FPictureStale = true;
+  }
   bool NotifyChanges() const { return FNotifyChanges; }
   void SetNotifyChanges(bool value) { FNotifyChanges = value; }
   void SetSelection(int start, int end);
@@ -72,6 +78,11 @@ public:
   void DoPaint() override;
   void Present() override;
   core::TRect TakePaintedChange() override;
+  // Before each frame of the window the entry is put in place and, when
+  // the picture must be drawn again, the parents are told: a frame in
+  // which an unfocused edit stayed the same does not walk it.
+  void FrameCheck() override;
+  bool PaintSettled() const override;
   // Every change of the edit's own asks for this: the picture is drawn
   // again at the next paint (and not before, while nothing changed).
   void InvalidateTree() override;
@@ -101,6 +112,10 @@ private:
   void NativeEditRedraw() override;
 
   void RestartCaretPhase();
+  // The place timer again after the window was hidden.
+  void WakePlace();
+  // Whether a paint would keep the picture.
+  bool Still() const;
   void DrawCaret();
   // Puts the entry where the edit is on the window, shown while the edit
   // and all its parents are.

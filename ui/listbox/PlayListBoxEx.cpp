@@ -31,6 +31,7 @@ TPlayListBoxEx::TPlayListBoxEx(TComponent* AOwner)
       FResults(std::make_unique<qor::TResultList>()) {
   SetClassNameW(u"TPlayListBoxEx");
   SetCached(true);
+  SetFrameChecked(true);
   TCanvasEx& canvas = Canvas();
   canvas.SetAntialias(false);
   Font().SetName("Tahoma");

@@ -132,6 +132,10 @@ public:
 
   void Paint() override;
   void DoPaint() override;
+  // The rows are compared before each frame of the window (FrameCheck):
+  // a frame in which they stayed the same does not walk the box.
+  void FrameCheck() override;
+  bool ChangesOnlyWhenTold() const override { return true; }
 
 protected:
   void CreateHandle() override;

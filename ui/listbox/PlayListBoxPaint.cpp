@@ -76,6 +76,18 @@ void TPlayListBoxEx::Paint() {
   TControlEx::Paint();
 }
 
+void TPlayListBoxEx::FrameCheck() {
+  // Hidden itself, it is walked again when it shows.
+  if (!Visible()) return;
+  // Under a hidden panel its rows are compared once the panel shows: the
+  // parents up to that panel walk it then.
+  if (!Showing()) {
+    if (Settled()) Stir();
+    return;
+  }
+  if (LookChanged()) SetRedraw(true);
+}
+
 void TPlayListBoxEx::DoPaint() {
   TControlEx::DoPaint();
   if (FUpdating || Count() == 0) return;

@@ -48,7 +48,18 @@ TControl::TControl(TComponent* AOwner) : TMessageWindow(AOwner), FClassName(u"TC
   SetName(u"Widget_" + enc::Utf8ToUtf16(std::to_string(gNameCounter++)));
 }
 
+namespace {
+
+// The frame-checked controls of all windows: a few in a program.
+std::vector<TControl*>& FrameCheckedControls() {
+  static std::vector<TControl*> controls;
+  return controls;
+}
+
+}  // namespace
+
 TControl::~TControl() {
+  SetFrameChecked(false);
   // The children's windows go with this one (DestroyWindowHandle); the
   // child objects stay with their owners, detached.
   DestroyHandle();
@@ -240,6 +251,29 @@ TPoint TControl::ClientToScreen(TPoint point) const {
 TPoint TControl::ScreenToClient(TPoint point) const {
   TPoint origin = ClientToScreen({0, 0});
   return {point.X - origin.X, point.Y - origin.Y};
+}
+
+void TControl::SetFrameChecked(bool value) {
+  if (value == FFrameChecked) return;
+  FFrameChecked = value;
+  std::vector<TControl*>& controls = FrameCheckedControls();
+  if (value)
+    controls.push_back(this);
+  else
+    controls.erase(std::find(controls.begin(), controls.end(), this));
+}
+
+void TControl::CheckFrame(TControl* top) {
+  // By index: a check may add or remove controls.
+  std::vector<TControl*>& controls = FrameCheckedControls();
+  for (size_t i = 0; i < controls.size(); ++i)
+    if (controls[i]->TopLevel() == top) controls[i]->FrameCheck();
+}
+
+bool TControl::Showing() const {
+  for (const TControl* c = this; c; c = c->FParent)
+    if (!c->FVisible) return false;
+  return true;
 }
 
 TControl* TControl::TopLevel() {

@@ -228,6 +228,23 @@ class TControl : public TMessageWindow {
   // child or one below it shows changed: a composition that skipped this
   // control's unchanged subtree must walk it again.
   virtual void DescendantsChanged() {}
+  // A control that draws from state nobody tells it of (a list comparing
+  // its rows, an entry of the windowing system following its place) and
+  // that seldom changes it: the window it shows in calls FrameCheck before
+  // each composition, where the control looks and tells its parents of a
+  // change (DescendantsChanged), so that a frame in which it did not change
+  // walks neither it nor the panels around it.
+  void SetFrameChecked(bool value);
+  bool FrameChecked() const { return FFrameChecked; }
+  virtual void FrameCheck() {}
+  // FrameCheck of every frame-checked control whose top-level is `top`.
+  static void CheckFrame(TControl* top);
+  // A painted control of its own kind: whether its last paint left nothing
+  // for the parent to take and nothing changed since, so that a parent with
+  // nothing else to compose need not walk it. Unless it knows better, no.
+  virtual bool PaintSettled() const { return false; }
+  // Whether the control and every parent are visible.
+  bool Showing() const;
 
  protected:
   virtual void CreateParams(TCreateParams& params);
@@ -310,6 +327,7 @@ class TControl : public TMessageWindow {
   UINT FCtrlID = 0;
   bool FRedraw = true;
   bool FCached = false;
+  bool FFrameChecked = false;
   bool FLocked = false;
   std::u16string FClassName;
   bool FTabStop = false;

@@ -226,7 +226,8 @@ TControlEx::TPlaced TControlEx::PlacedOf(TControl* child, TControlEx* painted) {
 bool TControlEx::ChildrenSettled() const {
   // Read after the composition: a child told of a change during it counts.
   for (const TPlaced& placed : FPlaced)
-    if (placed.Child->Visible() && !(placed.Painted && placed.Painted->FSettled)) return false;
+    if (placed.Child->Visible() && !(placed.Painted ? placed.Painted->FSettled : placed.Child->PaintSettled()))
+      return false;
   return true;
 }
 

@@ -21,8 +21,10 @@ bool TDamageEx::Empty() const { return cairo_region_is_empty(FRegion); }
 
 void TDamageEx::Clear() {
   if (cairo_region_is_empty(FRegion)) return;
-  cairo_region_destroy(FRegion);
-  FRegion = cairo_region_create();
+  // Emptied in place: every control clears its damage on every frame, and
+  // a new region each time costs an allocation.
+  const cairo_rectangle_int_t none{0, 0, 0, 0};
+  cairo_region_intersect_rectangle(FRegion, &none);
 }
 
 void TDamageEx::Add(const TRect& rect) {
@@ -33,12 +35,15 @@ void TDamageEx::Add(const TRect& rect) {
 
 void TDamageEx::Add(const TDamageEx& other, int dx, int dy, const TRect& clip) {
   if (other.Empty() || clip.Width() <= 0 || clip.Height() <= 0) return;
-  cairo_region_t* moved = cairo_region_copy(other.FRegion);
-  cairo_region_translate(moved, dx, dy);
-  const cairo_rectangle_int_t c = ToCairo(clip);
-  cairo_region_intersect_rectangle(moved, &c);
-  cairo_region_union(FRegion, moved);
-  cairo_region_destroy(moved);
+  // Rectangle by rectangle rather than through a moved copy of the region,
+  // which would be allocated for every child with damage on every frame.
+  const int n = cairo_region_num_rectangles(other.FRegion);
+  for (int i = 0; i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(other.FRegion, i, &r);
+    Add(TRect{std::max(r.x + dx, clip.Left), std::max(r.y + dy, clip.Top), std::min(r.x + r.width + dx, clip.Right),
+              std::min(r.y + r.height + dy, clip.Bottom)});
+  }
 }
 
 void TDamageEx::Intersect(const TRect& rect) {

@@ -144,6 +144,11 @@ void TWindowEx::InvalidateTree() {
   if (!Painting()) Paint();
 }
 
+void TWindowEx::Paint() {
+  if (!Painting() && !HoldsPaints()) CheckFrame(this);
+  TControlEx::Paint();
+}
+
 void TWindowEx::Present() {
   TNativeWindow* native = NativeWindow();
   if (!native) return;

@@ -38,6 +38,8 @@ public:
   void NativeIconified(bool iconic);
 
   void WndProc(TMessage& message) override;
+  // Lets the frame-checked controls look first.
+  void Paint() override;
   void Present() override;
   void InvalidateTree() override;
   // A window draws its background in OnPaint; a window class that draws

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "PlayerWindowKit.h"
+#include "ui/controls/Edit.h"
 #include "ui/window/PlayerLayout.h"
 #include "widgets/backend/Offscreen.h"
 
@@ -93,6 +94,82 @@ TEST_F(PlayerRepaintTest, AnimatedFramesMatchAWholeRepaintAndAStillFramePresents
   Frame();
   Frame();
   EXPECT_EQ(Native().PresentCount, presents);
+}
+
+// With the list panel open, frames that change only the spectrum and the
+// title walk none of the panel: the lists compare their rows and the search
+// field looks at its entry before each frame, and what changed there shows
+// in the very next frame as a repaint from scratch shows it.
+TEST_F(PlayerRepaintTest, AnOpenListPanelStandsStillUntilItsRowsOrItsSearchTextChange) {
+  auto& w = Kit.Open();
+  ASSERT_TRUE(w.ListPanel()->Visible());
+  w.Marquee()->SetStartDelay(0);
+  w.Marquee()->Reset(0);
+  std::vector<float>& spectrum = Kit.Controller.Spectrum;
+  spectrum.assign(ui::TVisualization::SpectrumSize, 0.0f);
+  auto animate = [&](int frame) {
+    for (size_t i = 0; i < spectrum.size(); ++i)
+      spectrum[i] = static_cast<float>(0.05 + 0.05 * std::sin(0.3 * static_cast<double>(i) + frame));
+  };
+  auto matchesWhole = [&]() -> ::testing::AssertionResult {
+    const std::vector<std::uint32_t> shown = Native().Pixels;
+    w.RepaintAll();
+    w.InvalidateTree();
+    if (Native().Pixels != shown) return ::testing::AssertionFailure() << "stale pixels";
+    return ::testing::AssertionSuccess();
+  };
+  for (int frame = 0; frame < 5; ++frame) {
+    animate(frame);
+    Frame();
+  }
+  for (int frame = 5; frame < 10; ++frame) {
+    animate(frame);
+    Frame();
+    ASSERT_TRUE(w.Favourites()->Settled()) << "frame " << frame;
+    ASSERT_TRUE(w.ListContent()->Settled()) << "frame " << frame;
+    ASSERT_TRUE(w.ListPanel()->Settled()) << "frame " << frame;
+  }
+  EXPECT_FALSE(w.Visualization()->Settled()) << "the spectrum moves on";
+
+  // A row selected, an entry renamed behind the box's back, the view
+  // scrolled: each shows in the next frame. (Full bars stand still under
+  // the repaints that compare.)
+  spectrum.assign(spectrum.size(), 1.0f);
+  Frame();
+  ui::TPlayListBoxEx& box = *w.Favourites();
+  const std::vector<std::uint32_t> before = Native().Pixels;
+  box.SetItemIndex(3);
+  Frame();
+  EXPECT_NE(Native().Pixels, before) << "the new selection was not drawn";
+  EXPECT_TRUE(matchesWhole()) << "selection";
+  box.Item(4)->Name = u"Yeni ad";
+  Frame();
+  EXPECT_TRUE(matchesWhole()) << "rename";
+  box.ScrollBy(-2);
+  Frame();
+  EXPECT_TRUE(matchesWhole()) << "scroll";
+  Frame();
+  EXPECT_TRUE(w.ListPanel()->Settled());
+
+  // Text in the search field, set while the field has no focus.
+  ui::TEdit* edit = w.SearchBar(1).Edit;
+  ASSERT_NE(edit, nullptr);
+  const std::vector<std::uint32_t> unsearched = Native().Pixels;
+  edit->SetCaption(u"İst");
+  Frame();
+  EXPECT_NE(Native().Pixels, unsearched) << "the search text was not drawn";
+  EXPECT_TRUE(matchesWhole()) << "search text";
+  for (int frame = 0; frame < 3; ++frame) Frame();
+  EXPECT_TRUE(w.ListPanel()->Settled());
+
+  // Renamed while the panel is closed: shown when it opens again.
+  w.ListPanel()->SetVisible(false);
+  Frame();
+  box.Item(box.TopIndex())->Name = u"Kapalıyken";
+  Frame();
+  w.ListPanel()->SetVisible(true);
+  Frame();
+  EXPECT_TRUE(matchesWhole()) << "renamed while closed";
 }
 
 }  // namespace

@@ -330,3 +330,42 @@ TEST(PartialRepaintTest, ItsOwnBlendingGivesCairosPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+// A child's damage taken into its parent: exactly its pixels moved to the
+// child's place and cut to the child's rectangle; cleared, the same damage
+// takes new rectangles as a new one would.
+TEST(PartialRepaintTest, ChildDamageMovesIntoTheParentCutToTheChild) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    TDamageEx child, parent;
+    std::vector<TRect> given;
+    for (int i = 0; i < 1 + round % 5; ++i) {
+      const int x = static_cast<int>(random() % 30), y = static_cast<int>(random() % 30);
+      given.push_back({x, y, x + 1 + static_cast<int>(random() % 15), y + 1 + static_cast<int>(random() % 15)});
+      child.Add(given.back());
+    }
+    parent.Add(TRect{0, 0, 3, 3});
+    const int dx = static_cast<int>(random() % 20) - 5, dy = static_cast<int>(random() % 20) - 5;
+    const TRect clip{dx + 4, dy + 2, dx + 26, dy + 33};
+    parent.Add(child, dx, dy, clip);
+    auto inside = [](const TRect& r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; };
+    for (int y = -10; y < 60; ++y)
+      for (int x = -10; x < 60; ++x) {
+        bool expected = inside({0, 0, 3, 3}, x, y);
+        for (const TRect& r : given) expected = expected || (inside(r, x - dx, y - dy) && inside(clip, x, y));
+        bool got = false;
+        for (const TRect& r : parent.Rects()) got = got || inside(r, x, y);
+        ASSERT_EQ(got, expected) << "round " << round << " at (" << x << ", " << y << ")";
+      }
+    parent.Clear();
+    EXPECT_TRUE(parent.Empty());
+    EXPECT_TRUE(parent.Rects().empty());
+    parent.Add(TRect{5, 6, 9, 8});
+    ASSERT_EQ(parent.Rects().size(), 1u);
+    EXPECT_EQ(parent.Bounds(), (TRect{5, 6, 9, 8}));
+  }
+}
+
+}  // namespace

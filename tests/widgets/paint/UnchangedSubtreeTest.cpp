@@ -123,3 +123,122 @@ TEST(UnchangedSubtreeTest, AStillSubtreeIsNotWalkedAndEveryToldChangeShowsAsAWho
 }
 
 }  // namespace
+
+namespace {
+
+// A control that draws a value nobody tells it of, compared before each
+// frame, in a still panel: frames in which the value stays walk neither it
+// nor the panel, and every new value shows as a repaint from scratch does,
+// also one set while a panel above it was hidden.
+class TPolled : public TControlEx {
+public:
+  explicit TPolled(TComponent* owner = nullptr) : TControlEx(owner) {
+    SetCached(true);
+    SetFrameChecked(true);
+  }
+  ~TPolled() override { DestroyHandle(); }
+  void FrameCheck() override {
+    ++Checks;
+    if (!Visible()) return;
+    if (!Showing()) {
+      if (Settled()) Stir();
+      return;
+    }
+    if (Value != Drawn) SetRedraw(true);
+  }
+  bool ChangesOnlyWhenTold() const override { return true; }
+  void Paint() override {
+    ++Paints;
+    TControlEx::Paint();
+  }
+  void DoPaint() override {
+    TControlEx::DoPaint();
+    Drawn = Value;
+    Canvas().Brush().SetColor(0xFF000000 | static_cast<std::uint32_t>(Value) * 0x010203u);
+    Canvas().FillRect(0, 0, 4 + Value % 10, Height());
+  }
+  int Value = 1, Drawn = -1, Paints = 0, Checks = 0;
+};
+
+struct TPolledTree {
+  TWindowEx Window;
+  TControlEx Panel;
+  TControlEx Group;
+  TCountedImage Back;
+  TPolled List;
+  TControlEx Ticker;
+  int Frame = 0;
+  TPolledTree() {
+    Window.SetBounds(0, 0, 100, 60);
+    PaintSolid(Window, 0xFF102030);
+    Place(Panel, Window, 5, 5, 70, 50);
+    Place(Back, Panel, 0, 0, 70, 50);
+    Back.SetAutoSize(false);
+    Back.SetImage(Solid(70, 50, 0x80406080));
+    Place(Group, Panel, 10, 10, 50, 30);
+    Place(List, Group, 5, 5, 30, 20);
+    Place(Ticker, Window, 80, 5, 15, 50);
+    Ticker.OnPaint = [this](core::TObject*) {
+      Ticker.Canvas().Brush().SetColor(0xFFE0E000);
+      Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
+    };
+    Window.SetVisible(true);
+  }
+  void Step() {
+    ++Frame;
+    switch (Frame) {
+      case 6: List.Value = 7; break;
+      case 8: List.Value = 12; break;
+      case 10: Panel.SetVisible(false); break;
+      case 11: List.Value = 23; break;  // unseen: shown when the panel is
+      case 13: Panel.SetVisible(true); break;
+      case 15: List.SetVisible(false); break;
+      case 16: List.Value = 31; break;
+      case 17: List.SetVisible(true); break;
+      default: break;
+    }
+  }
+  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
+};
+
+TEST(UnchangedSubtreeTest, AFrameCheckedControlIsWalkedOnlyInFramesInWhichItChanged) {
+  TPolledTree partial, whole;
+  partial.Window.InvalidateTree();
+  whole.Window.InvalidateTree();
+  for (int frame = 1; frame <= 20; ++frame) {
+    partial.Step();
+    whole.Step();
+    const int paints = partial.List.Paints, back = partial.Back.Paints, checks = partial.List.Checks;
+    partial.Window.InvalidateTree();
+    EXPECT_EQ(partial.List.Checks, checks + 1) << "frame " << frame << ": checked once before it";
+    if (frame >= 3 && frame <= 5) {
+      EXPECT_EQ(partial.List.Paints, paints) << "frame " << frame << ": an unchanged value walked the list";
+      EXPECT_EQ(partial.Back.Paints, back) << "frame " << frame;
+      EXPECT_TRUE(partial.Panel.Settled()) << "frame " << frame;
+    }
+    if (frame == 6 || frame == 8) {
+      EXPECT_GT(partial.List.Paints, paints) << "frame " << frame;
+    }
+    whole.Window.RepaintAll();
+    whole.Window.InvalidateTree();
+    ASSERT_EQ(partial.Native().Pixels.size(), whole.Native().Pixels.size());
+    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
+      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
+          << "frame " << frame << ", pixel (" << i % 100 << ", " << i / 100 << ")";
+  }
+  EXPECT_EQ(partial.List.Drawn, 31);
+  // A window of its own does not check the controls of another.
+  const int checks = partial.List.Checks;
+  whole.Window.InvalidateTree();
+  EXPECT_EQ(partial.List.Checks, checks);
+  // Gone, it is no longer checked.
+  {
+    TPolled gone;
+    Place(gone, partial.Group, 0, 0, 5, 5);
+    partial.Window.InvalidateTree();
+    EXPECT_GE(gone.Checks, 1);
+  }
+  partial.Window.InvalidateTree();
+}
+
+}  // namespace
