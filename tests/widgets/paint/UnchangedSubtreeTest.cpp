@@ -26,20 +26,18 @@ public:
   int Paints = 0;
 };
 
-// A still panel of pictures two levels deep beside one control that
-// changes on every frame, and the changes of a frame told to the still ones.
-struct TTree {
+// The window of every scene here: a still panel (a background picture and
+// a group inside it) beside a control that draws on every paint. Each scene
+// adds its own controls to the group, then shows the window.
+struct TScene {
   TWindowEx Window;
   TControlEx Panel;       // plain container
   TCountedImage Back;     // the panel's background picture
   TControlEx Group;       // a container inside the panel
-  TCountedImage Icon;     // pictures inside the group
-  TCountedImage Badge;
-  TImageEx Extra;         // comes and goes as a child of the group
   TControlEx Ticker;      // draws on every paint
   int Frame = 0;
 
-  TTree() {
+  TScene() {
     Window.SetBounds(0, 0, 100, 60);
     PaintSolid(Window, 0xFF102030);
     Place(Panel, Window, 5, 5, 70, 50);
@@ -47,6 +45,22 @@ struct TTree {
     Back.SetAutoSize(false);
     Back.SetImage(Solid(70, 50, 0x80406080));
     Place(Group, Panel, 10, 10, 50, 30);
+    Place(Ticker, Window, 80, 5, 15, 50);
+    Ticker.OnPaint = [this](core::TObject*) {
+      Ticker.Canvas().Brush().SetColor(0xFFE0E000);
+      Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
+    };
+  }
+};
+
+// A still panel of pictures two levels deep beside one control that
+// changes on every frame, and the changes of a frame told to the still ones.
+struct TTree : TScene {
+  TCountedImage Icon;     // pictures inside the group
+  TCountedImage Badge;
+  TImageEx Extra;         // comes and goes as a child of the group
+
+  TTree() {
     Place(Icon, Group, 0, 0, 20, 20);
     Icon.SetAutoSize(false);
     Icon.SetImage(Solid(20, 20, 0xFFC02010));
@@ -56,11 +70,6 @@ struct TTree {
     Extra.SetAutoSize(false);
     Extra.SetImage(Solid(10, 10, 0xFFFFFFFF));
     Extra.SetBounds(30, 2, 10, 10);
-    Place(Ticker, Window, 80, 5, 15, 50);
-    Ticker.OnPaint = [this](core::TObject*) {
-      Ticker.Canvas().Brush().SetColor(0xFFE0E000);
-      Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
-    };
     Window.SetVisible(true);
   }
 
@@ -160,28 +169,10 @@ public:
   int Value = 1, Drawn = -1, Paints = 0, Checks = 0;
 };
 
-struct TPolledTree {
-  TWindowEx Window;
-  TControlEx Panel;
-  TControlEx Group;
-  TCountedImage Back;
+struct TPolledTree : TScene {
   TPolled List;
-  TControlEx Ticker;
-  int Frame = 0;
   TPolledTree() {
-    Window.SetBounds(0, 0, 100, 60);
-    PaintSolid(Window, 0xFF102030);
-    Place(Panel, Window, 5, 5, 70, 50);
-    Place(Back, Panel, 0, 0, 70, 50);
-    Back.SetAutoSize(false);
-    Back.SetImage(Solid(70, 50, 0x80406080));
-    Place(Group, Panel, 10, 10, 50, 30);
     Place(List, Group, 5, 5, 30, 20);
-    Place(Ticker, Window, 80, 5, 15, 50);
-    Ticker.OnPaint = [this](core::TObject*) {
-      Ticker.Canvas().Brush().SetColor(0xFFE0E000);
-      Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
-    };
     Window.SetVisible(true);
   }
   void Step() {
