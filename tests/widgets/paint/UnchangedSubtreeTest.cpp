@@ -51,7 +51,23 @@ struct TScene {
       Ticker.Canvas().FillRect(0, Frame % 50, 15, Frame % 50 + 3);
     };
   }
+
+  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
 };
+
+// Repaints `whole` from scratch and compares it, pixel by pixel, with the
+// frame that `partial` composed from its changes.
+testing::AssertionResult SameAsAWholeRepaint(TScene& partial, TScene& whole) {
+  whole.Window.RepaintAll();
+  whole.Window.InvalidateTree();
+  const auto& composed = partial.Native().Pixels;
+  const auto& repainted = whole.Native().Pixels;
+  if (composed.size() != repainted.size()) return testing::AssertionFailure() << "the windows differ in size";
+  for (size_t i = 0; i < repainted.size(); ++i)
+    if (composed[i] != repainted[i])
+      return testing::AssertionFailure() << "pixel (" << i % 100 << ", " << i / 100 << ") differs";
+  return testing::AssertionSuccess();
+}
 
 // A still panel of pictures two levels deep beside one control that
 // changes on every frame, and the changes of a frame told to the still ones.
@@ -96,7 +112,6 @@ struct TTree : TScene {
     }
   }
 
-  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
 };
 
 TEST(UnchangedSubtreeTest, AStillSubtreeIsNotWalkedAndEveryToldChangeShowsAsAWholeRepaint) {
@@ -111,12 +126,7 @@ TEST(UnchangedSubtreeTest, AStillSubtreeIsNotWalkedAndEveryToldChangeShowsAsAWho
     partial.Window.InvalidateTree();
     if (frame <= 4 && frame > 1) stillPaints = std::max(stillPaints, partial.Icon.Paints + partial.Badge.Paints +
                                                                          partial.Back.Paints - before);
-    whole.Window.RepaintAll();
-    whole.Window.InvalidateTree();
-    ASSERT_EQ(partial.Native().Pixels.size(), whole.Native().Pixels.size());
-    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
-      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
-          << "frame " << frame << ", pixel (" << i % 100 << ", " << i / 100 << ")";
+    ASSERT_TRUE(SameAsAWholeRepaint(partial, whole)) << "frame " << frame;
   }
   EXPECT_EQ(stillPaints, 0) << "frames that changed only the ticker walked the still panel";
   EXPECT_TRUE(partial.Ticker.Settled() == false) << "a control drawn on every paint never settles";
@@ -189,7 +199,6 @@ struct TPolledTree : TScene {
       default: break;
     }
   }
-  TOffscreenWindow& Native() { return *OffscreenWindowOf(Window); }
 };
 
 TEST(UnchangedSubtreeTest, AFrameCheckedControlIsWalkedOnlyInFramesInWhichItChanged) {
@@ -210,12 +219,7 @@ TEST(UnchangedSubtreeTest, AFrameCheckedControlIsWalkedOnlyInFramesInWhichItChan
     if (frame == 6 || frame == 8) {
       EXPECT_GT(partial.List.Paints, paints) << "frame " << frame;
     }
-    whole.Window.RepaintAll();
-    whole.Window.InvalidateTree();
-    ASSERT_EQ(partial.Native().Pixels.size(), whole.Native().Pixels.size());
-    for (size_t i = 0; i < whole.Native().Pixels.size(); ++i)
-      ASSERT_EQ(partial.Native().Pixels[i], whole.Native().Pixels[i])
-          << "frame " << frame << ", pixel (" << i % 100 << ", " << i / 100 << ")";
+    ASSERT_TRUE(SameAsAWholeRepaint(partial, whole)) << "frame " << frame;
   }
   EXPECT_EQ(partial.List.Drawn, 31);
   // A window of its own does not check the controls of another.
